@@ -1,0 +1,44 @@
+#include "imaging/engine/PageEngine.h"
+
+namespace leafmark::imaging {
+
+PageEngine::PageEngine() = default;
+PageEngine::~PageEngine() = default;
+
+void PageEngine::SetComment(int slot, const std::string& text) {
+    if (slot < 0 || slot >= kCommentSlots) return;
+    comments_[static_cast<std::size_t>(slot)] = text;
+}
+
+const std::string& PageEngine::comment(int slot) const {
+    static const std::string empty;
+    if (slot < 0 || slot >= kCommentSlots) return empty;
+    return comments_[static_cast<std::size_t>(slot)];
+}
+
+void PageEngine::setImage(PixPtr pix, int xResolution, int yResolution) {
+    pix_ = std::move(pix);
+    xres_ = xResolution;
+    yres_ = yResolution;
+    touch();
+}
+
+void PageEngine::clearImage() {
+    pix_.reset();
+    xres_ = yres_ = 0;
+    loadedFormat_ = loadedBitDepth_ = 0;
+    damaged_ = false;
+    damageReason_.clear();
+    region_.reset();
+    touch();
+}
+
+float PageEngine::PageWidth() const {
+    return pix_ ? static_cast<float>(pixGetWidth(pix_.get())) : 0.0f;
+}
+
+float PageEngine::PageHeight() const {
+    return pix_ ? static_cast<float>(pixGetHeight(pix_.get())) : 0.0f;
+}
+
+}  // namespace leafmark::imaging

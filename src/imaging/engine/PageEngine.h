@@ -1,0 +1,162 @@
+#pragma once
+// The page engine: holds one page image (page 1 of a TIFF file, edited in place),
+// one current region, and the comment slots the next save writes. Non-visual;
+// the page-view widget draws the engine's image. Not thread-safe: use one engine
+// per thread. Paths are UTF-8 (as QFile::encodeName gives them).
+
+#include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace leafmark::imaging {
+
+// TIFF compression codes used as stored formats.
+enum StoredFormatCode : int {
+    kFormatNone = 1,
+    kFormatCcittRle = 2,
+    kFormatGroup3 = 3,
+    kFormatGroup4 = 4,
+    kFormatLzw = 5,
+    kFormatJpeg = 7,
+    kFormatDeflate = 8,
+    kFormatPackBits = 32773,
+};
+
+// Comment slots and the TIFF ASCII tags that carry them.
+constexpr int kCommentSlots = 10;
+// Slot 0 Artist(315), 1 Copyright(33432), 2 DateTime(306), 3 ImageDescription(270),
+// 4 HostComputer(316), 5 Make(271), 6 Model(272), 7 DocumentName(269),
+// 8 PageName(285), 9 Software(305).
+constexpr std::array<std::uint32_t, kCommentSlots> kCommentTags = {315, 33432, 306, 270, 316,
+                                                                    271, 272,   269, 285, 305};
+constexpr int kSlotDocumentMarker = 3;  // "BOD"
+constexpr int kSlotChangeMarker = 6;    // "Changed"
+
+// What ReadFileInfo learns from page 1 of a file without decoding pixels.
+struct FileInfo {
+    int format = 0;    // compression code of page 1
+    int bitDepth = 0;  // bits per sample x samples per pixel (1, 4, 8, 24, 32, ...)
+    int width = 0;     // pixels
+    int height = 0;
+    int xResolution = 0;  // dots per inch, rounded; 0 when the file stores none
+    int yResolution = 0;
+    int pageCount = 0;  // number of pages (directories) in the file
+};
+
+// Largest page the engine accepts, in pixels (width x height); checked from the
+// header before any pixel memory is allocated.
+constexpr std::uint64_t kMaxPagePixels = 400ull * 1000 * 1000;
+
+// Outcome of Deskew.
+struct DeskewResult {
+    bool applied = false;   // the page was rotated
+    double angle = 0.0;     // skew found, degrees, positive = clockwise text tilt corrected
+    double confidence = 0.0;
+};
+
+class PageEngine {
+public:
+    PageEngine();
+    ~PageEngine();
+    PageEngine(const PageEngine&) = delete;
+    PageEngine& operator=(const PageEngine&) = delete;
+
+    // ---- files (PageEngineIO.cpp) ----
+
+    // Loads page 1 of `file` in its stored depth. On failure the engine holds no
+    // image (nothing of a previous page stays) and the reason is returned. A page
+    // that only partly decoded loads what decoded, succeeds, and damaged() is true.
+    Status LoadPage(const std::string& file);
+
+    // Reads format, depth, size and resolution of page 1 of `file` without decoding
+    // pixels. On success StoredFormat()/StoredBitDepth() report it; on failure both are 0.
+    Status ReadFileInfo(const std::string& file);
+    int StoredFormat() const { return info_.format; }
+    int StoredBitDepth() const { return info_.bitDepth; }
+    const FileInfo& storedInfo() const { return info_; }
+
+    // Text of comment slot `slot` (0..9) of page `page` (1-based; only 1 is used) of a
+    // file on disk, without decoding pixels; empty when absent or unreadable.
+    static std::string ReadComment(const std::string& file, int page, int slot);
+
+    // Sets the text the next SavePage writes into a slot; an empty text writes no tag.
+    void SetComment(int slot, const std::string& text);
+    const std::string& comment(int slot) const;
+
+    // Writes the image over `file` (or creates it) with compression `format` and
+    // `bits` per pixel: a gray or colour image saved at 1 bit is thresholded; a
+    // Group 3/4 format with more than 1 bit is written LZW. Resolution and every
+    // other tag of the file replaced are kept, comment slots are as set, pages 2..n
+    // of a multi-page file are kept. Atomic: on failure the old file is left whole.
+    // `quality` and `mode` are accepted for the caller's sake (always 2 and 0).
+    Status SavePage(const std::string& file, int format, int bits, int quality = 2, int mode = 0);
+
+    // ---- the page held ----
+    bool hasImage() const { return static_cast<bool>(pix_); }
+    PIX* pix() const { return pix_.get(); }  // borrowed; null when no image
+    // Replaces the image (takes ownership); used by the operations and by tests.
+    void setImage(PixPtr pix, int xResolution, int yResolution);
+    void clearImage();
+    // Changes every time the pixels change (load, edit, clear); the view's cache key.
+    std::uint64_t generation() const { return generation_; }
+
+    int XResolution() const { return xres_; }
+    int YResolution() const { return yres_; }
+    float PageWidth() const;
+    float PageHeight() const;
+
+    // Depth and photometric sense of the page as loaded (for saving a new file).
+    int loadedFormat() const { return loadedFormat_; }
+    int loadedBitDepth() const { return loadedBitDepth_; }
+
+    // Reason of the last failed call (empty after a success).
+    const std::string& lastError() const { return lastError_; }
+    // True when the last LoadPage succeeded only partly; damageReason() says why.
+    bool damaged() const { return damaged_; }
+    const std::string& damageReason() const { return damageReason_; }
+
+    // ---- operations (PageEngineOps.cpp) ----
+
+    // Rotates clockwise by `hundredths` of a degree (9000, 18000 or 27000); with
+    // `resize` the frame grows to hold the turned image; new area is `fillRgb`.
+    Status Rotate(int hundredths, bool resize, std::uint32_t fillRgb);
+    // Black for white (colour pages: each channel inverted).
+    Status Invert();
+    // Region in page pixels; mode 1 only: the region becomes exactly this rectangle.
+    void SetRegionRect(float left, float top, float width, float height, int mode);
+    // Paints the region with `rgb` (white is 0xFFFFFF); cut at the page's edges; a
+    // region of zero or negative size, or none, changes nothing.
+    Status FillRegion(std::uint32_t rgb);
+    void ClearRegion();
+    bool hasRegion() const { return region_.has_value(); }
+    // Removes isolated specks of a few pixels; never touches text strokes.
+    Status Despeckle();
+    // Finds the skew within +-15 degrees and straightens; leaves the page untouched
+    // when the confidence is low. 1-bit pages stay 1-bit.
+    DeskewResult Deskew();
+
+private:
+    void touch() { ++generation_; }
+
+    PixPtr pix_;
+    int xres_ = 0;
+    int yres_ = 0;
+    int loadedFormat_ = 0;
+    int loadedBitDepth_ = 0;
+    FileInfo info_;
+    std::array<std::string, kCommentSlots> comments_;
+    struct Region {
+        float left, top, width, height;
+    };
+    std::optional<Region> region_;
+    std::string lastError_;
+    bool damaged_ = false;
+    std::string damageReason_;
+    std::uint64_t generation_ = 0;
+};
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,109 @@
+#pragma once
+// The page view: draws the page held by its own PageEngine, with the size modes,
+// zoom, bitonal renderings, scrolling, band selection and mouse events the main
+// window uses. Property and signal names follow the imaging component's.
+
+#include "imaging/engine/PageEngine.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+namespace leafmark::imaging {
+
+class PageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit PageView(QWidget* parent = nullptr);
+    ~PageView() override;
+
+    // The page held and edited; after changing its pixels call Repaint().
+    PageEngine& engine() { return engine_; }
+    const PageEngine& engine() const { return engine_; }
+
+    // Loads page 1 of `file` into the engine. On failure the view shows the reason
+    // inside the page area (no dialog) and nothing of the previous page.
+    Status LoadPage(const std::string& file);
+
+    void setBackColor(const QColor& c);
+    QColor backColor() const { return backColor_; }
+    void setPaintWhileLoading(bool on) { paintWhileLoading_ = on; }
+    void setViewReady(bool on) { viewReady_ = on; }
+    void setAutoLayout(bool on) { autoLayout_ = on; }
+    void setMouseOption(bool on) { mouseOption_ = on; }
+
+    // 0 normal, 1 favor black, 2 scale to gray (1-bit pages only).
+    void setBitonalDisplay(int mode);
+    int bitonalDisplay() const { return bitonalDisplay_; }
+
+    // 2 fit width, 3 fit whole page, 4 scale by ZoomPercent.
+    void setSizeMode(int mode);
+    int sizeMode() const { return sizeMode_; }
+
+    // Percent; 100 = one page pixel per window pixel. Reports the drawn scale in
+    // every size mode. Setting it only takes effect in size mode 4.
+    void setZoomPercent(float percent);
+    float zoomPercent() const;
+
+    // Window position (viewport pixels) of the drawn page's top-left corner;
+    // negative when scrolled.
+    float viewLeft() const;
+    float viewTop() const;
+
+    void setBandSelect(bool on);
+    bool bandSelect() const { return bandSelect_; }
+    // The last dragged rectangle, in viewport pixels.
+    float bandLeft() const { return band_.left(); }
+    float bandTop() const { return band_.top(); }
+    float bandWidth() const { return band_.width(); }
+    float bandHeight() const { return band_.height(); }
+
+    // 0 default arrow, 2 cross-hair.
+    void setCursorShape(int shape);
+    int cursorShape() const { return cursorShape_; }
+
+    // Draws now with the current settings (re-scales the cached page if needed).
+    void Repaint();
+
+    // The text shown inside the view when there is no page (failed load); empty otherwise.
+    QString messageText() const { return message_; }
+
+    // Renders the page area as the operator sees it (for tests and benchmarks).
+    QImage grabPage();
+
+signals:
+    // A completed drag while BandSelect is on.
+    void BandDone();
+    // A mouse button pressed over the page: button 1 left, 2 right, 4 middle;
+    // shift state; position in page pixels.
+    void PageMouseButton(int button, int shift, float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    PageEngine engine_;
+    QColor backColor_{220, 219, 197};
+    bool paintWhileLoading_ = true;
+    bool viewReady_ = true;
+    bool autoLayout_ = true;
+    bool mouseOption_ = true;
+    int bitonalDisplay_ = 0;
+    int sizeMode_ = 3;
+    float zoomPercent_ = 100.0f;
+    bool bandSelect_ = false;
+    int cursorShape_ = 0;
+    QRectF band_;
+    QString message_;
+    // Implementation state (scaled-page cache, drag in progress) lives in the .cpp.
+    struct Cache;
+    Cache* cache_ = nullptr;
+};
+
+}  // namespace leafmark::imaging
