@@ -1,0 +1,32 @@
+#pragma once
+// A folder's file names matching a pattern list (like "*.tif*;*.eod"), matched
+// and sorted without regard to case, hidden files left out; with a selection.
+
+#include <QString>
+#include <QStringList>
+
+namespace leafmark {
+
+class FileList {
+public:
+    // Points the list at `folder` with `patterns` (";"-separated wildcards) and
+    // re-reads it; clears the selection. A folder that cannot be read gives an empty list.
+    void read(const QString& folder, const QString& patterns);
+    void clear();
+
+    const QString& folder() const { return folder_; }
+    int count() const { return static_cast<int>(names_.size()); }
+    // Bare name as stored on disk; empty for an index out of range.
+    QString at(int index) const;
+    const QStringList& names() const { return names_; }
+
+    int selectedIndex() const { return selected_; }  // -1 when nothing is selected
+    void select(int index);                           // out of range selects nothing
+
+private:
+    QString folder_;
+    QStringList names_;
+    int selected_ = -1;
+};
+
+}  // namespace leafmark
