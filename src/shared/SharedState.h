@@ -2,6 +2,7 @@
 // The state shared by the main window and the batch window for the whole run.
 // One object is made at start-up and passed by reference; tests make their own.
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 
@@ -18,6 +19,10 @@ struct SharedState {
     std::int16_t windowmode = 1;   // 0 actual size, 1 fit whole page, 2 fit width
     std::int16_t bitonalmode = 0;  // 0 scale to gray, 1 favor black, 2 normal
     std::int16_t stopflag = 0;     // 1 = ESC pressed in the batch window
+    // The batch window's "current folder" of each volume (key: volume root), one map
+    // per folder list: the folder last opened on that volume in that list.
+    QHash<QString, QString> batchSourceFolders;
+    QHash<QString, QString> batchOutputFolders;
 };
 
 }  // namespace leafmark
