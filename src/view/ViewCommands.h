@@ -32,25 +32,42 @@ public:
     ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageView& view, QWidget* owner,
                  QAction* whiteOut);
 
+    // Applies bitonalmode, windowmode and magfactor to the page already shown (no reload).
     void redisplay();
 
+    // Set windowmode 0 / 1 / 2, then redisplay.
     void actualSize();
     void fit();
     void fitWidth();
+    // Asks for a new magfactor; answers not greater than 0 (or rounding to 0) and
+    // Cancel change nothing; otherwise magfactor = the answer rounded half to even.
     void magnification();
+    // SizeMode 4 and ZoomPercent +15 (zoomOut: -15 only while above 15); the view
+    // state globals are untouched.
     void zoomIn();
     void zoomOut();
+    // Set bitonalmode 0 / 2 / 1, then redisplay.
     void scaleToGray();
     void normal();
     void favorBlack();
+    // Magnification caption and the six check marks, from the view state globals.
     void viewMenuOpening(const ViewMenuItems& items);
 
-    void rotateClockwise();      // 9000
-    void rotateUpside();         // 18000
-    void rotateAntiClockwise();  // 27000
+    // Quarter, half and three-quarter turns clockwise (9000, 18000, 27000); the frame
+    // follows the page; modified = 1. Without a page nothing happens.
+    void rotateClockwise();
+    void rotateUpside();
+    void rotateAntiClockwise();
+    // Black for white; modified keeps its value.
     void invert();
+    // Flips the check mark of "&White-Fill" itself, then applies the mode: connect it to
+    // an action that does not flip its own mark (or use setWhiteFill from `toggled`).
     void toggleWhiteFill();
-    // BandDone of the page view.
+    // Sets the check mark to `on` (when not already) and applies the mode's view
+    // settings: on = band selection and cross-hair, off = neither.
+    void setWhiteFill(bool on);
+    // BandDone of the page view: with white-fill on, paints the dragged rectangle white
+    // (window pixels converted at the drawn scale) and sets modified to 1.
     void bandDone();
 
     // The white-fill settings of the page view, as the page display applies them
@@ -58,6 +75,8 @@ public:
     static void applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn);
 
 private:
+    void rotate(int hundredths);
+
     SharedState& state_;
     Dialogs& dialogs_;
     imaging::PageView& view_;

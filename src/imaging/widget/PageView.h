@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <memory>
 
 namespace leafmark::imaging {
 
@@ -37,12 +38,15 @@ public:
     void setBitonalDisplay(int mode);
     int bitonalDisplay() const { return bitonalDisplay_; }
 
-    // 2 fit width, 3 fit whole page, 4 scale by ZoomPercent.
+    // 2 fit width, 3 fit whole page, 4 scale by ZoomPercent; other values are
+    // ignored. Switching from a fit mode to 4 keeps the page at the size it had.
     void setSizeMode(int mode);
     int sizeMode() const { return sizeMode_; }
 
     // Percent; 100 = one page pixel per window pixel. Reports the drawn scale in
-    // every size mode. Setting it only takes effect in size mode 4.
+    // every size mode. Setting it only takes effect in size mode 4; values not
+    // greater than 0 (or not a number) are ignored; the drawn scale is capped so
+    // the page stays under 100000 screen pixels a side (then that cap is reported).
     void setZoomPercent(float percent);
     float zoomPercent() const;
 
@@ -51,9 +55,11 @@ public:
     float viewLeft() const;
     float viewTop() const;
 
+    // With it on, a left-button drag shows a rubber band and its release sets the
+    // band and emits BandDone; a click without movement is no band.
     void setBandSelect(bool on);
     bool bandSelect() const { return bandSelect_; }
-    // The last dragged rectangle, in viewport pixels.
+    // The last dragged rectangle, in viewport pixels, width and height >= 0.
     float bandLeft() const { return band_.left(); }
     float bandTop() const { return band_.top(); }
     float bandWidth() const { return band_.width(); }
@@ -66,11 +72,15 @@ public:
     // Draws now with the current settings (re-scales the cached page if needed).
     void Repaint();
 
-    // The text shown inside the view when there is no page (failed load); empty otherwise.
-    QString messageText() const { return message_; }
+    // The text shown inside the view when there is no page after a failed load
+    // ("Cannot show this page: " and the reason); empty while a page is shown.
+    QString messageText() const;
 
     // Renders the page area as the operator sees it (for tests and benchmarks).
     QImage grabPage();
+
+    // Test hook: how many times the page was scaled for the screen since creation.
+    int renderCount() const;
 
 signals:
     // A completed drag while BandSelect is on.
@@ -101,9 +111,16 @@ private:
     int cursorShape_ = 0;
     QRectF band_;
     QString message_;
-    // Implementation state (scaled-page cache, drag in progress) lives in the .cpp.
+    // Implementation state (layout, scaled-page cache, drag in progress) lives in the .cpp.
     struct Cache;
-    Cache* cache_ = nullptr;
+    std::unique_ptr<Cache> cache_;
+
+    double drawnScale() const;
+    void relayout();
+    QPointF pageOrigin() const;
+    const QImage* scaledImageFor(const QRect& visible);
+    void paintMessage(class QPainter& p, const QString& text);
+    void paintDamageBar(class QPainter& p);
 };
 
 }  // namespace leafmark::imaging

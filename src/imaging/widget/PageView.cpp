@@ -1,0 +1,330 @@
+#include "imaging/widget/PageView.h"
+
+#include "imaging/widget/PageRenderer.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace leafmark::imaging {
+
+namespace {
+// Longest side, in screen pixels, the page may be drawn at.
+constexpr double kMaxDrawnSide = 100000.0;
+// The whole scaled page is kept while it needs at most this many bytes; beyond
+// that only the visible part (with a margin) is scaled and kept.
+constexpr qint64 kFullCacheBytes = 96ll * 1024 * 1024;
+constexpr int kPartialMargin = 256;
+}  // namespace
+
+struct PageView::Cache {
+    // Layout of the page in the viewport.
+    double scale = 1.0;
+    QSize scaled;    // drawn page size, screen pixels; empty without a page
+    QPoint offset;   // centring offset when the page is smaller than the viewport
+    bool inLayout = false;
+
+    // The page in a drawable form, for one engine generation.
+    std::uint64_t preparedGeneration = std::numeric_limits<std::uint64_t>::max();
+    PixPtr prepared;
+
+    // The scaled page (or its visible part `rect`, in drawn-page pixels).
+    bool valid = false;
+    std::uint64_t generation = 0;
+    double imageScale = 0.0;
+    int bitonal = -1;
+    QRect rect;
+    QImage image;
+    int renders = 0;
+
+    // A band drag in progress.
+    QRubberBand* rubber = nullptr;
+    QPoint dragStart;
+    bool dragging = false;
+};
+
+PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent), cache_(std::make_unique<Cache>()) {
+    cache_->rubber = new QRubberBand(QRubberBand::Rectangle, viewport());
+    cache_->rubber->hide();
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(20);
+    relayout();
+}
+
+PageView::~PageView() = default;
+
+Status PageView::LoadPage(const std::string& file) {
+    message_.clear();
+    Status st = engine_.LoadPage(file);
+    if (!st.ok()) {
+        // Nothing of the previous page may stay on screen.
+        if (engine_.hasImage()) engine_.clearImage();
+        const std::string why = st.reason().empty() ? engine_.lastError() : st.reason();
+        message_ = QStringLiteral("Cannot show this page: ") + QString::fromStdString(why);
+    }
+    cache_->valid = false;
+    cache_->image = QImage();
+    relayout();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+    return st;
+}
+
+void PageView::setBackColor(const QColor& c) {
+    backColor_ = c;
+    viewport()->update();
+}
+
+void PageView::setBitonalDisplay(int mode) {
+    bitonalDisplay_ = mode;
+    viewport()->update();
+}
+
+void PageView::setSizeMode(int mode) {
+    if (mode != 2 && mode != 3 && mode != 4) return;
+    if (mode == 4 && sizeMode_ != 4 && engine_.hasImage())
+        zoomPercent_ = static_cast<float>(drawnScale() * 100.0);
+    sizeMode_ = mode;
+    relayout();
+    viewport()->update();
+}
+
+void PageView::setZoomPercent(float percent) {
+    if (!(percent > 0.0f) || !std::isfinite(percent)) return;
+    if (sizeMode_ != 4 || !engine_.hasImage()) {
+        zoomPercent_ = percent;
+        return;
+    }
+    // Keep the page point at the viewport's centre where it is.
+    const QPointF centre(viewport()->width() / 2.0, viewport()->height() / 2.0);
+    const double before = drawnScale();
+    const QPointF pagePoint = (centre - pageOrigin()) / before;
+    zoomPercent_ = percent;
+    relayout();
+    const double after = drawnScale();
+    horizontalScrollBar()->setValue(
+        static_cast<int>(std::lround(pagePoint.x() * after - centre.x() + cache_->offset.x())));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::lround(pagePoint.y() * after - centre.y() + cache_->offset.y())));
+    viewport()->update();
+}
+
+float PageView::zoomPercent() const {
+    if (!engine_.hasImage()) return zoomPercent_;
+    return static_cast<float>(drawnScale() * 100.0);
+}
+
+float PageView::viewLeft() const { return static_cast<float>(pageOrigin().x()); }
+float PageView::viewTop() const { return static_cast<float>(pageOrigin().y()); }
+
+void PageView::setBandSelect(bool on) {
+    bandSelect_ = on;
+    if (!on && cache_->dragging) {
+        cache_->dragging = false;
+        cache_->rubber->hide();
+    }
+}
+
+void PageView::setCursorShape(int shape) {
+    cursorShape_ = shape;
+    if (shape == 2)
+        viewport()->setCursor(Qt::CrossCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void PageView::Repaint() {
+    relayout();
+    viewport()->update();
+}
+
+QString PageView::messageText() const { return engine_.hasImage() ? QString() : message_; }
+
+QImage PageView::grabPage() {
+    relayout();
+    return viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int PageView::renderCount() const { return cache_->renders; }
+
+double PageView::drawnScale() const {
+    if (!engine_.hasImage()) return zoomPercent_ / 100.0;
+    const double pw = engine_.PageWidth();
+    const double ph = engine_.PageHeight();
+    double s = zoomPercent_ / 100.0;
+    const QSize avail = maximumViewportSize();
+    if (sizeMode_ == 3) {
+        s = std::min(avail.width() / pw, avail.height() / ph);
+    } else if (sizeMode_ == 2) {
+        s = avail.width() / pw;
+        if (ph * s > avail.height()) {
+            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+            s = (avail.width() - bar) / pw;
+        }
+    }
+    const double longest = std::max(pw, ph);
+    return std::clamp(s, 1.0 / longest, kMaxDrawnSide / longest);
+}
+
+void PageView::relayout() {
+    if (cache_->inLayout) return;
+    cache_->inLayout = true;
+    setHorizontalScrollBarPolicy(sizeMode_ == 4 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(sizeMode_ == 3 ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    // Showing or hiding a scroll bar changes the viewport; settle in a few rounds.
+    for (int round = 0; round < 3; ++round) {
+        const QSize before = viewport()->size();
+        cache_->scale = drawnScale();
+        cache_->scaled = engine_.hasImage()
+                             ? scaledPageSize(pixGetWidth(engine_.pix()), pixGetHeight(engine_.pix()),
+                                              cache_->scale)
+                             : QSize();
+        const QSize vp = viewport()->size();
+        horizontalScrollBar()->setRange(0, std::max(0, cache_->scaled.width() - vp.width()));
+        verticalScrollBar()->setRange(0, std::max(0, cache_->scaled.height() - vp.height()));
+        horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
+        verticalScrollBar()->setPageStep(std::max(1, vp.height()));
+        cache_->offset = QPoint(std::max(0, (vp.width() - cache_->scaled.width()) / 2),
+                                std::max(0, (vp.height() - cache_->scaled.height()) / 2));
+        if (viewport()->size() == before) break;
+    }
+    cache_->inLayout = false;
+}
+
+QPointF PageView::pageOrigin() const {
+    return QPointF(cache_->offset.x() - horizontalScrollBar()->value(),
+                   cache_->offset.y() - verticalScrollBar()->value());
+}
+
+const QImage* PageView::scaledImageFor(const QRect& visible) {
+    Cache& c = *cache_;
+    const std::uint64_t gen = engine_.generation();
+    if (c.preparedGeneration != gen) {
+        c.prepared = prepareForDisplay(engine_.pix());
+        c.preparedGeneration = gen;
+        c.valid = false;
+    }
+    if (!c.prepared) return nullptr;
+    if (c.valid && c.generation == gen && c.imageScale == c.scale && c.bitonal == bitonalDisplay_ &&
+        c.rect.contains(visible))
+        return &c.image;
+    const QRect whole(QPoint(0, 0), c.scaled);
+    const qint64 bytesPerPixel = pixGetDepth(c.prepared.get()) == 32 ? 4 : 1;
+    const bool full = qint64(c.scaled.width()) * c.scaled.height() * bytesPerPixel <= kFullCacheBytes;
+    const QRect rect = full ? whole
+                            : visible.adjusted(-kPartialMargin, -kPartialMargin, kPartialMargin,
+                                               kPartialMargin)
+                                  .intersected(whole);
+    c.image = renderScaled(c.prepared.get(), c.scale, bitonalDisplay_, rect);
+    ++c.renders;
+    c.valid = !c.image.isNull();
+    c.generation = gen;
+    c.imageScale = c.scale;
+    c.bitonal = bitonalDisplay_;
+    c.rect = rect;
+    return c.valid ? &c.image : nullptr;
+}
+
+void PageView::paintEvent(QPaintEvent* e) {
+    QPainter p(viewport());
+    p.fillRect(e->rect(), backColor_);
+    if (!engine_.hasImage()) {
+        if (!message_.isEmpty()) paintMessage(p, message_);
+        return;
+    }
+    // The layout may be stale when the page changed without a Repaint.
+    if (cache_->preparedGeneration != engine_.generation()) relayout();
+    const QPoint origin = pageOrigin().toPoint();
+    const QRect pageRect(origin, cache_->scaled);
+    const QRect visible = pageRect.intersected(viewport()->rect());
+    if (!visible.isEmpty()) {
+        if (const QImage* img = scaledImageFor(visible.translated(-origin))) {
+            const QRect exposed = e->rect().intersected(pageRect);
+            const QRect source = exposed.translated(-origin).translated(-cache_->rect.topLeft());
+            p.drawImage(exposed.topLeft(), *img, source);
+        }
+    }
+    if (engine_.damaged()) paintDamageBar(p);
+}
+
+void PageView::paintMessage(QPainter& p, const QString& text) {
+    // A blank sheet in the middle of the view carrying the reason.
+    const QRect vp = viewport()->rect();
+    const int w = std::min(vp.width() - 20, 480);
+    const int h = std::min(vp.height() - 20, 200);
+    const QRect sheet(vp.center().x() - w / 2, vp.center().y() - h / 2, w, h);
+    p.fillRect(sheet, Qt::white);
+    p.setPen(QColor(90, 90, 90));
+    p.drawRect(sheet.adjusted(0, 0, -1, -1));
+    p.setPen(QColor(160, 0, 0));
+    p.drawText(sheet.adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap, text);
+}
+
+void PageView::paintDamageBar(QPainter& p) {
+    const QFontMetrics fm(font());
+    const QRect bar(0, 0, viewport()->width(), fm.height() + 10);
+    p.fillRect(bar, QColor(200, 60, 20));
+    p.setPen(Qt::white);
+    const QString text =
+        QStringLiteral("damaged: ") + QString::fromStdString(engine_.damageReason());
+    p.drawText(bar.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft,
+               fm.elidedText(text, Qt::ElideRight, bar.width() - 16));
+}
+
+void PageView::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    relayout();
+}
+
+void PageView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void PageView::mousePressEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (bandSelect_ && e->button() == Qt::LeftButton) {
+        cache_->dragging = true;
+        cache_->dragStart = pos;
+        cache_->rubber->setGeometry(QRect(pos, QSize()));
+        cache_->rubber->show();
+    }
+    int button = 0;
+    switch (e->button()) {
+        case Qt::LeftButton: button = 1; break;
+        case Qt::RightButton: button = 2; break;
+        case Qt::MiddleButton: button = 4; break;
+        default: return;
+    }
+    const Qt::KeyboardModifiers m = e->modifiers();
+    const int shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+                      (m & Qt::AltModifier ? 4 : 0);
+    const double s = cache_->scale > 0 ? cache_->scale : 1.0;
+    const QPointF page = (QPointF(pos) - pageOrigin()) / s;
+    // Last: a handler may load another page into this view.
+    emit PageMouseButton(button, shift, static_cast<float>(page.x()), static_cast<float>(page.y()));
+}
+
+void PageView::mouseMoveEvent(QMouseEvent* e) {
+    if (!cache_->dragging) return;
+    cache_->rubber->setGeometry(QRect(cache_->dragStart, e->position().toPoint()).normalized());
+}
+
+void PageView::mouseReleaseEvent(QMouseEvent* e) {
+    if (!cache_->dragging || e->button() != Qt::LeftButton) return;
+    cache_->dragging = false;
+    cache_->rubber->hide();
+    const QPoint end = e->position().toPoint();
+    const QPoint start = cache_->dragStart;
+    if (end == start) return;
+    band_ = QRectF(std::min(start.x(), end.x()), std::min(start.y(), end.y()),
+                   std::abs(end.x() - start.x()), std::abs(end.y() - start.y()));
+    emit BandDone();
+}
+
+}  // namespace leafmark::imaging

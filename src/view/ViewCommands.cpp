@@ -1,0 +1,193 @@
+#include "view/ViewCommands.h"
+
+#include "imaging/widget/PageView.h"
+#include "shared/Settings.h"
+#include "shared/ViewMapping.h"
+
+#include <QAction>
+#include <limits>
+
+namespace leafmark {
+
+namespace {
+constexpr float kZoomStep = 15.0f;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+}  // namespace
+
+ViewCommands::ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageView& view,
+                           QWidget* owner, QAction* whiteOut)
+    : state_(state), dialogs_(dialogs), view_(view), owner_(owner), whiteOut_(whiteOut) {}
+
+void ViewCommands::redisplay() {
+    view_.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
+    const int sizeMode = sizeModeFor(state_.windowmode);
+    if (sizeMode == 4) {
+        // Actual size assumes a screen of 100 dots per inch. A resolution that is
+        // 0 (or does not fit a 16-bit integer) leaves ZoomPercent as it was.
+        const int xres = view_.engine().XResolution();
+        view_.setAutoLayout(true);
+        view_.setSizeMode(4);
+        if (xres != 0 && xres >= std::numeric_limits<std::int16_t>::min() &&
+            xres <= std::numeric_limits<std::int16_t>::max()) {
+            const double r = static_cast<std::int16_t>(xres) / 100.0;
+            view_.setZoomPercent(static_cast<float>(state_.magfactor / r));
+        }
+        view_.Repaint();
+    } else {
+        view_.setSizeMode(sizeMode);
+    }
+    view_.Repaint();
+    view_.setViewReady(true);
+}
+
+void ViewCommands::actualSize() {
+    state_.windowmode = 0;
+    redisplay();
+}
+
+void ViewCommands::fit() {
+    state_.windowmode = 1;
+    redisplay();
+}
+
+void ViewCommands::fitWidth() {
+    state_.windowmode = 2;
+    redisplay();
+}
+
+void ViewCommands::magnification() {
+    const std::optional<QString> answer =
+        dialogs_.input(owner_, QStringLiteral("Please specify the magnification factor (normal = 100)."),
+                       QStringLiteral("Magnification Factor"), QString::number(state_.magfactor));
+    if (!answer) return;
+    const double value = leadingNumber(*answer);
+    if (!(value > 0.0)) return;
+    // A factor that rounds to 0 would show no page; one beyond 32 bits cannot be held.
+    const std::optional<std::int32_t> rounded = roundToInt32(value);
+    if (!rounded || *rounded <= 0) return;
+    state_.magfactor = *rounded;
+    redisplay();
+}
+
+void ViewCommands::zoomIn() {
+    view_.setAutoLayout(true);
+    view_.setSizeMode(4);
+    view_.setZoomPercent(view_.zoomPercent() + kZoomStep);
+    view_.Repaint();
+}
+
+void ViewCommands::zoomOut() {
+    view_.setAutoLayout(true);
+    view_.setSizeMode(4);
+    if (view_.zoomPercent() > kZoomStep) {
+        view_.setZoomPercent(view_.zoomPercent() - kZoomStep);
+        view_.Repaint();
+    }
+}
+
+void ViewCommands::scaleToGray() {
+    state_.bitonalmode = 0;
+    redisplay();
+}
+
+void ViewCommands::normal() {
+    state_.bitonalmode = 2;
+    redisplay();
+}
+
+void ViewCommands::favorBlack() {
+    state_.bitonalmode = 1;
+    redisplay();
+}
+
+void ViewCommands::viewMenuOpening(const ViewMenuItems& items) {
+    if (items.magFactor)
+        items.magFactor->setText(QStringLiteral("Magnification (%1)").arg(state_.magfactor));
+    for (QAction* a : {items.fit, items.fitWidth, items.actualSize, items.favorBlack, items.normal,
+                       items.scaleToGray})
+        if (a) a->setChecked(false);
+    const auto check = [](QAction* a) {
+        if (a) a->setChecked(true);
+    };
+    switch (state_.bitonalmode) {
+        case 0: check(items.scaleToGray); break;
+        case 1: check(items.favorBlack); break;
+        case 2: check(items.normal); break;
+        default: break;
+    }
+    switch (state_.windowmode) {
+        case 0: check(items.actualSize); break;
+        case 1: check(items.fit); break;
+        case 2: check(items.fitWidth); break;
+        default: break;
+    }
+}
+
+void ViewCommands::rotate(int hundredths) {
+    // With no page there is nothing to turn and nothing to mark as changed.
+    if (!view_.engine().hasImage()) return;
+    state_.modified = 1;
+    view_.engine().Rotate(hundredths, true, kWhite);
+    view_.setAutoLayout(true);
+    view_.Repaint();
+}
+
+void ViewCommands::rotateClockwise() { rotate(9000); }
+void ViewCommands::rotateUpside() { rotate(18000); }
+void ViewCommands::rotateAntiClockwise() { rotate(27000); }
+
+void ViewCommands::invert() {
+    view_.engine().Invert();
+    view_.Repaint();
+}
+
+void ViewCommands::toggleWhiteFill() { setWhiteFill(!(whiteOut_ && whiteOut_->isChecked())); }
+
+void ViewCommands::setWhiteFill(bool on) {
+    if (whiteOut_ && whiteOut_->isChecked() != on) whiteOut_->setChecked(on);
+    if (on) {
+        view_.setBandSelect(true);
+        view_.setCursorShape(2);
+        view_.setAutoLayout(true);
+    } else {
+        view_.setCursorShape(0);
+        view_.setBandSelect(false);
+    }
+}
+
+void ViewCommands::bandDone() {
+    if (!whiteOut_ || !whiteOut_->isChecked()) return;
+    // A band over an empty view paints nothing and changes nothing.
+    if (!view_.engine().hasImage()) return;
+    state_.modified = 1;
+    float left = view_.bandLeft();
+    float top = view_.bandTop();
+    float width = view_.bandWidth();
+    float height = view_.bandHeight();
+    const float zoom = view_.zoomPercent();
+    if (zoom != 0.0f) {
+        const float s = zoom / 100.0f;
+        left = (view_.bandLeft() - view_.viewLeft()) / s;
+        top = (view_.bandTop() - view_.viewTop()) / s;
+        width = width / s;
+        height = height / s;
+    }
+    imaging::PageEngine& engine = view_.engine();
+    engine.SetRegionRect(left, top, width, height, 1);
+    engine.FillRegion(kWhite);
+    engine.ClearRegion();
+    view_.Repaint();
+}
+
+void ViewCommands::applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn) {
+    if (whiteFillOn) {
+        view.setBandSelect(true);
+        view.setCursorShape(2);
+    } else {
+        view.setMouseOption(false);
+        view.setBandSelect(false);
+        view.setCursorShape(0);
+    }
+}
+
+}  // namespace leafmark
