@@ -3,6 +3,7 @@
 // moving through the folder, saving with the document and change markers, and
 // Save / Save As / Revert.
 
+#include "imaging/engine/Status.h"
 #include "pages/MainWindowControls.h"
 #include "shared/Dialogs.h"
 #include "shared/FileList.h"
@@ -50,7 +51,20 @@ public:
     // Mouse released over CheckBOD: modified 0 becomes 2.
     void documentMarkerMouseUp();
 
+    // True while the page shown could not be loaded (dosave then refuses to write it).
+    bool pageLoadFailed() const { return pageLoadFailed_; }
+
 private:
+    // The save-changes prompt when there is unsaved work. True when the step may go
+    // on (No, or Yes and the save succeeded); false on Cancel or a failed save.
+    bool settleUnsavedWork();
+    // Selects list entry `index` and shows it.
+    void showEntry(int index);
+    // An OK message box with the exclamation icon and the program's title.
+    void tell(const QString& text);
+    // Format and bit depth to write `f` with: its own, or the page shown's for a new file.
+    imaging::Status formatForSave(const QString& f, int& format, int& bits);
+
     SharedState& state_;
     Dialogs& dialogs_;
     MainWindowControls& controls_;

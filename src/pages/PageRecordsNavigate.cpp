@@ -1,0 +1,97 @@
+// Moving through the page folder: First, Prior, Next and Last with the
+// save-changes prompt and the enabled states of the four menu items.
+//
+// The steps walk the folder list as it was read when the page was opened. With an
+// empty list they do nothing. With no entry selected (the page opened is not in the
+// list), Next, First and Last move to their usual entry (Next to entry 0) and Prior
+// does nothing, since no page comes before an unlisted one.
+#include "pages/PageRecords.h"
+#include "shared/AppInfo.h"
+
+namespace leafmark {
+
+bool PageRecords::settleUnsavedWork() {
+    if (state_.modified == 0) return true;
+    const MsgAnswer answer = dialogs_.message(
+        controls_.ownerWindow(),
+        QStringLiteral("The image has been modified.  Do you wish to save the changes?"),
+        MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
+    if (answer == MsgAnswer::Yes) {
+        // A save that failed has told the operator why; the page stays shown with its work.
+        if (!dosave(state_.currentfile)) return false;
+        state_.modified = 0;
+        return true;
+    }
+    return answer == MsgAnswer::No;
+}
+
+void PageRecords::showEntry(int index) {
+    folderList_.select(index);
+    display(folderList_.at(index));
+}
+
+void PageRecords::firstimagefile() {
+    if (folderList_.count() == 0) return;
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    showEntry(0);
+    controls_.setMenuEnabled(PageMenuItem::First, false);
+    controls_.setMenuEnabled(PageMenuItem::Prior, true);
+    controls_.setMenuEnabled(PageMenuItem::Next, true);
+    controls_.setMenuEnabled(PageMenuItem::Last, true);
+}
+
+void PageRecords::lastimagefile() {
+    if (folderList_.count() == 0) return;
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    showEntry(folderList_.count() - 1);
+    controls_.setMenuEnabled(PageMenuItem::Last, false);
+    controls_.setMenuEnabled(PageMenuItem::First, true);
+    controls_.setMenuEnabled(PageMenuItem::Next, true);
+    controls_.setMenuEnabled(PageMenuItem::Prior, true);
+}
+
+void PageRecords::nextimagefile() {
+    const int count = folderList_.count();
+    if (count == 0) return;
+    const int selected = folderList_.selectedIndex();
+    // The boundary comes before the prompt: the page and its unsaved work stay as they are.
+    if (selected == count - 1) {
+        tell(QStringLiteral("End of Folder."));
+        return;
+    }
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    const int i = selected + 1;
+    showEntry(i);
+    if (i == count - 1) {
+        controls_.setMenuEnabled(PageMenuItem::Next, false);
+    } else {
+        controls_.setMenuEnabled(PageMenuItem::First, true);
+        controls_.setMenuEnabled(PageMenuItem::Prior, true);
+        controls_.setMenuEnabled(PageMenuItem::Last, true);
+    }
+}
+
+void PageRecords::priorimagefile() {
+    const int selected = folderList_.selectedIndex();
+    if (folderList_.count() == 0 || selected < 0) return;
+    if (selected == 0) {
+        tell(QStringLiteral("Beginning of Folder."));
+        return;
+    }
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    const int i = selected - 1;
+    showEntry(i);
+    if (i == 0) {
+        controls_.setMenuEnabled(PageMenuItem::Prior, false);
+    } else {
+        controls_.setMenuEnabled(PageMenuItem::First, true);
+        controls_.setMenuEnabled(PageMenuItem::Next, true);
+        controls_.setMenuEnabled(PageMenuItem::Last, true);
+    }
+}
+
+}  // namespace leafmark

@@ -1,0 +1,117 @@
+// Opening a page and its folder, and showing a page of the folder.
+#include "imaging/widget/PageView.h"
+#include "pages/PageMarkers.h"
+#include "pages/PageRecords.h"
+#include "shared/ViewMapping.h"
+
+#include <QFileInfo>
+#include <cstdint>
+#include <limits>
+
+namespace leafmark {
+
+namespace {
+
+// The Open dialog's filter; file dialogs match patterns case-sensitively here, so
+// the usual spellings of the extension are all listed.
+const QString kOpenFilter = QStringLiteral("TIFF Files (*.tif* *.TIF* *.Tif*)");
+const QString kFolderPattern = QStringLiteral("*.tif*");
+
+}  // namespace
+
+void PageRecords::Openfile() {
+    // The dialog starts where the operator last chose a file in this run.
+    const QString start =
+        lastOpenPath_.isEmpty() ? openFolder_ : QFileInfo(lastOpenPath_).absolutePath();
+    const std::optional<QString> chosen =
+        dialogs_.openFile(controls_.ownerWindow(), kOpenFilter, start);
+    if (!chosen) return;
+    lastOpenPath_ = *chosen;
+    OpenMaster(*chosen);
+    for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
+                              PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
+                              PageMenuItem::Revert}) {
+        controls_.setMenuEnabled(item, true);
+    }
+}
+
+void PageRecords::OpenMaster(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    QString givenName;
+    if (slash >= 0) {
+        state_.folderpath = path.left(slash);
+        givenName = path.mid(slash + 1);
+    }
+    const QString pageName = givenName.toUpper();
+
+    // A page in the root folder leaves an empty folder path; the list reads "/" then.
+    const QString listFolder =
+        state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
+    folderList_.read(listFolder, kFolderPattern);
+
+    // Names match without regard to case, but the file is opened by its stored name.
+    QString shownName = givenName;
+    for (int i = 0; i < folderList_.count(); ++i) {
+        if (folderList_.at(i).toUpper() == pageName) {
+            folderList_.select(i);
+            shownName = folderList_.at(i);
+            break;
+        }
+    }
+    display(shownName);
+
+    if (!controls_.toolbarEnabled(1)) controls_.enablePageButtons();
+}
+
+void PageRecords::display(const QString& name) {
+    state_.modified = 0;
+    const QString& folder = state_.folderpath;
+    state_.currentfile =
+        folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;
+
+    imaging::PageView& view = controls_.pageView();
+    view.setPaintWhileLoading(false);
+    // A failed load leaves the view empty with the reason shown inside it; the flag
+    // keeps any later save from writing that empty page over the file.
+    pageLoadFailed_ = !view.LoadPage(enginePath(state_.currentfile)).ok();
+
+    view.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
+    const int sizeMode = sizeModeFor(state_.windowmode);
+    if (sizeMode == 4) {
+        view.setAutoLayout(true);
+        view.setSizeMode(4);
+        // The actual-size view shows magfactor percent of the page's printed size.
+        // Without a usable resolution the zoom stays as it was.
+        const int xres = view.engine().XResolution();
+        if (xres > 0 && xres <= std::numeric_limits<std::int16_t>::max()) {
+            const double r = static_cast<double>(xres) / 100.0;
+            view.setZoomPercent(static_cast<float>(state_.magfactor / r));
+        }
+    } else {
+        view.setSizeMode(sizeMode);
+    }
+
+    if (controls_.whiteFillChecked()) {
+        view.setBandSelect(true);
+        view.setCursorShape(2);
+    } else {
+        view.setMouseOption(false);
+        view.setBandSelect(false);
+        view.setCursorShape(0);
+    }
+    view.setAutoLayout(true);
+    view.Repaint();
+    view.setViewReady(true);
+
+    const QString slot3 = QString::fromStdString(imaging::PageEngine::ReadComment(
+        enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));
+    controls_.setDocumentMarkerTicked(isDocumentMarker(slot3));
+
+    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + state_.currentfile +
+                         QStringLiteral(" (") +
+                         QString::number(folderList_.selectedIndex() + 1) +
+                         QStringLiteral(" of ") + QString::number(folderList_.count()) +
+                         QStringLiteral(")"));
+}
+
+}  // namespace leafmark

@@ -1,0 +1,139 @@
+// Saving the page shown with its markers; Save, Save As, Revert, save and next,
+// and the document marker box's mouse handler.
+#include "imaging/widget/PageView.h"
+#include "pages/PageMarkers.h"
+#include "pages/PageRecords.h"
+#include "shared/AppInfo.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace leafmark {
+
+namespace {
+
+const QString kSaveFilter = QStringLiteral("TIFF Files (*.tif);;All Files (*)");
+
+QString reasonText(const imaging::Status& status) {
+    return QString::fromStdString(status.reason());
+}
+
+}  // namespace
+
+imaging::Status PageRecords::formatForSave(const QString& f, int& format, int& bits) {
+    imaging::PageEngine& engine = controls_.pageView().engine();
+    if (QFileInfo::exists(f)) {
+        // Replacing a file: it keeps its own stored format and depth.
+        imaging::Status info = engine.ReadFileInfo(enginePath(f));
+        if (!info.ok()) return info;
+    } else if (!engine.ReadFileInfo(enginePath(state_.currentfile)).ok()) {
+        // A new file takes the form of the page shown; when its file has gone since,
+        // the form it was loaded in.
+        format = engine.loadedFormat();
+        bits = engine.loadedBitDepth();
+        if (format > 0 && bits > 0) return imaging::Status::success();
+        return imaging::Status::failure("The format of the page shown is not known.");
+    }
+    bits = engine.StoredBitDepth();
+    format = engine.StoredFormat();
+    return imaging::Status::success();
+}
+
+bool PageRecords::dosave(const QString& f) {
+    // Nothing has been shown yet (the right mouse button before any opening): no file to write.
+    if (f.isEmpty() || state_.currentfile.isEmpty()) return false;
+    imaging::PageEngine& engine = controls_.pageView().engine();
+    if (pageLoadFailed_ || !engine.hasImage()) {
+        tell(QStringLiteral("The page %1 could not be loaded, so it is not saved.")
+                 .arg(state_.currentfile));
+        return false;
+    }
+
+    if (!state_.folderpath.endsWith(QLatin1Char('/'))) state_.folderpath += QLatin1Char('/');
+
+    // The end-of-document file of the entry before the page is settled first.
+    const int selected = folderList_.selectedIndex();
+    const QString eodPath = endOfDocumentPath(state_.folderpath, folderList_.at(selected - 1));
+    const bool ticked = controls_.documentMarkerTicked();
+    if (selected > 0 && !eodPath.isEmpty()) {
+        const bool exists = QFileInfo::exists(eodPath);
+        if (ticked && !exists) {
+            writeEndOfDocumentFile(eodPath);
+        } else if (!ticked && exists) {
+            QFile::remove(eodPath);
+        }
+    }
+
+    engine.SetComment(imaging::kSlotDocumentMarker,
+                      ticked ? kDocumentMarker.toStdString() : std::string());
+    // The change marker is sticky: a file that carries it keeps it on every save.
+    const std::string oldChange =
+        imaging::PageEngine::ReadComment(enginePath(f), 1, imaging::kSlotChangeMarker);
+    const bool changed = QString::fromStdString(oldChange) == kChangeMarker || state_.modified == 1;
+    engine.SetComment(imaging::kSlotChangeMarker,
+                      changed ? kChangeMarker.toStdString() : std::string());
+
+    const std::int16_t modifiedBefore = state_.modified;
+    state_.modified = 0;
+
+    int format = 0;
+    int bits = 0;
+    imaging::Status status = formatForSave(f, format, bits);
+    if (status.ok()) status = engine.SavePage(enginePath(f), format, bits, 2, 0);
+    if (!status.ok()) {
+        // The old file is whole (the write is atomic); the work stays unsaved.
+        state_.modified = modifiedBefore;
+        dialogs_.message(controls_.ownerWindow(),
+                         QStringLiteral("The page could not be saved to %1.\n\n%2")
+                             .arg(f, reasonText(status)),
+                         MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+        return false;
+    }
+    return true;
+}
+
+void PageRecords::save() {
+    dosave(state_.currentfile);
+}
+
+void PageRecords::saveAs() {
+    state_.modified = 0;
+    // The dialog starts where the operator last saved in this run.
+    const QString start =
+        lastSavePath_.isEmpty() ? saveFolder_ : QFileInfo(lastSavePath_).absolutePath();
+    const std::optional<QString> chosen =
+        dialogs_.saveFile(controls_.ownerWindow(), kSaveFilter, start, QString());
+    if (!chosen || chosen->isEmpty()) return;
+    lastSavePath_ = *chosen;
+
+    const QFileInfo target(*chosen);
+    if (target.exists() && target.fileName().size() > 1) {
+        const MsgAnswer answer = dialogs_.message(
+            controls_.ownerWindow(),
+            target.fileName().toUpper() + QStringLiteral(" file already exists.  OK to overwrite?"),
+            MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
+        if (answer != MsgAnswer::Yes) return;
+    }
+    dosave(*chosen);
+}
+
+void PageRecords::revert() {
+    state_.modified = 0;
+    if (state_.currentfile.isEmpty()) return;
+    display(state_.currentfile.mid(state_.currentfile.lastIndexOf(QLatin1Char('/')) + 1));
+}
+
+void PageRecords::saveAndNext() {
+    // A page that could not be written is not left behind.
+    if (dosave(state_.currentfile)) nextimagefile();
+}
+
+void PageRecords::pageMouseButton(int button) {
+    if (button == 2) saveAndNext();
+}
+
+void PageRecords::documentMarkerMouseUp() {
+    if (state_.modified == 0) state_.modified = 2;
+}
+
+}  // namespace leafmark

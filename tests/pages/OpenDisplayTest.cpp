@@ -1,0 +1,159 @@
+// Opening a page and its folder, and what showing a page sets.
+#include "PagesTestSupport.h"
+
+namespace leafmark::testing {
+namespace {
+
+using Opening = PagesTest;
+
+TEST_F(Opening, SelectsThePageInItsFolderAndNamesItsPosition) {
+    makePages(20);
+    open(QStringLiteral("00000007.tif"));
+    EXPECT_EQ(state.folderpath, dir.path());  // no trailing separator
+    EXPECT_EQ(records->folderList().count(), 20);
+    EXPECT_EQ(records->folderList().selectedIndex(), 6);
+    EXPECT_EQ(state.currentfile, path(QStringLiteral("00000007.tif")));
+    EXPECT_EQ(controls->caption,
+              QStringLiteral("Leafmark    %1 (7 of 20)").arg(path(QStringLiteral("00000007.tif"))));
+    EXPECT_FALSE(records->pageLoadFailed());
+    EXPECT_EQ(controls->view->engine().PageWidth(), 64.0f);
+}
+
+TEST_F(Opening, MatchesNamesWithoutCaseButOpensTheStoredName) {
+    writePage(path(QStringLiteral("a.tif")));
+    writePage(path(QStringLiteral("B.tif")));
+    writePage(path(QStringLiteral("c.TIFF")), {.mark = 5});
+    writeText(path(QStringLiteral("a.jpg")), "x");
+    writeText(path(QStringLiteral("a.eod")), "EOD\r\n");
+
+    records->OpenMaster(path(QStringLiteral("C.tiff")));
+    EXPECT_EQ(records->folderList().names(),
+              (QStringList{QStringLiteral("a.tif"), QStringLiteral("B.tif"),
+                           QStringLiteral("c.TIFF")}));
+    EXPECT_EQ(records->folderList().selectedIndex(), 2);
+    EXPECT_EQ(state.currentfile, path(QStringLiteral("c.TIFF")));
+    EXPECT_FALSE(records->pageLoadFailed());
+    EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("c.TIFF (3 of 3)")));
+}
+
+TEST_F(Opening, AnUnlistedFileIsShownWithoutSelection) {
+    makePages(3);
+    writePage(path(QStringLiteral("scan.tf")), {.mark = 9});
+    open(QStringLiteral("scan.tf"));
+    EXPECT_EQ(records->folderList().selectedIndex(), -1);
+    EXPECT_EQ(state.currentfile, path(QStringLiteral("scan.tf")));
+    EXPECT_FALSE(records->pageLoadFailed());
+    EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("scan.tf (0 of 3)")));
+}
+
+TEST_F(Opening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
+    makePages(2);
+    open(QStringLiteral("00000001.tif"));
+    EXPECT_EQ(controls->enablePageButtonsCalls, 1);
+    open(QStringLiteral("00000002.tif"));
+    EXPECT_EQ(controls->enablePageButtonsCalls, 1);
+}
+
+TEST_F(Opening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
+    makePages(3);
+    records->setOpenDialogFolder(QStringLiteral("/start"));
+    dialogs.openAnswers = {std::nullopt, path(QStringLiteral("00000002.tif")),
+                           std::nullopt};
+    records->Openfile();
+    EXPECT_TRUE(state.currentfile.isEmpty());
+    EXPECT_TRUE(controls->menus.isEmpty());
+    EXPECT_EQ(controls->enablePageButtonsCalls, 0);
+
+    records->Openfile();
+    EXPECT_EQ(shownName(), QStringLiteral("00000002.tif"));
+    EXPECT_EQ(records->lastOpenPath(), path(QStringLiteral("00000002.tif")));
+    for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
+                              PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
+                              PageMenuItem::Revert})
+        EXPECT_TRUE(controls->menuEnabled(item));
+
+    records->Openfile();  // starts where the last file was chosen
+    ASSERT_EQ(dialogs.openStartFolders.size(), 3);
+    EXPECT_EQ(dialogs.openStartFolders[0], QStringLiteral("/start"));
+    EXPECT_EQ(dialogs.openStartFolders[2], dir.path());
+    EXPECT_TRUE(dialogs.openFilters[0].contains(QStringLiteral("*.tif*")));
+}
+
+TEST_F(Opening, APageThatCannotBeLoadedIsStillNamed) {
+    makePages(2);
+    writeText(path(QStringLiteral("00000003.tif")), "not an image");
+    open(QStringLiteral("00000001.tif"));
+    state.modified = 1;
+    open(QStringLiteral("00000003.tif"));
+    EXPECT_TRUE(records->pageLoadFailed());
+    EXPECT_EQ(state.modified, 0);
+    EXPECT_FALSE(controls->view->engine().hasImage());  // nothing of the page before
+    EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("00000003.tif (3 of 3)")));
+}
+
+using Display = PagesTest;
+
+TEST_F(Display, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
+    const std::pair<QString, bool> cases[] = {
+        {QStringLiteral("  BOD "), true}, {QStringLiteral("BOD"), true},
+        {QStringLiteral("bod"), false},   {QStringLiteral("BOD."), false},
+        {QStringLiteral("XBOD"), false},
+    };
+    writePage(path(QStringLiteral("plain.tif")));
+    for (const auto& [text, ticked] : cases) {
+        writePage(path(QStringLiteral("page.tif")), {.description = text});
+        open(QStringLiteral("plain.tif"));
+        controls->ticked = !ticked;
+        open(QStringLiteral("page.tif"));
+        EXPECT_EQ(controls->ticked, ticked) << text.toStdString();
+        EXPECT_EQ(state.modified, 0);
+    }
+}
+
+TEST_F(Display, FolderWithOrWithoutTrailingSeparatorGivesTheSamePath) {
+    makePages(2);
+    open(QStringLiteral("00000001.tif"));
+    state.folderpath = dir.path() + QStringLiteral("/");
+    records->display(QStringLiteral("00000002.tif"));
+    EXPECT_EQ(state.currentfile, path(QStringLiteral("00000002.tif")));
+    state.folderpath = dir.path();
+    records->display(QStringLiteral("00000002.tif"));
+    EXPECT_EQ(state.currentfile, path(QStringLiteral("00000002.tif")));
+}
+
+TEST_F(Display, ActualSizeZoomFollowsTheResolution) {
+    writePage(path(QStringLiteral("a.tif")), {.resolution = 300});
+    writePage(path(QStringLiteral("b.tif")), {.resolution = 200});
+    writePage(path(QStringLiteral("c.tif")), {.resolution = 0});
+    state.windowmode = 0;
+    state.magfactor = 100;
+    open(QStringLiteral("a.tif"));
+    EXPECT_EQ(controls->view->sizeMode(), 4);
+    EXPECT_NEAR(controls->view->zoomPercent(), 100.0 / 3.0, 0.01);
+    state.magfactor = 150;
+    records->display(QStringLiteral("b.tif"));
+    EXPECT_NEAR(controls->view->zoomPercent(), 75.0, 0.01);
+    records->display(QStringLiteral("c.tif"));  // no resolution: the zoom stays
+    EXPECT_EQ(controls->view->sizeMode(), 4);
+    EXPECT_NEAR(controls->view->zoomPercent(), 75.0, 0.01);
+
+    state.windowmode = 2;
+    state.bitonalmode = 1;
+    records->display(QStringLiteral("a.tif"));
+    EXPECT_EQ(controls->view->sizeMode(), 2);
+    EXPECT_EQ(controls->view->bitonalDisplay(), 1);
+}
+
+TEST_F(Display, AppliesTheWhiteFillMode) {
+    makePages(1);
+    open(QStringLiteral("00000001.tif"));
+    EXPECT_TRUE(controls->view->bandSelect());
+    EXPECT_EQ(controls->view->cursorShape(), 2);
+    controls->whiteFill = false;
+    records->display(QStringLiteral("00000001.tif"));
+    EXPECT_FALSE(controls->view->bandSelect());
+    EXPECT_EQ(controls->view->cursorShape(), 0);
+}
+
+}  // namespace
+}  // namespace leafmark::testing

@@ -1,0 +1,102 @@
+#pragma once
+// Test bench for the page records: the window's controls as plain flags around a
+// real page view (real engine), scripted dialogs, and page files written with
+// libtiff into a temporary folder, read back from disk the same way.
+
+#include "imaging/widget/PageView.h"
+#include "pages/MainWindowControls.h"
+#include "pages/PageRecords.h"
+#include "shared/SharedState.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+namespace leafmark::testing {
+
+// The main window's controls as the page records see them.
+class TestControls : public MainWindowControls {
+public:
+    TestControls();
+    QWidget* ownerWindow() override { return &owner; }
+    imaging::PageView& pageView() override { return *view; }
+    void setCaption(const QString& text) override { caption = text; }
+    bool documentMarkerTicked() const override { return ticked; }
+    void setDocumentMarkerTicked(bool on) override { ticked = on; }
+    bool whiteFillChecked() const override { return whiteFill; }
+    void setMenuEnabled(PageMenuItem item, bool enabled) override { menus[item] = enabled; }
+    bool menuEnabled(PageMenuItem item) const override { return menus.value(item, false); }
+    bool toolbarEnabled(int index) const override { return index == 1 && pageButtons; }
+    void enablePageButtons() override {
+        pageButtons = true;
+        ++enablePageButtonsCalls;
+    }
+
+    QWidget owner;
+    imaging::PageView* view;  // child of owner
+    QString caption;
+    bool ticked = false;
+    bool whiteFill = true;
+    QMap<PageMenuItem, bool> menus;
+    bool pageButtons = false;
+    int enablePageButtonsCalls = 0;
+};
+
+// A page file to write: 1-bit Group 4 by default; `mark` places a black block whose
+// position tells the pages apart.
+struct PageSpec {
+    int width = 64;
+    int height = 48;
+    int resolution = 300;
+    int compression = 4;  // TIFF compression code
+    int bits = 1;         // 1 or 8
+    int mark = 0;
+    std::optional<QString> description = std::nullopt;  // ImageDescription (document marker slot)
+    std::optional<QString> model = std::nullopt;        // Model (change marker slot)
+};
+
+// What a page file on disk holds, read with libtiff.
+struct DiskPage {
+    bool readable = false;
+    std::optional<QString> description;
+    std::optional<QString> model;
+    int compression = 0;
+    int bits = 0;
+    int width = 0;
+    int height = 0;
+    int mark = -1;  // position of the first black pixel in row 0..height, -1 none
+};
+
+void writePage(const QString& path, const PageSpec& spec = {});
+DiskPage readPage(const QString& path);
+QByteArray fileBytes(const QString& path);  // empty when absent
+void writeText(const QString& path, const QByteArray& bytes);
+
+// One page folder, the shared state, scripted dialogs, the controls and the records.
+class PagesTest : public ::testing::Test {
+protected:
+    PagesTest();
+    ~PagesTest() override;
+
+    // Writes `count` pages named 00000001.tif ... with mark = page number.
+    void makePages(int count);
+    QString path(const QString& name) const { return dir.path() + QStringLiteral("/") + name; }
+    // Opens `name` of the folder through the external open request path.
+    void open(const QString& name) { records->OpenMaster(path(name)); }
+    QString shownName() const;  // bare name of currentfile
+    // Entry names whose end-of-document file exists in the folder.
+    QStringList eodFiles() const;
+
+    QTemporaryDir dir;
+    SharedState state;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TestControls> controls;
+    std::unique_ptr<PageRecords> records;
+};
+
+}  // namespace leafmark::testing
