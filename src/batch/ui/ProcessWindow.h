@@ -38,9 +38,12 @@ public:
     // progress are finished, then unloads and closes. Without a run: unloads and closes.
     void stopAndUnload();
 
-    // ---- the run (click on Command1(index)); index 1 post-process, any other pre-process.
-    // Returns when the run has ended (completed, stopped or not confirmed).
+    // The click on Command1(index): index 1 post-process, any other pre-process. Asks
+    // for confirmation, starts the run and returns; runFinished() tells when it ended.
+    // Ignored while a run is in progress.
     void Run(int index);
+    // Worker threads of the next runs; 0 (the default) = one per processor core.
+    void setWorkerCount(int workers);
 
     // ---- controls, for the main window's tests and for this window's own tests ----
     QCheckBox* processBox(int index) const;  // chkProcess(0), (1) or (4); null otherwise

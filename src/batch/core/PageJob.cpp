@@ -1,0 +1,125 @@
+#include "batch/core/PageJob.h"
+
+#include "batch/core/MarginCleanup.h"
+#include "batch/core/RunText.h"
+#include "imaging/engine/PageEngine.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <string>
+
+namespace leafmark::batch {
+
+namespace {
+
+using imaging::PageEngine;
+
+std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+bool isBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+// Copies the entry unless source and output are one file.
+PageOutcome copyEntry(const PageTask& task, PageOutcome outcome) {
+    if (task.sameFile) {
+        outcome.kind = PageOutcome::Kind::Unchanged;
+        return outcome;
+    }
+    const QString error = copyReplacing(task.sourcePath, task.outputPath);
+    if (error.isEmpty()) {
+        outcome.kind = PageOutcome::Kind::Copied;
+    } else {
+        outcome.kind = PageOutcome::Kind::Failed;
+        outcome.reason = error;
+    }
+    return outcome;
+}
+
+// The page could not be processed: keep it as it is (a copy in the output folder).
+PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outcome,
+                     const QString& reason) {
+    engine.clearImage();
+    outcome = copyEntry(task, outcome);
+    const QString copyError = outcome.kind == PageOutcome::Kind::Failed ? outcome.reason : QString();
+    outcome.kind = PageOutcome::Kind::Failed;
+    outcome.reason = reason;
+    if (!copyError.isEmpty()) outcome.reason += QStringLiteral("; not copied either: ") + copyError;
+    return outcome;
+}
+
+}  // namespace
+
+QString copyReplacing(const QString& from, const QString& to) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0) {
+            out.cancelWriting();
+            out.commit();
+            return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
+        }
+        if (n == 0) break;
+        if (out.write(buffer, n) != n) {
+            const QString why = out.errorString();
+            out.cancelWriting();
+            out.commit();
+            return QStringLiteral("cannot write %1: %2").arg(to, why);
+        }
+    }
+    if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    return {};
+}
+
+PageOutcome processPage(PageEngine& engine, const PageTask& task) {
+    PageOutcome outcome;
+    outcome.index = task.index;
+    outcome.name = task.name;
+    outcome.endOfDocument = isEndOfDocument(task.name);
+    if (outcome.endOfDocument) return copyEntry(task, outcome);
+
+    const std::string source = nativePath(task.sourcePath);
+    if (task.kind == RunKind::PostProcess &&
+        PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) != "Changed")
+        return copyEntry(task, outcome);
+
+    imaging::Status status = engine.ReadFileInfo(source);
+    if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
+    const int format = engine.StoredFormat();
+    const int depth = engine.StoredBitDepth();
+
+    status = engine.LoadPage(source);
+    if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
+    // Writing a partly decoded page would replace the lost part with blank image.
+    if (engine.damaged())
+        return fallBack(engine, task, outcome,
+                        QStringLiteral("damaged page: ") +
+                            QString::fromStdString(engine.damageReason()));
+
+    if (task.kind == RunKind::PostProcess) {
+        engine.Deskew();
+    } else {
+        if (task.options.marginCleanup) margincleanup(engine, task.options.marginInches);
+        if (task.options.despeckle) engine.Despeckle();
+        if (task.options.deskew) engine.Deskew();
+    }
+
+    const std::string c3 = PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker);
+    engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
+    engine.SetComment(imaging::kSlotChangeMarker, std::string());
+
+    status = engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0);
+    if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
+    engine.clearImage();
+    outcome.kind = PageOutcome::Kind::Processed;
+    return outcome;
+}
+
+}  // namespace leafmark::batch

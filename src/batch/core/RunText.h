@@ -1,0 +1,38 @@
+#pragma once
+// The fixed texts of a batch run: the confirmation question, the stop and failure
+// messages, and the command's summary line.
+
+#include "batch/core/RunTypes.h"
+
+#include <QString>
+
+namespace leafmark::batch {
+
+inline const QString kProcessCaption = QStringLiteral("Leafmark Process");
+inline const QString kAbortedText = QStringLiteral("Process aborted.");
+inline const QString kCompletedText = QStringLiteral("Completed");
+inline const QString kStopHint = QStringLiteral("Press ESC key to stop.");
+// The file-name patterns of the page list.
+inline const QString kPagePatterns = QStringLiteral("*.tif*;*.eod");
+
+// `folder` with one "/" appended when it does not already end with one.
+QString withSeparator(const QString& folder);
+
+// The two folder lines that end every confirmation (CR LF separated, as shown).
+QString folderLines(const QString& source, const QString& output);
+
+// The confirmation question of a run: for the pre-process it names the ticked
+// operations in the order Despeckle, Deskew, Margin Cleanup. Folders as given.
+QString confirmationText(RunKind kind, const PageOptions& options, const QString& source,
+                         const QString& output);
+
+// The message listing the pages a run could not process (empty when none).
+QString failureReport(const QStringList& failed);
+
+// One line: pages processed, copied, EOD files, failures, seconds.
+QString summaryLine(const RunSummary& summary);
+
+// True when `name` is an end-of-document file (ends in ".EOD", any case).
+bool isEndOfDocument(const QString& name);
+
+}  // namespace leafmark::batch

@@ -1,0 +1,133 @@
+// The click on a Run button: confirmation, the run on worker threads, progress,
+// stop at a page boundary, completion and the report of pages not processed.
+#include "batch/core/BatchRun.h"
+#include "batch/core/RunText.h"
+#include "batch/ui/FolderTreeModel.h"
+#include "batch/ui/ProcessWindow.h"
+#include "batch/ui/ProcessWindowPrivate.h"
+#include "shared/AppInfo.h"
+#include "shared/Dialogs.h"
+#include "shared/Settings.h"
+#include "shared/SharedState.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace leafmark::batch {
+
+PageOptions ProcessWindowPrivate::currentOptions() const {
+    PageOptions o;
+    o.despeckle = chkProcess[0]->checkState() != Qt::Unchecked;
+    o.deskew = chkProcess[1]->checkState() != Qt::Unchecked;
+    o.marginCleanup = chkProcess[4]->checkState() != Qt::Unchecked;
+    o.marginInches = leadingNumber(txtMargin->text());
+    return o;
+}
+
+double ProcessWindowPrivate::fullBarWidth() const {
+    return progressbox->width() - (progressbar->x() - progressbox->x()) - twips(30);
+}
+
+void ProcessWindowPrivate::run(int index) {
+    if (activeRun) return;  // one run at a time; the buttons are disabled meanwhile
+    const RunKind kind = index == 1 ? RunKind::PostProcess : RunKind::PreProcess;
+
+    state.stopflag = 0;
+    const QString sourceFolder = model1->openFolder();
+    const QString outputFolder = model2->openFolder();
+    const QString s = withSeparator(sourceFolder);
+    const QString o = withSeparator(outputFolder);
+    // The names come from the folder the run reads, whatever File1 pointed at before.
+    if (!sourceFolder.isEmpty())
+        file1.read(sourceFolder, kPagePatterns);
+    else
+        file1.clear();
+    last = file1.count() - 1;
+    barFull = fullBarWidth();
+    progressbox->show();
+    progressbar->resize(1, progressbar->height());
+    progressbar->setText(QString());
+    progressbar->show();
+    progressbar->raise();
+
+    const QString question = confirmationText(kind, currentOptions(), s, o);
+    if (dialogs.message(&w, question, MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle) !=
+        MsgAnswer::Yes)
+        return;
+
+    label5->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    command1[0]->setEnabled(false);
+    command1[1]->setEnabled(false);
+    failures.clear();
+    pagesDone = 0;
+    pagesTotal = 0;
+    for (const QString& name : file1.names())
+        if (!isEndOfDocument(name)) ++pagesTotal;
+    closeAfterRun = false;
+    quietStop = false;
+
+    BatchRun::Setup setup;
+    setup.kind = kind;
+    setup.source = sourceFolder;
+    setup.output = outputFolder;
+    setup.names = file1.names();
+    setup.workers = workers;
+    auto* batchRun = new BatchRun(std::move(setup), &w);
+    activeRun = batchRun;
+    batchRun->setOptionsProvider([this] { return currentOptions(); });
+    batchRun->setStopCheck([this] { return state.stopflag == 1; });
+    QObject::connect(batchRun, &BatchRun::pageCommitted, &w,
+                     [this](const PageOutcome& outcome) { pageCommitted(outcome); });
+    QObject::connect(batchRun, &BatchRun::finished, &w,
+                     [this](bool completed) { runFinished(completed); });
+    batchRun->start();
+}
+
+void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
+    if (outcome.endOfDocument) return;  // neither the caption nor the bar moves
+    if (outcome.kind == PageOutcome::Kind::Processed)
+        w.setWindowTitle(kProcessCaption + QLatin1Char(' ') + outcome.name);
+    const double width = last > 0 ? barFull * (static_cast<double>(outcome.index) / last) : 0.0;
+    progressbar->resize(static_cast<int>(static_cast<float>(width)), progressbar->height());
+    ++pagesDone;
+    emit w.pageDone(pagesDone, pagesTotal, outcome.name);
+}
+
+void ProcessWindowPrivate::runFinished(bool completed) {
+    BatchRun* finishedRun = activeRun.data();
+    failures = finishedRun ? finishedRun->summary().failed : QStringList();
+    activeRun = nullptr;
+    if (finishedRun) finishedRun->deleteLater();
+    QApplication::restoreOverrideCursor();
+
+    if (completed) {
+        w.setWindowTitle(kProcessCaption);
+        progressbar->setText(kCompletedText);
+        label5->hide();
+        dialogs.beep();
+        QCoreApplication::processEvents();
+        dialogs.beep();
+        QCoreApplication::processEvents();
+        dialogs.beep();
+    } else {
+        progressbar->resize(0, progressbar->height());
+        label5->hide();
+        if (!quietStop)
+            dialogs.message(&w, kAbortedText, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    }
+    if (!failures.isEmpty())
+        dialogs.message(&w, failureReport(failures), MsgButtons::Ok, MsgIcon::Exclamation,
+                        kAppTitle);
+    command1[0]->setEnabled(true);
+    command1[1]->setEnabled(true);
+    const bool close = closeAfterRun;
+    closeAfterRun = false;
+    emit w.runFinished(completed);
+    if (close) w.close();
+}
+
+}  // namespace leafmark::batch

@@ -1,0 +1,45 @@
+// The batch window's six settings: read at every loading, written at unloading.
+#include "batch/ui/FolderTreeModel.h"
+#include "batch/ui/ProcessWindowPrivate.h"
+#include "shared/Settings.h"
+#include "shared/SharedState.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace leafmark::batch {
+
+namespace {
+
+const QString kBoxKeys[3] = {QStringLiteral("Process1"), QStringLiteral("Process2"),
+                             QStringLiteral("Process3")};
+constexpr int kBoxIndex[3] = {0, 1, 4};
+
+}  // namespace
+
+void ProcessWindowPrivate::loadSettings() {
+    const QString& ini = state.inifile;
+    for (int k = 0; k < 3; ++k) {
+        // A value outside 0..2 (or too large to hold) is refused: the box keeps its state.
+        const auto value = readInt16Setting(ini, kBoxKeys[k], QStringLiteral("1"));
+        if (value && *value >= 0 && *value <= 2)
+            chkProcess[kBoxIndex[k]]->setCheckState(static_cast<Qt::CheckState>(*value));
+    }
+    txtMargin->setText(readMarginSetting(ini, QStringLiteral("Margin"), QStringLiteral("0")));
+    openFolder(0, readFolderSetting(ini, QStringLiteral("InputDir")));
+    openFolder(1, readFolderSetting(ini, QStringLiteral("OutputDir")));
+}
+
+void ProcessWindowPrivate::unload() {
+    if (unloaded) return;
+    unloaded = true;
+    const QString& ini = state.inifile;
+    for (int k = 0; k < 3; ++k)
+        writeProfileString(ini, kSettingsSection, kBoxKeys[k],
+                           QString::number(static_cast<int>(chkProcess[kBoxIndex[k]]->checkState())));
+    writeProfileString(ini, kSettingsSection, QStringLiteral("Margin"), txtMargin->text());
+    writeProfileString(ini, kSettingsSection, QStringLiteral("InputDir"), model1->openFolder());
+    writeProfileString(ini, kSettingsSection, QStringLiteral("OutputDir"), model2->openFolder());
+}
+
+}  // namespace leafmark::batch
