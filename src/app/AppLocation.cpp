@@ -1,0 +1,38 @@
+#include "app/AppLocation.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace leafmark::app {
+
+AppLocation AppLocation::ofRunningProgram() {
+    AppLocation loc;
+    loc.apppath = withSeparator(QCoreApplication::applicationDirPath());
+    loc.baseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return loc;
+}
+
+QString AppLocation::withSeparator(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString aboutText(const Version& v) {
+    const QStringList lines = {
+        QStringLiteral("Version %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision),
+        QStringLiteral("Written by the Leafmark developers for the quality control of scanned pages."),
+        QStringLiteral("Built with the Qt toolkit."),
+        QStringLiteral("Page images are read and written with libtiff and processed with leptonica."),
+        QStringLiteral("Copyright (c) the Leafmark developers. All rights reserved."),
+    };
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString folderOfChosenPath(const QString& path) {
+    const int cut = path.lastIndexOf(QLatin1Char('/'));
+    if (cut < 0) return QString();
+    // A file in the root folder keeps the root itself rather than an empty folder.
+    return cut == 0 ? QStringLiteral("/") : path.left(cut);
+}
+
+}  // namespace leafmark::app

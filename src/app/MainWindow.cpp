@@ -1,0 +1,225 @@
+#include "app/MainWindow.h"
+
+#include "app/ButtonPictures.h"
+#include "app/DocumentMarkerButton.h"
+#include "app/ToolbarLayout.h"
+#include "imaging/widget/PageView.h"
+#include "pages/PageRecords.h"
+#include "shared/Settings.h"
+#include "view/ViewCommands.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+
+namespace leafmark::app {
+
+MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& location,
+                       QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), location_(location) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(QIcon(applicationPicture(64)));
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    view_ = new imaging::PageView(central);
+    view_->setObjectName(QStringLiteral("Imager1"));
+    buildToolbar();
+    buildMenus();
+    viewCommands_ = std::make_unique<ViewCommands>(state_, dialogs_, *view_, this,
+                                                   menuAction(QStringLiteral("mnuWhiteOut")));
+    pages_ = std::make_unique<PageRecords>(state_, dialogs_, *this);
+
+    connect(view_, &imaging::PageView::BandDone, this, [this] { viewCommands_->bandDone(); });
+    connect(view_, &imaging::PageView::PageMouseButton, this,
+            [this](int button, int, float, float) { pages_->pageMouseButton(button); });
+    connect(checkBod_, &DocumentMarkerButton::mouseUp, this,
+            [this] { pages_->documentMarkerMouseUp(); });
+
+    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildToolbar() {
+    for (const ToolbarEntry& e : toolbarTable()) {
+        auto* b = new QToolButton(centralWidget());
+        b->setObjectName(QStringLiteral("Toolbar%1").arg(e.index));
+        b->setToolTip(QString::fromLatin1(e.tooltip));
+        b->setIcon(QIcon(toolbarPicture(e.index)));
+        b->setIconSize(QSize(kPictureSize, kPictureSize));
+        b->setFocusPolicy(Qt::NoFocus);
+        const int index = e.index;
+        connect(b, &QToolButton::clicked, this, [this, index] { toolbarClick(index); });
+        toolbar_[e.index] = b;
+    }
+    checkBod_ = new DocumentMarkerButton(centralWidget());
+    checkBod_->setObjectName(QStringLiteral("CheckBOD"));
+    checkBod_->setToolTip(kDocumentMarkerTooltip);
+}
+
+void MainWindow::buildMenus() {
+    for (const MenuEntry& e : menuTable()) {
+        const QString name = QString::fromLatin1(e.name);
+        const QString caption = QString::fromLatin1(e.caption);
+        QMenu* parentMenu = e.parent ? menus_.value(QString::fromLatin1(e.parent)) : nullptr;
+        if (e.parent && !parentMenu) continue;  // a table error: the parent must come first
+        if (caption == QLatin1String("-")) {
+            QAction* sep = parentMenu->addSeparator();
+            sep->setObjectName(name);
+            actions_.insert(name, sep);
+            continue;
+        }
+        // A title or an entry that opens a submenu holds no command of its own.
+        const bool opensMenu = e.command == Command::None;
+        if (opensMenu) {
+            QMenu* m = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+            m->setObjectName(name);
+            m->menuAction()->setObjectName(name);
+            menus_.insert(name, m);
+            actions_.insert(name, m->menuAction());
+            continue;
+        }
+        QAction* a = parentMenu->addAction(caption);
+        a->setObjectName(name);
+        a->setCheckable(e.checkable);
+        a->setChecked(e.checked);
+        const Command command = e.command;
+        connect(a, &QAction::triggered, this, [this, a, command] {
+            // The check mark of a checkable item is the program's state, not the
+            // toolkit's: undo the automatic flip before the routine runs.
+            if (a->isCheckable()) a->setChecked(!a->isChecked());
+            runCommand(command);
+        });
+        actions_.insert(name, a);
+    }
+    if (QMenu* viewMenu = menus_.value(QStringLiteral("mnuView"))) {
+        connect(viewMenu, &QMenu::aboutToShow, this, [this] {
+            ViewMenuItems items;
+            items.magFactor = menuAction(QStringLiteral("mnuMagFactor"));
+            items.actualSize = menuAction(QStringLiteral("mnuActualSize"));
+            items.fit = menuAction(QStringLiteral("mnuFit"));
+            items.fitWidth = menuAction(QStringLiteral("mnuFitWidth"));
+            items.scaleToGray = menuAction(QStringLiteral("mnuScaletoGray"));
+            items.normal = menuAction(QStringLiteral("mnuNormal"));
+            items.favorBlack = menuAction(QStringLiteral("mnuFavorBlack"));
+            viewCommands_->viewMenuOpening(items);
+        });
+    }
+}
+
+void MainWindow::startUp() {
+    state_.captionprefix = kCaptionPrefix;
+    view_->setBackColor(QColor(220, 219, 197));
+    setWindowTitle(state_.captionprefix);
+    state_.apppath = AppLocation::withSeparator(location_.apppath);
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    const double pixelsPerTwip = dpi / kTwipsPerInch;
+    const WindowGeometry g =
+        startupGeometry(screenRect.width(), screenRect.height(), pixelsPerTwip);
+    resize(g.window.size());
+    view_->setGeometry(g.view.left(), g.view.top(), std::max(0, g.view.width()),
+                       std::max(0, g.view.height()));
+    move(screenRect.topLeft());
+
+    // Every item is usable when the window is built; the page commands wait for a page.
+    for (const MenuEntry& e : menuTable())
+        if (!e.enabled) menuAction(QString::fromLatin1(e.name))->setEnabled(false);
+
+    state_.inifile = state_.apppath + location_.baseName + QStringLiteral(".ini");
+    readSettings();
+    layoutToolbar(pixelsToTwips(screenRect.width(), pixelsPerTwip), pixelsPerTwip);
+}
+
+void MainWindow::readSettings() {
+    // A value too large for its variable is not stored: the variable keeps the
+    // value it has before the settings are read, 0.
+    const QString& ini = state_.inifile;
+    state_.magfactor = readInt32Setting(ini, QStringLiteral("Magnification"), QStringLiteral("100"))
+                           .value_or(0);
+    state_.windowmode =
+        readInt16Setting(ini, QStringLiteral("Window"), QStringLiteral("1")).value_or(0);
+    state_.bitonalmode =
+        readInt16Setting(ini, QStringLiteral("Bitonal"), QStringLiteral("0")).value_or(0);
+    pages_->setOpenDialogFolder(readFolderSetting(ini, QStringLiteral("Dir1")));
+    pages_->setSaveDialogFolder(readFolderSetting(ini, QStringLiteral("Dir2")));
+}
+
+void MainWindow::layoutToolbar(int screenWidthTwips, double pixelsPerTwip) {
+    const int size = twipsToPixels(kButtonPitchTwips, pixelsPerTwip);
+    const int top = twipsToPixels(kButtonTopTwips, pixelsPerTwip);
+    for (const ToolbarPlace& p : app::layoutToolbar(screenWidthTwips, pixelsPerTwip)) {
+        QWidget* w = p.slot == kDocumentMarkerSlot ? static_cast<QWidget*>(checkBod_)
+                                                   : toolbarButton(p.slot);
+        if (!w) continue;
+        w->setGeometry(p.leftPixels, top, size, size);
+    }
+    for (const ToolbarEntry& e : toolbarTable()) toolbarButton(e.index)->setEnabled(e.enabled);
+    checkBod_->setEnabled(false);
+}
+
+// ---- MainWindowControls ----
+
+void MainWindow::setCaption(const QString& text) { setWindowTitle(text); }
+
+bool MainWindow::documentMarkerTicked() const { return checkBod_->isChecked(); }
+
+void MainWindow::setDocumentMarkerTicked(bool ticked) { checkBod_->setChecked(ticked); }
+
+bool MainWindow::whiteFillChecked() const {
+    QAction* a = menuAction(QStringLiteral("mnuWhiteOut"));
+    return a && a->isChecked();
+}
+
+QString MainWindow::menuName(PageMenuItem item) {
+    switch (item) {
+    case PageMenuItem::First: return QStringLiteral("mnuFirst");
+    case PageMenuItem::Prior: return QStringLiteral("mnuPrior");
+    case PageMenuItem::Next: return QStringLiteral("mnuNext");
+    case PageMenuItem::Last: return QStringLiteral("mnuLast");
+    case PageMenuItem::Save: return QStringLiteral("mnuSave");
+    case PageMenuItem::SaveAs: return QStringLiteral("mnuSaveAs");
+    case PageMenuItem::Revert: return QStringLiteral("mnuRevert");
+    }
+    return QString();
+}
+
+void MainWindow::setMenuEnabled(PageMenuItem item, bool enabled) {
+    if (QAction* a = menuAction(menuName(item))) a->setEnabled(enabled);
+}
+
+bool MainWindow::menuEnabled(PageMenuItem item) const {
+    QAction* a = menuAction(menuName(item));
+    return a && a->isEnabled();
+}
+
+bool MainWindow::toolbarEnabled(int index) const {
+    QToolButton* b = toolbarButton(index);
+    return b && b->isEnabled();
+}
+
+void MainWindow::enablePageButtons() {
+    for (auto& [index, button] : toolbar_)
+        if (index <= 19) button->setEnabled(true);
+    checkBod_->setEnabled(true);
+}
+
+QAction* MainWindow::menuAction(const QString& itemName) const {
+    return actions_.value(itemName, nullptr);
+}
+
+QMenu* MainWindow::menu(const QString& itemName) const { return menus_.value(itemName, nullptr); }
+
+QToolButton* MainWindow::toolbarButton(int index) const {
+    auto it = toolbar_.find(index);
+    return it == toolbar_.end() ? nullptr : it->second;
+}
+
+}  // namespace leafmark::app

@@ -1,0 +1,131 @@
+// The main window's command dispatch, the open request, About, Help, the batch
+// window, and the two ways to end the run ("E&xit" and closing the window).
+#include "app/MainWindow.h"
+
+#include "batch/ui/ProcessWindow.h"
+#include "pages/PageRecords.h"
+#include "shared/AppInfo.h"
+#include "shared/Settings.h"
+#include "view/ViewCommands.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace leafmark::app {
+
+namespace {
+const QString kSavePrompt =
+    QStringLiteral("The image has been modified.  Do you wish to save the changes?");
+}
+
+void MainWindow::toolbarClick(int index) {
+    if (const ToolbarEntry* e = toolbarEntry(index)) runCommand(e->command);
+}
+
+void MainWindow::runCommand(Command command) {
+    PageRecords& p = *pages_;
+    ViewCommands& v = *viewCommands_;
+    switch (command) {
+    case Command::None: break;
+    case Command::Open: p.Openfile(); break;
+    case Command::First: p.firstimagefile(); break;
+    case Command::Prior: p.priorimagefile(); break;
+    case Command::Next: p.nextimagefile(); break;
+    case Command::Last: p.lastimagefile(); break;
+    case Command::Save: p.save(); break;
+    case Command::SaveAs: p.saveAs(); break;
+    case Command::Revert: p.revert(); break;
+    case Command::SaveAndNext: p.saveAndNext(); break;
+    case Command::Process: showProcessWindow(); break;
+    case Command::Exit: exitCommand(); break;
+    case Command::RotateClockwise: v.rotateClockwise(); break;
+    case Command::RotateUpside: v.rotateUpside(); break;
+    case Command::RotateAntiClockwise: v.rotateAntiClockwise(); break;
+    case Command::Invert: v.invert(); break;
+    case Command::WhiteFill: v.toggleWhiteFill(); break;
+    case Command::ActualSize: v.actualSize(); break;
+    case Command::Fit: v.fit(); break;
+    case Command::FitWidth: v.fitWidth(); break;
+    case Command::Magnification: v.magnification(); break;
+    case Command::ZoomIn: v.zoomIn(); break;
+    case Command::ZoomOut: v.zoomOut(); break;
+    case Command::ScaleToGray: v.scaleToGray(); break;
+    case Command::Normal: v.normal(); break;
+    case Command::FavorBlack: v.favorBlack(); break;
+    case Command::Help: showHelp(); break;
+    case Command::About: showAbout(); break;
+    }
+}
+
+void MainWindow::openRequest(const QString& path) { pages_->OpenMaster(path); }
+
+void MainWindow::showAbout() {
+    dialogs_.message(this, aboutText(kVersion), MsgButtons::Ok, MsgIcon::None, kAppTitle);
+}
+
+void MainWindow::showHelp() {
+    if (urlOpener_) urlOpener_(QUrl::fromLocalFile(location_.helpDocument()));
+}
+
+ProcessWindow* MainWindow::processWindow() const { return processWindow_.data(); }
+
+void MainWindow::showProcessWindow() {
+    if (!processWindow_) processWindow_ = new ProcessWindow(state_, dialogs_, nullptr);
+    processWindow_->show();
+    processWindow_->raise();
+    processWindow_->activateWindow();
+}
+
+bool MainWindow::settleUnsavedWork() {
+    if (state_.modified == 0) return true;
+    const MsgAnswer answer =
+        dialogs_.message(this, kSavePrompt, MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
+    if (answer == MsgAnswer::Cancel) return false;
+    // A save that failed has told the operator why; the work stays open rather
+    // than being dropped by the ending run.
+    if (answer == MsgAnswer::Yes && !pages_->dosave(state_.currentfile)) return false;
+    return true;
+}
+
+void MainWindow::exitCommand() {
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    exiting_ = true;
+    if (quit_) {
+        quit_();
+        return;
+    }
+    // A batch run processes events from inside its own loop, so leaving the main
+    // event loop would wait for the run to finish. It is between two pages here
+    // (pages are written whole by atomic renames), so the process can end now.
+    if (processWindow_ && processWindow_->isRunning()) std::_Exit(0);
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
+    if (!settleUnsavedWork()) {
+        event->ignore();
+        return;
+    }
+    state_.modified = 0;
+    if (processWindow_) processWindow_->stopAndUnload();
+    writeFolderSettings();
+    event->accept();
+}
+
+void MainWindow::writeFolderSettings() {
+    const QString dir1 = folderOfChosenPath(pages_->lastOpenPath());
+    if (!dir1.isEmpty()) writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir1"), dir1);
+    const QString dir2 = folderOfChosenPath(pages_->lastSavePath());
+    if (!dir2.isEmpty()) writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir2"), dir2);
+}
+
+}  // namespace leafmark::app

@@ -1,0 +1,51 @@
+#pragma once
+// The main window's commands and the one table from which its menu tree and its
+// toolbar row are built: item name, caption, parent, command, initial states.
+
+#include <QString>
+#include <span>
+
+namespace leafmark::app {
+
+// Every routine a menu item or a toolbar button can run. None: a menu title,
+// a submenu or a separator.
+enum class Command {
+    None,
+    Open, First, Prior, Next, Last, Save, SaveAs, Revert, Process, Exit,
+    RotateClockwise, RotateUpside, RotateAntiClockwise, Invert, WhiteFill,
+    ActualSize, Fit, FitWidth, Magnification, ZoomIn, ZoomOut,
+    ScaleToGray, Normal, FavorBlack,
+    Help, About,
+    SaveAndNext,
+};
+
+struct MenuEntry {
+    const char* name;    // item name, e.g. "mnuOpen"
+    const char* caption; // "-" is a separator line
+    const char* parent;  // nullptr for the menu bar's titles
+    Command command;
+    bool enabled;        // after start-up
+    bool checkable;
+    bool checked;        // after start-up
+};
+
+struct ToolbarEntry {
+    int index;
+    const char* tooltip;
+    Command command;
+    bool enabled;  // after start-up
+};
+
+// The menu tree in order: each entry follows its parent and its earlier siblings.
+std::span<const MenuEntry> menuTable();
+// The toolbar buttons by index (1, 3..9, 16..19, 21, 22).
+std::span<const ToolbarEntry> toolbarTable();
+
+// The table entry of a toolbar index; nullptr when no button has that index.
+const ToolbarEntry* toolbarEntry(int index);
+// The table entry of a menu item name; nullptr when there is none.
+const MenuEntry* menuEntry(const QString& name);
+
+inline const QString kDocumentMarkerTooltip = QStringLiteral("Beginning of Document");
+
+}  // namespace leafmark::app

@@ -1,0 +1,56 @@
+#pragma once
+// The open request: one running Leafmark per user and executable name. A second
+// start with a page path hands the path to the running one over a local socket.
+// Each message is a 4-byte big-endian length and that many bytes of UTF-8 path;
+// the server answers "1" for a path taken and "0" for a message it refused.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace leafmark::app {
+
+// Longest path accepted in an open request, in bytes of UTF-8.
+constexpr int kMaxRequestBytes = 64 * 1024;
+
+// The local server name for an executable base name and the current user.
+QString openRequestServerName(const QString& executableBaseName);
+
+// Frames `path` as one request message.
+QByteArray encodeOpenRequest(const QString& path);
+
+enum class HandOver { Delivered, NoServer, Failed };
+
+// Connects to `serverName` and sends `path`; waits up to `timeoutMs` for each step.
+// Delivered when the running instance accepted it; NoServer when none listens.
+HandOver sendOpenRequest(const QString& serverName, const QString& path, int timeoutMs = 5000);
+
+// True when a server answers under `serverName`.
+bool openRequestServerRunning(const QString& serverName, int timeoutMs = 1000);
+
+// Listens for open requests and passes each received path to its handler.
+class OpenRequestServer : public QObject {
+    Q_OBJECT
+public:
+    explicit OpenRequestServer(std::function<void(const QString&)> handler,
+                               QObject* parent = nullptr);
+    ~OpenRequestServer() override;
+
+    // Starts listening under `serverName` (only this user may connect), replacing a
+    // stale socket left by an instance that ended without closing it. False on failure.
+    bool listen(const QString& serverName);
+    bool isListening() const;
+
+private:
+    void acceptConnections();
+    void readFrom(QLocalSocket* socket);
+
+    std::function<void(const QString&)> handler_;
+    QLocalServer* server_;
+};
+
+}  // namespace leafmark::app

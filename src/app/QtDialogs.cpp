@@ -1,0 +1,85 @@
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace leafmark::app {
+
+QString qtFileFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|'))) return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // A description that already shows its patterns in brackets is kept as it is.
+        if (desc.endsWith(QLatin1Char(')')) && desc.contains(QLatin1Char('(')))
+            out << desc;
+        else
+            out << desc + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    if (out.isEmpty()) return parts.value(0);
+    return out.join(QStringLiteral(";;"));
+}
+
+MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons buttons,
+                             MsgIcon icon, const QString& title) {
+    QMessageBox box(owner);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    if (buttons == MsgButtons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return MsgAnswer::Ok;
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Yes)) return MsgAnswer::Yes;
+    if (clicked == box.button(QMessageBox::No)) return MsgAnswer::No;
+    return MsgAnswer::Cancel;
+}
+
+std::optional<QString> QtDialogs::input(QWidget* owner, const QString& prompt,
+                                        const QString& title, const QString& defaultText) {
+    bool ok = false;
+    QString text =
+        QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter,
+                                           const QString& startFolder) {
+    QString path = QFileDialog::getOpenFileName(owner, QString(), startFolder, qtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter,
+                                           const QString& startFolder,
+                                           const QString& initialName) {
+    QString start = startFolder;
+    if (!initialName.isEmpty())
+        start = startFolder.isEmpty() ? initialName : QDir(startFolder).filePath(initialName);
+    QString path = QFileDialog::getSaveFileName(owner, QString(), start, qtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+void QtDialogs::beep() { QApplication::beep(); }
+
+}  // namespace leafmark::app

@@ -1,0 +1,27 @@
+#pragma once
+// The program's dialogs: Qt message boxes, input box and file dialogs.
+
+#include "shared/Dialogs.h"
+
+namespace leafmark::app {
+
+// Turns a filter of the "Description|pattern|Description|pattern" form into Qt's
+// "Description (pattern);;..." form; text without "|" is returned unchanged.
+QString qtFileFilter(const QString& filter);
+
+class QtDialogs : public Dialogs {
+public:
+    // Yes/No/Cancel boxes answer Cancel when closed by their frame or ESC; OK boxes answer Ok.
+    MsgAnswer message(QWidget* owner, const QString& text, MsgButtons buttons, MsgIcon icon,
+                      const QString& title) override;
+    std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
+    std::optional<QString> openFile(QWidget* owner, const QString& filter,
+                                    const QString& startFolder) override;
+    std::optional<QString> saveFile(QWidget* owner, const QString& filter,
+                                    const QString& startFolder,
+                                    const QString& initialName) override;
+    void beep() override;
+};
+
+}  // namespace leafmark::app

@@ -1,0 +1,46 @@
+// Leafmark's entry point: one running instance per user. `leafmark PAGE` hands the
+// page to a running Leafmark when there is one; otherwise it starts and opens it.
+#include "app/AppLocation.h"
+#include "app/ButtonPictures.h"
+#include "app/MainWindow.h"
+#include "app/OpenRequest.h"
+#include "app/QtDialogs.h"
+#include "shared/SharedState.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    using namespace leafmark;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Leafmark"));
+    QApplication::setWindowIcon(QIcon(app::applicationPicture(64)));
+
+    const QStringList args = QApplication::arguments().mid(1);
+    const QString page = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
+    const app::AppLocation location = app::AppLocation::ofRunningProgram();
+    const QString serverName = app::openRequestServerName(location.baseName);
+
+    if (!page.isEmpty()) {
+        switch (app::sendOpenRequest(serverName, page)) {
+        case app::HandOver::Delivered: return 0;
+        case app::HandOver::NoServer: break;  // none runs: this one starts and opens it
+        case app::HandOver::Failed:
+            std::fprintf(stderr, "leafmark: the running Leafmark did not take %s\n",
+                         qPrintable(page));
+            return 1;
+        }
+    }
+
+    SharedState state;
+    app::QtDialogs dialogs;
+    app::MainWindow window(state, dialogs, location);
+    // A Leafmark already running without a page request keeps the open requests.
+    app::OpenRequestServer server([&window](const QString& path) { window.openRequest(path); });
+    server.listen(serverName);
+    window.show();
+    if (!page.isEmpty()) window.openRequest(page);
+    return app.exec();
+}
