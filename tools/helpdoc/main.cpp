@@ -1,0 +1,24 @@
+// leafmark-helpdoc GUIDE.md OUT.pdf [TITLE]: builds the help document.
+#include "HelpDoc.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    // A build machine has no display; the offscreen platform lays out text.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3 || args.size() > 4) {
+        std::fprintf(stderr, "usage: leafmark-helpdoc GUIDE.md OUT.pdf [TITLE]\n");
+        return 2;
+    }
+    const QString title = args.size() == 4 ? args[3] : QStringLiteral("Leafmark Help");
+    const QString error = leafmark::helpdoc::convertFile(args[1], args[2], title);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "leafmark-helpdoc: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}
