@@ -1,0 +1,141 @@
+#include "imaging/engine/Despeckle.h"
+
+#include "imaging/engine/PixelOps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace leafmark::imaging {
+
+namespace {
+
+constexpr double kReferenceDpi = 300.0;
+
+int scaled(int atReference, int dpi, int minimum) {
+    const double res = dpi > 0 ? dpi : kReferenceDpi;
+    return std::max(minimum, static_cast<int>(std::lround(atReference * res / kReferenceDpi)));
+}
+
+struct TabDeleter {
+    void operator()(l_int32* t) const noexcept { LEPT_FREE(t); }
+};
+
+// Dark pixels of `pix` as 1 bpp (1 = dark); a plain 1 bpp page is shared, not copied.
+PixPtr darkMask(PIX* pix) {
+    if (pixGetDepth(pix) == 1 && !pixGetColormap(pix)) return clonePix(pix);
+    return PixPtr(pixConvertTo1(pix, 128));
+}
+
+// Average colour of the light pixels of [x0, x1) x [y0, y1) that lie outside the
+// inner rectangle: the background the speck sits on. White when there are none.
+Rgb backgroundAround(PIX* pix, PIX* dark, const BOX* outer, const BOX* inner) {
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = outer->y; y < outer->y + outer->h; ++y) {
+        for (int x = outer->x; x < outer->x + outer->w; ++x) {
+            if (x >= inner->x && x < inner->x + inner->w && y >= inner->y &&
+                y < inner->y + inner->h)
+                continue;
+            l_uint32 isDark = 0;
+            pixGetPixel(dark, x, y, &isDark);
+            if (isDark) continue;
+            const Rgb c = colourAt(pix, x, y);
+            r += c.r;
+            g += c.g;
+            b += c.b;
+            ++n;
+        }
+    }
+    if (n == 0) return {255, 255, 255};
+    return {static_cast<int>((r + n / 2) / n), static_cast<int>((g + n / 2) / n),
+            static_cast<int>((b + n / 2) / n)};
+}
+
+// `box` grown by dx, dy on every side and cut to the page.
+BoxPtr grown(const BOX* box, int dx, int dy, int width, int height) {
+    const int x0 = std::max(0, box->x - dx);
+    const int y0 = std::max(0, box->y - dy);
+    const int x1 = std::min(width, box->x + box->w + dx);
+    const int y1 = std::min(height, box->y + box->h + dy);
+    return BoxPtr(boxCreate(x0, y0, x1 - x0, y1 - y0));
+}
+
+}  // namespace
+
+SpeckLimits speckLimitsFor(int xres, int yres) {
+    SpeckLimits limits;
+    limits.maxWidth = scaled(3, xres, 1);
+    limits.maxHeight = scaled(3, yres, 1);
+    limits.clearX = scaled(8, xres, 2);
+    limits.clearY = scaled(8, yres, 2);
+    return limits;
+}
+
+BoxaPtr findIsolatedSpecks(PIX* binary, const SpeckLimits& limits) {
+    if (!binary || pixGetDepth(binary) != 1) return nullptr;
+    const int width = pixGetWidth(binary);
+    const int height = pixGetHeight(binary);
+    BoxaPtr all(pixConnCompBB(binary, 8));
+    BoxaPtr specks(boxaCreate(0));
+    std::unique_ptr<l_int32, TabDeleter> tab(makePixelSumTab8());
+    if (!all || !specks || !tab) return nullptr;
+
+    const int n = boxaGetCount(all.get());
+    for (int i = 0; i < n; ++i) {
+        BoxPtr box(boxaGetBox(all.get(), i, L_COPY));
+        if (!box || box->w > limits.maxWidth || box->h > limits.maxHeight) continue;
+        // Isolated when every dark pixel of the clear space lies in the speck's own box.
+        BoxPtr around = grown(box.get(), limits.clearX, limits.clearY, width, height);
+        l_int32 own = 0, near = 0;
+        if (!around || pixCountPixelsInRect(binary, box.get(), &own, tab.get()) != 0 ||
+            pixCountPixelsInRect(binary, around.get(), &near, tab.get()) != 0)
+            return nullptr;
+        if (near == own) boxaAddBox(specks.get(), box.release(), L_INSERT);
+    }
+    return specks;
+}
+
+int removeIsolatedSpecks(PIX* pix, int xres, int yres) {
+    if (!pix) return -1;
+    PixPtr dark = darkMask(pix);
+    if (!dark) return -1;
+    const SpeckLimits limits = speckLimitsFor(xres, yres);
+    BoxaPtr specks = findIsolatedSpecks(dark.get(), limits);
+    if (!specks) return -1;
+    const int n = boxaGetCount(specks.get());
+    if (n == 0) return 0;
+
+    const bool plainBinary = pixGetDepth(pix) == 1 && !pixGetColormap(pix);
+    const int width = pixGetWidth(pix);
+    const int height = pixGetHeight(pix);
+    // Work out every paint first, so a failure leaves the page as it was.
+    struct Paint {
+        BoxPtr box;
+        Rgb colour;
+    };
+    std::vector<Paint> paints;
+    paints.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        BoxPtr box(boxaGetBox(specks.get(), i, L_COPY));
+        if (!box) return -1;
+        if (plainBinary) {
+            paints.push_back({std::move(box), Rgb{255, 255, 255}});
+            continue;
+        }
+        // Gray and colour: take in the soft rim of the speck as well.
+        BoxPtr rim = grown(box.get(), 1, 1, width, height);
+        BoxPtr around = grown(box.get(), limits.clearX, limits.clearY, width, height);
+        if (!rim || !around) return -1;
+        const Rgb background = backgroundAround(pix, dark.get(), around.get(), rim.get());
+        if (!storedValueFor(pix, background)) return -1;
+        paints.push_back({std::move(rim), background});
+    }
+    for (const Paint& p : paints) {
+        const BOX* b = p.box.get();
+        paintRect(pix, b->x, b->y, b->x + b->w, b->y + b->h, p.colour);
+    }
+    return n;
+}
+
+}  // namespace leafmark::imaging

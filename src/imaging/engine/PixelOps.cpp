@@ -1,0 +1,119 @@
+#include "imaging/engine/PixelOps.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace leafmark::imaging {
+
+int luminanceOf(const Rgb& c) { return (c.r * 299 + c.g * 587 + c.b * 114 + 500) / 1000; }
+
+std::optional<std::uint32_t> storedValueFor(PIX* pix, const Rgb& c) {
+    if (!pix) return std::nullopt;
+    if (PIXCMAP* cmap = pixGetColormap(pix)) {
+        l_int32 index = 0;
+        if (pixcmapAddNearestColor(cmap, c.r, c.g, c.b, &index) != 0) return std::nullopt;
+        return static_cast<std::uint32_t>(index);
+    }
+    const int depth = pixGetDepth(pix);
+    switch (depth) {
+        case 1:
+            return luminanceOf(c) >= 128 ? 0u : 1u;  // 1 is black
+        case 2:
+        case 4:
+        case 8:
+        case 16: {
+            const std::uint32_t maxval = (1u << depth) - 1u;
+            return (static_cast<std::uint32_t>(luminanceOf(c)) * maxval + 127u) / 255u;
+        }
+        case 32: {
+            l_uint32 value = 0;
+            composeRGBAPixel(c.r, c.g, c.b, 255, &value);
+            return value;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+Rgb colourAt(PIX* pix, int x, int y) {
+    l_uint32 v = 0;
+    pixGetPixel(pix, x, y, &v);
+    if (PIXCMAP* cmap = pixGetColormap(pix)) {
+        Rgb c;
+        pixcmapGetColor(cmap, static_cast<l_int32>(v), &c.r, &c.g, &c.b);
+        return c;
+    }
+    const int depth = pixGetDepth(pix);
+    if (depth == 32) {
+        Rgb c;
+        extractRGBValues(v, &c.r, &c.g, &c.b);
+        return c;
+    }
+    if (depth == 1) return v ? Rgb{0, 0, 0} : Rgb{255, 255, 255};
+    const std::uint32_t maxval = depth >= 16 ? 0xFFFFu : (1u << depth) - 1u;
+    const int gray = static_cast<int>((v * 255u + maxval / 2u) / maxval);
+    return {gray, gray, gray};
+}
+
+bool paintRect(PIX* pix, int x0, int y0, int x1, int y1, const Rgb& c) {
+    if (x1 <= x0 || y1 <= y0) return true;
+    const auto value = storedValueFor(pix, c);
+    if (!value) return false;
+    BoxPtr box(boxCreate(x0, y0, x1 - x0, y1 - y0));
+    if (!box) return false;
+    return pixSetInRectArbitrary(pix, box.get(), *value) == 0;
+}
+
+namespace {
+
+// Beyond this a shear turn of 1 bpp text gets jagged; sampling keeps strokes whole.
+constexpr double kMaxShearDegrees = 3.0;
+
+// Paints every pixel that `rotated` brought in from outside the source frame:
+// the same turn applied to an all-black 1 bpp frame marks the inside.
+bool paintBroughtIn(PIX* rotated, PIX* source, float radians, l_int32 width, l_int32 height,
+                    const Rgb& fill) {
+    PixPtr frame(pixCreate(pixGetWidth(source), pixGetHeight(source), 1));
+    if (!frame) return false;
+    pixSetAll(frame.get());
+    PixPtr turned(pixRotate(frame.get(), radians, L_ROTATE_SAMPLING, L_BRING_IN_WHITE, width,
+                            height));
+    if (!turned || pixGetWidth(turned.get()) != pixGetWidth(rotated) ||
+        pixGetHeight(turned.get()) != pixGetHeight(rotated))
+        return false;
+    pixInvert(turned.get(), turned.get());
+    const auto value = storedValueFor(rotated, fill);
+    return value && pixSetMasked(rotated, turned.get(), *value) == 0;
+}
+
+}  // namespace
+
+PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill) {
+    if (!pix || !std::isfinite(degrees)) return nullptr;
+    const int depth = pixGetDepth(pix);
+    const bool mapped = pixGetColormap(pix) != nullptr;
+    l_int32 type = L_ROTATE_SAMPLING;
+    if (depth == 1 && !mapped)
+        type = std::abs(degrees) <= kMaxShearDegrees ? L_ROTATE_SHEAR : L_ROTATE_SAMPLING;
+    else if ((depth == 8 || depth == 32) && !mapped)
+        type = L_ROTATE_AREA_MAP;
+
+    const int lum = luminanceOf(fill);
+    const bool white = fill.r == 255 && fill.g == 255 && fill.b == 255;
+    const bool black = fill.r == 0 && fill.g == 0 && fill.b == 0;
+    const l_int32 incolor = lum >= 128 ? L_BRING_IN_WHITE : L_BRING_IN_BLACK;
+    const float radians = static_cast<float>(degrees * M_PI / 180.0);
+    const l_int32 width = grow ? pixGetWidth(pix) : 0;
+    const l_int32 height = grow ? pixGetHeight(pix) : 0;
+
+    PixPtr out(pixRotate(pix, radians, type, incolor, width, height));
+    if (!out) return nullptr;
+    if (out.get() == pix) out.reset(pixCopy(nullptr, pix));  // tiny angle: a clone came back
+    if (!out || pixGetDepth(out.get()) != depth) return nullptr;
+    // 1 bpp only knows black and white; other fills are painted over the new area.
+    if (!white && !black && depth != 1 && !paintBroughtIn(out.get(), pix, radians, width, height, fill))
+        return nullptr;
+    return out;
+}
+
+}  // namespace leafmark::imaging

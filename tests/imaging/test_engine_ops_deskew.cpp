@@ -1,0 +1,88 @@
+// Deskew on text pages rendered at known tilts: the tilt is found to a tenth of a
+// degree, the page comes out straight, and pages without text are left alone.
+
+#include "imaging/engine/PageEngine.h"
+#include "test_engine_ops_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace leafmark::imaging;
+using namespace leafmark::imaging::testpages;
+
+namespace {
+
+constexpr int kW = 2550, kH = 3300, kDpi = 300;
+
+class TiltTest : public ::testing::TestWithParam<double> {};
+
+}  // namespace
+
+TEST_P(TiltTest, BitonalPageIsMeasuredAndStraightened) {
+    const double tilt = GetParam();
+    PageEngine engine;
+    engine.setImage(binaryOf(textPage(kW, kH, kDpi, 10, tilt)), kDpi, kDpi);
+
+    const DeskewResult found = engine.Deskew();
+    EXPECT_TRUE(found.applied);
+    EXPECT_NEAR(found.angle, tilt, 0.1);
+    EXPECT_GE(found.confidence, 3.0);
+    EXPECT_EQ(pixGetDepth(engine.pix()), 1);
+    EXPECT_EQ(pixGetWidth(engine.pix()), kW);
+    EXPECT_EQ(pixGetHeight(engine.pix()), kH);
+    EXPECT_EQ(engine.XResolution(), kDpi);
+
+    const DeskewResult again = engine.Deskew();
+    EXPECT_LT(std::abs(again.angle), 0.1) << "straight after one deskew";
+}
+
+INSTANTIATE_TEST_SUITE_P(KnownTilts, TiltTest,
+                         ::testing::Values(-7.3, -2.0, -0.5, 0.4, 1.5, 4.2, 12.0));
+
+TEST(Deskew, GrayPageStaysGrayAndIsStraightened) {
+    PageEngine engine;
+    engine.setImage(grayOf(textPage(1700, 2200, 200, 11, -3.1)), 200, 200);
+    const DeskewResult found = engine.Deskew();
+    EXPECT_TRUE(found.applied);
+    EXPECT_NEAR(found.angle, -3.1, 0.1);
+    EXPECT_EQ(pixGetDepth(engine.pix()), 8);
+    EXPECT_EQ(pixGetWidth(engine.pix()), 1700);
+    l_uint32 corner = 0;
+    pixGetPixel(engine.pix(), 0, 0, &corner);
+    EXPECT_EQ(corner, 255u) << "the corners brought in are white";
+    EXPECT_LT(std::abs(engine.Deskew().angle), 0.1);
+}
+
+TEST(Deskew, StraightBlankAndPicturePagesAreLeftUntouched) {
+    // A straight text page: nothing to do.
+    PixPtr straight = binaryOf(textPage(kW, kH, kDpi, 10, 0.0));
+    // A blank page.
+    PixPtr blank(pixCreate(kW, kH, 1));
+    // A picture: random dark discs, no lines of text to line up.
+    QImage picture(kW, kH, QImage::Format_Grayscale8);
+    picture.fill(Qt::white);
+    {
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setBrush(Qt::black);
+        std::mt19937 rng(7);
+        std::uniform_real_distribution<double> pos(0, 1), size(20, 400);
+        for (int i = 0; i < 60; ++i) {
+            const double r = size(rng);
+            p.drawEllipse(QPointF(pos(rng) * kW, pos(rng) * kH), r, r * 0.7);
+        }
+    }
+    PixPtr pictured = binaryOf(picture);
+
+    for (PIX* page : {straight.get(), blank.get(), pictured.get()}) {
+        PageEngine engine;
+        engine.setImage(copyOf(page), kDpi, kDpi);
+        const auto generation = engine.generation();
+        const DeskewResult r = engine.Deskew();
+        EXPECT_FALSE(r.applied) << "angle " << r.angle << " confidence " << r.confidence;
+        EXPECT_EQ(engine.generation(), generation);
+        EXPECT_TRUE(samePixels(engine.pix(), page));
+    }
+}
