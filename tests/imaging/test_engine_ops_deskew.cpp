@@ -41,18 +41,35 @@ TEST_P(TiltTest, BitonalPageIsMeasuredAndStraightened) {
 INSTANTIATE_TEST_SUITE_P(KnownTilts, TiltTest,
                          ::testing::Values(-7.3, -2.0, -0.5, 0.4, 1.5, 4.2, 12.0));
 
-TEST(Deskew, GrayPageStaysGrayAndIsStraightened) {
-    PageEngine engine;
-    engine.setImage(grayOf(textPage(1700, 2200, 200, 11, -3.1)), 200, 200);
-    const DeskewResult found = engine.Deskew();
-    EXPECT_TRUE(found.applied);
-    EXPECT_NEAR(found.angle, -3.1, 0.1);
-    EXPECT_EQ(pixGetDepth(engine.pix()), 8);
-    EXPECT_EQ(pixGetWidth(engine.pix()), 1700);
-    l_uint32 corner = 0;
-    pixGetPixel(engine.pix(), 0, 0, &corner);
-    EXPECT_EQ(corner, 255u) << "the corners brought in are white";
-    EXPECT_LT(std::abs(engine.Deskew().angle), 0.1);
+TEST(Deskew, GrayAndColourPagesKeepTheirDepthAndAreStraightened) {
+    PixPtr gray = grayOf(textPage(1700, 2200, 200, 11, -3.1));
+    PixPtr colour(pixConvert8To32(gray.get()));
+    for (PIX* page : {gray.get(), colour.get()}) {
+        const int depth = pixGetDepth(page);
+        PageEngine engine;
+        engine.setImage(copyOf(page), 200, 200);
+        const DeskewResult found = engine.Deskew();
+        EXPECT_TRUE(found.applied);
+        EXPECT_NEAR(found.angle, -3.1, 0.1);
+        EXPECT_EQ(pixGetDepth(engine.pix()), depth);
+        EXPECT_EQ(pixGetWidth(engine.pix()), 1700);
+        l_uint32 corner = 0;
+        pixGetPixel(engine.pix(), 0, 0, &corner);
+        EXPECT_EQ(corner & (depth == 32 ? 0xFFFFFF00u : 0xFFu), depth == 32 ? 0xFFFFFF00u : 0xFFu)
+            << "the corners brought in are white";
+        EXPECT_LT(std::abs(engine.Deskew().angle), 0.1);
+    }
+}
+
+TEST(Deskew, PagesTooSmallToMeasureAreLeftUntouched) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{7, 3}, std::pair{40, 2}}) {
+        PixPtr page(pixCreate(w, h, 1));
+        pixSetPixel(page.get(), 0, 0, 1);
+        PageEngine engine;
+        engine.setImage(copyOf(page.get()), 300, 300);
+        EXPECT_FALSE(engine.Deskew().applied);
+        EXPECT_TRUE(samePixels(engine.pix(), page.get()));
+    }
 }
 
 TEST(Deskew, StraightBlankAndPicturePagesAreLeftUntouched) {
