@@ -19,8 +19,10 @@ inline const QString kSettingsSection = QStringLiteral("Setup");
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultText, int bufferSize);
 
-// Replaces (or adds) the key's line, creating the file and the section when absent.
-// Returns false when the file could not be written (callers ignore it).
+// Replaces (or adds) the key's line, creating the file and the section when absent;
+// every other line is kept byte for byte and the file is replaced atomically.
+// Returns false, changing nothing, when the file could not be read or written, or
+// when a name or value holds a line break or a character outside 8-bit Latin-1.
 bool writeProfileString(const QString& file, const QString& section, const QString& key,
                         const QString& value);
 
