@@ -2,8 +2,6 @@
 #include "PagesTestSupport.h"
 
 #include <array>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace leafmark::testing {
 namespace {
@@ -156,20 +154,18 @@ TEST_F(Navigation, AFailedSaveAtThePromptStaysOnThePage) {
     makePages(2);
     open(QStringLiteral("00000001.tif"));
     state.modified = 1;
-    dialogs.messageAnswers = {MsgAnswer::Yes, MsgAnswer::Ok};
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    records->nextimagefile();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    ASSERT_EQ(dialogs.messages.size(), 2u);
+    dialogs.messageAnswers = {MsgAnswer::Yes, MsgAnswer::Ok, MsgAnswer::Ok};
+    {
+        FileSizeLimit limit(16);
+        records->nextimagefile();
+        records->saveAndNext();
+    }
+    ASSERT_EQ(dialogs.messages.size(), 3u);
     EXPECT_EQ(dialogs.messages[0].text, kPrompt);
+    EXPECT_TRUE(dialogs.messages[2].text.contains(state.currentfile));
     EXPECT_EQ(shownName(), QStringLiteral("00000001.tif"));
     EXPECT_EQ(state.modified, 1);
+    EXPECT_EQ(readPage(path(QStringLiteral("00000001.tif"))).mark, 1);
 }
 
 TEST_F(Navigation, WithoutAListTheStepsDoNothing) {

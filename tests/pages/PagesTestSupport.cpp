@@ -4,6 +4,9 @@
 #include <QFile>
 #include <tiffio.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <vector>
 
 namespace leafmark::testing {
@@ -11,6 +14,24 @@ namespace leafmark::testing {
 TestControls::TestControls() : view(new imaging::PageView(&owner)) {
     owner.resize(400, 300);
     view->resize(400, 300);
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    oldCur_ = limit.rlim_cur;
+    // Past the limit a write gets EFBIG instead of the signal that would end the test.
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = oldCur_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 void writePage(const QString& path, const PageSpec& spec) {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,20 @@ struct DiskPage {
     int width = 0;
     int height = 0;
     int mark = -1;  // position of the first black pixel in row 0..height, -1 none
+};
+
+// While it lives, every write past the first `bytes` bytes of a file fails, also
+// for root (the file-size limit of the process); the engine's save then fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uint64_t oldCur_ = 0;
+    void (*oldHandler_)(int) = nullptr;
 };
 
 void writePage(const QString& path, const PageSpec& spec = {});

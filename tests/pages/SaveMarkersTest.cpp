@@ -3,8 +3,6 @@
 #include "PagesTestSupport.h"
 
 #include <QDir>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace leafmark::testing {
 namespace {
@@ -110,26 +108,6 @@ TEST_F(Saving, APageThatFailedToLoadIsNeverSavedOver) {
     EXPECT_TRUE(eodFiles().isEmpty());
     EXPECT_EQ(state.modified, 2);
 }
-
-// Every write of more than a few bytes fails while this lives (also for root).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 TEST_F(Saving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
     makePages(2);
