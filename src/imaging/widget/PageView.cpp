@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
-#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +27,6 @@ struct PageView::Cache {
     double scale = 1.0;
     QSize scaled;    // drawn page size, screen pixels; empty without a page
     QPoint offset;   // centring offset when the page is smaller than the viewport
-    bool inLayout = false;
 
     // The page in a drawable form, for one engine generation.
     std::uint64_t preparedGeneration = std::numeric_limits<std::uint64_t>::max();
@@ -155,48 +153,51 @@ QImage PageView::grabPage() {
 
 int PageView::renderCount() const { return cache_->renders; }
 
+QSize PageView::availableSize() const { return contentsRect().size(); }
+
 double PageView::drawnScale() const {
     if (!engine_.hasImage()) return zoomPercent_ / 100.0;
     const double pw = engine_.PageWidth();
     const double ph = engine_.PageHeight();
     double s = zoomPercent_ / 100.0;
-    const QSize avail = maximumViewportSize();
+    const QSize avail = availableSize();
     if (sizeMode_ == 3) {
         s = std::min(avail.width() / pw, avail.height() / ph);
     } else if (sizeMode_ == 2) {
         s = avail.width() / pw;
-        if (ph * s > avail.height()) {
-            const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-            s = (avail.width() - bar) / pw;
-        }
+        if (ph * s > avail.height()) s = (avail.width() - verticalScrollBar()->sizeHint().width()) / pw;
     }
     const double longest = std::max(pw, ph);
     return std::clamp(s, 1.0 / longest, kMaxDrawnSide / longest);
 }
 
 void PageView::relayout() {
-    if (cache_->inLayout) return;
-    cache_->inLayout = true;
-    setHorizontalScrollBarPolicy(sizeMode_ == 4 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(sizeMode_ == 3 ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    // Showing or hiding a scroll bar changes the viewport; settle in a few rounds.
-    for (int round = 0; round < 3; ++round) {
-        const QSize before = viewport()->size();
-        cache_->scale = drawnScale();
-        cache_->scaled = engine_.hasImage()
-                             ? scaledPageSize(pixGetWidth(engine_.pix()), pixGetHeight(engine_.pix()),
-                                              cache_->scale)
-                             : QSize();
-        const QSize vp = viewport()->size();
-        horizontalScrollBar()->setRange(0, std::max(0, cache_->scaled.width() - vp.width()));
-        verticalScrollBar()->setRange(0, std::max(0, cache_->scaled.height() - vp.height()));
-        horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
-        verticalScrollBar()->setPageStep(std::max(1, vp.height()));
-        cache_->offset = QPoint(std::max(0, (vp.width() - cache_->scaled.width()) / 2),
-                                std::max(0, (vp.height() - cache_->scaled.height()) / 2));
-        if (viewport()->size() == before) break;
+    Cache& c = *cache_;
+    c.scale = drawnScale();
+    c.scaled = engine_.hasImage()
+                   ? scaledPageSize(pixGetWidth(engine_.pix()), pixGetHeight(engine_.pix()), c.scale)
+                   : QSize();
+    // Decide the scroll bars here rather than leave it to the scroll area, which
+    // settles them later: the origin must be right as soon as the layout changes.
+    const QSize avail = availableSize();
+    const int barW = verticalScrollBar()->sizeHint().width();
+    const int barH = horizontalScrollBar()->sizeHint().height();
+    bool needH = sizeMode_ == 4 && c.scaled.width() > avail.width();
+    bool needV = sizeMode_ != 3 && c.scaled.height() > avail.height();
+    if (sizeMode_ == 4) {
+        if (needH && !needV) needV = c.scaled.height() > avail.height() - barH;
+        if (needV && !needH) needH = c.scaled.width() > avail.width() - barW;
     }
-    cache_->inLayout = false;
+    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const QSize vp(std::max(0, avail.width() - (needV ? barW : 0)),
+                   std::max(0, avail.height() - (needH ? barH : 0)));
+    horizontalScrollBar()->setRange(0, std::max(0, c.scaled.width() - vp.width()));
+    verticalScrollBar()->setRange(0, std::max(0, c.scaled.height() - vp.height()));
+    horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
+    verticalScrollBar()->setPageStep(std::max(1, vp.height()));
+    c.offset = QPoint(std::max(0, (vp.width() - c.scaled.width()) / 2),
+                      std::max(0, (vp.height() - c.scaled.height()) / 2));
 }
 
 QPointF PageView::pageOrigin() const {

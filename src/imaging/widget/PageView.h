@@ -115,6 +115,7 @@ private:
     struct Cache;
     std::unique_ptr<Cache> cache_;
 
+    QSize availableSize() const;
     double drawnScale() const;
     void relayout();
     QPointF pageOrigin() const;
