@@ -157,6 +157,7 @@ private:
     bool damaged_ = false;
     std::string damageReason_;
     std::uint64_t generation_ = 0;
+    int loadedPhotometric_ = -1;  // TIFF photometric of the page as loaded (for a new file)
 };
 
 }  // namespace leafmark::imaging

@@ -1,0 +1,104 @@
+// The engine's file side: loading page 1, reading file information and comment
+// slots without decoding pixels, and saving the page atomically.
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/engine/TiffDecode.h"
+#include "imaging/engine/TiffHandle.h"
+#include "imaging/engine/TiffSave.h"
+
+namespace leafmark::imaging {
+
+namespace {
+
+// Leptonica reports problems on stderr; the engine reports them through its
+// results instead, so leptonica's messages are switched off once per process.
+void silenceLeptonica() {
+    static const bool once = [] {
+        setMsgSeverity(L_SEVERITY_NONE);
+        return true;
+    }();
+    (void)once;
+}
+const bool kLeptonicaSilenced = (silenceLeptonica(), true);
+
+std::string readAsciiTag(TIFF* tif, std::uint32_t tag) {
+    char* text = nullptr;
+    if (!TIFFGetField(tif, tag, &text) || !text) return {};
+    return std::string(text);
+}
+
+// Moves `r` to page `page` (1-based); false when the file has no such page.
+bool goToPage(TiffReader& r, int page) {
+    if (page <= 1) return true;
+    return TIFFSetDirectory(r.tiff.get(), static_cast<tdir_t>(page - 1)) != 0;
+}
+
+}  // namespace
+
+Status PageEngine::LoadPage(const std::string& file) {
+    (void)kLeptonicaSilenced;
+    silenceLeptonica();
+    clearImage();
+    comments_ = {};
+    loadedPhotometric_ = -1;
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    DecodedPage page;
+    if (!r.tiff || !decodeCurrentPage(r, page, reason)) {
+        lastError_ = reason;
+        return Status::failure(reason);
+    }
+    for (int slot = 0; slot < kCommentSlots; ++slot)
+        comments_[static_cast<std::size_t>(slot)] =
+            readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
+    setImage(std::move(page.pix), page.info.xResolution, page.info.yResolution);
+    loadedFormat_ = page.info.format;
+    loadedBitDepth_ = page.info.bitDepth;
+    loadedPhotometric_ = page.photometric;
+    damaged_ = page.damaged;
+    damageReason_ = page.damageReason;
+    lastError_.clear();
+    return Status::success();
+}
+
+Status PageEngine::ReadFileInfo(const std::string& file) {
+    info_ = FileInfo{};
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    if (!r.tiff) {
+        lastError_ = reason;
+        return Status::failure(reason);
+    }
+    FileInfo info;
+    readDirectoryInfo(r.tiff.get(), info);
+    info.pageCount = static_cast<int>(TIFFNumberOfDirectories(r.tiff.get()));
+    info_ = info;
+    lastError_.clear();
+    return Status::success();
+}
+
+std::string PageEngine::ReadComment(const std::string& file, int page, int slot) {
+    if (slot < 0 || slot >= kCommentSlots) return {};
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    if (!r.tiff || !goToPage(r, page)) return {};
+    return readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
+}
+
+Status PageEngine::SavePage(const std::string& file, int format, int bits, int /*quality*/,
+                            int /*mode*/) {
+    silenceLeptonica();
+    SaveRequest request;
+    request.pix = pix_.get();
+    request.format = format;
+    request.bits = bits;
+    request.xResolution = xres_;
+    request.yResolution = yres_;
+    request.bilevelPhotometric = loadedPhotometric_;
+    request.comments = &comments_;
+    Status status = savePageAtomically(file, request);
+    lastError_ = status.ok() ? std::string() : status.reason();
+    return status;
+}
+
+}  // namespace leafmark::imaging

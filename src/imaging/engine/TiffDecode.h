@@ -1,0 +1,34 @@
+#pragma once
+// Decoding page 1 of a TIFF file into a leptonica PIX in its stored depth:
+// 1-bit pages -> 1 bpp (1 = black, whatever the file's photometric sense);
+// 2/4/8/16-bit gray -> 8 bpp gray; 8-bit RGB -> 32 bpp; palette, CMYK, YCbCr,
+// 16-bit colour and every other colour layout -> 32 bpp RGB (no colormaps, so
+// every page operation works on plain gray or RGB pixels). The Orientation tag
+// is applied, so the PIX is always upright.
+
+#include "imaging/engine/Handles.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/engine/TiffHandle.h"
+
+#include <string>
+
+namespace leafmark::imaging {
+
+struct DecodedPage {
+    PixPtr pix;
+    FileInfo info;         // of the page decoded (format, depth, size as shown, resolution)
+    int photometric = -1;  // TIFF photometric interpretation as stored
+    bool damaged = false;  // only part of the pixels could be decoded
+    std::string damageReason;
+};
+
+// Fills `info` from the current directory of `tif` (no pixels decoded). Size is as
+// shown, i.e. width and height swapped for orientations that turn the page.
+void readDirectoryInfo(TIFF* tif, FileInfo& info);
+
+// Decodes the current directory of `r`. Returns false with `reason` when the page
+// is refused (too large, unsupported layout, nothing decodable); a page that only
+// partly decodes returns true with `damaged` set.
+bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason);
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,211 @@
+#include "imaging/engine/TiffSave.h"
+
+#include "imaging/engine/TiffEncode.h"
+#include "imaging/engine/TiffHandle.h"
+#include "imaging/engine/TiffTags.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace leafmark::imaging {
+
+namespace {
+
+std::atomic<long long> g_failAfterBytes{-1};
+
+// The temporary file being written; remembers the first write error.
+struct WriteFile {
+    int fd = -1;
+    std::uint64_t pos = 0;
+    long long written = 0;
+    int error = 0;
+    TiffMessages messages;
+};
+
+tmsize_t wRead(thandle_t h, void* buf, tmsize_t size) {
+    auto* f = static_cast<WriteFile*>(h);
+    ssize_t n = ::pread(f->fd, buf, static_cast<std::size_t>(size), static_cast<off_t>(f->pos));
+    if (n > 0) f->pos += static_cast<std::uint64_t>(n);
+    return n;
+}
+
+tmsize_t wWrite(thandle_t h, void* buf, tmsize_t size) {
+    auto* f = static_cast<WriteFile*>(h);
+    const long long limit = g_failAfterBytes.load();
+    if (limit >= 0 && f->written + size > limit) {
+        if (!f->error) f->error = ENOSPC;
+        return -1;
+    }
+    const auto* p = static_cast<const unsigned char*>(buf);
+    tmsize_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pwrite(f->fd, p + done, static_cast<std::size_t>(size - done),
+                             static_cast<off_t>(f->pos));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (!f->error) f->error = n < 0 ? errno : ENOSPC;
+            return -1;
+        }
+        done += n;
+        f->pos += static_cast<std::uint64_t>(n);
+        f->written += n;
+    }
+    return done;
+}
+
+toff_t wSeek(thandle_t h, toff_t off, int whence) {
+    auto* f = static_cast<WriteFile*>(h);
+    if (whence == SEEK_END) {
+        struct stat st {};
+        if (::fstat(f->fd, &st) != 0) return static_cast<toff_t>(-1);
+        f->pos = static_cast<std::uint64_t>(st.st_size) + off;
+    } else {
+        f->pos = (whence == SEEK_CUR ? f->pos : 0) + off;
+    }
+    return f->pos;
+}
+
+int wClose(thandle_t) { return 0; }
+toff_t wSize(thandle_t h) {
+    struct stat st {};
+    return ::fstat(static_cast<WriteFile*>(h)->fd, &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
+}
+int wMap(thandle_t, void**, toff_t*) { return 0; }
+void wUnmap(thandle_t, void*, toff_t) {}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Settles the photometric sense and Group 3 options of a 1-bit page from the
+// file being replaced, when it is a 1-bit page itself.
+void senseFromOld(TIFF* old, int& photometric, std::uint32_t& group3) {
+    std::uint16_t bps = 0, spp = 1, photo = 0;
+    TIFFGetFieldDefaulted(old, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(old, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    if (bps == 1 && spp == 1 && TIFFGetField(old, TIFFTAG_PHOTOMETRIC, &photo) &&
+        (photo == PHOTOMETRIC_MINISBLACK || photo == PHOTOMETRIC_MINISWHITE))
+        photometric = photo;
+    std::uint16_t compression = 0;
+    TIFFGetFieldDefaulted(old, TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_CCITTFAX3) TIFFGetField(old, TIFFTAG_GROUP3OPTIONS, &group3);
+}
+
+// Writes page 1 and the kept pages into `out`. False with `reason`.
+bool writeAll(TIFF* out, TIFF* old, const SaveRequest& req, std::string& reason) {
+    int photometric = req.bilevelPhotometric;
+    std::uint32_t group3 = 0;
+    if (old) senseFromOld(old, photometric, group3);
+    EncodePlan plan;
+    if (!planEncoding(req.pix, req.format, req.bits, photometric, group3, plan, reason)) return false;
+    setPixelTags(out, plan);
+    if (old) copyDescriptiveTags(old, out);
+    float res = 0;
+    if (!TIFFGetField(out, TIFFTAG_XRESOLUTION, &res) && req.xResolution > 0 && req.yResolution > 0) {
+        TIFFSetField(out, TIFFTAG_XRESOLUTION, static_cast<double>(req.xResolution));
+        TIFFSetField(out, TIFFTAG_YRESOLUTION, static_cast<double>(req.yResolution));
+        TIFFSetField(out, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    }
+    if (req.comments) {
+        for (int slot = 0; slot < kCommentSlots; ++slot) {
+            const std::string& text = (*req.comments)[static_cast<std::size_t>(slot)];
+            if (!text.empty()) TIFFSetField(out, kCommentTags[static_cast<std::size_t>(slot)], text.c_str());
+        }
+    }
+    if (!writePixels(out, plan, reason)) return false;
+    if (!TIFFWriteDirectory(out)) {
+        reason = "writing the page's directory failed";
+        return false;
+    }
+    if (!old) return true;
+    const tdir_t pages = TIFFNumberOfDirectories(old);
+    for (tdir_t d = 1; d < pages; ++d) {
+        if (!TIFFSetDirectory(old, d)) {
+            reason = "page " + std::to_string(d + 1) + " of the file cannot be read";
+            return false;
+        }
+        if (!copyDirectoryRaw(old, out, reason)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void setSaveFaultForTesting(int failAfterBytes) { g_failAfterBytes = failAfterBytes; }
+
+Status savePageAtomically(const std::string& requested, const SaveRequest& req) {
+    // Saving over a symbolic link replaces the file it points to, not the link.
+    std::string path = requested;
+    if (char* real = ::realpath(requested.c_str(), nullptr)) {
+        path = real;
+        std::free(real);
+    }
+    auto fail = [&](const std::string& why) {
+        return Status::failure("Cannot save " + requested + ": " + why);
+    };
+    if (!req.pix) return fail("there is no image to save");
+
+    struct stat oldStat {};
+    const bool exists = ::stat(path.c_str(), &oldStat) == 0;
+    TiffReader old;
+    if (exists) {
+        std::string ignored;  // a file that is not a readable TIFF is simply replaced
+        old = openTiffForReading(path, ignored);
+    }
+    const std::string folder = folderOf(path);
+    std::string temp = folder + "/." + baseOf(path) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return fail(errnoText(errno) + " (creating a temporary file in " + folder + ")");
+    ::fchmod(fd, exists ? (oldStat.st_mode & 07777) : 0644);
+
+    WriteFile wf;
+    wf.fd = fd;
+    std::string reason;
+    bool ok = false;
+    {
+        TIFFOpenOptions* opts = makeOpenOptions(&wf.messages);
+        const bool big = old.tiff && TIFFIsBigTIFF(old.tiff.get());
+        TiffPtr out(TIFFClientOpenExt(path.c_str(), big ? "w8" : "w", &wf, wRead, wWrite, wSeek, wClose,
+                                      wSize, wMap, wUnmap, opts));
+        TIFFOpenOptionsFree(opts);
+        if (!out) {
+            reason = wf.messages.firstError();
+        } else {
+            ok = writeAll(out.get(), old.tiff.get(), req, reason) && TIFFFlush(out.get()) && wf.error == 0;
+        }
+    }  // the TIFF is closed here; any late write error lands in wf.error
+    if (ok && wf.error == 0 && ::fsync(fd) != 0) wf.error = errno;
+    if (::close(fd) != 0 && !wf.error) wf.error = errno;
+    if (!ok || wf.error) {
+        ::unlink(temp.c_str());
+        if (wf.error) return fail(errnoText(wf.error));
+        if (reason.empty()) reason = wf.messages.firstError();
+        return fail(reason.empty() ? "the TIFF writer failed" : reason);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return fail(errnoText(err));
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);  // makes the rename durable; the new file is already in place
+        ::close(dirFd);
+    }
+    return Status::success();
+}
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,32 @@
+#pragma once
+// Saving a page over a TIFF file atomically: the new file is written beside the
+// old one, synced, and renamed over it; on any failure the old file is untouched.
+
+#include "imaging/engine/PageEngine.h"
+
+#include <array>
+#include <string>
+
+namespace leafmark::imaging {
+
+// What one save writes.
+struct SaveRequest {
+    PIX* pix = nullptr;
+    int format = COMPRESSION_LZW;
+    int bits = 0;
+    int xResolution = 0;  // used when the replaced file has no resolution (or there is none)
+    int yResolution = 0;
+    int bilevelPhotometric = -1;  // sense of a 1-bit page when the replaced file gives none
+    const std::array<std::string, kCommentSlots>* comments = nullptr;
+};
+
+// Writes the page as page 1 of `path`. When `path` is a readable TIFF, its page-1
+// tags that do not describe pixels and its pages 2..n are kept. Failure leaves the
+// old file byte-identical, removes the temporary file, and names the cause.
+Status savePageAtomically(const std::string& path, const SaveRequest& request);
+
+// For tests only: every later save fails with "No space left on device" once it
+// has written `failAfterBytes` bytes; a negative value turns the fault off.
+void setSaveFaultForTesting(int failAfterBytes);
+
+}  // namespace leafmark::imaging

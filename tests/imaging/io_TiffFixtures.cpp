@@ -1,0 +1,258 @@
+#include "io_TiffFixtures.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace leafmark::imaging::testing {
+
+namespace {
+
+int quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+TIFF* openQuiet(const std::string& path, const char* mode) {
+    TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(opts, quiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts, quiet, nullptr);
+    TIFF* tif = TIFFOpenExt(path.c_str(), mode, opts);
+    TIFFOpenOptionsFree(opts);
+    return tif;
+}
+
+void putBits(std::vector<std::uint8_t>& row, std::uint32_t x, int bits, unsigned v) {
+    const std::uint32_t bit = x * static_cast<std::uint32_t>(bits);
+    for (int b = 0; b < bits; ++b) {
+        const unsigned one = (v >> (bits - 1 - b)) & 1u;
+        if (one) row[(bit + b) / 8] |= static_cast<std::uint8_t>(0x80u >> ((bit + b) % 8));
+    }
+}
+
+// One stored row of the page, in the file's own sample layout.
+std::vector<std::uint8_t> storedRow(const PageSpec& s, std::uint32_t y, std::size_t rowBytes) {
+    std::vector<std::uint8_t> row(rowBytes, 0);
+    for (std::uint32_t x = 0; x < s.width; ++x) {
+        if (s.photometric == PHOTOMETRIC_PALETTE) {
+            putBits(row, x, s.bps, paletteIndexAt(x, y, s.bps));
+        } else if (s.spp == 1 && s.bps == 1) {
+            const bool black = blackAt(x, y);
+            putBits(row, x, 1, (s.photometric == PHOTOMETRIC_MINISWHITE) == black ? 1u : 0u);
+        } else if (s.spp == 1 && s.bps == 16) {
+            std::uint16_t v = static_cast<std::uint16_t>(grayAt(x, y) * 257 + (x % 3));
+            if (s.photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<std::uint16_t>(65535 - v);
+            std::memcpy(row.data() + 2 * x, &v, 2);
+        } else if (s.spp == 1) {
+            unsigned v = grayAt(x, y) >> (8 - s.bps);
+            if (s.photometric == PHOTOMETRIC_MINISWHITE) v = ((1u << s.bps) - 1) - v;
+            putBits(row, x, s.bps, v);
+        } else {
+            const std::uint32_t c = rgbAt(x, y);
+            std::uint8_t* p = row.data() + static_cast<std::size_t>(x) * s.spp;
+            const std::uint8_t r = c >> 16, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            if (s.photometric == PHOTOMETRIC_SEPARATED) {
+                p[0] = 255 - r; p[1] = 255 - g; p[2] = 255 - b; p[3] = 0;
+            } else {
+                p[0] = r; p[1] = g; p[2] = b;
+                if (s.spp == 4) p[3] = 255;
+            }
+        }
+    }
+    return row;
+}
+
+bool writePage(TIFF* tif, const PageSpec& s) {
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bps);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.spp);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    TIFFSetField(tif, TIFFTAG_FILLORDER, s.fillOrder);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
+    const bool ycbcr = s.compression == COMPRESSION_JPEG && s.spp == 3;
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, ycbcr ? PHOTOMETRIC_YCBCR : s.photometric);
+    if (ycbcr) TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    if (s.compression == COMPRESSION_JPEG) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 90);
+    if (s.compression == COMPRESSION_CCITTFAX3) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, s.group3Options);
+    if (s.spp == 4 && s.photometric == PHOTOMETRIC_RGB) {
+        const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
+    }
+    if (s.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+    std::vector<std::uint16_t> cmap;
+    if (s.photometric == PHOTOMETRIC_PALETTE) {
+        const std::size_t n = 1u << s.bps;
+        cmap.resize(3 * n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t c = paletteColour(static_cast<int>(i));
+            cmap[i] = static_cast<std::uint16_t>((c >> 16) * 257);
+            cmap[n + i] = static_cast<std::uint16_t>(((c >> 8) & 0xFF) * 257);
+            cmap[2 * n + i] = static_cast<std::uint16_t>((c & 0xFF) * 257);
+        }
+        TIFFSetField(tif, TIFFTAG_COLORMAP, cmap.data(), cmap.data() + n, cmap.data() + 2 * n);
+    }
+    if (s.withResolution) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<double>(s.xres));
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<double>(s.yres));
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, s.resolutionUnit);
+    }
+    for (const auto& [tag, text] : s.ascii) TIFFSetField(tif, tag, text.c_str());
+    const std::size_t rowBytes = (static_cast<std::size_t>(s.width) * s.bps * s.spp + 7) / 8;
+    if (s.tileSize == 0) {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, std::min(s.rowsPerStrip, s.height));
+        for (std::uint32_t y = 0; y < s.height; ++y) {
+            std::vector<std::uint8_t> row = storedRow(s, y, rowBytes);
+            if (TIFFWriteScanline(tif, row.data(), y, 0) < 0) return false;
+        }
+    } else {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, s.tileSize);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, s.tileSize);
+        const std::size_t tileRow = static_cast<std::size_t>(s.tileSize) * s.bps * s.spp / 8;
+        std::vector<std::uint8_t> tile(tileRow * s.tileSize);
+        for (std::uint32_t ty = 0; ty < s.height; ty += s.tileSize) {
+            for (std::uint32_t tx = 0; tx < s.width; tx += s.tileSize) {
+                std::fill(tile.begin(), tile.end(), 0);
+                const std::size_t xoff = static_cast<std::size_t>(tx) * s.bps * s.spp / 8;
+                for (std::uint32_t r = 0; r < s.tileSize && ty + r < s.height; ++r) {
+                    std::vector<std::uint8_t> row = storedRow(s, ty + r, rowBytes);
+                    std::copy_n(row.begin() + static_cast<std::ptrdiff_t>(xoff),
+                                std::min(tileRow, rowBytes - xoff), tile.begin() + r * tileRow);
+                }
+                if (TIFFWriteEncodedTile(tif, TIFFComputeTile(tif, tx, ty, 0, 0), tile.data(),
+                                         static_cast<tmsize_t>(tile.size())) < 0)
+                    return false;
+            }
+        }
+    }
+    return TIFFWriteDirectory(tif) != 0;
+}
+
+// Stored coordinates of the visual pixel (x, y) for an orientation.
+void storedAt(const PageSpec& s, std::uint32_t x, std::uint32_t y, std::uint32_t& c, std::uint32_t& r) {
+    const std::uint32_t W = s.width, H = s.height;
+    switch (s.orientation) {
+    case 2: c = W - 1 - x; r = y; break;
+    case 3: c = W - 1 - x; r = H - 1 - y; break;
+    case 4: c = x; r = H - 1 - y; break;
+    case 5: c = y; r = x; break;
+    case 6: c = y; r = H - 1 - x; break;
+    case 7: c = W - 1 - y; r = H - 1 - x; break;
+    case 8: c = W - 1 - y; r = x; break;
+    default: c = x; r = y; break;
+    }
+}
+
+}  // namespace
+
+bool blackAt(std::uint32_t x, std::uint32_t y) { return (x * 7 + y * 13) % 11 < 4 || x == y; }
+std::uint8_t grayAt(std::uint32_t x, std::uint32_t y) { return static_cast<std::uint8_t>((x * 3 + y) % 256); }
+std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y) {
+    return ((x * 3) % 256) << 16 | ((y * 5) % 256) << 8 | ((x + y) % 256);
+}
+std::uint8_t paletteIndexAt(std::uint32_t x, std::uint32_t y, int bits) {
+    return static_cast<std::uint8_t>((x / 4 + y / 3) % (1u << bits));
+}
+std::uint32_t paletteColour(int i) {
+    return static_cast<std::uint32_t>((i * 37) % 256) << 16 | static_cast<std::uint32_t>((255 - i) % 256) << 8 |
+           static_cast<std::uint32_t>((i * 101) % 256);
+}
+
+bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages) {
+    TIFF* tif = openQuiet(path, "w");
+    if (!tif) return false;
+    bool ok = true;
+    for (const PageSpec& p : pages) ok = ok && writePage(tif, p);
+    TIFFClose(tif);
+    return ok;
+}
+
+PixPtr expectedPix(const PageSpec& s) {
+    const bool turned = s.orientation >= 5;
+    const std::uint32_t w = turned ? s.height : s.width, h = turned ? s.width : s.height;
+    const bool bilevel = s.spp == 1 && s.bps == 1 && s.photometric != PHOTOMETRIC_PALETTE;
+    const bool gray = s.spp == 1 && s.photometric != PHOTOMETRIC_PALETTE;
+    PixPtr pix(pixCreate(static_cast<l_int32>(w), static_cast<l_int32>(h), bilevel ? 1 : gray ? 8 : 32));
+    for (std::uint32_t y = 0; y < h; ++y) {
+        for (std::uint32_t x = 0; x < w; ++x) {
+            std::uint32_t c, r;
+            storedAt(s, x, y, c, r);
+            l_uint32 v;
+            if (bilevel) {
+                v = blackAt(c, r) ? 1 : 0;
+            } else if (gray) {
+                const unsigned level = grayAt(c, r) >> (s.bps >= 8 ? 0 : 8 - s.bps);
+                v = s.bps >= 8 ? level : level * (255u / ((1u << s.bps) - 1));
+            } else {
+                const std::uint32_t rgb = s.photometric == PHOTOMETRIC_PALETTE
+                                              ? paletteColour(paletteIndexAt(c, r, s.bps)) : rgbAt(c, r);
+                composeRGBPixel(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF, &v);
+            }
+            pixSetPixel(pix.get(), static_cast<l_int32>(x), static_cast<l_int32>(y), v);
+        }
+    }
+    return pix;
+}
+
+int maxDifference(PIX* a, PIX* b) {
+    if (!a || !b || pixGetWidth(a) != pixGetWidth(b) || pixGetHeight(a) != pixGetHeight(b) ||
+        pixGetDepth(a) != pixGetDepth(b))
+        return -1;
+    int worst = 0;
+    for (l_int32 y = 0; y < pixGetHeight(a); ++y) {
+        for (l_int32 x = 0; x < pixGetWidth(a); ++x) {
+            l_uint32 p, q;
+            pixGetPixel(a, x, y, &p);
+            pixGetPixel(b, x, y, &q);
+            if (pixGetDepth(a) == 32) {
+                for (int shift = 8; shift <= 24; shift += 8)
+                    worst = std::max(worst, std::abs(static_cast<int>((p >> shift) & 0xFF) -
+                                                     static_cast<int>((q >> shift) & 0xFF)));
+            } else {
+                worst = std::max(worst, std::abs(static_cast<int>(p) - static_cast<int>(q)));
+            }
+        }
+    }
+    return worst;
+}
+
+std::vector<std::string> tagDump(const std::string& path, int page, const std::vector<std::string>& skip) {
+    std::vector<std::string> lines;
+    TIFF* tif = openQuiet(path, "r");
+    if (!tif) return lines;
+    if (TIFFSetDirectory(tif, static_cast<tdir_t>(page))) {
+        char* buf = nullptr;
+        std::size_t size = 0;
+        FILE* f = open_memstream(&buf, &size);
+        TIFFPrintDirectory(tif, f, 0);
+        std::fclose(f);
+        std::istringstream in(std::string(buf, size));
+        std::free(buf);
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("TIFF Directory at offset", 0) == 0) continue;
+            const auto start = line.find_first_not_of(' ');
+            const std::string body = start == std::string::npos ? line : line.substr(start);
+            bool skipped = false;
+            for (const auto& prefix : skip) skipped = skipped || body.rfind(prefix, 0) == 0;
+            if (!skipped) lines.push_back(body);
+        }
+    }
+    TIFFClose(tif);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace leafmark::imaging::testing

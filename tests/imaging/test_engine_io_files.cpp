@@ -1,0 +1,234 @@
+// Bad and foreign input: oversized headers, truncated data, files that are not
+// TIFF, missing files, and a collection of third-party TIFF files.
+
+#include "imaging/engine/PageEngine.h"
+#include "io_TiffFixtures.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+using namespace leafmark::imaging;
+using namespace leafmark::imaging::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A little-endian TIFF built by hand: one directory placed right after the
+// header, with its data (strips) last, so cutting the file cuts pixel data.
+struct HandTiff {
+    struct Entry {
+        std::uint16_t tag, type;  // type 3 SHORT or 4 LONG
+        std::vector<std::uint32_t> values;
+    };
+    std::vector<Entry> entries;
+    std::vector<std::string> strips;
+
+    std::string build() const {
+        auto put16 = [](std::string& s, std::uint32_t v) { s += char(v & 0xFF); s += char((v >> 8) & 0xFF); };
+        auto put32 = [&](std::string& s, std::uint32_t v) { put16(s, v & 0xFFFF); put16(s, v >> 16); };
+        std::vector<Entry> all = entries;
+        all.push_back({273, 4, {}});
+        all.push_back({279, 4, {}});
+        std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+        const std::uint32_t ifdSize = 2 + 12 * static_cast<std::uint32_t>(all.size()) + 4;
+        const std::uint32_t arrays = 8 + ifdSize;
+        const std::uint32_t dataStart = arrays + 8 * static_cast<std::uint32_t>(strips.size()) * 2;
+        std::vector<std::uint32_t> offsets, counts;
+        std::uint32_t at = dataStart;
+        for (const auto& s : strips) {
+            offsets.push_back(at);
+            counts.push_back(static_cast<std::uint32_t>(s.size()));
+            at += static_cast<std::uint32_t>(s.size());
+        }
+        std::string out = "II";
+        put16(out, 42);
+        put32(out, 8);
+        std::string extra;
+        put16(out, static_cast<std::uint32_t>(all.size()));
+        for (Entry e : all) {
+            if (e.tag == 273) e.values = offsets;
+            if (e.tag == 279) e.values = counts;
+            put16(out, e.tag);
+            put16(out, e.type);
+            put32(out, static_cast<std::uint32_t>(e.values.size()));
+            const std::size_t bytes = e.values.size() * (e.type == 3 ? 2 : 4);
+            if (bytes <= 4) {
+                std::string inl;
+                for (auto v : e.values) e.type == 3 ? put16(inl, v) : put32(inl, v);
+                inl.resize(4, '\0');
+                out += inl;
+            } else {
+                put32(out, arrays + static_cast<std::uint32_t>(extra.size()));
+                for (auto v : e.values) e.type == 3 ? put16(extra, v) : put32(extra, v);
+            }
+        }
+        put32(out, 0);
+        extra.resize(dataStart - arrays, '\0');
+        out += extra;
+        for (const auto& s : strips) out += s;
+        return out;
+    }
+};
+
+// Raw (still compressed) strips of page 1 of a file libtiff wrote.
+std::vector<std::string> rawStrips(const std::string& file) {
+    std::vector<std::string> out;
+    TIFF* tif = TIFFOpen(file.c_str(), "r");
+    for (std::uint32_t i = 0; tif && i < TIFFNumberOfStrips(tif); ++i) {
+        std::string s(TIFFGetStrileByteCount(tif, i), '\0');
+        TIFFReadRawStrip(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
+        out.push_back(s);
+    }
+    if (tif) TIFFClose(tif);
+    return out;
+}
+
+class FilesTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    // Loads a good page first so that a failed load must also drop it.
+    void loadSomethingFirst() {
+        PageSpec s;
+        ASSERT_TRUE(writeTiff(path("good.tif"), {s}));
+        ASSERT_TRUE(engine.LoadPage(path("good.tif")).ok());
+    }
+    void expectRefused(const std::string& file, const std::string& reasonPart) {
+        loadSomethingFirst();
+        Status s = engine.LoadPage(file);
+        EXPECT_FALSE(s.ok()) << file;
+        EXPECT_NE(s.reason().find(reasonPart), std::string::npos) << s.reason();
+        EXPECT_EQ(engine.lastError(), s.reason());
+        EXPECT_FALSE(engine.hasImage()) << "nothing of the previous page stays";
+        EXPECT_EQ(engine.XResolution(), 0);
+        EXPECT_EQ(engine.loadedFormat(), 0);
+    }
+    QTemporaryDir dir;
+    PageEngine engine;
+};
+
+HandTiff bilevelHeader(std::uint32_t w, std::uint32_t h, std::uint32_t compression) {
+    HandTiff t;
+    t.entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {1}}, {259, 3, {compression}},
+                 {262, 3, {0}}, {278, 4, {h}}};
+    return t;
+}
+
+}  // namespace
+
+TEST_F(FilesTest, HeadersClaimingHugePagesAreRefusedBeforeAnyAllocation) {
+    HandTiff bomb = bilevelHeader(100000, 100000, 4);
+    bomb.strips = {std::string(28, '\x55')};
+    const std::string bytes = bomb.build();
+    EXPECT_LE(bytes.size(), 200u);
+    writeBytes(path("bomb.tif"), bytes);
+    expectRefused(path("bomb.tif"), "too large");
+    EXPECT_FALSE(engine.ReadFileInfo(path("bomb.tif")).ok() && engine.storedInfo().width != 100000)
+        << "file information still reports the claimed size";
+
+    // Just over the limit in one dimension product, and an absurd width alone.
+    HandTiff edge = bilevelHeader(20001, 20000, 1);
+    edge.strips = {std::string(16, '\0')};
+    writeBytes(path("edge.tif"), edge.build());
+    expectRefused(path("edge.tif"), "too large");
+
+    HandTiff wide = bilevelHeader(0xFFFFFFFFu, 1, 1);
+    wide.strips = {std::string(16, '\0')};
+    writeBytes(path("wide.tif"), wide.build());
+    expectRefused(path("wide.tif"), "too large");
+}
+
+TEST_F(FilesTest, TruncatedPagesLoadWhatDecodesAndAreMarkedDamaged) {
+    struct Case {
+        std::uint16_t compression, bps;
+        std::uint32_t rowsPerStrip;
+    } cases[] = {{COMPRESSION_CCITTFAX4, 1, 400}, {COMPRESSION_LZW, 8, 400}, {COMPRESSION_NONE, 1, 16},
+                 {COMPRESSION_PACKBITS, 8, 32}};
+    for (const Case& c : cases) {
+        PageSpec s;
+        s.width = 300;
+        s.height = 400;
+        s.compression = c.compression;
+        s.bps = c.bps;
+        s.photometric = PHOTOMETRIC_MINISWHITE;
+        s.rowsPerStrip = c.rowsPerStrip;
+        ASSERT_TRUE(writeTiff(path("full.tif"), {s}));
+        HandTiff t;
+        t.entries = {{256, 4, {s.width}}, {257, 4, {s.height}}, {258, 3, {c.bps}}, {259, 3, {c.compression}},
+                     {262, 3, {0}}, {278, 4, {c.rowsPerStrip}}};
+        t.strips = rawStrips(path("full.tif"));
+        std::string bytes = t.build();
+        writeBytes(path("whole.tif"), bytes);
+        ASSERT_TRUE(engine.LoadPage(path("whole.tif")).ok()) << engine.lastError();
+        ASSERT_FALSE(engine.damaged()) << "hand-built file is sound: " << engine.damageReason();
+        PixPtr full(pixCopy(nullptr, engine.pix()));
+
+        writeBytes(path("cut.tif"), bytes.substr(0, bytes.size() * 6 / 10));
+        Status st = engine.LoadPage(path("cut.tif"));
+        ASSERT_TRUE(st.ok()) << "compression " << c.compression << ": " << st.reason();
+        EXPECT_TRUE(engine.damaged()) << "compression " << c.compression;
+        EXPECT_FALSE(engine.damageReason().empty());
+        ASSERT_EQ(pixGetWidth(engine.pix()), 300);
+        // The top third decoded exactly.
+        PixPtr topGot(pixClipRectangle(engine.pix(), boxCreate(0, 0, 300, 100), nullptr));
+        PixPtr topWant(pixClipRectangle(full.get(), boxCreate(0, 0, 300, 100), nullptr));
+        EXPECT_EQ(maxDifference(topGot.get(), topWant.get()), 0) << "compression " << c.compression;
+    }
+}
+
+TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
+    expectRefused(path("nothing-here.tif"), "not found");
+    writeBytes(path("empty.tif"), "");
+    expectRefused(path("empty.tif"), "Empty file");
+    writeBytes(path("notes.tif"), "These are notes, not a page.\n");
+    expectRefused(path("notes.tif"), "Not a TIFF");
+    writeBytes(path("head.tif"), std::string("II*\0\x08\0\0\0", 8));
+    expectRefused(path("head.tif"), "Damaged TIFF");
+    fs::create_directory(path("folder.tif"));
+    expectRefused(path("folder.tif"), "Not a regular file");
+    EXPECT_FALSE(engine.ReadFileInfo(path("notes.tif")).ok());
+    EXPECT_NE(engine.lastError().find("Not a TIFF"), std::string::npos);
+}
+
+TEST_F(FilesTest, ThirdPartyFilesLoadWithTheRightPixelsOrAreRefusedClearly) {
+    const fs::path data = LEAFMARK_TESTDATA_DIR;
+    if (!fs::is_directory(data)) GTEST_SKIP() << "no third-party files at " << data;
+    // Reference images beside some files, as netpbm.
+    auto readReference = [](const fs::path& p) { return PixPtr(pixRead(p.c_str())); };
+    int loaded = 0, compared = 0;
+    for (const auto& entry : fs::directory_iterator(data)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".tif" && ext != ".tiff") continue;
+        const std::string name = entry.path().filename().string();
+        Status s = engine.LoadPage(entry.path().string());
+        if (!s.ok()) {
+            EXPECT_FALSE(s.reason().empty()) << name;
+            EXPECT_FALSE(engine.hasImage()) << name;
+            std::cout << "refused " << name << ": " << s.reason() << "\n";
+            continue;
+        }
+        ++loaded;
+        if (engine.damaged()) std::cout << "damaged " << name << ": " << engine.damageReason() << "\n";
+        ASSERT_TRUE(engine.hasImage()) << name;
+        fs::path stem = entry.path();
+        for (const char* refExt : {".pgm", ".pbm", ".ppm"}) {
+            const fs::path ref = stem.replace_extension(refExt);
+            if (!fs::exists(ref)) continue;
+            PixPtr want = readReference(ref);
+            ASSERT_TRUE(want) << ref;
+            PixPtr got(pixGetDepth(want.get()) == 32 ? pixConvertTo32(engine.pix()) : pixClone(engine.pix()));
+            if (pixGetDepth(want.get()) == 32) pixSetSpp(want.get(), 3);
+            // 16-bit samples are brought to 8 bits with rounding by one side, truncation by the other.
+            const int tolerance = name.find("16b") != std::string::npos ? 1 : 0;
+            const int diff = maxDifference(got.get(), want.get());
+            EXPECT_GE(diff, 0) << name;
+            EXPECT_LE(diff, tolerance) << name << " against " << ref.filename();
+            ++compared;
+        }
+    }
+    EXPECT_GE(loaded, 15);
+    EXPECT_GE(compared, 3);
+}

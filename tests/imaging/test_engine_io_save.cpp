@@ -1,0 +1,1 @@
+// Saving pages (filled in below).
