@@ -1,1 +1,283 @@
-// Saving pages (filled in below).
+// Saving pages: every compression and depth round-trips with its tags, later
+// pages survive byte for byte, comment slots are written and removed, and a
+// failed save leaves the old file exactly as it was.
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/engine/TiffSave.h"
+#include "io_TiffFixtures.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/mount.h>
+
+using namespace leafmark::imaging;
+using namespace leafmark::imaging::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SaveTest : public ::testing::Test {
+protected:
+    void TearDown() override { setSaveFaultForTesting(-1); }
+    std::string path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::vector<std::string> folderNames() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path().toStdString())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    QTemporaryDir dir;
+    PageEngine engine;
+};
+
+// Compressed bytes of every strip or tile of page `page` (0-based).
+std::vector<std::string> rawBlocks(const std::string& file, int page) {
+    std::vector<std::string> out;
+    TIFF* tif = TIFFOpen(file.c_str(), "r");
+    if (!tif) return out;
+    if (TIFFSetDirectory(tif, static_cast<tdir_t>(page))) {
+        const bool tiled = TIFFIsTiled(tif);
+        const std::uint32_t n = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::string s(TIFFGetStrileByteCount(tif, i), '\0');
+            if (tiled) TIFFReadRawTile(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
+            else TIFFReadRawStrip(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
+            out.push_back(s);
+        }
+    }
+    TIFFClose(tif);
+    return out;
+}
+
+PageSpec tagged(PageSpec s) {
+    s.ascii = {{TIFFTAG_SOFTWARE, "Scanner 4.2"}, {TIFFTAG_ARTIST, "Operator"},
+               {TIFFTAG_TARGETPRINTER, "kept as it was"}};
+    return s;
+}
+
+}  // namespace
+
+TEST_F(SaveTest, EveryCompressionAndDepthRoundTripsWithItsTags) {
+    struct Case {
+        std::uint16_t bps, spp, photometric, compression;
+        int tolerance;
+    } cases[] = {
+        {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, 0},      {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTRLE, 0},
+        {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3, 0}, {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, 0},
+        {1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4, 0}, {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW, 0},
+        {1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0}, {1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_PACKBITS, 0},
+        {2, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0},       {4, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, 0},
+        {8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0},       {8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS, 0},
+        {8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG, 14},     {16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0},
+        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 0},             {8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
+        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG, 20},            {8, 4, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
+        {4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW, 0},          {8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS, 0},
+    };
+    const std::string file = path("round.tif");
+    int tried = 0;
+    for (const Case& c : cases) {
+        PageSpec s = tagged(PageSpec{});
+        s.bps = c.bps;
+        s.spp = c.spp;
+        s.photometric = c.photometric;
+        s.compression = c.compression;
+        s.rowsPerStrip = 16;
+        if (!writeTiff(file, {s})) continue;  // an encoder libtiff lacks (RLE)
+        ++tried;
+        const std::string what = "bps " + std::to_string(c.bps) + " spp " + std::to_string(c.spp) +
+                                 " photometric " + std::to_string(c.photometric) + " compression " +
+                                 std::to_string(c.compression);
+        const std::vector<std::string> skip = {"Rows/Strip", "JPEG Tables"};
+        const auto before = tagDump(file, 0, skip);
+        ASSERT_TRUE(engine.LoadPage(file).ok()) << what << ": " << engine.lastError();
+        Status st = engine.SavePage(file, engine.loadedFormat(), engine.loadedBitDepth(), 2, 0);
+        ASSERT_TRUE(st.ok()) << what << ": " << st.reason();
+        EXPECT_EQ(tagDump(file, 0, skip), before) << what;
+        ASSERT_TRUE(engine.ReadFileInfo(file).ok());
+        EXPECT_EQ(engine.StoredFormat(), c.compression) << what;
+        EXPECT_EQ(engine.StoredBitDepth(), c.bps * c.spp) << what;
+        ASSERT_TRUE(engine.LoadPage(file).ok()) << what;
+        PixPtr want = expectedPix(s);
+        const int diff = maxDifference(engine.pix(), want.get());
+        EXPECT_GE(diff, 0) << what;
+        EXPECT_LE(diff, c.tolerance) << what;
+    }
+    EXPECT_GE(tried, 19);
+}
+
+TEST_F(SaveTest, LaterPagesAreKeptByteForByteWithAllTheirTags) {
+    PageSpec first = tagged(PageSpec{});
+    first.compression = COMPRESSION_CCITTFAX4;
+    PageSpec gray;
+    gray.bps = 8;
+    gray.photometric = PHOTOMETRIC_MINISBLACK;
+    gray.compression = COMPRESSION_LZW;
+    gray.tileSize = 32;
+    gray.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "page two"}, {TIFFTAG_PAGENAME, "2"}};
+    PageSpec colour;
+    colour.bps = 8;
+    colour.spp = 3;
+    colour.photometric = PHOTOMETRIC_RGB;
+    colour.compression = COMPRESSION_JPEG;
+    colour.rowsPerStrip = 16;
+    PageSpec fax = first;
+    fax.compression = COMPRESSION_CCITTFAX3;
+    fax.fillOrder = FILLORDER_LSB2MSB;
+    fax.orientation = ORIENTATION_BOTRIGHT;
+    const std::string file = path("multi.tif");
+    ASSERT_TRUE(writeTiff(file, {first, gray, colour, fax}));
+    std::vector<std::vector<std::string>> dumps, blocks;
+    for (int p = 1; p < 4; ++p) {
+        dumps.push_back(tagDump(file, p));
+        blocks.push_back(rawBlocks(file, p));
+    }
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    pixInvert(engine.pix(), engine.pix());
+    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok()) << engine.lastError();
+    ASSERT_TRUE(engine.ReadFileInfo(file).ok());
+    EXPECT_EQ(engine.storedInfo().pageCount, 4);
+    for (int p = 1; p < 4; ++p) {
+        EXPECT_EQ(tagDump(file, p), dumps[static_cast<std::size_t>(p - 1)]) << "page " << p + 1;
+        EXPECT_EQ(rawBlocks(file, p), blocks[static_cast<std::size_t>(p - 1)]) << "page " << p + 1;
+    }
+    EXPECT_EQ(PageEngine::ReadComment(file, 2, kSlotDocumentMarker), "page two");
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    PixPtr want = expectedPix(first);
+    pixInvert(want.get(), want.get());
+    EXPECT_EQ(maxDifference(engine.pix(), want.get()), 0) << "page 1 holds the edited image";
+}
+
+TEST_F(SaveTest, CommentSlotsAreWrittenAndEmptySlotsRemoveTheirTags) {
+    const std::string file = path("marks.tif");
+    PageSpec s = tagged(PageSpec{});
+    s.ascii.push_back({TIFFTAG_MODEL, "Changed"});
+    ASSERT_TRUE(writeTiff(file, {s}));
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    engine.SetComment(kSlotDocumentMarker, "BOD");
+    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), "BOD");
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), "Changed");
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, 9), "Scanner 4.2") << "slots loaded from the file are kept";
+    engine.SetComment(kSlotDocumentMarker, "");
+    engine.SetComment(kSlotChangeMarker, "");
+    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), "");
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), "");
+    for (const auto& line : tagDump(file, 0)) {
+        EXPECT_EQ(line.rfind("ImageDescription", 0), std::string::npos) << line;
+        EXPECT_EQ(line.rfind("Model", 0), std::string::npos) << line;
+    }
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, 0), "Operator");
+}
+
+TEST_F(SaveTest, MinIsBlackBilevelPagesKeepTheirSense) {
+    PageSpec s;
+    s.photometric = PHOTOMETRIC_MINISBLACK;
+    s.compression = COMPRESSION_CCITTFAX4;
+    const std::string file = path("mb.tif");
+    ASSERT_TRUE(writeTiff(file, {s}));
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
+    ASSERT_TRUE(engine.SavePage(path("copy.tif"), 4, 1).ok()) << "a new file takes the loaded sense";
+    for (const std::string& f : {file, path("copy.tif")}) {
+        const auto dump = tagDump(f, 0);
+        EXPECT_NE(std::find(dump.begin(), dump.end(), "Photometric Interpretation: min-is-black"), dump.end()) << f;
+        ASSERT_TRUE(engine.LoadPage(f).ok());
+        PixPtr want = expectedPix(s);
+        EXPECT_EQ(maxDifference(engine.pix(), want.get()), 0) << f;
+    }
+}
+
+TEST_F(SaveTest, DepthAndCompressionRequestsAreMetOrFallBackToLzw) {
+    PixPtr gray(pixCreate(40, 30, 8));
+    for (l_int32 y = 0; y < 30; ++y)
+        for (l_int32 x = 0; x < 40; ++x) pixSetPixel(gray.get(), x, y, x < 20 ? 40 : 220);
+    engine.setImage(PixPtr(pixCopy(nullptr, gray.get())), 150, 75);
+    struct Case {
+        int format, bits, storedFormat, storedBits;
+    } cases[] = {{4, 1, 4, 1}, {4, 8, 5, 8}, {3, 24, 5, 24}, {99, 8, 5, 8}, {7, 24, 7, 24}, {7, 8, 7, 8},
+                 {7, 1, 5, 1}, {1, 4, 1, 4}, {32773, 32, 32773, 32}};
+    for (const Case& c : cases) {
+        const std::string file = path("conv" + std::to_string(c.format) + "_" + std::to_string(c.bits) + ".tif");
+        ASSERT_TRUE(engine.SavePage(file, c.format, c.bits).ok()) << engine.lastError();
+        ASSERT_TRUE(engine.ReadFileInfo(file).ok());
+        EXPECT_EQ(engine.StoredFormat(), c.storedFormat) << c.format << "/" << c.bits;
+        EXPECT_EQ(engine.StoredBitDepth(), c.storedBits) << c.format << "/" << c.bits;
+        EXPECT_EQ(engine.storedInfo().xResolution, 150) << "a new file takes the engine's resolution";
+        EXPECT_EQ(engine.storedInfo().yResolution, 75);
+    }
+    PageEngine reader;
+    ASSERT_TRUE(reader.LoadPage(path("conv4_1.tif")).ok());
+    l_uint32 left = 9, right = 9;
+    pixGetPixel(reader.pix(), 5, 5, &left);
+    pixGetPixel(reader.pix(), 35, 5, &right);
+    EXPECT_EQ(left, 1u) << "dark gray thresholds to black";
+    EXPECT_EQ(right, 0u);
+}
+
+TEST_F(SaveTest, FailedSavesLeaveTheOldFileByteIdenticalAndSayWhy) {
+    PageSpec s = tagged(PageSpec{});
+    s.compression = COMPRESSION_CCITTFAX4;
+    const std::string file = path("keep.tif");
+    ASSERT_TRUE(writeTiff(file, {s, s}));
+    const std::string original = fileBytes(file);
+    const auto names = folderNames();
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    // A save elsewhere tells how many bytes a complete save writes: failing at the
+    // very last byte must still leave the old file alone.
+    ASSERT_TRUE(engine.SavePage(path("sized.tif"), 4, 1).ok());
+    const int complete = static_cast<int>(fileBytes(path("sized.tif")).size());
+    fs::remove(path("sized.tif"));
+    for (int budget : {0, 8, 300, complete - 1}) {
+        setSaveFaultForTesting(budget);
+        Status st = engine.SavePage(file, 4, 1);
+        EXPECT_FALSE(st.ok()) << "budget " << budget;
+        EXPECT_NE(st.reason().find("No space left on device"), std::string::npos) << st.reason();
+        EXPECT_EQ(engine.lastError(), st.reason());
+        EXPECT_TRUE(fileBytes(file) == original) << "budget " << budget;
+        EXPECT_EQ(folderNames(), names) << "no temporary file is left behind";
+        EXPECT_TRUE(engine.hasImage());
+    }
+    setSaveFaultForTesting(-1);
+    EXPECT_TRUE(engine.SavePage(file, 4, 1).ok());
+
+    Status missingFolder = engine.SavePage(path("no/such/folder/x.tif"), 4, 1);
+    EXPECT_FALSE(missingFolder.ok());
+    EXPECT_NE(missingFolder.reason().find("No such file or directory"), std::string::npos) << missingFolder.reason();
+
+    PageEngine empty;
+    EXPECT_FALSE(empty.SavePage(path("never.tif"), 4, 1).ok());
+    EXPECT_FALSE(fs::exists(path("never.tif")));
+}
+
+TEST_F(SaveTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile) {
+    const std::string mountPoint = path("small");
+    fs::create_directory(mountPoint);
+    if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount{mountPoint};
+    PageSpec s;
+    s.compression = COMPRESSION_CCITTFAX4;
+    const std::string file = mountPoint + "/page.tif";
+    ASSERT_TRUE(writeTiff(file, {s}));
+    const std::string original = fileBytes(file);
+    // A noisy page that cannot compress into the space left.
+    PixPtr noise(pixCreate(400, 400, 8));
+    std::uint32_t seed = 12345;
+    for (l_int32 y = 0; y < 400; ++y)
+        for (l_int32 x = 0; x < 400; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            pixSetPixel(noise.get(), x, y, (seed >> 16) & 0xFF);
+        }
+    engine.setImage(std::move(noise), 300, 300);
+    Status st = engine.SavePage(file, 5, 8);
+    EXPECT_FALSE(st.ok());
+    EXPECT_NE(st.reason().find("No space left on device"), std::string::npos) << st.reason();
+    EXPECT_TRUE(fileBytes(file) == original);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()), 1);
+}
