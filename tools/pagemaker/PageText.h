@@ -1,0 +1,25 @@
+#pragma once
+// Plausible office text for a sample page: letterhead lines, a heading, paragraphs
+// of ordinary words and a closing, all drawn from a seeded generator.
+
+#include "SeededRandom.h"
+
+#include <QString>
+#include <vector>
+
+namespace leafmark::pagemaker {
+
+struct TextBlock {
+    enum Kind { ShortLine, Heading, Paragraph, Gap };
+    Kind kind = Paragraph;
+    QString text;
+};
+
+// The blocks of one page, top to bottom; often more than a page holds (the layout
+// stops at the bottom margin, and the closing lines are then left out).
+std::vector<TextBlock> makePageText(SeededRandom& random);
+
+// A sentence of `words` ordinary words, capitalised, ending with a full stop.
+QString makeSentence(SeededRandom& random, int words);
+
+}  // namespace leafmark::pagemaker
