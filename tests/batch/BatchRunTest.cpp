@@ -1,0 +1,216 @@
+// The run core on real page files: markers, copies, failures, stops, and the
+// parallel run's outputs against a one-thread run.
+#include "BatchTestPages.h"
+#include "batch/core/BatchRun.h"
+#include "batch/core/RunText.h"
+#include "shared/FileList.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace leafmark;
+using namespace leafmark::batch;
+using namespace leafmark::testing;
+
+namespace {
+
+constexpr int kDescription = 270;  // comment slot 3
+constexpr int kModel = 272;        // comment slot 6
+
+struct Folders {
+    QTemporaryDir root;
+    QString in, out;
+    Folders() {
+        in = root.filePath("in");
+        out = root.filePath("out");
+        QDir().mkpath(in);
+        QDir().mkpath(out);
+    }
+    QString src(const QString& n) const { return in + '/' + n; }
+    QString dst(const QString& n) const { return out + '/' + n; }
+};
+
+struct Outcome {
+    RunSummary summary;
+    std::vector<PageOutcome> pages;
+};
+
+// Runs over the page list of `source` and waits for the end. `stopAfter` >= 0
+// asks for a stop once that many entries have been committed.
+Outcome runOver(RunKind kind, const QString& source, const QString& output, int workers,
+                PageOptions options = {}, int stopAfter = -1) {
+    FileList list;
+    list.read(source, kPagePatterns);
+    BatchRun run({kind, source, output, list.names(), workers});
+    run.setOptionsProvider([options] { return options; });
+    Outcome result;
+    QObject::connect(&run, &BatchRun::pageCommitted, [&](const PageOutcome& o) {
+        result.pages.push_back(o);
+        if (stopAfter >= 0 && static_cast<int>(result.pages.size()) >= stopAfter)
+            run.requestStop();
+    });
+    QSignalSpy finished(&run, &BatchRun::finished);
+    run.start();
+    if (finished.isEmpty()) {
+        EXPECT_TRUE(finished.wait(60000));
+    }
+    result.summary = run.summary();
+    return result;
+}
+
+TestPage pageWith(int seed, std::map<int, std::string> comments = {}) {
+    TestPage p;
+    p.seed = seed;
+    p.comments = std::move(comments);
+    return p;
+}
+
+}  // namespace
+
+TEST(PostProcessRun, DeskewsExactlyChangedPagesAndCarriesTheDocumentMarker) {
+    Folders f;
+    writePage(f.src("a.tif"), pageWith(1, {{kDescription, "BOD"}, {kModel, "Changed"}}));
+    writePage(f.src("b.tif"), pageWith(2, {{kDescription, "BOD"}, {kModel, "changed"}}));
+    writePage(f.src("c.tif"), pageWith(3, {{kModel, "Changed "}}));
+    writePage(f.src("d.tif"), pageWith(4, {{kDescription, "   "}, {kModel, "Changed"}}));
+    writePage(f.src("e.tif"), pageWith(5));
+
+    const Outcome r = runOver(RunKind::PostProcess, f.in, f.out, 2);
+    EXPECT_TRUE(r.summary.completed);
+    EXPECT_EQ(r.summary.pagesProcessed, 2);
+    EXPECT_EQ(r.summary.pagesCopied, 3);
+    EXPECT_EQ(r.summary.failures, 0);
+
+    // Written by the engine: change marker gone, document marker kept as read.
+    EXPECT_EQ(tagText(f.dst("a.tif"), kDescription), std::optional<std::string>("BOD"));
+    EXPECT_EQ(tagText(f.dst("a.tif"), kModel), std::nullopt);
+    // A slot 3 of blanks only is written as no comment at all.
+    EXPECT_EQ(tagText(f.dst("d.tif"), kDescription), std::nullopt);
+    EXPECT_EQ(tagText(f.dst("d.tif"), kModel), std::nullopt);
+    // Anything but "Changed" exactly is copied byte for byte, markers and all.
+    for (const char* n : {"b.tif", "c.tif", "e.tif"})
+        EXPECT_EQ(fileBytes(f.dst(n)), fileBytes(f.src(n))) << n;
+}
+
+TEST(PreProcessRun, CopiesEndOfDocumentFilesAndRewritesEveryPage) {
+    Folders f;
+    writePage(f.src("00000001.tif"), pageWith(1, {{kDescription, "BOD"}, {kModel, "Changed"}}));
+    writeFile(f.src("00000001ZZZ.EOD"), "EOD\r\n");
+    writePage(f.src("00000002.TIF"), pageWith(2));
+    writeFile(f.src("00000002zzz.eod"), "EOD\r\n");
+    writeFile(f.src("notes.txt"), "not a page");
+
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{});
+    EXPECT_TRUE(r.summary.completed);
+    EXPECT_EQ(r.summary.pagesProcessed, 2);
+    EXPECT_EQ(r.summary.eodFiles, 2);
+    EXPECT_EQ(fileBytes(f.dst("00000001ZZZ.EOD")), QByteArray("EOD\r\n"));
+    EXPECT_EQ(fileBytes(f.dst("00000002zzz.eod")), QByteArray("EOD\r\n"));
+    EXPECT_FALSE(QFile::exists(f.dst("notes.txt")));
+    // Even with no operation ticked the page is written again, without its change marker.
+    EXPECT_EQ(tagText(f.dst("00000001.tif"), kDescription), std::optional<std::string>("BOD"));
+    EXPECT_EQ(tagText(f.dst("00000001.tif"), kModel), std::nullopt);
+    ASSERT_EQ(r.pages.size(), 4u);
+    for (std::size_t i = 0; i < r.pages.size(); ++i) EXPECT_EQ(r.pages[i].index, int(i));
+}
+
+TEST(PreProcessRun, SameFolderWritesPagesInPlaceAndCopiesNothingOntoItself) {
+    Folders f;
+    writePage(f.src("p1.tif"), pageWith(1, {{kModel, "Changed"}}));
+    writeFile(f.src("p1ZZZ.EOD"), "EOD\r\n");
+    const QString sameFolderOtherSpelling = f.in + "/./";
+
+    const Outcome post = runOver(RunKind::PostProcess, f.in, sameFolderOtherSpelling, 1);
+    EXPECT_EQ(post.summary.pagesProcessed, 1);
+    EXPECT_EQ(tagText(f.src("p1.tif"), kModel), std::nullopt);  // rewritten over its source
+    EXPECT_EQ(fileBytes(f.src("p1ZZZ.EOD")), QByteArray("EOD\r\n"));
+    EXPECT_EQ(QDir(f.in).entryList(QDir::Files).size(), 2);  // no temporary files left
+    for (const PageOutcome& o : post.pages)
+        if (o.endOfDocument) {
+            EXPECT_EQ(o.kind, PageOutcome::Kind::Unchanged);
+        }
+
+    // The page, now unmarked, is left as it is by a second post-process run.
+    const QByteArray before = fileBytes(f.src("p1.tif"));
+    const Outcome again = runOver(RunKind::PostProcess, f.in, f.in, 1);
+    EXPECT_EQ(again.summary.pagesCopied, 1);
+    EXPECT_EQ(fileBytes(f.src("p1.tif")), before);
+}
+
+TEST(PreProcessRun, UnreadablePageIsCopiedUnchangedAndReportedNeverReplaced) {
+    Folders f;
+    writePage(f.src("1.tif"), pageWith(1));
+    writeFile(f.src("2.tif"), "this is not a TIFF file");
+    writePage(f.src("3.tif"), pageWith(3));
+
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{false, true, true});
+    EXPECT_TRUE(r.summary.completed);
+    EXPECT_EQ(r.summary.pagesProcessed, 2);
+    EXPECT_EQ(r.summary.failures, 1);
+    ASSERT_EQ(r.summary.failed.size(), 1);
+    EXPECT_TRUE(r.summary.failed[0].startsWith("2.tif: ")) << r.summary.failed[0].toStdString();
+    // Never the previous page's image under this page's name: the bytes as they were.
+    EXPECT_EQ(fileBytes(f.dst("2.tif")), QByteArray("this is not a TIFF file"));
+
+    // In place, the bad page is left exactly as it was.
+    const Outcome inPlace = runOver(RunKind::PreProcess, f.in, f.in, 1);
+    EXPECT_EQ(inPlace.summary.failures, 1);
+    EXPECT_EQ(fileBytes(f.src("2.tif")), QByteArray("this is not a TIFF file"));
+}
+
+TEST(PreProcessRun, UnwritableOutputIsReportedAsFailureNotSuccess) {
+    Folders f;
+    writePage(f.src("1.tif"), pageWith(1));
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.root.filePath("missing"), 1);
+    EXPECT_EQ(r.summary.pagesProcessed, 0);
+    EXPECT_EQ(r.summary.failures, 1);
+}
+
+TEST(RunStop, StopAfterPageKLeavesExactlyTheFirstKPagesWithOneWorker) {
+    Folders f;
+    for (int i = 0; i < 6; ++i) writePage(f.src(QString("p%1.tif").arg(i)), pageWith(i));
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{}, 2);
+    EXPECT_FALSE(r.summary.completed);
+    EXPECT_EQ(r.pages.size(), 2u);
+    EXPECT_EQ(QDir(f.out).entryList(QDir::Files),
+              QStringList({"p0.tif", "p1.tif"}));
+}
+
+TEST(RunStop, ParallelStopFinishesStartedPagesAndKeepsAPrefix) {
+    Folders f;
+    for (int i = 0; i < 8; ++i) writePage(f.src(QString("p%1.tif").arg(i)), pageWith(i));
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{}, 3);
+    EXPECT_FALSE(r.summary.completed);
+    const QStringList written = QDir(f.out).entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(written.size(), 3);
+    ASSERT_LE(written.size(), 3 + 2);  // at most the pages in progress on the two workers
+    EXPECT_EQ(written.size(), static_cast<int>(r.pages.size()));
+    for (int i = 0; i < written.size(); ++i) EXPECT_EQ(written[i], QString("p%1.tif").arg(i));
+}
+
+TEST(ParallelRun, WritesTheSameBytesAsAOneThreadRun) {
+    Folders f;
+    const QString one = f.root.filePath("one"), many = f.root.filePath("many");
+    QDir().mkpath(one);
+    QDir().mkpath(many);
+    for (int i = 0; i < 12; ++i) {
+        TestPage p = pageWith(i, {{kDescription, i % 3 ? "" : "BOD"}});
+        p.width = 400;
+        p.height = 300;
+        writePage(f.src(QString("%1.tif").arg(i, 8, 10, QChar('0'))), p);
+    }
+    writeFile(f.src("00000003ZZZ.EOD"), "EOD\r\n");
+    const PageOptions all{true, true, true, 0.1};
+    const Outcome a = runOver(RunKind::PreProcess, f.in, one, 1, all);
+    const Outcome b = runOver(RunKind::PreProcess, f.in, many, 4, all);
+    EXPECT_EQ(a.summary.pagesProcessed, 12);
+    EXPECT_EQ(b.summary.pagesProcessed, 12);
+    const QStringList names = QDir(one).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(names, QDir(many).entryList(QDir::Files, QDir::Name));
+    for (const QString& n : names)
+        EXPECT_EQ(fileBytes(one + '/' + n), fileBytes(many + '/' + n)) << n.toStdString();
+    ASSERT_EQ(b.pages.size(), 13u);
+    for (std::size_t i = 0; i < b.pages.size(); ++i) EXPECT_EQ(b.pages[i].index, int(i));
+}
