@@ -126,8 +126,8 @@ TEST_F(FilesTest, HeadersClaimingHugePagesAreRefusedBeforeAnyAllocation) {
     EXPECT_LE(bytes.size(), 200u);
     writeBytes(path("bomb.tif"), bytes);
     expectRefused(path("bomb.tif"), "too large");
-    EXPECT_FALSE(engine.ReadFileInfo(path("bomb.tif")).ok() && engine.storedInfo().width != 100000)
-        << "file information still reports the claimed size";
+    ASSERT_TRUE(engine.ReadFileInfo(path("bomb.tif")).ok()) << "the header alone is readable";
+    EXPECT_EQ(engine.storedInfo().width, 100000);
 
     // Just over the limit in one dimension product, and an absurd width alone.
     HandTiff edge = bilevelHeader(20001, 20000, 1);

@@ -253,7 +253,6 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason) {
     readDirectoryInfo(tif, out.info);
     out.photometric = g.photometric;
     const bool truncated = prepareForTruncation(tif, *r.file, g);
-    const std::size_t errorsBefore = r.messages().errors.size();
 
     const Layout layout = chooseLayout(g);
     PixPtr pix;
@@ -276,13 +275,14 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason) {
     pixSetResolution(pix.get(), out.info.xResolution, out.info.yResolution);
     out.pix = std::move(pix);
 
+    // Any error libtiff reported for this file (while reading its directory or
+    // decoding) means some of what is shown may be wrong.
     const auto& errors = r.messages().errors;
-    if (errors.size() > errorsBefore || truncated || !errors.empty()) {
+    if (!errors.empty() || truncated) {
         out.damaged = true;
-        out.damageReason = !errors.empty() ? errors[errors.size() > errorsBefore ? errorsBefore : 0]
-                                           : "The file is truncated: the page data ends early";
-        if (truncated && out.damageReason.find("runcat") == std::string::npos)
-            out.damageReason = "The file is truncated (" + out.damageReason + ")";
+        out.damageReason = errors.empty() ? "The file is truncated: the page data ends early"
+                           : truncated    ? "The file is truncated (" + errors.front() + ")"
+                                          : errors.front();
     }
     return true;
 }
