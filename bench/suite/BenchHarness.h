@@ -1,0 +1,44 @@
+#pragma once
+// A plain timing harness: medians of repeated runs, printed as a table of figures
+// beside their floors (the least work the same job needs), with the ratio of the two.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace leafmark::bench {
+
+struct Timing {
+    double medianMs = 0;
+    double minMs = 0;
+    int runs = 0;
+};
+
+// Times `body` `runs` times (runs >= 1); `setup` runs before each timed call and is
+// not counted. `body` gets the run number (0-based).
+Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body);
+Timing measure(int runs, const std::function<void(int)>& body);
+
+// Prints rows as they are measured (so a long run shows progress).
+class Table {
+public:
+    // A heading line for a group of rows.
+    void section(const std::string& title);
+    // One figure beside its floor; ratio = figure / floor (times slower than the floor).
+    void row(const std::string& figure, const Timing& ours, const std::string& floorName,
+             const Timing& floor);
+    // A throughput figure (pages per second) beside its floor; ratio = floor / ours.
+    void rate(const std::string& figure, double oursPerSecond, const std::string& floorName,
+              double floorPerSecond);
+    // A free line of information (accuracy figures and the like).
+    void note(const std::string& text);
+};
+
+// Seconds since an arbitrary start, for whole-run totals.
+inline double nowSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace leafmark::bench
