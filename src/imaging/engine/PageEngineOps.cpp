@@ -64,7 +64,9 @@ Status PageEngine::Rotate(int hundredths, bool resize, std::uint32_t fillRgb) {
             swapsSides = false;
         }
     } else {
-        out = rotateByDegrees(pix_.get(), turn / 100.0, resize, fill);
+        // Turn the short way round: 350 degrees clockwise is 10 anticlockwise.
+        const int shortest = turn > 18000 ? turn - 36000 : turn;
+        out = rotateByDegrees(pix_.get(), shortest / 100.0, resize, fill);
     }
     if (!out) return Status::failure("The page could not be rotated.");
 
