@@ -3,6 +3,7 @@
 #include "BatchTestPages.h"
 #include "batch/core/BatchRun.h"
 #include "batch/core/RunText.h"
+#include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
 
 #include <QDir>
@@ -92,6 +93,39 @@ TEST(PostProcessRun, DeskewsExactlyChangedPagesAndCarriesTheDocumentMarker) {
     // Anything but "Changed" exactly is copied byte for byte, markers and all.
     for (const char* n : {"b.tif", "c.tif", "e.tif"})
         EXPECT_EQ(fileBytes(f.dst(n)), fileBytes(f.src(n))) << n;
+}
+
+// A 1-bit page of text-like lines turned by `degrees`, saved by the engine with
+// the change marker.
+void writeSkewedChangedPage(const QString& path, double degrees) {
+    imaging::PixPtr page(pixCreate(1200, 1500, 1));
+    for (int line = 0; line < 30; ++line)
+        for (int word = 0; word < 8; ++word)
+            pixRasterop(page.get(), 100 + word * 125, 120 + line * 42, 100, 14, PIX_SET,
+                        nullptr, 0, 0);
+    imaging::PixPtr turned(pixRotate(page.get(), static_cast<float>(degrees * 3.14159265 / 180),
+                                     L_ROTATE_SHEAR, L_BRING_IN_WHITE, 0, 0));
+    imaging::PageEngine engine;
+    engine.setImage(std::move(turned), 300, 300);
+    engine.SetComment(imaging::kSlotChangeMarker, "Changed");
+    ASSERT_TRUE(engine.SavePage(QFile::encodeName(path).toStdString(), imaging::kFormatGroup4, 1));
+}
+
+double measuredSkew(const QString& path) {
+    imaging::PageEngine engine;
+    EXPECT_TRUE(engine.LoadPage(QFile::encodeName(path).toStdString()));
+    l_float32 angle = 99, confidence = 0;
+    pixFindSkew(engine.pix(), &angle, &confidence);
+    return angle;
+}
+
+TEST(PostProcessRun, ChangedPageComesOutStraight) {
+    Folders f;
+    writeSkewedChangedPage(f.src("s.tif"), 2.0);
+    ASSERT_GT(std::abs(measuredSkew(f.src("s.tif"))), 1.5);
+    const Outcome r = runOver(RunKind::PostProcess, f.in, f.out, 1);
+    EXPECT_EQ(r.summary.pagesProcessed, 1);
+    EXPECT_LT(std::abs(measuredSkew(f.dst("s.tif"))), 0.3);
 }
 
 TEST(PreProcessRun, CopiesEndOfDocumentFilesAndRewritesEveryPage) {
