@@ -1,0 +1,168 @@
+// leafmark-batch-bench [--pages N] [--reps R] [--seed S]
+// Makes N seeded 300-dpi Group 4 letter pages (skew -5..5 degrees, specks) and
+// prints, as the best and median of R passes, pages per second of:
+//   - the I/O floor: load and save of every page with no operation, one thread;
+//   - the pre-process run (0.25 inch margin, despeckle, deskew) with 1 and 2 workers;
+//   - unpaper (noise filter, deskew, a fixed 0.25 inch border) over the same pages,
+//     counting the TIFF -> PBM -> TIFF conversions around it (done by our engine);
+// and the deskew accuracy: the skew our deskew finds against the recorded one,
+// and the residual skew leptonica measures on each straightened page.
+#include "batch/core/BatchRun.h"
+#include "imaging/engine/PageEngine.h"
+#include "pagemaker/PageMaker.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+using namespace leafmark;
+
+namespace {
+
+std::string native(const QString& p) { return QFile::encodeName(p).toStdString(); }
+
+struct Timing {
+    double best = 0, median = 0;  // seconds
+};
+
+Timing timeIt(int reps, const std::function<void()>& once) {
+    std::vector<double> s;
+    for (int r = 0; r < reps; ++r) {
+        QElapsedTimer t;
+        t.start();
+        once();
+        s.push_back(t.nsecsElapsed() / 1e9);
+    }
+    std::sort(s.begin(), s.end());
+    return {s.front(), s[s.size() / 2]};
+}
+
+void report(const char* what, int pages, Timing t, double floor = 0) {
+    std::printf("%-44s %7.2f pages/s (median %7.2f)", what, pages / t.best, pages / t.median);
+    if (floor > 0) std::printf("  x%.2f of the I/O floor time", t.median / floor);
+    std::printf("\n");
+}
+
+void freshFolder(const QString& path) {
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+}
+
+void batchRun(const QString& in, const QString& out, const QStringList& names, int workers) {
+    freshFolder(out);
+    batch::BatchRun run({batch::RunKind::PreProcess, in, out, names, workers});
+    run.setOptionsProvider([] { return batch::PageOptions{true, true, true, 0.25}; });
+    QEventLoop loop;
+    QObject::connect(&run, &batch::BatchRun::finished, &loop, &QEventLoop::quit);
+    run.start();
+    if (run.isRunning()) loop.exec();
+    if (run.summary().failures) std::fprintf(stderr, "batch run: %d failures\n", run.summary().failures);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    int pages = 30, reps = 3;
+    std::uint64_t seed = 1;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == "--pages") pages = std::clamp(args[i + 1].toInt(), 1, 1000);
+        else if (args[i] == "--reps") reps = std::clamp(args[i + 1].toInt(), 1, 50);
+        else if (args[i] == "--seed") seed = args[i + 1].toULongLong();
+    }
+
+    QTemporaryDir tmp;
+    const QString in = tmp.filePath("in"), out = tmp.filePath("out"), pbm = tmp.filePath("pbm");
+    pagemaker::FolderOptions options;
+    options.seed = seed;
+    options.pages = pages;
+    options.kind = pagemaker::PageKind::Group4;
+    std::vector<pagemaker::PageInfo> made;
+    QString error;
+    if (!pagemaker::makeFolder(in, options, &made, &error)) {
+        std::fprintf(stderr, "cannot make pages: %s\n", qPrintable(error));
+        return 1;
+    }
+    QStringList names;
+    for (const auto& p : made) names << p.name;
+    std::printf("%d Group 4 letter pages at 300 dpi, %d passes, best and median\n", pages, reps);
+
+    const Timing floor = timeIt(reps, [&] {
+        freshFolder(out);
+        imaging::PageEngine e;
+        for (const QString& n : names) {
+            e.ReadFileInfo(native(in + '/' + n));
+            e.LoadPage(native(in + '/' + n));
+            e.SavePage(native(out + '/' + n), e.StoredFormat(), e.StoredBitDepth());
+        }
+    });
+    report("I/O floor (load + save, no operation)", pages, floor);
+    report("pre-process, margin+despeckle+deskew, 1 worker", pages,
+           timeIt(reps, [&] { batchRun(in, out, names, 1); }), floor.median);
+    report("pre-process, margin+despeckle+deskew, 2 workers", pages,
+           timeIt(reps, [&] { batchRun(in, out, names, 2); }), floor.median);
+
+    const Timing unpaper = timeIt(reps, [&] {
+        freshFolder(pbm);
+        freshFolder(out);
+        imaging::PageEngine e;
+        for (int i = 0; i < pages; ++i) {  // TIFF -> PBM
+            e.LoadPage(native(in + '/' + names[i]));
+            pixWrite(native(QString("%1/in%2.pbm").arg(pbm).arg(i + 1, 4, 10, QChar('0'))).c_str(),
+                     e.pix(), IFF_PNM);
+        }
+        QProcess p;
+        p.setStandardErrorFile(QProcess::nullDevice());  // its decoder chatters
+        p.start("unpaper", {"--overwrite", "--quiet", "--no-blackfilter", "--no-grayfilter",
+                            "--no-blurfilter", "--no-mask-scan", "--no-mask-center",
+                            "--no-border-scan", "--no-border-align", "--pre-border",
+                            "75,75,75,75", "--start-sheet", "1", "--end-sheet",
+                            QString::number(pages), pbm + "/in%04d.pbm", pbm + "/out%04d.pbm"});
+        if (!p.waitForFinished(-1) || p.exitCode() != 0)
+            std::fprintf(stderr, "unpaper failed (%d)\n", p.exitCode());
+        for (int i = 0; i < pages; ++i) {  // PBM -> TIFF, Group 4
+            const QString f = QString("%1/out%2.pbm").arg(pbm).arg(i + 1, 4, 10, QChar('0'));
+            imaging::PixPtr pix(pixRead(native(f).c_str()));
+            if (!pix) continue;
+            e.setImage(std::move(pix), 300, 300);
+            e.SavePage(native(out + '/' + names[i]), imaging::kFormatGroup4, 1);
+        }
+    });
+    report("unpaper 1 process + PBM conversions", pages, unpaper, floor.median);
+
+    // Deskew accuracy on every page.
+    double maxFound = 0, sumFound = 0, maxResidual = 0, sumResidual = 0;
+    int undone = 0;
+    for (int i = 0; i < pages; ++i) {
+        imaging::PageEngine e;
+        e.LoadPage(native(in + '/' + names[i]));
+        const imaging::DeskewResult r = e.Deskew();
+        if (!r.applied) ++undone;
+        // Both angles count a clockwise turn of the text as positive.
+        const double miss = std::abs(r.angle - made[i].angle);
+        if (i < 3) std::printf("  page %d: recorded %.2f, found %.3f\n", i + 1, made[i].angle, r.angle);
+        maxFound = std::max(maxFound, miss);
+        sumFound += miss;
+        l_float32 angle = 0, conf = 0;
+        pixFindSkew(e.pix(), &angle, &conf);
+        maxResidual = std::max(maxResidual, double(std::abs(angle)));
+        sumResidual += std::abs(angle);
+    }
+    std::printf("deskew: found angle vs recorded skew: max %.3f, mean %.3f degrees\n", maxFound,
+                sumFound / pages);
+    std::printf("deskew: residual skew measured on the result: max %.3f, mean %.3f degrees"
+                " (%d pages left as they were)\n",
+                maxResidual, sumResidual / pages, undone);
+    return 0;
+}
