@@ -48,6 +48,13 @@ bool PageRecords::dosave(const QString& f) {
                  .arg(state_.currentfile));
         return false;
     }
+    // A page read only in part would lose the rest of its file if written back over it.
+    if (engine.damaged() && QFileInfo(f) == QFileInfo(state_.currentfile)) {
+        tell(QStringLiteral("The page %1 could only be read in part (%2), so it is not saved "
+                            "over its file.")
+                 .arg(state_.currentfile, QString::fromStdString(engine.damageReason())));
+        return false;
+    }
 
     if (!state_.folderpath.endsWith(QLatin1Char('/'))) state_.folderpath += QLatin1Char('/');
 

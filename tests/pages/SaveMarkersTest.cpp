@@ -3,6 +3,7 @@
 #include "PagesTestSupport.h"
 
 #include <QDir>
+#include <QtEndian>
 
 namespace leafmark::testing {
 namespace {
@@ -107,6 +108,40 @@ TEST_F(Saving, APageThatFailedToLoadIsNeverSavedOver) {
     EXPECT_EQ(fileBytes(path(QStringLiteral("00000002.tif"))), QByteArray("damaged"));
     EXPECT_TRUE(eodFiles().isEmpty());
     EXPECT_EQ(state.modified, 2);
+}
+
+TEST_F(Saving, APageReadOnlyInPartIsNotSavedOverItsFile) {
+    makePages(2);
+    // The page data claims more bytes than the file holds: the page reads only in part.
+    QByteArray bytes = fileBytes(path(QStringLiteral("00000002.tif")));
+    ASSERT_TRUE(bytes.startsWith("II*"));
+    auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    const qsizetype ifd = u32(4);
+    const int entries = qFromLittleEndian<quint16>(bytes.constData() + ifd);
+    bool patched = false;
+    for (int e = 0; e < entries; ++e) {
+        const qsizetype entry = ifd + 2 + 12 * e;
+        if (qFromLittleEndian<quint16>(bytes.constData() + entry) != 279) continue;  // StripByteCounts
+        qToLittleEndian<quint32>(u32(entry + 8) + 4000, bytes.data() + entry + 8);
+        patched = true;
+    }
+    ASSERT_TRUE(patched);
+    writeText(path(QStringLiteral("00000002.tif")), bytes);
+    open(QStringLiteral("00000002.tif"));
+    ASSERT_TRUE(controls->view->engine().damaged());
+    controls->ticked = true;
+    dialogs.messageAnswers = {MsgAnswer::Ok};
+    records->saveAndNext();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("in part")));
+    EXPECT_EQ(fileBytes(path(QStringLiteral("00000002.tif"))), bytes);
+    EXPECT_TRUE(eodFiles().isEmpty());
+    EXPECT_EQ(shownName(), QStringLiteral("00000002.tif"));
+
+    // What was read can still be kept in another file.
+    dialogs.saveAnswers = {path(QStringLiteral("rescued.tif"))};
+    records->saveAs();
+    EXPECT_TRUE(readPage(path(QStringLiteral("rescued.tif"))).readable);
 }
 
 TEST_F(Saving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
