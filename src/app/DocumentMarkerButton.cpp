@@ -2,6 +2,7 @@
 
 #include "app/ButtonPictures.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 
 namespace leafmark::app {
@@ -21,7 +22,7 @@ void DocumentMarkerButton::recolour(bool ticked) {
         setStyleSheet(QStringLiteral("QToolButton { background-color: rgb(255, 255, 0); "
                                      "border: 2px inset rgb(128, 128, 0); }"));
     } else {
-        color_ = palette().color(QPalette::Button);
+        color_ = QApplication::palette(this).color(QPalette::Button);
         setStyleSheet(QString());
     }
 }

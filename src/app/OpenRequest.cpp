@@ -61,13 +61,13 @@ OpenRequestServer::OpenRequestServer(std::function<void(const QString&)> handler
 OpenRequestServer::~OpenRequestServer() = default;
 
 bool OpenRequestServer::listen(const QString& serverName) {
+    // Listening with access options replaces an existing socket file, so a live
+    // instance must be asked first, or a second start would take its requests.
+    if (openRequestServerRunning(serverName)) return false;
     if (server_->listen(serverName)) return true;
-    if (server_->serverError() == QAbstractSocket::AddressInUseError &&
-        !openRequestServerRunning(serverName)) {
-        QLocalServer::removeServer(serverName);
-        return server_->listen(serverName);
-    }
-    return false;
+    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
+    QLocalServer::removeServer(serverName);
+    return server_->listen(serverName);
 }
 
 bool OpenRequestServer::isListening() const { return server_->isListening(); }

@@ -1,0 +1,165 @@
+// The open request: a page path sent by another start of the program reaches
+// OpenMaster and nothing else.
+#include "AppTestSupport.h"
+
+#include "app/OpenRequest.h"
+#include "imaging/widget/PageView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+#include <QUuid>
+#include <QtEndian>
+#include <atomic>
+#include <thread>
+
+namespace leafmark::testing {
+
+namespace {
+
+QString uniqueBaseName() {
+    return QStringLiteral("lmtest") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+// Sends from a second thread (the client blocks) while this thread serves.
+app::HandOver sendWhileServing(const QString& server, const QString& path) {
+    std::atomic<bool> done{false};
+    app::HandOver result = app::HandOver::Failed;
+    std::thread client([&] {
+        result = app::sendOpenRequest(server, path, 5000);
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }, 20000));
+    client.join();
+    return result;
+}
+
+}  // namespace
+
+TEST(OpenRequest, ServerNameIsPerExecutableAndUser) {
+    const QString a = app::openRequestServerName(QStringLiteral("leafmark"));
+    EXPECT_NE(a, app::openRequestServerName(QStringLiteral("viewer")));
+    EXPECT_TRUE(a.startsWith(QStringLiteral("leafmark-")));
+    EXPECT_FALSE(app::openRequestServerName(QStringLiteral("a/b c")).contains(QLatin1Char('/')));
+}
+
+TEST(OpenRequest, NoServerIsReportedAsSuch) {
+    EXPECT_EQ(app::sendOpenRequest(app::openRequestServerName(uniqueBaseName()),
+                                   QStringLiteral("/x.tif"), 500),
+              app::HandOver::NoServer);
+}
+
+TEST(OpenRequest, PathsArriveWholeAndBadMessagesAreRefused) {
+    QStringList received;
+    app::OpenRequestServer server([&](const QString& p) { received << p; });
+    const QString name = app::openRequestServerName(uniqueBaseName());
+    ASSERT_TRUE(server.listen(name));
+    const QString odd = QStringLiteral("/scans/Box 1/p\xE9ge\n2.tif");
+    EXPECT_EQ(sendWhileServing(name, odd), app::HandOver::Delivered);
+    ASSERT_EQ(received, QStringList{odd});
+
+    // A length beyond the limit is refused without reading it, and nothing opens.
+    std::atomic<char> answer{0};
+    std::thread raw([&] {
+        QLocalSocket s;
+        s.connectToServer(name);
+        if (!s.waitForConnected(3000)) return;
+        char head[4];
+        qToBigEndian<quint32>(1u << 30, head);
+        s.write(head, 4);
+        s.waitForBytesWritten(3000);
+        if (s.waitForReadyRead(3000)) {
+            char c = 0;
+            s.getChar(&c);
+            answer = c;
+        }
+    });
+    EXPECT_TRUE(waitFor([&] { return answer.load() != 0; }, 10000));
+    raw.join();
+    EXPECT_EQ(answer.load(), '0');
+    EXPECT_EQ(received.size(), 1);
+}
+
+TEST(OpenRequest, StaleSocketOfAnEndedInstanceIsReplaced) {
+    const QString name = app::openRequestServerName(uniqueBaseName());
+    {
+        // A socket file with nobody behind it, as a crashed instance leaves.
+        QLocalServer stale;
+        ASSERT_TRUE(stale.listen(name));
+        const QString file = stale.fullServerName();
+        stale.close();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QStringList received;
+    app::OpenRequestServer server([&](const QString& p) { received << p; });
+    EXPECT_TRUE(server.listen(name));
+    EXPECT_EQ(sendWhileServing(name, QStringLiteral("/a.tif")), app::HandOver::Delivered);
+    // A second server under a live name does not take it over.
+    app::OpenRequestServer second([](const QString&) {});
+    EXPECT_FALSE(second.listen(name));
+    EXPECT_EQ(sendWhileServing(name, QStringLiteral("/b.tif")), app::HandOver::Delivered);
+    EXPECT_EQ(received, (QStringList{"/a.tif", "/b.tif"}));
+}
+
+// The request reaches OpenMaster only: the page is shown and the buttons are
+// enabled, while the page menu items stay as they were.
+TEST_F(AppTest, OpenRequestOpensThePageAndLeavesTheMenus) {
+    makePages(3);
+    app::MainWindow& w = makeWindow();
+    app::OpenRequestServer server([&w](const QString& p) { w.openRequest(p); });
+    const QString name = app::openRequestServerName(uniqueBaseName());
+    ASSERT_TRUE(server.listen(name));
+    EXPECT_EQ(sendWhileServing(name, page(2)), app::HandOver::Delivered);
+    ASSERT_TRUE(waitFor([&] { return !state.currentfile.isEmpty(); }));
+    EXPECT_EQ(QFileInfo(state.currentfile).fileName().toLower(), QStringLiteral("00000002.tif"));
+    EXPECT_TRUE(w.pageView().engine().hasImage());
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000002"), Qt::CaseInsensitive));
+    for (int i : {1, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19}) EXPECT_TRUE(w.toolbarEnabled(i)) << i;
+    for (auto item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
+                      PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
+                      PageMenuItem::Revert})
+        EXPECT_FALSE(w.menuEnabled(item));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A second start of the real program with a relative page path hands the absolute
+// path to the running instance and ends with status 0.
+TEST(OpenRequest, SecondStartOfTheProgramHandsOver) {
+    QTemporaryDir dir;
+    const QString base = uniqueBaseName();
+    const QString exe = dir.path() + QLatin1Char('/') + base;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LEAFMARK_APP_EXE), exe));
+    QFile(exe).setPermissions(QFile(exe).permissions() | QFileDevice::ExeOwner);
+
+    QStringList received;
+    app::OpenRequestServer server([&](const QString& p) { received << p; });
+    ASSERT_TRUE(server.listen(app::openRequestServerName(base)));
+
+    QProcess second;
+    second.setWorkingDirectory(dir.path());
+    second.start(exe, {QStringLiteral("page 1.tif")});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    ASSERT_TRUE(waitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(received, QStringList{dir.path() + QStringLiteral("/page 1.tif")});
+
+    // Nobody listening: the program starts itself and becomes the one that listens.
+    server.deleteLater();
+    QCoreApplication::processEvents();
+    QProcess first;
+    first.setWorkingDirectory(dir.path());
+    first.start(exe, {QStringLiteral("missing.tif")});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(app::openRequestServerRunning(app::openRequestServerName(base), 200),
+                             20000);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(10000);
+}
+
+}  // namespace leafmark::testing

@@ -1,0 +1,78 @@
+// The Qt dialogs: filter forms and the answers of real message boxes.
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+
+using namespace leafmark;
+
+namespace {
+
+// Acts on the next modal message box once it is shown.
+void whenBoxShows(std::function<void(QMessageBox*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(box);
+        }
+    });
+    timer->start(10);
+}
+
+}  // namespace
+
+TEST(QtDialogs, FilterForms) {
+    EXPECT_EQ(app::qtFileFilter(QStringLiteral("TIFF Files (*.tif*)|*.tif*")),
+              QStringLiteral("TIFF Files (*.tif*)"));
+    EXPECT_EQ(app::qtFileFilter(QStringLiteral("Pages|*.tif;*.tiff|All|*")),
+              QStringLiteral("Pages (*.tif *.tiff);;All (*)"));
+    // Already in Qt's form: kept.
+    EXPECT_EQ(app::qtFileFilter(QStringLiteral("TIFF Files (*.tif);;All Files (*)")),
+              QStringLiteral("TIFF Files (*.tif);;All Files (*)"));
+}
+
+TEST(QtDialogs, MessageBoxAnswersButtonsAndClosing) {
+    app::QtDialogs d;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenBoxShows([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(d.message(nullptr, QStringLiteral("Save?"), MsgButtons::YesNoCancel,
+                        MsgIcon::Question, QStringLiteral("Leafmark")),
+              MsgAnswer::No);
+    EXPECT_EQ(title, QStringLiteral("Leafmark"));
+    EXPECT_EQ(text, QStringLiteral("Save?"));
+    EXPECT_EQ(icon, QMessageBox::Question);
+
+    whenBoxShows([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+    EXPECT_EQ(d.message(nullptr, QStringLiteral("Save?"), MsgButtons::YesNoCancel,
+                        MsgIcon::Question, QStringLiteral("Leafmark")),
+              MsgAnswer::Yes);
+    // Closing the box by its frame answers Cancel.
+    whenBoxShows([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(d.message(nullptr, QStringLiteral("Save?"), MsgButtons::YesNoCancel,
+                        MsgIcon::Question, QStringLiteral("Leafmark")),
+              MsgAnswer::Cancel);
+
+    QList<QAbstractButton*> buttons;
+    whenBoxShows([&](QMessageBox* box) {
+        buttons = box->buttons();
+        icon = box->icon();
+        box->close();
+    });
+    EXPECT_EQ(d.message(nullptr, QStringLiteral("About"), MsgButtons::Ok, MsgIcon::None,
+                        QStringLiteral("Leafmark")),
+              MsgAnswer::Ok);
+    EXPECT_EQ(buttons.size(), 1);
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
