@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <tiffio.h>
 
 namespace leafmark::imaging {
 namespace {
@@ -249,6 +252,69 @@ TEST(PageViewLoad, FailedLoadShowsTheReasonAndNothingOfTheOldPage) {
     ASSERT_TRUE(v.view.LoadPage(good).ok()) << v.view.engine().lastError();
     EXPECT_TRUE(v.view.messageText().isEmpty());
     EXPECT_TRUE(isBlack(v.view.grabPage().pixel(200, 150)));
+}
+
+// Writes a white 1-bit page in strips of 16 rows, then points its last strips
+// past the end of the file, as a copy cut short in transfer would read.
+void writeDamagedPage(const std::string& path, int w, int h) {
+    {
+        TiffPtr t(TIFFOpen(path.c_str(), "w"));
+        ASSERT_TRUE(t);
+        TIFFSetField(t.get(), TIFFTAG_IMAGEWIDTH, w);
+        TIFFSetField(t.get(), TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(t.get(), TIFFTAG_BITSPERSAMPLE, 1);
+        TIFFSetField(t.get(), TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(t.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        TIFFSetField(t.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+        TIFFSetField(t.get(), TIFFTAG_ROWSPERSTRIP, 16);
+        std::vector<unsigned char> row(static_cast<std::size_t>((w + 7) / 8), 0);
+        for (int y = 0; y < h; ++y) TIFFWriteScanline(t.get(), row.data(), static_cast<uint32_t>(y), 0);
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    ASSERT_EQ(bytes.substr(0, 2), "II");
+    const auto u16 = [&](std::size_t at) {
+        std::uint16_t v;
+        std::memcpy(&v, bytes.data() + at, 2);
+        return v;
+    };
+    const auto u32 = [&](std::size_t at) {
+        std::uint32_t v;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    const std::size_t ifd = u32(4);
+    for (std::size_t e = 0; e < u16(ifd); ++e) {
+        const std::size_t entry = ifd + 2 + 12 * e;
+        if (u16(entry) != TIFFTAG_STRIPOFFSETS) continue;
+        const std::uint32_t count = u32(entry + 4);
+        ASSERT_GT(count, 2u);
+        const std::size_t table = u32(entry + 8);
+        const std::uint32_t beyond = static_cast<std::uint32_t>(bytes.size()) + 1000;
+        for (std::uint32_t i = count / 2; i < count; ++i)
+            std::memcpy(bytes.data() + table + 4 * i, &beyond, 4);
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST(PageViewLoad, DamagedPageIsShownWithANotice) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = (dir.path() + "/cut.tif").toStdString();
+    writeDamagedPage(file, 200, 160);
+    ShownView v(QSize(400, 300));
+    ASSERT_TRUE(v.view.LoadPage(file).ok()) << v.view.engine().lastError();
+    ASSERT_TRUE(v.view.engine().damaged());
+    EXPECT_TRUE(v.view.messageText().isEmpty());
+    const QImage shot = v.view.grabPage();
+    // The notice bar spans the top of the view, over page and background alike.
+    const QRgb bar = shot.pixel(2, 3);
+    EXPECT_GT(qRed(bar), 150);
+    EXPECT_LT(qBlue(bar), 100);
+    EXPECT_EQ(shot.pixel(398, 3), bar);
+    // Below it the page is drawn.
+    EXPECT_EQ(qGray(shot.pixel(200, 150)), 255);
 }
 
 TEST(PageViewCache, ScalesOnlyWhenSomethingChanged) {
