@@ -173,8 +173,9 @@ TEST_F(FilesTest, TruncatedPagesLoadWhatDecodesAndAreMarkedDamaged) {
         EXPECT_FALSE(engine.damageReason().empty());
         ASSERT_EQ(pixGetWidth(engine.pix()), 300);
         // The top third decoded exactly.
-        PixPtr topGot(pixClipRectangle(engine.pix(), boxCreate(0, 0, 300, 100), nullptr));
-        PixPtr topWant(pixClipRectangle(full.get(), boxCreate(0, 0, 300, 100), nullptr));
+        BoxPtr top(boxCreate(0, 0, 300, 100));
+        PixPtr topGot(pixClipRectangle(engine.pix(), top.get(), nullptr));
+        PixPtr topWant(pixClipRectangle(full.get(), top.get(), nullptr));
         EXPECT_EQ(maxDifference(topGot.get(), topWant.get()), 0) << "compression " << c.compression;
     }
 }
