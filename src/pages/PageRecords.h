@@ -27,24 +27,46 @@ public:
     void setSaveDialogFolder(const QString& folder) { saveFolder_ = folder; }
     const QString& lastSavePath() const { return lastSavePath_; }
 
+    // "&Open File": asks for a page with the Open dialog and opens it; then enables
+    // the seven page menu items. Cancel changes nothing.
     void Openfile();
+    // Opens the page at full path `path`: its folder becomes the page folder, the
+    // folder list is re-read with the page selected (matched without regard to case)
+    // and the page is shown by its name as stored. No save-changes prompt.
     void OpenMaster(const QString& path);
+    // Shows bare name `name` of the page folder: loads it, applies the view state and
+    // white-fill mode, sets the marker box and caption, clears modified. A page that
+    // fails to load is still named; the view shows why.
     void display(const QString& name);
 
-    // Saves the page shown over `f` with its markers. Returns false (after telling
-    // the operator the file and the reason) when the page could not be written.
+    // Saves the page shown over `f` with its markers, settling the end-of-document
+    // file of the entry before the selected one first. Returns false (after telling
+    // the operator the file and the reason; modified unchanged, nothing written over
+    // `f`) when the page could not be written or must not be: a page that failed to
+    // load, or was read only in part, is never saved over its own file. Before any
+    // page was shown it writes nothing and says nothing.
     bool dosave(const QString& f);
 
+    // The four steps through the folder list: boundary message ("End of Folder.",
+    // "Beginning of Folder.") before the save-changes prompt, then the move and the
+    // menu states. Cancel, or a failed save at the prompt, keeps everything. With an
+    // empty list nothing happens; with no selection Next goes to entry 0 and Prior
+    // does nothing.
     void firstimagefile();
     void priorimagefile();
     void nextimagefile();
     void lastimagefile();
 
-    void save();    // "&Save"
-    void saveAs();  // "Save &As"
-    void revert();  // "&Revert Image"
+    // "&Save": dosave(currentfile), whatever modified is.
+    void save();
+    // "Save &As": clears modified, asks for a path (and whether to overwrite an
+    // existing file), then dosave(path). A new file gets the shown page's format.
+    void saveAs();
+    // "&Revert Image": clears modified and shows the page again from its file.
+    void revert();
 
-    // Toolbar 1 "Save and Next" and the right mouse button on the page.
+    // Toolbar 1 "Save and Next" and the right mouse button on the page: saves the
+    // page shown, then Next; stays on the page when the save failed.
     void saveAndNext();
     // PageMouseButton: button 2 (right) runs save and next.
     void pageMouseButton(int button);

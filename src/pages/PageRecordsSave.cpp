@@ -114,7 +114,8 @@ void PageRecords::saveAs() {
     lastSavePath_ = *chosen;
 
     const QFileInfo target(*chosen);
-    if (target.exists() && target.fileName().size() > 1) {
+    // A folder is no file to overwrite; the save itself then reports it.
+    if (target.exists() && !target.isDir() && target.fileName().size() > 1) {
         const MsgAnswer answer = dialogs_.message(
             controls_.ownerWindow(),
             target.fileName().toUpper() + QStringLiteral(" file already exists.  OK to overwrite?"),

@@ -9,7 +9,7 @@ namespace {
 const QString kPrompt =
     QStringLiteral("The image has been modified.  Do you wish to save the changes?");
 
-class Navigation : public PagesTest {
+class PageNavigation : public PagesTest {
 protected:
     // Menu states as First/Prior/Next/Last flags.
     std::array<bool, 4> menuStates() const {
@@ -25,7 +25,7 @@ protected:
 
 using M = std::array<bool, 4>;
 
-TEST_F(Navigation, OnePageFolderStopsAtBothEndsAndReloadsOnFirstAndLast) {
+TEST_F(PageNavigation, OnePageFolderStopsAtBothEndsAndReloadsOnFirstAndLast) {
     makePages(1);
     open(QStringLiteral("00000001.tif"));
     dialogs.messageAnswers = {MsgAnswer::Ok, MsgAnswer::Ok};
@@ -49,7 +49,7 @@ TEST_F(Navigation, OnePageFolderStopsAtBothEndsAndReloadsOnFirstAndLast) {
     EXPECT_EQ(shownName(), QStringLiteral("00000001.tif"));
 }
 
-TEST_F(Navigation, MenuStatesFollowTheNewPosition) {
+TEST_F(PageNavigation, MenuStatesFollowTheNewPosition) {
     makePages(2);
     open(QStringLiteral("00000002.tif"));
     setMenus(true);
@@ -78,7 +78,7 @@ TEST_F(Navigation, MenuStatesFollowTheNewPosition) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Navigation, CancelAtThePromptKeepsEverything) {
+TEST_F(PageNavigation, CancelAtThePromptKeepsEverything) {
     makePages(3);
     open(QStringLiteral("00000002.tif"));
     setMenus(true);
@@ -99,7 +99,7 @@ TEST_F(Navigation, CancelAtThePromptKeepsEverything) {
     }
 }
 
-TEST_F(Navigation, YesSavesBeforeMovingAndNoWritesNothing) {
+TEST_F(PageNavigation, YesSavesBeforeMovingAndNoWritesNothing) {
     makePages(3);
     open(QStringLiteral("00000002.tif"));
     controls->ticked = true;
@@ -123,7 +123,7 @@ TEST_F(Navigation, YesSavesBeforeMovingAndNoWritesNothing) {
     EXPECT_EQ(state.modified, 0);
 }
 
-TEST_F(Navigation, LastPageWithAnEditOnlySaysEndOfFolder) {
+TEST_F(PageNavigation, LastPageWithAnEditOnlySaysEndOfFolder) {
     makePages(2);
     open(QStringLiteral("00000002.tif"));
     state.modified = 1;
@@ -133,7 +133,7 @@ TEST_F(Navigation, LastPageWithAnEditOnlySaysEndOfFolder) {
     EXPECT_EQ(state.modified, 1);
 }
 
-TEST_F(Navigation, SaveAndNextOnTheLastPageSavesThenSaysEndOfFolder) {
+TEST_F(PageNavigation, SaveAndNextOnTheLastPageSavesThenSaysEndOfFolder) {
     makePages(2);
     open(QStringLiteral("00000002.tif"));
     controls->ticked = true;
@@ -150,7 +150,7 @@ TEST_F(Navigation, SaveAndNextOnTheLastPageSavesThenSaysEndOfFolder) {
     EXPECT_EQ(shownName(), QStringLiteral("00000002.tif"));
 }
 
-TEST_F(Navigation, AFailedSaveAtThePromptStaysOnThePage) {
+TEST_F(PageNavigation, AFailedSaveAtThePromptStaysOnThePage) {
     makePages(2);
     open(QStringLiteral("00000001.tif"));
     state.modified = 1;
@@ -168,7 +168,7 @@ TEST_F(Navigation, AFailedSaveAtThePromptStaysOnThePage) {
     EXPECT_EQ(readPage(path(QStringLiteral("00000001.tif"))).mark, 1);
 }
 
-TEST_F(Navigation, WithoutAListTheStepsDoNothing) {
+TEST_F(PageNavigation, WithoutAListTheStepsDoNothing) {
     records->firstimagefile();
     records->priorimagefile();
     records->nextimagefile();

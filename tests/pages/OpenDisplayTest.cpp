@@ -4,9 +4,9 @@
 namespace leafmark::testing {
 namespace {
 
-using Opening = PagesTest;
+using PageOpening = PagesTest;
 
-TEST_F(Opening, SelectsThePageInItsFolderAndNamesItsPosition) {
+TEST_F(PageOpening, SelectsThePageInItsFolderAndNamesItsPosition) {
     makePages(20);
     open(QStringLiteral("00000007.tif"));
     EXPECT_EQ(state.folderpath, dir.path());  // no trailing separator
@@ -19,7 +19,7 @@ TEST_F(Opening, SelectsThePageInItsFolderAndNamesItsPosition) {
     EXPECT_EQ(controls->view->engine().PageWidth(), 64.0f);
 }
 
-TEST_F(Opening, MatchesNamesWithoutCaseButOpensTheStoredName) {
+TEST_F(PageOpening, MatchesNamesWithoutCaseButOpensTheStoredName) {
     writePage(path(QStringLiteral("a.tif")));
     writePage(path(QStringLiteral("B.tif")));
     writePage(path(QStringLiteral("c.TIFF")), {.mark = 5});
@@ -36,7 +36,7 @@ TEST_F(Opening, MatchesNamesWithoutCaseButOpensTheStoredName) {
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("c.TIFF (3 of 3)")));
 }
 
-TEST_F(Opening, AnUnlistedFileIsShownWithoutSelection) {
+TEST_F(PageOpening, AnUnlistedFileIsShownWithoutSelection) {
     makePages(3);
     writePage(path(QStringLiteral("scan.tf")), {.mark = 9});
     open(QStringLiteral("scan.tf"));
@@ -46,7 +46,7 @@ TEST_F(Opening, AnUnlistedFileIsShownWithoutSelection) {
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("scan.tf (0 of 3)")));
 }
 
-TEST_F(Opening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
+TEST_F(PageOpening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
     makePages(2);
     open(QStringLiteral("00000001.tif"));
     EXPECT_EQ(controls->enablePageButtonsCalls, 1);
@@ -54,7 +54,7 @@ TEST_F(Opening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
     EXPECT_EQ(controls->enablePageButtonsCalls, 1);
 }
 
-TEST_F(Opening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
+TEST_F(PageOpening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
     makePages(3);
     records->setOpenDialogFolder(QStringLiteral("/start"));
     dialogs.openAnswers = {std::nullopt, path(QStringLiteral("00000002.tif")),
@@ -79,7 +79,7 @@ TEST_F(Opening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
     EXPECT_TRUE(dialogs.openFilters[0].contains(QStringLiteral("*.tif*")));
 }
 
-TEST_F(Opening, APageThatCannotBeLoadedIsStillNamed) {
+TEST_F(PageOpening, APageThatCannotBeLoadedIsStillNamed) {
     makePages(2);
     writeText(path(QStringLiteral("00000003.tif")), "not an image");
     open(QStringLiteral("00000001.tif"));
@@ -91,9 +91,9 @@ TEST_F(Opening, APageThatCannotBeLoadedIsStillNamed) {
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("00000003.tif (3 of 3)")));
 }
 
-using Display = PagesTest;
+using PageDisplay = PagesTest;
 
-TEST_F(Display, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
+TEST_F(PageDisplay, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
     const std::pair<QString, bool> cases[] = {
         {QStringLiteral("  BOD "), true}, {QStringLiteral("BOD"), true},
         {QStringLiteral("bod"), false},   {QStringLiteral("BOD."), false},
@@ -110,7 +110,7 @@ TEST_F(Display, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
     }
 }
 
-TEST_F(Display, FolderWithOrWithoutTrailingSeparatorGivesTheSamePath) {
+TEST_F(PageDisplay, FolderWithOrWithoutTrailingSeparatorGivesTheSamePath) {
     makePages(2);
     open(QStringLiteral("00000001.tif"));
     state.folderpath = dir.path() + QStringLiteral("/");
@@ -121,7 +121,7 @@ TEST_F(Display, FolderWithOrWithoutTrailingSeparatorGivesTheSamePath) {
     EXPECT_EQ(state.currentfile, path(QStringLiteral("00000002.tif")));
 }
 
-TEST_F(Display, ActualSizeZoomFollowsTheResolution) {
+TEST_F(PageDisplay, ActualSizeZoomFollowsTheResolution) {
     writePage(path(QStringLiteral("a.tif")), {.resolution = 300});
     writePage(path(QStringLiteral("b.tif")), {.resolution = 200});
     writePage(path(QStringLiteral("c.tif")), {.resolution = 0});
@@ -144,7 +144,7 @@ TEST_F(Display, ActualSizeZoomFollowsTheResolution) {
     EXPECT_EQ(controls->view->bitonalDisplay(), 1);
 }
 
-TEST_F(Display, AppliesTheWhiteFillMode) {
+TEST_F(PageDisplay, AppliesTheWhiteFillMode) {
     makePages(1);
     open(QStringLiteral("00000001.tif"));
     EXPECT_TRUE(controls->view->bandSelect());

@@ -6,9 +6,9 @@
 namespace leafmark::testing {
 namespace {
 
-using SaveAs = PagesTest;
+using PageSaveAs = PagesTest;
 
-TEST_F(SaveAs, OverwriteQuestionNamesTheFileInUpperCaseAndNoWritesNothing) {
+TEST_F(PageSaveAs, OverwriteQuestionNamesTheFileInUpperCaseAndNoWritesNothing) {
     makePages(2);
     writePage(path(QStringLiteral("page7.tif")), {.mark = 30});
     open(QStringLiteral("00000001.tif"));
@@ -36,7 +36,7 @@ TEST_F(SaveAs, OverwriteQuestionNamesTheFileInUpperCaseAndNoWritesNothing) {
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
-TEST_F(SaveAs, YesReplacesTheFileInItsOwnFormatWithoutAddingTheChangeMarker) {
+TEST_F(PageSaveAs, YesReplacesTheFileInItsOwnFormatWithoutAddingTheChangeMarker) {
     makePages(2);
     writePage(path(QStringLiteral("other.tif")), {.compression = 5, .mark = 30});
     open(QStringLiteral("00000002.tif"));
@@ -56,7 +56,7 @@ TEST_F(SaveAs, YesReplacesTheFileInItsOwnFormatWithoutAddingTheChangeMarker) {
     EXPECT_FALSE(readPage(path(QStringLiteral("00000002.tif"))).description.has_value());
 }
 
-TEST_F(SaveAs, ANewPathGetsThePageInTheShownPagesFormat) {
+TEST_F(PageSaveAs, ANewPathGetsThePageInTheShownPagesFormat) {
     makePages(1);
     open(QStringLiteral("00000001.tif"));
     QDir(dir.path()).mkdir(QStringLiteral("out"));
@@ -71,9 +71,9 @@ TEST_F(SaveAs, ANewPathGetsThePageInTheShownPagesFormat) {
     EXPECT_EQ(page.mark, 1);
 }
 
-using Revert = PagesTest;
+using PageRevert = PagesTest;
 
-TEST_F(Revert, ShowsThePageAsStoredAndRestoresTheMarkerBox) {
+TEST_F(PageRevert, ShowsThePageAsStoredAndRestoresTheMarkerBox) {
     makePages(2);
     writePage(path(QStringLiteral("00000002.tif")), {.mark = 2, .description = QStringLiteral("BOD")});
     open(QStringLiteral("00000002.tif"));

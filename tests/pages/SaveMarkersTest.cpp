@@ -8,9 +8,9 @@
 namespace leafmark::testing {
 namespace {
 
-using Saving = PagesTest;
+using PageSaving = PagesTest;
 
-TEST_F(Saving, FirstPageGetsTheMarkerButNoEndOfDocumentFile) {
+TEST_F(PageSaving, FirstPageGetsTheMarkerButNoEndOfDocumentFile) {
     makePages(3);
     open(QStringLiteral("00000001.tif"));
     controls->ticked = true;
@@ -25,7 +25,7 @@ TEST_F(Saving, FirstPageGetsTheMarkerButNoEndOfDocumentFile) {
     EXPECT_EQ(state.folderpath, dir.path() + QStringLiteral("/"));
 }
 
-TEST_F(Saving, MarkerCreatesKeepsAndDeletesThePrecedingEndOfDocumentFile) {
+TEST_F(PageSaving, MarkerCreatesKeepsAndDeletesThePrecedingEndOfDocumentFile) {
     makePages(3);
     open(QStringLiteral("00000003.tif"));
     controls->ticked = true;
@@ -46,7 +46,7 @@ TEST_F(Saving, MarkerCreatesKeepsAndDeletesThePrecedingEndOfDocumentFile) {
     EXPECT_EQ(page.mark, 3);
 }
 
-TEST_F(Saving, StemEndsBeforeTheLastDot) {
+TEST_F(PageSaving, StemEndsBeforeTheLastDot) {
     writePage(path(QStringLiteral("a.b.tif")));
     writePage(path(QStringLiteral("b.tif")));
     open(QStringLiteral("b.tif"));
@@ -55,7 +55,7 @@ TEST_F(Saving, StemEndsBeforeTheLastDot) {
     EXPECT_EQ(eodFiles(), QStringList{QStringLiteral("a.bZZZ.EOD")});
 }
 
-TEST_F(Saving, ChangeMarkerIsStickyAndNotAddedForAMarkerOnlyChange) {
+TEST_F(PageSaving, ChangeMarkerIsStickyAndNotAddedForAMarkerOnlyChange) {
     makePages(3);
     open(QStringLiteral("00000002.tif"));
     records->documentMarkerMouseUp();  // only the box changed
@@ -83,7 +83,7 @@ TEST_F(Saving, ChangeMarkerIsStickyAndNotAddedForAMarkerOnlyChange) {
     EXPECT_FALSE(readPage(path(QStringLiteral("00000003.tif"))).model.has_value());
 }
 
-TEST_F(Saving, NothingIsWrittenBeforeAnyPageIsShown) {
+TEST_F(PageSaving, NothingIsWrittenBeforeAnyPageIsShown) {
     makePages(2);
     const QByteArray before = fileBytes(path(QStringLiteral("00000001.tif")));
     records->pageMouseButton(1);
@@ -94,7 +94,7 @@ TEST_F(Saving, NothingIsWrittenBeforeAnyPageIsShown) {
     EXPECT_EQ(fileBytes(path(QStringLiteral("00000001.tif"))), before);
 }
 
-TEST_F(Saving, APageThatFailedToLoadIsNeverSavedOver) {
+TEST_F(PageSaving, APageThatFailedToLoadIsNeverSavedOver) {
     makePages(1);
     writeText(path(QStringLiteral("00000002.tif")), "damaged");
     open(QStringLiteral("00000002.tif"));
@@ -110,7 +110,7 @@ TEST_F(Saving, APageThatFailedToLoadIsNeverSavedOver) {
     EXPECT_EQ(state.modified, 2);
 }
 
-TEST_F(Saving, APageReadOnlyInPartIsNotSavedOverItsFile) {
+TEST_F(PageSaving, APageReadOnlyInPartIsNotSavedOverItsFile) {
     makePages(2);
     // The page data claims more bytes than the file holds: the page reads only in part.
     QByteArray bytes = fileBytes(path(QStringLiteral("00000002.tif")));
@@ -144,7 +144,7 @@ TEST_F(Saving, APageReadOnlyInPartIsNotSavedOverItsFile) {
     EXPECT_TRUE(readPage(path(QStringLiteral("rescued.tif"))).readable);
 }
 
-TEST_F(Saving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
+TEST_F(PageSaving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
     makePages(2);
     open(QStringLiteral("00000002.tif"));
     const QByteArray before = fileBytes(path(QStringLiteral("00000002.tif")));
@@ -165,7 +165,7 @@ TEST_F(Saving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no leftovers
 }
 
-TEST_F(Saving, ATargetThatIsNoPageIsReportedAndLeftAlone) {
+TEST_F(PageSaving, ATargetThatIsNoPageIsReportedAndLeftAlone) {
     makePages(1);
     open(QStringLiteral("00000001.tif"));
     writeText(path(QStringLiteral("notes.txt")), "keep me");
