@@ -130,6 +130,29 @@ void drag(QWidget* w, QPoint from, QPoint to) {
     QTest::mouseRelease(w, Qt::LeftButton, {}, to);
 }
 
+TEST(PageViewScroll, ZoomKeepsTheCentreOnceScrolledAndTheTopLeftOtherwise) {
+    ShownView v(QSize(400, 300));
+    v.show(whitePage(2000, 3000));
+    v.view.setSizeMode(4);
+    v.view.setZoomPercent(50);
+    ASSERT_FLOAT_EQ(v.view.viewLeft(), 0);
+    v.view.setZoomPercent(80);
+    EXPECT_FLOAT_EQ(v.view.viewLeft(), 0);
+    EXPECT_FLOAT_EQ(v.view.viewTop(), 0);
+
+    v.view.horizontalScrollBar()->setValue(300);
+    v.view.verticalScrollBar()->setValue(500);
+    const QPointF centre(v.view.viewport()->width() / 2.0, v.view.viewport()->height() / 2.0);
+    const auto pageAtCentre = [&] {
+        return (centre - QPointF(v.view.viewLeft(), v.view.viewTop())) / (v.view.zoomPercent() / 100);
+    };
+    const QPointF before = pageAtCentre();
+    v.view.setZoomPercent(120);
+    const QPointF after = pageAtCentre();
+    EXPECT_NEAR(after.x(), before.x(), 1.0);
+    EXPECT_NEAR(after.y(), before.y(), 1.0);
+}
+
 TEST(PageViewBand, DragSetsANormalisedBand) {
     ShownView v(QSize(400, 300));
     v.show(whitePage(600, 400));

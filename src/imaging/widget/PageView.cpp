@@ -101,17 +101,22 @@ void PageView::setZoomPercent(float percent) {
         zoomPercent_ = percent;
         return;
     }
-    // Keep the page point at the viewport's centre where it is.
+    // Along an axis already scrolled, the page point at the viewport's centre stays
+    // there; an axis at its start stays at the start (a new page opens at its top).
     const QPointF centre(viewport()->width() / 2.0, viewport()->height() / 2.0);
     const double before = drawnScale();
     const QPointF pagePoint = (centre - pageOrigin()) / before;
+    const bool keepX = horizontalScrollBar()->value() != 0;
+    const bool keepY = verticalScrollBar()->value() != 0;
     zoomPercent_ = percent;
     relayout();
     const double after = drawnScale();
-    horizontalScrollBar()->setValue(
-        static_cast<int>(std::lround(pagePoint.x() * after - centre.x() + cache_->offset.x())));
-    verticalScrollBar()->setValue(
-        static_cast<int>(std::lround(pagePoint.y() * after - centre.y() + cache_->offset.y())));
+    if (keepX)
+        horizontalScrollBar()->setValue(
+            static_cast<int>(std::lround(pagePoint.x() * after - centre.x() + cache_->offset.x())));
+    if (keepY)
+        verticalScrollBar()->setValue(
+            static_cast<int>(std::lround(pagePoint.y() * after - centre.y() + cache_->offset.y())));
     viewport()->update();
 }
 
