@@ -73,12 +73,23 @@ bool ProcessWindowPrivate::openFolder(int tree, const QString& folder) {
     model->setRootPath(volume);
     view->setRootIndex(model->index(volume));
     model->setOpenFolder(path);
-    const QModelIndex at = model->index(path);
-    view->setCurrentIndex(at);
-    view->expand(at);
-    view->scrollTo(at);
+    view->setCurrentIndex(model->index(path));
+    revealPending[tree] = true;
+    revealOpenFolder(tree);
     (tree == 0 ? state.batchSourceFolders : state.batchOutputFolders)[volume] = path;
     return true;
+}
+
+void ProcessWindowPrivate::revealOpenFolder(int tree) {
+    if (!revealPending[tree]) return;
+    FolderTreeModel* model = tree == 0 ? model1 : model2;
+    QTreeView* view = tree == 0 ? dir1 : dir2;
+    const QModelIndex at = model->index(model->openFolder());
+    if (!at.isValid()) return;
+    view->scrollTo(at, QAbstractItemView::PositionAtCenter);  // expands its parents
+    view->expand(at);
+    // Done once the row is laid out; until then each folder the model reads retries.
+    if (!view->visualRect(at).isEmpty()) revealPending[tree] = false;
 }
 
 QString ProcessWindowPrivate::currentFolderOf(int tree, const QString& volumeRoot) const {

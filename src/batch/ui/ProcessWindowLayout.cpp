@@ -45,6 +45,10 @@ int ProcessWindowPrivate::twips(int t) const {
 
 void ProcessWindowPrivate::buildControls() {
     w.setWindowTitle(kProcessCaption);
+    // The layout is measured for a small dialog font (8 points).
+    QFont small = w.font();
+    small.setPointSize(8);
+    w.setFont(small);
     w.setFixedSize(twips(7230), twips(4170));
 
     auto place = [this](QWidget* c, int left, int top, int width, int height) {
@@ -90,7 +94,7 @@ void ProcessWindowPrivate::buildControls() {
     chkProcess[1] = new QCheckBox(QStringLiteral("Deskew"), frame1);
     place(chkProcess[1], 150, 540, 1335, 255);
     chkProcess[4] = new QCheckBox(QStringLiteral("Margin Cleanup"), frame1);
-    place(chkProcess[4], 150, 780, 1485, 255);
+    place(chkProcess[4], 150, 780, 1665, 255);  // to the frame edge: room for wider fonts
     txtMargin = new QLineEdit(QStringLiteral("0"), frame1);
     place(txtMargin, 150, 1050, 495, 315);
     label(frame1, QStringLiteral("Inches"), 720, 1080, 765, 285);
@@ -102,7 +106,7 @@ void ProcessWindowPrivate::buildControls() {
     image1 = new QLabel(frame2);
     image1->setPixmap(tickedBoxPicture(&w));
     place(image1, 120, 270, 270, 285);
-    label(frame2, QStringLiteral("Deskew Changes"), 420, 300, 1365, 285);
+    label(frame2, QStringLiteral("Deskew Changes"), 420, 300, 1410, 285);
     command1[1] = new QPushButton(QStringLiteral("&Run"), frame2);
     place(command1[1], 540, 690, 765, 315);
 
@@ -138,6 +142,10 @@ void ProcessWindowPrivate::buildControls() {
     // Double-click or Enter opens a folder, as in a classic directory list.
     QObject::connect(dir1, &QTreeView::activated, &w,
                      [this](const QModelIndex& i) { openFolder(0, model1->filePath(i)); });
+    QObject::connect(model1, &QFileSystemModel::directoryLoaded, &w,
+                     [this] { revealOpenFolder(0); });
+    QObject::connect(model2, &QFileSystemModel::directoryLoaded, &w,
+                     [this] { revealOpenFolder(1); });
     QObject::connect(dir2, &QTreeView::activated, &w,
                      [this](const QModelIndex& i) { openFolder(1, model2->filePath(i)); });
 }

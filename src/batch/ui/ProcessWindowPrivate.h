@@ -44,6 +44,8 @@ public:
     // current folder of its volume; false when it is not an existing folder.
     bool openFolder(int tree, const QString& folder);
     QString currentFolderOf(int tree, const QString& volumeRoot) const;
+    // Scrolls the open folder of a list into view once the model has read its parents.
+    void revealOpenFolder(int tree);
     void selectDrive(QComboBox* drive, const QString& volumeRoot);
     void sourceDriveChanged();
     void outputDriveChanged();
@@ -95,6 +97,7 @@ public:
     bool closeAfterRun = false; // Close pressed or frame closed during a run
     bool quietStop = false;     // the stop was asked by closing: no "Process aborted."
     bool unloaded = false;
+    bool revealPending[2] = {false, false};
 };
 
 }  // namespace leafmark::batch
