@@ -15,10 +15,15 @@ Timing measure(int runs, const std::function<void(int)>& setup, const std::funct
         body(i);
         ms.push_back((nowSeconds() - t0) * 1000.0);
     }
+    return summarise(std::move(ms));
+}
+
+Timing summarise(std::vector<double> ms) {
+    if (ms.empty()) return Timing{};
     std::sort(ms.begin(), ms.end());
     const std::size_t mid = ms.size() / 2;
     const double median = ms.size() % 2 ? ms[mid] : (ms[mid - 1] + ms[mid]) / 2.0;
-    return Timing{median, ms.front(), runs};
+    return Timing{median, ms.front(), static_cast<int>(ms.size())};
 }
 
 Timing measure(int runs, const std::function<void(int)>& body) { return measure(runs, nullptr, body); }

@@ -19,6 +19,8 @@ struct Timing {
 // not counted. `body` gets the run number (0-based).
 Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body);
 Timing measure(int runs, const std::function<void(int)>& body);
+// Median, fastest and count of a set of times in milliseconds; all zero when empty.
+Timing summarise(std::vector<double> ms);
 
 // Prints rows as they are measured (so a long run shows progress).
 class Table {

@@ -86,6 +86,10 @@ TEST(PageMaker, FoldersFromTheSameSeedAreIdentical) {
     for (const QString& name : names)
         EXPECT_EQ(bytesOf(one + QLatin1Char('/') + name), bytesOf(two + QLatin1Char('/') + name))
             << name.toStdString();
+    // Pages made together (on several threads) equal the same page made alone.
+    const QString alone = dir.filePath(QStringLiteral("alone.tif"));
+    ASSERT_TRUE(makePageFile(folderPageSpec(options, 6), alone));
+    EXPECT_EQ(bytesOf(alone), bytesOf(one + QStringLiteral("/00000006.tif")));
 }
 
 TEST(PageMaker, EachKindIsStoredInItsFormatSizeAndResolution) {

@@ -1,12 +1,17 @@
 // Folders of sample pages and their manifest (pages.tsv).
 
 #include "PageMaker.h"
+#include "PageText.h"
 #include "SeededRandom.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 
 namespace leafmark::pagemaker {
@@ -72,15 +77,29 @@ bool makeFolder(const QString& folder, const FolderOptions& options, std::vector
     if (!QDir().mkpath(folder)) return fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
 
     const QDir dir(folder);
-    std::vector<PageInfo> pages;
-    pages.reserve(static_cast<std::size_t>(options.pages));
-    for (int i = 1; i <= options.pages; ++i) {
-        PageInfo info;
-        QString why;
-        if (!makePageFile(folderPageSpec(options, i), dir.filePath(pageFileName(i)), &why, &info))
-            return fail(why);
-        pages.push_back(std::move(info));
-    }
+    // Pages are independent, so they are made on every core; each page's bytes
+    // depend only on its own spec, never on which thread made it.
+    const auto count = static_cast<std::size_t>(options.pages);
+    std::vector<PageInfo> pages(count);
+    std::vector<QString> errors(count);
+    std::atomic<std::size_t> nextPage{0};
+    std::atomic<bool> failed{false};
+    loadPageFonts();
+    auto work = [&] {
+        for (std::size_t i = nextPage++; i < count && !failed; i = nextPage++) {
+            const int index = static_cast<int>(i) + 1;
+            if (!makePageFile(folderPageSpec(options, index), dir.filePath(pageFileName(index)), &errors[i],
+                              &pages[i]))
+                failed = true;
+        }
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t < count; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+    for (const QString& e : errors)
+        if (!e.isEmpty()) return fail(e);
     QString why;
     if (!writeManifest(dir.filePath(QString::fromLatin1(kManifestName)), pages, &why)) return fail(why);
     if (made) *made = std::move(pages);

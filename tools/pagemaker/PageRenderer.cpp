@@ -22,17 +22,6 @@ namespace {
 
 constexpr const char* kFontDir = "/usr/share/fonts/truetype/dejavu/";
 
-// Registers the DejaVu files with Qt once, so the pages use exactly these fonts
-// whatever the font configuration of the machine prefers.
-void loadFonts() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const char* file : {"DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSans.ttf",
-                                 "DejaVuSans-Bold.ttf"})
-            QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(file));
-    });
-}
-
 QFont fontOf(const char* family, double points, int dpi, bool bold) {
     QFont f(QString::fromLatin1(family));
     f.setPixelSize(std::max(6, static_cast<int>(std::lround(points * dpi / 72.0))));
@@ -220,6 +209,15 @@ QImage toBilevel(const QImage& gray) {
 
 }  // namespace
 
+void loadPageFonts() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const char* file : {"DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSans.ttf",
+                                 "DejaVuSans-Bold.ttf"})
+            QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(file));
+    });
+}
+
 const char* kindName(PageKind kind) {
     switch (kind) {
     case PageKind::Group4: return "g4";
@@ -245,7 +243,7 @@ PageGeometry geometryOf(PageKind kind) {
 }
 
 Page renderPage(const PageSpec& spec) {
-    loadFonts();
+    loadPageFonts();
     const PageGeometry g = geometryOf(spec.kind);
     const Palette palette = paletteOf(spec.kind);
     const bool bilevel = spec.kind == PageKind::Group4 || spec.kind == PageKind::Fax;

@@ -19,6 +19,11 @@ struct TextBlock {
 // stops at the bottom margin, and the closing lines are then left out).
 std::vector<TextBlock> makePageText(SeededRandom& random);
 
+// Registers the DejaVu font files with Qt once, so pages use exactly these fonts
+// whatever the machine's font configuration prefers. renderPage calls it; call it
+// on the GUI thread first when pages are then drawn on other threads.
+void loadPageFonts();
+
 // A sentence of `words` ordinary words, capitalised, ending with a full stop.
 QString makeSentence(SeededRandom& random, int words);
 
