@@ -46,6 +46,18 @@ TEST_F(PageOpening, AnUnlistedFileIsShownWithoutSelection) {
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("scan.tf (0 of 3)")));
 }
 
+TEST_F(PageOpening, APathWithoutFolderKeepsTheFolderAndShowsNoPage) {
+    makePages(2);
+    open(QStringLiteral("00000002.tif"));
+    records->OpenMaster(QStringLiteral("00000001.tif"));
+    EXPECT_EQ(state.folderpath, dir.path());
+    EXPECT_EQ(records->folderList().count(), 2);
+    EXPECT_EQ(records->folderList().selectedIndex(), -1);
+    EXPECT_EQ(state.currentfile, dir.path() + QStringLiteral("/"));
+    EXPECT_TRUE(records->pageLoadFailed());
+    EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("/ (0 of 2)")));
+}
+
 TEST_F(PageOpening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
     makePages(2);
     open(QStringLiteral("00000001.tif"));
