@@ -20,7 +20,7 @@ QString AppLocation::withSeparator(const QString& folder) {
 QString aboutText(const Version& v) {
     const QStringList lines = {
         QStringLiteral("Version %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision),
-        QStringLiteral("Written by the Leafmark developers for the quality control of scanned pages."),
+        QStringLiteral("Written by the Leafmark developers for checking scanned pages."),
         QStringLiteral("Built with the Qt toolkit."),
         QStringLiteral("Page images are read and written with libtiff and processed with leptonica."),
         QStringLiteral("Copyright (c) the Leafmark developers. All rights reserved."),

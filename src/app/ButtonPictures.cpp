@@ -144,15 +144,16 @@ QPixmap toolbarPicture(int index) {
         break;
     case 3:  // anticlockwise quarter turn
         drawPage(p, QRectF(10, 10, 12, 15));
-        drawTurnArrow(p, centre, 12, -30, 210);
+        drawTurnArrow(p, centre, 12, -60, 250);
         break;
-    case 4:  // half turn
-        drawPage(p, QRectF(10, 10, 12, 15));
-        drawTurnArrow(p, centre, 12, 0, 180);
+    case 4:  // half turn: two half circles chasing each other
+        drawPage(p, QRectF(10, 9, 12, 15));
+        drawTurnArrow(p, centre, 12, 15, 140);
+        drawTurnArrow(p, centre, 12, 195, 140);
         break;
     case 5:  // clockwise quarter turn
         drawPage(p, QRectF(10, 10, 12, 15));
-        drawTurnArrow(p, centre, 12, 210, -210);
+        drawTurnArrow(p, centre, 12, 240, -250);
         break;
     case 6: {  // fit the whole page: a page inside corner marks
         drawPage(p, QRectF(10, 6, 12, 20));
