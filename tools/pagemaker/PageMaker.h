@@ -1,7 +1,7 @@
 #pragma once
 // The sample page maker: realistic scanned pages (set text, a known skew, a few
 // specks, an optional scanner-edge strip) written as TIFF files with libtiff.
-// Everything is seeded: the same spec makes the same pixels and the same bytes.
+// Everything is seeded: the same PageSpec makes the same pixels and the same bytes.
 // Rendering needs a QGuiApplication (fonts); it may run on any thread.
 
 #include <QImage>
@@ -69,7 +69,7 @@ struct Page {
     PageInfo info;
 };
 
-// Draws the page the spec describes. The angle is clamped to [-45, 45] degrees and
+// Draws the page `spec` describes. The angle is clamped to [-45, 45] degrees and
 // the speck count to [0, 200]. Never fails (a missing font falls back to Qt's default).
 Page renderPage(const PageSpec& spec);
 
@@ -94,7 +94,7 @@ struct FolderOptions {
     std::optional<double> angle;           // every page at this angle instead of a seeded one
 };
 
-// The spec of page `index` (1-based) of a folder: a seeded angle in [-5, 5] degrees
+// The PageSpec of page `index` (1-based) of a folder: a seeded angle in [-5, 5] degrees
 // in steps of 0.01, 2 to 8 specks, a strip on about one page in three.
 PageSpec folderPageSpec(const FolderOptions& options, int index);
 
