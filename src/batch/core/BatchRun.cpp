@@ -61,7 +61,10 @@ void BatchRun::startPages() {
     const int n = static_cast<int>(setup_.names.size());
     const QString source = withSeparator(setup_.source);
     const QString output = withSeparator(setup_.output);
-    while (running_ && !stopped_ && inFlight_ < workers_ && nextToStart_ < n) {
+    // At most `workers_` pages run ahead of the last page committed, so a slow page
+    // cannot let the others race to the end of the list before a stop is seen.
+    while (running_ && !stopped_ && inFlight_ < workers_ && nextToStart_ < n &&
+           nextToStart_ < nextToCommit_ + workers_) {
         if (stopRequested_ || (stopCheck_ && stopCheck_())) {
             stopped_ = true;
             break;

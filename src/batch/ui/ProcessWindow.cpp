@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeView>
 
 namespace leafmark {
@@ -73,6 +74,13 @@ void ProcessWindow::closeEvent(QCloseEvent* event) {
 void ProcessWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) d_->activate();
     QWidget::changeEvent(event);
+}
+
+void ProcessWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Showing the window counts as its activation even where no window manager
+    // reports one (the activation handler is safe to run again when it does).
+    if (!event->spontaneous()) d_->activate();
 }
 
 bool ProcessWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -3,7 +3,7 @@
 // turns) and bumps the generation when pixels change.
 
 #include "imaging/engine/Deskew.h"
-#include "imaging/engine/Despeckle.h"
+#include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/PixelOps.h"
 

@@ -1,4 +1,4 @@
-#include "imaging/engine/Despeckle.h"
+#include "imaging/engine/IsolatedDots.h"
 
 #include "imaging/engine/PixelOps.h"
 
