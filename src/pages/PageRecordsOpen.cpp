@@ -2,6 +2,7 @@
 #include "imaging/widget/PageView.h"
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
+#include "view/ViewCommands.h"
 #include "shared/ViewMapping.h"
 
 #include <QFileInfo>
@@ -80,25 +81,13 @@ void PageRecords::display(const QString& name) {
     if (sizeMode == 4) {
         view.setAutoLayout(true);
         view.setSizeMode(4);
-        // The actual-size view shows magfactor percent of the page's printed size.
-        // Without a usable resolution the zoom stays as it was.
-        const int xres = view.engine().XResolution();
-        if (xres > 0 && xres <= std::numeric_limits<std::int16_t>::max()) {
-            const double r = static_cast<double>(xres) / 100.0;
-            view.setZoomPercent(static_cast<float>(state_.magfactor / r));
-        }
+        if (auto zoom = actualSizeZoom(view.engine().XResolution(), state_.magfactor))
+            view.setZoomPercent(*zoom);
     } else {
         view.setSizeMode(sizeMode);
     }
 
-    if (controls_.whiteFillChecked()) {
-        view.setBandSelect(true);
-        view.setCursorShape(2);
-    } else {
-        view.setMouseOption(false);
-        view.setBandSelect(false);
-        view.setCursorShape(0);
-    }
+    ViewCommands::applyWhiteFillAfterLoad(view, controls_.whiteFillChecked());
     view.setAutoLayout(true);
     view.Repaint();
     view.setViewReady(true);

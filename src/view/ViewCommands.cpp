@@ -22,16 +22,10 @@ void ViewCommands::redisplay() {
     view_.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
     const int sizeMode = sizeModeFor(state_.windowmode);
     if (sizeMode == 4) {
-        // Actual size assumes a screen of 100 dots per inch. A resolution that is
-        // 0 (or does not fit a 16-bit integer) leaves ZoomPercent as it was.
-        const int xres = view_.engine().XResolution();
         view_.setAutoLayout(true);
         view_.setSizeMode(4);
-        if (xres != 0 && xres >= std::numeric_limits<std::int16_t>::min() &&
-            xres <= std::numeric_limits<std::int16_t>::max()) {
-            const double r = static_cast<std::int16_t>(xres) / 100.0;
-            view_.setZoomPercent(static_cast<float>(state_.magfactor / r));
-        }
+        if (auto zoom = actualSizeZoom(view_.engine().XResolution(), state_.magfactor))
+            view_.setZoomPercent(*zoom);
         view_.Repaint();
     } else {
         view_.setSizeMode(sizeMode);
