@@ -1,20 +1,24 @@
 #include "imaging/widget/PageRenderer.h"
 
+#include "imaging/widget/ScaleRows.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace leafmark::imaging {
 
+using detail::Span;
+
 namespace {
 
-// The page pixels [begin, end) one screen pixel covers along one axis.
-struct Span {
-    int begin;
-    int end;
-    bool operator==(const Span&) const = default;
-};
+// Below this many page plus screen pixels a render stays on the calling thread:
+// starting threads would cost more than it saves.
+constexpr qint64 kParallelWork = 1'000'000;
+constexpr int kMinBandRows = 32;
+constexpr int kMaxBands = 8;
 
 // Spans of screen coordinates [t0, t1) of an axis drawn `total` pixels long from
 // `n` page pixels. Reductions use the covered box (the last screen pixel reaches
@@ -38,134 +42,39 @@ std::vector<Span> spansFor(int t0, int t1, int n, int total, double scale, bool 
     return spans;
 }
 
-// True when any bit in [b, e) of a 1-bit row is set (leptonica bit order: the
-// first pixel is the word's most significant bit).
-bool anyBit(const l_uint32* words, int b, int e) {
-    const int wb = b >> 5;
-    const int we = (e - 1) >> 5;
-    for (int k = wb; k <= we; ++k) {
-        l_uint32 mask = 0xffffffffu;
-        if (k == wb) mask &= 0xffffffffu >> (b & 31);
-        if (k == we) mask &= 0xffffffffu << (31 - ((e - 1) & 31));
-        if (words[k] & mask) return true;
+// How many bands to split `job` into for `requested` threads (0 = automatic).
+int bandCount(const detail::ScaleJob& job, int requested) {
+    const int rows = static_cast<int>(job.ys.size());
+    int bands = requested;
+    if (bands <= 0) {
+        const qint64 work =
+            qint64(job.xs.back().end - job.xs.front().begin) * (job.ys.back().end - job.ys.front().begin) +
+            qint64(job.xs.size()) * rows;
+        if (work < kParallelWork) return 1;
+        bands = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxBands);
+        bands = std::min(bands, std::max(1, rows / kMinBandRows));
     }
-    return false;
+    return std::clamp(bands, 1, std::max(1, rows));
 }
 
-// Adds 1 to counts[x - x0] for every black pixel x in [x0, x1) of a 1-bit row.
-void countBlack(const l_uint32* line, int x0, int x1, std::vector<std::uint32_t>& counts) {
-    for (int k = x0 >> 5; k <= (x1 - 1) >> 5; ++k) {
-        l_uint32 w = line[k];
-        while (w) {
-            const int bit = __builtin_clz(w);
-            const int x = (k << 5) + bit;
-            w &= ~(0x80000000u >> bit);
-            if (x >= x0 && x < x1) ++counts[static_cast<std::size_t>(x - x0)];
+// Draws the job's rows in `bands` bands: the first on this thread, the others on
+// their own threads; returns when all are drawn.
+void renderBands(const detail::ScaleJob& job, int bands) {
+    const int rows = static_cast<int>(job.ys.size());
+    const auto bandStart = [&](int b) { return static_cast<int>(qint64(rows) * b / bands); };
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<std::size_t>(bands - 1));
+    for (int b = 1; b < bands; ++b) {
+        const int from = bandStart(b);
+        const int to = bandStart(b + 1);
+        try {
+            workers.emplace_back([&job, from, to] { detail::renderRows(job, from, to); });
+        } catch (const std::system_error&) {
+            detail::renderRows(job, from, to);  // no thread to spare: draw the band here
         }
     }
-}
-
-// A screen row that covers the same page rows as the one above it is a copy.
-bool copyRepeatedRow(QImage& out, const std::vector<Span>& ys, int i) {
-    if (i == 0 || !(ys[static_cast<std::size_t>(i)] == ys[static_cast<std::size_t>(i - 1)]))
-        return false;
-    std::memcpy(out.scanLine(i), out.constScanLine(i - 1),
-                static_cast<std::size_t>(out.bytesPerLine()));
-    return true;
-}
-
-QImage renderBinary(PIX* p, const std::vector<Span>& xs, const std::vector<Span>& ys, int mode) {
-    QImage out(static_cast<int>(xs.size()), static_cast<int>(ys.size()), QImage::Format_Grayscale8);
-    const l_uint32* data = pixGetData(p);
-    const int wpl = pixGetWpl(p);
-    const int x0 = xs.front().begin;
-    const int x1 = xs.back().end;
-    std::vector<l_uint32> orRow(static_cast<std::size_t>(wpl));
-    std::vector<std::uint32_t> counts(static_cast<std::size_t>(x1 - x0));
-    for (int i = 0; i < out.height(); ++i) {
-        if (copyRepeatedRow(out, ys, i)) continue;
-        const Span sy = ys[static_cast<std::size_t>(i)];
-        uchar* o = out.scanLine(i);
-        if (mode == kBitonalNormal) {
-            const l_uint32* line = data + static_cast<std::ptrdiff_t>(sy.begin) * wpl;
-            for (std::size_t j = 0; j < xs.size(); ++j)
-                o[j] = GET_DATA_BIT(line, xs[j].begin) ? 0 : 255;
-        } else if (mode == kBitonalFavorBlack) {
-            const int k0 = x0 >> 5;
-            const int k1 = (x1 - 1) >> 5;
-            std::fill(orRow.begin() + k0, orRow.begin() + k1 + 1, 0u);
-            for (int y = sy.begin; y < sy.end; ++y) {
-                const l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-                for (int k = k0; k <= k1; ++k) orRow[static_cast<std::size_t>(k)] |= line[k];
-            }
-            for (std::size_t j = 0; j < xs.size(); ++j)
-                o[j] = anyBit(orRow.data(), xs[j].begin, xs[j].end) ? 0 : 255;
-        } else {
-            std::fill(counts.begin(), counts.end(), 0u);
-            for (int y = sy.begin; y < sy.end; ++y)
-                countBlack(data + static_cast<std::ptrdiff_t>(y) * wpl, x0, x1, counts);
-            const std::uint32_t rows = static_cast<std::uint32_t>(sy.end - sy.begin);
-            for (std::size_t j = 0; j < xs.size(); ++j) {
-                std::uint32_t black = 0;
-                for (int x = xs[j].begin; x < xs[j].end; ++x)
-                    black += counts[static_cast<std::size_t>(x - x0)];
-                const std::uint32_t area = rows * static_cast<std::uint32_t>(xs[j].end - xs[j].begin);
-                o[j] = static_cast<uchar>(255 - (black * 255 + area / 2) / area);
-            }
-        }
-    }
-    return out;
-}
-
-// Area average of 8-bit gray (channels 1) or 32-bit RGB (channels 3).
-QImage renderAveraged(PIX* p, const std::vector<Span>& xs, const std::vector<Span>& ys,
-                      int channels) {
-    QImage out(static_cast<int>(xs.size()), static_cast<int>(ys.size()),
-               channels == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-    const l_uint32* data = pixGetData(p);
-    const int wpl = pixGetWpl(p);
-    const int x0 = xs.front().begin;
-    const int x1 = xs.back().end;
-    const std::size_t n = static_cast<std::size_t>(x1 - x0);
-    std::vector<std::uint32_t> sums(n * static_cast<std::size_t>(channels));
-    for (int i = 0; i < out.height(); ++i) {
-        if (copyRepeatedRow(out, ys, i)) continue;
-        const Span sy = ys[static_cast<std::size_t>(i)];
-        std::fill(sums.begin(), sums.end(), 0u);
-        for (int y = sy.begin; y < sy.end; ++y) {
-            const l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-            if (channels == 1) {
-                for (int x = x0; x < x1; ++x)
-                    sums[static_cast<std::size_t>(x - x0)] += GET_DATA_BYTE(line, x);
-            } else {
-                for (int x = x0; x < x1; ++x) {
-                    const l_uint32 px = line[x];
-                    std::uint32_t* s = &sums[static_cast<std::size_t>(x - x0) * 3];
-                    s[0] += (px >> L_RED_SHIFT) & 0xff;
-                    s[1] += (px >> L_GREEN_SHIFT) & 0xff;
-                    s[2] += (px >> L_BLUE_SHIFT) & 0xff;
-                }
-            }
-        }
-        const std::uint32_t rows = static_cast<std::uint32_t>(sy.end - sy.begin);
-        uchar* o = out.scanLine(i);
-        for (std::size_t j = 0; j < xs.size(); ++j) {
-            const std::uint32_t area = rows * static_cast<std::uint32_t>(xs[j].end - xs[j].begin);
-            std::uint32_t acc[3] = {0, 0, 0};
-            for (int x = xs[j].begin; x < xs[j].end; ++x)
-                for (int c = 0; c < channels; ++c)
-                    acc[c] += sums[static_cast<std::size_t>(x - x0) * static_cast<std::size_t>(channels) +
-                                   static_cast<std::size_t>(c)];
-            if (channels == 1) {
-                o[j] = static_cast<uchar>((acc[0] + area / 2) / area);
-            } else {
-                reinterpret_cast<QRgb*>(o)[j] = qRgb(static_cast<int>((acc[0] + area / 2) / area),
-                                                     static_cast<int>((acc[1] + area / 2) / area),
-                                                     static_cast<int>((acc[2] + area / 2) / area));
-            }
-        }
-    }
-    return out;
+    detail::renderRows(job, 0, bandStart(1));
+    for (std::thread& t : workers) t.join();
 }
 
 }  // namespace
@@ -206,7 +115,8 @@ QSize scaledPageSize(int width, int height, double scale) {
     return {side(width), side(height)};
 }
 
-QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& target) {
+QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& target,
+                    const RenderOptions& options) {
     if (!prepared || !(scale > 0.0) || target.isEmpty()) return {};
     const int w = pixGetWidth(prepared);
     const int h = pixGetHeight(prepared);
@@ -216,10 +126,24 @@ QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& targe
     const QRect area = target.intersected(QRect(QPoint(0, 0), total));
     if (area.isEmpty()) return {};
     const bool nearest = depth == 1 && bitonal != kBitonalFavorBlack && bitonal != kBitonalScaleToGray;
-    const auto xs = spansFor(area.left(), area.right() + 1, w, total.width(), scale, nearest);
-    const auto ys = spansFor(area.top(), area.bottom() + 1, h, total.height(), scale, nearest);
-    if (depth == 1) return renderBinary(prepared, xs, ys, nearest ? kBitonalNormal : bitonal);
-    return renderAveraged(prepared, xs, ys, depth == 8 ? 1 : 3);
+
+    detail::ScaleJob job;
+    job.data = pixGetData(prepared);
+    job.wpl = pixGetWpl(prepared);
+    job.depth = depth;
+    job.mode = nearest ? kBitonalNormal : bitonal;
+    job.xs = spansFor(area.left(), area.right() + 1, w, total.width(), scale, nearest);
+    job.ys = spansFor(area.top(), area.bottom() + 1, h, total.height(), scale, nearest);
+    if (depth == 1 && !nearest) detail::computeColumnMasks(job);
+    job.rgb32 = options.rgb32 || depth == 32;
+    QImage out(area.size(), job.rgb32 ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+    if (out.isNull()) return {};
+    // Rows are addressed through one pointer taken here: QImage's own row access
+    // is not safe to call from several threads at once.
+    job.bits = out.bits();
+    job.bytesPerLine = out.bytesPerLine();
+    renderBands(job, bandCount(job, options.threads));
+    return out;
 }
 
 }  // namespace leafmark::imaging

@@ -27,10 +27,22 @@ PixPtr prepareForDisplay(PIX* page);
 // each side rounded, at least 1.
 QSize scaledPageSize(int width, int height, double scale);
 
+// How renderScaled delivers its pixels. Neither setting changes a pixel's value.
+struct RenderOptions {
+    // Format_RGB32 for every page depth (gray written to all three channels), so
+    // the screen draws the result without converting it.
+    bool rgb32 = false;
+    // Bands of rows drawn at once on separate threads: 1 draws on the calling
+    // thread; 0 uses one per core when the render is large enough to gain.
+    int threads = 1;
+};
+
 // Draws the part `target` (screen pixels, inside scaledPageSize) of a prepared
 // page at `scale`. 1-bit pages follow `bitonal`; gray and colour pages are
 // averaged when reduced whatever `bitonal` says. Returns Format_Grayscale8 for
-// 1-bit and gray pages, Format_RGB32 for colour; a null image on bad input.
-QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& target);
+// 1-bit and gray pages (unless options.rgb32), Format_RGB32 for colour; a null
+// image on bad input.
+QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& target,
+                    const RenderOptions& options = {});
 
 }  // namespace leafmark::imaging

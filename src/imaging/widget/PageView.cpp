@@ -3,7 +3,9 @@
 #include "imaging/widget/PageRenderer.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QRubberBand>
 #include <QScrollBar>
 
@@ -51,6 +53,9 @@ PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent), cache_(std::m
     cache_->rubber = new QRubberBand(QRubberBand::Rectangle, viewport());
     cache_->rubber->hide();
     viewport()->setAutoFillBackground(false);
+    // paintEvent covers every exposed pixel (page or back colour), so nothing
+    // needs clearing first and a grab can use an opaque buffer.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
     relayout();
@@ -223,13 +228,17 @@ const QImage* PageView::scaledImageFor(const QRect& visible) {
         c.rect.contains(visible))
         return &c.image;
     const QRect whole(QPoint(0, 0), c.scaled);
-    const qint64 bytesPerPixel = pixGetDepth(c.prepared.get()) == 32 ? 4 : 1;
+    // Kept as 32-bit pixels the screen draws without conversion.
+    const qint64 bytesPerPixel = 4;
     const bool full = qint64(c.scaled.width()) * c.scaled.height() * bytesPerPixel <= kFullCacheBytes;
     const QRect rect = full ? whole
                             : visible.adjusted(-kPartialMargin, -kPartialMargin, kPartialMargin,
                                                kPartialMargin)
                                   .intersected(whole);
-    c.image = renderScaled(c.prepared.get(), c.scale, bitonalDisplay_, rect);
+    RenderOptions options;
+    options.rgb32 = true;
+    options.threads = 0;
+    c.image = renderScaled(c.prepared.get(), c.scale, bitonalDisplay_, rect, options);
     ++c.renders;
     c.valid = !c.image.isNull();
     c.generation = gen;
@@ -241,8 +250,8 @@ const QImage* PageView::scaledImageFor(const QRect& visible) {
 
 void PageView::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
-    p.fillRect(e->rect(), backColor_);
     if (!engine_.hasImage()) {
+        p.fillRect(e->rect(), backColor_);
         if (!message_.isEmpty()) paintMessage(p, message_);
         return;
     }
@@ -251,13 +260,16 @@ void PageView::paintEvent(QPaintEvent* e) {
     const QPoint origin = pageOrigin().toPoint();
     const QRect pageRect(origin, cache_->scaled);
     const QRect visible = pageRect.intersected(viewport()->rect());
+    QRect drawn;  // the part of the exposed area the page covers
     if (!visible.isEmpty()) {
         if (const QImage* img = scaledImageFor(visible.translated(-origin))) {
-            const QRect exposed = e->rect().intersected(pageRect);
-            const QRect source = exposed.translated(-origin).translated(-cache_->rect.topLeft());
-            p.drawImage(exposed.topLeft(), *img, source);
+            drawn = e->rect().intersected(pageRect);
+            const QRect source = drawn.translated(-origin).translated(-cache_->rect.topLeft());
+            p.drawImage(drawn.topLeft(), *img, source);
         }
     }
+    // The back colour goes only where the page is not: each pixel is written once.
+    for (const QRect& r : e->region().subtracted(QRegion(drawn))) p.fillRect(r, backColor_);
     if (engine_.damaged()) paintDamageBar(p);
 }
 
