@@ -340,6 +340,42 @@ TEST(PageViewLoad, DamagedPageIsShownWithANotice) {
     EXPECT_EQ(qGray(shot.pixel(200, 150)), 255);
 }
 
+TEST(PageViewPaint, EveryExposedPixelIsPaintedAndNothingElse) {
+    // The view paints opaquely: page where the page is, back colour elsewhere,
+    // for exposed areas that straddle the page's edges.
+    ShownView v(QSize(400, 300));
+    PixPtr page = whitePage(200, 300);
+    pixSetAll(page.get());  // all black
+    v.show(std::move(page));
+    v.view.setSizeMode(4);
+    v.view.setZoomPercent(100);
+    ASSERT_FLOAT_EQ(v.view.viewLeft(), 100);
+
+    const QRgb sentinel = qRgb(255, 0, 255);
+    QImage target(v.view.viewport()->size(), QImage::Format_RGB32);
+    target.fill(sentinel);
+    QRegion exposed(50, 10, 100, 50);
+    exposed += QRect(250, 200, 100, 60);
+    // The region's top-left lands at the offset given: keep viewport coordinates.
+    v.view.viewport()->render(&target, exposed.boundingRect().topLeft(), exposed, QWidget::RenderFlags());
+    for (int y = 0; y < target.height(); y += 3)
+        for (int x = 0; x < target.width(); x += 3) {
+            const QRgb got = target.pixel(x, y);
+            if (!exposed.contains(QPoint(x, y)))
+                ASSERT_EQ(got, sentinel) << x << "," << y;
+            else if (x >= 100 && x < 300)
+                ASSERT_TRUE(isBlack(got)) << x << "," << y;
+            else
+                ASSERT_EQ(got, kBack) << x << "," << y;
+        }
+
+    // A synchronous repaint of the shown view draws a changed rendering.
+    const int renders = v.view.renderCount();
+    v.view.setBitonalDisplay(2);
+    v.view.viewport()->repaint();
+    EXPECT_EQ(v.view.renderCount(), renders + 1);
+}
+
 TEST(PageViewCache, ScalesOnlyWhenSomethingChanged) {
     ShownView v(QSize(400, 300));
     v.show(whitePage(1000, 800));

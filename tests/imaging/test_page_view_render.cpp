@@ -1,8 +1,12 @@
 // Scaling of pages for the screen: the three 1-bit renderings, averaging of gray
-// and colour pages, and coverage of the page's edges.
+// and colour pages, coverage of the page's edges, agreement with a pixel-by-pixel
+// reference, screen-format output and rendering in bands on several threads.
 #include "imaging/widget/PageRenderer.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
 
 namespace leafmark::imaging {
 namespace {
@@ -142,6 +146,121 @@ TEST(PageRendererPrepare, ColourMappedAndOddDepthsBecomeDrawable) {
     EXPECT_FALSE(prepareForDisplay(nullptr));
     EXPECT_TRUE(renderScaled(nullptr, 1.0, 0, QRect(0, 0, 1, 1)).isNull());
     EXPECT_TRUE(renderScaled(four8.get(), 0.0, 0, QRect(0, 0, 1, 1)).isNull());
+}
+
+// A 1-bit page of random ink: dense noise in some words, sparse in others, and
+// blank stretches, so the scaler's shortcuts for white words are exercised.
+PixPtr randomBitonal(int w, int h, unsigned seed) {
+    std::mt19937 rng(seed);
+    PixPtr p(pixCreate(w, h, 1));
+    l_uint32* d = pixGetData(p.get());
+    const int wpl = pixGetWpl(p.get());
+    for (int i = 0; i < wpl * h; ++i) {
+        const unsigned kind = rng() % 4;
+        d[i] = kind == 0 ? rng() : kind == 1 ? (rng() & rng() & rng()) : 0u;
+    }
+    return p;
+}
+
+// The rendering by its definition, one screen pixel at a time: the page box a
+// screen pixel covers (the last one reaching the page edge), or the page pixel
+// under its centre when enlarging or in normal mode.
+int referenceGray(PIX* p, double scale, int mode, QPoint t, QSize total) {
+    const int w = pixGetWidth(p);
+    const int h = pixGetHeight(p);
+    const bool nearest = mode == kBitonalNormal || scale >= 1.0;
+    auto box = [&](int s, int n, int tot, int& b, int& e) {
+        if (nearest) {
+            b = std::clamp(static_cast<int>(std::floor((s + 0.5) / scale)), 0, n - 1);
+            e = b + 1;
+            return;
+        }
+        b = std::clamp(static_cast<int>(std::floor(s / scale)), 0, n - 1);
+        e = s + 1 >= tot ? n : std::clamp(static_cast<int>(std::floor((s + 1) / scale)), b + 1, n);
+    };
+    int bx = 0, ex = 0, by = 0, ey = 0;
+    box(t.x(), w, total.width(), bx, ex);
+    box(t.y(), h, total.height(), by, ey);
+    std::uint64_t black = 0;
+    for (int y = by; y < ey; ++y)
+        for (int x = bx; x < ex; ++x) {
+            l_uint32 v = 0;
+            pixGetPixel(p, x, y, &v);
+            black += v;
+        }
+    const std::uint64_t area = std::uint64_t(ex - bx) * std::uint64_t(ey - by);
+    if (mode == kBitonalFavorBlack || nearest) return black ? 0 : 255;
+    return static_cast<int>(255 - (black * 255 + area / 2) / area);
+}
+
+TEST(PageRendererReference, BitonalRenderingsMatchTheDefinitionAtManyScales) {
+    // 0.002 makes screen pixels taller than 255 page rows.
+    PixPtr page = randomBitonal(301, 700, 11);
+    for (double scale : {0.002, 0.05, 0.25, 0.306, 0.5, 0.77, 1.0, 2.5}) {
+        const QSize total = scaledPageSize(301, 700, scale);
+        const QRect part(total.width() / 5, total.height() / 3, std::max(1, total.width() / 2),
+                         std::max(1, total.height() / 2));
+        for (int mode : {kBitonalNormal, kBitonalFavorBlack, kBitonalScaleToGray}) {
+            const QImage img = renderScaled(page.get(), scale, mode, part);
+            ASSERT_EQ(img.size(), part.size());
+            int wrong = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const int want = referenceGray(page.get(), scale, mode, part.topLeft() + QPoint(x, y), total);
+                    if (qGray(img.pixel(x, y)) != want && wrong++ < 3)
+                        ADD_FAILURE() << "scale " << scale << " mode " << mode << " at " << x << "," << y
+                                      << ": " << qGray(img.pixel(x, y)) << " != " << want;
+                }
+            EXPECT_EQ(wrong, 0) << "scale " << scale << " mode " << mode;
+        }
+    }
+}
+
+TEST(PageRendererReference, HugeAreasPerScreenPixelDoNotOverflow) {
+    // 4200 x 4200 page pixels under one screen pixel: 255 x that area passes 2^32.
+    PixPtr black(pixCreate(4200, 4200, 1));
+    pixSetAll(black.get());
+    const double scale = 1.0 / 4200;
+    ASSERT_EQ(scaledPageSize(4200, 4200, scale), QSize(1, 1));
+    EXPECT_EQ(qGray(renderScaled(black.get(), scale, kBitonalScaleToGray, QRect(0, 0, 1, 1)).pixel(0, 0)), 0);
+    PixPtr white(pixCreate(4200, 4200, 8));
+    pixSetAll(white.get());
+    EXPECT_EQ(qGray(renderScaled(white.get(), scale, kBitonalNormal, QRect(0, 0, 1, 1)).pixel(0, 0)), 255);
+}
+
+TEST(PageRendererOutput, ScreenFormatAndBandsGiveTheSamePixels) {
+    PixPtr bitonal = randomBitonal(1300, 1700, 5);
+    PixPtr gray(pixCreate(500, 600, 8));
+    PixPtr colour(pixCreate(500, 600, 32));
+    std::mt19937 rng(3);
+    for (PIX* p : {gray.get(), colour.get()}) {
+        l_uint32* d = pixGetData(p);
+        for (int i = 0; i < pixGetWpl(p) * pixGetHeight(p); ++i) d[i] = rng();
+    }
+    for (PIX* p : {bitonal.get(), gray.get(), colour.get()}) {
+        // 2.2 enlarges, so screen rows repeat across band boundaries.
+        for (double scale : {0.31, 0.9, 2.2}) {
+            const QSize total = scaledPageSize(pixGetWidth(p), pixGetHeight(p), scale);
+            const QRect all(QPoint(0, 0), total);
+            for (int mode : {kBitonalNormal, kBitonalFavorBlack, kBitonalScaleToGray}) {
+                const QImage one = renderScaled(p, scale, mode, all);
+                ASSERT_FALSE(one.isNull());
+                RenderOptions screen;
+                screen.rgb32 = true;
+                for (int threads : {1, 2, 3, 7, 0}) {
+                    screen.threads = threads;
+                    const QImage banded = renderScaled(p, scale, mode, all, screen);
+                    ASSERT_EQ(banded.format(), QImage::Format_RGB32);
+                    EXPECT_EQ(banded, one.convertToFormat(QImage::Format_RGB32))
+                        << "depth " << pixGetDepth(p) << " scale " << scale << " mode " << mode
+                        << " threads " << threads;
+                }
+                RenderOptions compact;
+                compact.threads = 2;
+                EXPECT_EQ(renderScaled(p, scale, mode, all, compact), one);
+            }
+        }
+    }
 }
 
 }  // namespace
