@@ -1,11 +1,14 @@
 // Despeckle on rendered text at 300 dpi: isolated specks go, every text pixel stays.
 
+#include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
 #include "test_engine_ops_pages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <tuple>
 #include <vector>
 
 using namespace leafmark::imaging;
@@ -153,5 +156,107 @@ TEST(Despeckle, GrayAndColourPagesGetSpecksPaintedWithTheirBackground) {
         ASSERT_TRUE(engine.Despeckle().ok());
         EXPECT_EQ(pixGetDepth(engine.pix()), colour ? 32 : 8);
         EXPECT_TRUE(samePixels(engine.pix(), text)) << (colour ? "colour" : "gray");
+    }
+}
+
+namespace {
+
+// Speck boxes found the plain way: label every group of dark pixels on the page,
+// keep those fitting the limits whose clear space holds no dark pixel outside
+// their own box. Sorted, as (x, y, w, h).
+std::vector<std::tuple<int, int, int, int>> specksByFullLabelling(PIX* binary,
+                                                                  const SpeckLimits& limits) {
+    std::vector<std::tuple<int, int, int, int>> found;
+    BoxaPtr all(pixConnCompBB(binary, 8));
+    const int w = pixGetWidth(binary), h = pixGetHeight(binary);
+    for (int i = 0; i < boxaGetCount(all.get()); ++i) {
+        l_int32 x, y, bw, bh;
+        boxaGetBoxGeometry(all.get(), i, &x, &y, &bw, &bh);
+        if (bw > limits.maxWidth || bh > limits.maxHeight) continue;
+        const int x0 = std::max(0, x - limits.clearX), y0 = std::max(0, y - limits.clearY);
+        const int x1 = std::min(w, x + bw + limits.clearX), y1 = std::min(h, y + bh + limits.clearY);
+        bool alone = true;
+        for (int yy = y0; yy < y1 && alone; ++yy)
+            for (int xx = x0; xx < x1 && alone; ++xx) {
+                l_uint32 v = 0;
+                pixGetPixel(binary, xx, yy, &v);
+                if (v && (xx < x || xx >= x + bw || yy < y || yy >= y + bh)) alone = false;
+            }
+        if (alone) found.emplace_back(x, y, bw, bh);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<std::tuple<int, int, int, int>> sortedBoxes(BOXA* boxa) {
+    std::vector<std::tuple<int, int, int, int>> out;
+    for (int i = 0; boxa && i < boxaGetCount(boxa); ++i) {
+        l_int32 x, y, w, h;
+        boxaGetBoxGeometry(boxa, i, &x, &y, &w, &h);
+        out.emplace_back(x, y, w, h);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// A page of odd size strewn with clusters of 1 to 5 pixels of random shape, some
+// alone, some near each other, some on the last rows and columns, plus a few bars.
+PixPtr strewnPage(int w, int h, unsigned seed) {
+    PixPtr page(pixCreate(w, h, 1));
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> px(0, w - 1), py(0, h - 1), size(1, 5), coin(0, 3);
+    auto cluster = [&](int x, int y) {
+        const int s = size(rng);
+        for (int dy = 0; dy < s; ++dy)
+            for (int dx = 0; dx < s; ++dx)
+                if (coin(rng) && x + dx < w && y + dy < h) pixSetPixel(page.get(), x + dx, y + dy, 1);
+    };
+    for (int i = 0; i < w * h / 900; ++i) cluster(px(rng), py(rng));
+    for (int i = 0; i < 12; ++i) {
+        cluster(w - 1 - coin(rng), py(rng));  // along the right edge
+        cluster(px(rng), h - 1 - coin(rng));  // along the bottom edge
+    }
+    for (int i = 0; i < 6; ++i)
+        pixRasterop(page.get(), px(rng), py(rng), 1 + size(rng) * 9, 1 + size(rng), PIX_SET, nullptr, 0, 0);
+    return page;
+}
+
+}  // namespace
+
+TEST(Despeckle, FindsExactlyTheSpecksAFullLabellingFinds) {
+    // Resolutions whose clear space allows blocks of 4, 2 and 1 pixels when looking.
+    for (const int dpi : {300, 600, 200, 96, 72}) {
+        for (const auto& [w, h] : {std::pair{1001, 777}, std::pair{640, 480}, std::pair{97, 33}}) {
+            for (unsigned seed = 1; seed <= 3; ++seed) {
+                PixPtr page = strewnPage(w, h, seed * 31 + static_cast<unsigned>(dpi));
+                const SpeckLimits limits = speckLimitsFor(dpi, dpi);
+                const auto expected = specksByFullLabelling(page.get(), limits);
+                BoxaPtr found = findIsolatedSpecks(page.get(), limits);
+                ASSERT_TRUE(found);
+                EXPECT_EQ(sortedBoxes(found.get()), expected)
+                    << dpi << " dpi, " << w << " x " << h << ", seed " << seed;
+                if (dpi == 300 && seed == 1 && w == 1001) {
+                    EXPECT_GT(expected.size(), 20u) << "specks to find";
+                }
+            }
+        }
+    }
+}
+
+TEST(Despeckle, BitsPastTheRightEdgeAreNotTakenForInk) {
+    // 33 pixels wide: the second word of each row holds one pixel and 31 spare bits.
+    PixPtr page(pixCreate(33, 40, 1));
+    for (int x = 26; x <= 28; ++x) pixSetPixel(page.get(), x, 20, 1);  // 4 px from the right edge
+    // Garbage in the spare bits must not count as ink beside the speck.
+    l_uint32* data = pixGetData(page.get());
+    const int wpl = pixGetWpl(page.get());
+    for (int y = 0; y < 40; ++y) data[y * wpl + 1] |= 0x7FFFFFFFu;
+    PageEngine engine;
+    engine.setImage(std::move(page), 300, 300);
+    ASSERT_TRUE(engine.Despeckle().ok());
+    for (int x = 26; x <= 28; ++x) {
+        l_uint32 v = 1;
+        pixGetPixel(engine.pix(), x, 20, &v);
+        EXPECT_EQ(v, 0u) << x;
     }
 }

@@ -36,7 +36,7 @@ bool paintRect(PIX* pix, int x0, int y0, int x1, int y1, const Rgb& c);
 
 // A copy of `pix` turned clockwise by `degrees`, new area painted `fill`. With
 // `grow` the frame grows to hold the whole turned image, otherwise the size is
-// kept. 1 bpp stays 1 bpp (shear turn up to 3 degrees, sampling beyond), 8 and
+// kept. 1 bpp stays 1 bpp (shear turn up to 15 degrees, sampling beyond), 8 and
 // 32 bpp without a colormap are area-mapped, other depths sampled. Null on failure.
 PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill);
 
