@@ -103,3 +103,37 @@ TEST(Deskew, StraightBlankAndPicturePagesAreLeftUntouched) {
         EXPECT_TRUE(samePixels(engine.pix(), page));
     }
 }
+
+TEST(Deskew, ADarkScannerEdgeStripDoesNotHideTheLean) {
+    // Strips along each side of the frame, as a scanner lid leaves them: a strip
+    // across the top or bottom lines up perfectly at no lean and must not win.
+    const QRect strips[] = {QRect(0, 0, kW, 60), QRect(0, kH - 75, kW, 75), QRect(0, 0, 80, kH)};
+    for (const QRect& strip : strips) {
+        QImage page = textPage(kW, kH, kDpi, 10, 2.6);
+        QPainter(&page).fillRect(strip, Qt::black);
+        PageEngine engine;
+        engine.setImage(binaryOf(page), kDpi, kDpi);
+        const DeskewResult found = engine.Deskew();
+        EXPECT_TRUE(found.applied) << strip.y() << "," << strip.height();
+        EXPECT_NEAR(found.angle, 2.6, 0.1) << strip.y() << "," << strip.height();
+    }
+}
+
+TEST(Deskew, StraightenedTextStaysCloseToTheSameTextSetStraight) {
+    // Turning a 1 bpp page must move pixels whole: a resampled turn drops and
+    // doubles pixels along every stroke and leaves the page much further from the
+    // text as it would have been scanned straight.
+    PixPtr straight = binaryOf(textPage(kW, kH, kDpi, 10, 0.0));
+    l_int32 ink = 0;
+    pixCountPixels(straight.get(), &ink, nullptr);
+    for (const double tilt : {-7.3, 4.2, 12.0}) {
+        PageEngine engine;
+        engine.setImage(binaryOf(textPage(kW, kH, kDpi, 10, tilt)), kDpi, kDpi);
+        ASSERT_TRUE(engine.Deskew().applied);
+        PixPtr differ(pixXor(nullptr, engine.pix(), straight.get()));
+        l_int32 off = 0;
+        pixCountPixels(differ.get(), &off, nullptr);
+        EXPECT_LT(off, ink * 3 / 10) << "tilt " << tilt << ": " << off << " of " << ink
+                                     << " pixels differ from the straight text";
+    }
+}

@@ -109,7 +109,15 @@ PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill) {
     const l_int32 width = grow ? pixGetWidth(pix) : 0;
     const l_int32 height = grow ? pixGetHeight(pix) : 0;
 
-    PixPtr out(pixRotate(pix, radians, type, incolor, width, height));
+    PixPtr out;
+    if (type == L_ROTATE_SHEAR) {
+        // Called directly: the general turn would sample 1 bpp beyond about 3 degrees.
+        PixPtr framed = grow ? PixPtr(pixEmbedForRotation(pix, radians, incolor, width, height))
+                             : clonePix(pix);
+        if (framed) out.reset(pixRotateShearCenter(framed.get(), radians, incolor));
+    } else {
+        out.reset(pixRotate(pix, radians, type, incolor, width, height));
+    }
     if (!out) return nullptr;
     if (out.get() == pix) out.reset(pixCopy(nullptr, pix));  // tiny angle: a clone came back
     if (!out || pixGetDepth(out.get()) != depth) return nullptr;
