@@ -93,14 +93,15 @@ double score(const Profiles& p, double degrees, std::vector<std::int32_t>& profi
     const double slope = std::tan(degrees * M_PI / 180.0);
     const double half = p.pageWidth / 2.0;
     const int reach = static_cast<int>(std::ceil(std::abs(half * slope) / p.rowGroup)) + 2;
-    profile.assign(static_cast<std::size_t>(p.rows + 2 * reach), 0);
+    const int rows = p.rows;
+    profile.assign(static_cast<std::size_t>(rows + 2 * reach), 0);
     for (int s = 0; s < p.strips; ++s) {
         const double centre = (s + 0.5) * p.stripPx - half;
         // A line at height y0 passes this strip at y0 + centre * slope: move it back up.
         const int offset = reach + static_cast<int>(std::lround(-centre * slope / p.rowGroup));
-        const std::uint16_t* in = p.counts.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(p.rows);
-        std::int32_t* out = profile.data() + offset;
-        for (int r = 0; r < p.rows; ++r) out[r] += in[r];
+        const std::uint16_t* __restrict in = p.strip(s);
+        std::int32_t* __restrict out = profile.data() + offset;
+        for (int r = 0; r < rows; ++r) out[r] += in[r];
     }
     std::int64_t sum = 0;
     const std::int32_t* v = profile.data();
@@ -162,17 +163,17 @@ SkewEstimate measureSkew(PIX* pix) {
     if (!binary) return estimate;
     const Profiles fine = wordCounts(binary.get());
     const Profiles medium = halved(fine, false);
-    const Profiles coarse = halved(halved(medium, true), false);
+    const Profiles coarse = halved(halved(halved(medium, true), false), false);
     binary.reset();
     std::vector<std::int32_t> buf;
 
-    // Coarse: 64-pixel strips, rows in fours, every half degree over the whole range.
+    // Coarse: 64-pixel strips, rows in eights, every half degree over the whole range.
     const double range = kMaxSkewDegrees;
     const Best c = sweep(coarse, -range, range, 0.5, buf);
     if (c.score <= 0.0) return estimate;  // nothing dark on the page
 
-    // Medium (rows in pairs): a degree either side at a tenth of a degree. Its scores also give the
-    // confidence: best against worst within a degree of the lean.
+    // Medium (rows in pairs): a degree either side at a tenth of a degree. Its scores
+    // also give the confidence: best against worst within a degree of the lean.
     const Best m = sweep(medium, c.degrees - 1.0, c.degrees + 1.0, 0.1, buf);
 
     // Fine: single rows, a tenth either side at 0.025 degree, then the parabola's peak.
