@@ -134,7 +134,7 @@ QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& targe
     job.mode = nearest ? kBitonalNormal : bitonal;
     job.xs = spansFor(area.left(), area.right() + 1, w, total.width(), scale, nearest);
     job.ys = spansFor(area.top(), area.bottom() + 1, h, total.height(), scale, nearest);
-    if (depth == 1 && !nearest) detail::computeColumnMasks(job);
+    if (depth == 1) detail::computeColumnMasks(job);
     job.rgb32 = options.rgb32 || depth == 32;
     QImage out(area.size(), job.rgb32 ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
     if (out.isNull()) return {};

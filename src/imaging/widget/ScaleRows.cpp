@@ -17,12 +17,41 @@ namespace {
 // 32-bit pixel (what the screen draws without conversion).
 struct GrayOut {
     static void put(uchar* row, std::size_t j, std::uint32_t g) { row[j] = static_cast<uchar>(g); }
+    static void white(uchar* row, int from, int to) { std::fill(row + from, row + to, uchar(255)); }
 };
 struct RgbOut {
     static void put(uchar* row, std::size_t j, std::uint32_t g) {
         reinterpret_cast<QRgb*>(row)[j] = 0xff000000u | g * 0x010101u;
     }
+    static void white(uchar* row, int from, int to) {
+        QRgb* px = reinterpret_cast<QRgb*>(row);
+        std::fill(px + from, px + to, 0xffffffffu);
+    }
 };
+
+// Draws one screen row of a 1-bit page: columns whose page bits all lie in
+// words where `ink` is zero are white at once; the others get pixel(j). With
+// `spansCross` a column's bits may reach into the next word, so ink[k + 1] is
+// read too (and must be readable one word past the last span's start).
+template <class Out, class Pixel>
+void bitonalRow(const ScaleJob& job, const l_uint32* ink, bool spansCross, uchar* o, Pixel&& pixel) {
+    if (job.anyWide) {
+        for (std::size_t j = 0; j < job.xs.size(); ++j) Out::put(o, j, pixel(j));
+        return;
+    }
+    const int groups = static_cast<int>(job.groupStart.size()) - 1;
+    for (int g = 0; g < groups; ++g) {
+        const int from = job.groupStart[static_cast<std::size_t>(g)];
+        const int to = job.groupStart[static_cast<std::size_t>(g + 1)];
+        if (from == to) continue;
+        const int k = job.firstWord + g;
+        if ((ink[k] | (spansCross ? ink[k + 1] : 0u)) == 0) {
+            Out::white(o, from, to);
+            continue;
+        }
+        for (int j = from; j < to; ++j) Out::put(o, static_cast<std::size_t>(j), pixel(static_cast<std::size_t>(j)));
+    }
+}
 
 // For a byte of a 1-bit row (first pixel in the most significant bit), eight
 // one-byte counters laid out in memory in pixel order: adding it to a 64-bit
@@ -58,8 +87,9 @@ const l_uint32* pageLine(const ScaleJob& job, int y) {
     return job.data + static_cast<std::ptrdiff_t>(y) * job.wpl;
 }
 
-// True when any bit in [b, e) of a 1-bit row is set.
-bool anyBitSlow(const l_uint32* words, int b, int e) {
+// True when any bit in [b, e) of a 1-bit row is set (kept out of line so the
+// common two-word test below inlines).
+[[gnu::noinline]] bool anyBitSlow(const l_uint32* words, int b, int e) {
     const int wb = b >> 5;
     const int we = (e - 1) >> 5;
     for (int k = wb; k <= we; ++k) {
@@ -71,7 +101,7 @@ bool anyBitSlow(const l_uint32* words, int b, int e) {
     return false;
 }
 
-bool anyBit(const l_uint32* words, const ColumnMask& m, Span s) {
+inline bool anyBit(const l_uint32* words, const ColumnMask& m, Span s) {
     if (!m.wide) return ((words[m.k] & m.m0) | (words[m.k + 1] & m.m1)) != 0;
     return anyBitSlow(words, s.begin, s.end);
 }
@@ -91,31 +121,28 @@ std::uint32_t grayOf(std::uint64_t black, std::uint64_t area) {
 
 template <class Out>
 void normalRows(const ScaleJob& job, int i0, int i1) {
-    const std::size_t n = job.xs.size();
     for (int i = i0; i < i1; ++i) {
         if (copyRepeatedRow(job, i, i0)) continue;
         const l_uint32* line = pageLine(job, job.ys[static_cast<std::size_t>(i)].begin);
-        uchar* o = rowAt(job, i);
-        for (std::size_t j = 0; j < n; ++j) {
+        bitonalRow<Out>(job, line, false, rowAt(job, i), [&](std::size_t j) {
             const int b = job.xs[j].begin;
             const std::uint32_t bit = (line[b >> 5] >> (31 - (b & 31))) & 1u;
-            Out::put(o, j, (bit - 1u) & 255u);
-        }
+            return (bit - 1u) & 255u;
+        });
     }
 }
 
 template <class Out>
 void favorBlackRows(const ScaleJob& job, int i0, int i1) {
-    const std::size_t n = job.xs.size();
     const int k0 = job.xs.front().begin >> 5;
     const int k1 = (job.xs.back().end - 1) >> 5;
     std::vector<l_uint32> orRow(static_cast<std::size_t>(job.wpl) + 1, 0u);
     for (int i = i0; i < i1; ++i) {
         if (copyRepeatedRow(job, i, i0)) continue;
         orOfRows(job, job.ys[static_cast<std::size_t>(i)], k0, k1, orRow.data());
-        uchar* o = rowAt(job, i);
-        for (std::size_t j = 0; j < n; ++j)
-            Out::put(o, j, anyBit(orRow.data(), job.masks[j], job.xs[j]) ? 0u : 255u);
+        bitonalRow<Out>(job, orRow.data(), true, rowAt(job, i), [&](std::size_t j) {
+            return anyBit(orRow.data(), job.masks[j], job.xs[j]) ? 0u : 255u;
+        });
     }
 }
 
@@ -142,9 +169,27 @@ void tallGrayRow(const ScaleJob& job, int i, std::vector<std::uint32_t>& counts)
     }
 }
 
+// Gray levels for every black count of a box of `area` page pixels, made on
+// first use: a handful of box sizes recur all over a page.
+class GrayTables {
+public:
+    const std::uint8_t* forArea(std::uint32_t area) {
+        if (area >= tables_.size()) tables_.resize(area + 1);
+        std::vector<std::uint8_t>& t = tables_[area];
+        if (t.empty()) {
+            t.resize(area + 1);
+            for (std::uint32_t black = 0; black <= area; ++black)
+                t[black] = static_cast<std::uint8_t>(grayOf(black, area));
+        }
+        return t.data();
+    }
+
+private:
+    std::vector<std::vector<std::uint8_t>> tables_;
+};
+
 template <class Out>
 void scaleToGrayRows(const ScaleJob& job, int i0, int i1) {
-    const std::size_t n = job.xs.size();
     const int k0 = job.xs.front().begin >> 5;
     const int k1 = (job.xs.back().end - 1) >> 5;
     const std::size_t words = static_cast<std::size_t>(job.wpl) + 1;
@@ -154,6 +199,7 @@ void scaleToGrayRows(const ScaleJob& job, int i0, int i1) {
     std::vector<std::uint64_t> groups(words * 4, 0u);
     const auto* counts = reinterpret_cast<const std::uint8_t*>(groups.data());
     std::vector<std::uint32_t> tallCounts;
+    GrayTables grays;
     for (int i = i0; i < i1; ++i) {
         if (copyRepeatedRow(job, i, i0)) continue;
         const Span sy = job.ys[static_cast<std::size_t>(i)];
@@ -174,18 +220,16 @@ void scaleToGrayRows(const ScaleJob& job, int i0, int i1) {
                 g[3] += kSpread[w & 255u];
             }
         }
-        uchar* o = rowAt(job, i);
-        const std::uint64_t rows = static_cast<std::uint64_t>(sy.end - sy.begin);
-        for (std::size_t j = 0; j < n; ++j) {
+        const std::uint32_t rows = static_cast<std::uint32_t>(sy.end - sy.begin);
+        bitonalRow<Out>(job, orRow.data(), true, rowAt(job, i), [&](std::size_t j) {
             const Span s = job.xs[j];
-            if (!anyBit(orRow.data(), job.masks[j], s)) {
-                Out::put(o, j, 255u);
-                continue;
-            }
-            std::uint64_t black = 0;
+            if (!anyBit(orRow.data(), job.masks[j], s)) return 255u;
+            std::uint32_t black = 0;
             for (int x = s.begin; x < s.end; ++x) black += counts[x];
-            Out::put(o, j, grayOf(black, rows * static_cast<std::uint64_t>(s.end - s.begin)));
-        }
+            const std::uint32_t area = rows * static_cast<std::uint32_t>(s.end - s.begin);
+            if (job.masks[j].wide) return grayOf(black, area);
+            return std::uint32_t{grays.forArea(area)[black]};
+        });
         for (int k = k0; k <= k1; ++k)
             if (orRow[static_cast<std::size_t>(k)])
                 std::fill_n(&groups[static_cast<std::size_t>(k) * 4], 4, 0u);
@@ -250,6 +294,16 @@ void renderRowsAs(const ScaleJob& job, int i0, int i1) {
 void computeColumnMasks(ScaleJob& job) {
     job.masks.clear();
     job.masks.reserve(job.xs.size());
+    job.anyWide = false;
+    job.firstWord = job.xs.front().begin >> 5;
+    const int lastWord = job.xs.back().begin >> 5;
+    job.groupStart.assign(static_cast<std::size_t>(lastWord - job.firstWord + 2), 0);
+    int j = 0;
+    for (int k = job.firstWord; k <= lastWord + 1; ++k) {
+        // Span starts never decrease from one column to the next.
+        while (j < static_cast<int>(job.xs.size()) && (job.xs[static_cast<std::size_t>(j)].begin >> 5) < k) ++j;
+        job.groupStart[static_cast<std::size_t>(k - job.firstWord)] = j;
+    }
     for (const Span s : job.xs) {
         const int kb = s.begin >> 5;
         const int ke = (s.end - 1) >> 5;
@@ -261,6 +315,7 @@ void computeColumnMasks(ScaleJob& job) {
             job.masks.push_back({kb, head, tail, false});
         else
             job.masks.push_back({kb, 0u, 0u, true});
+        job.anyWide = job.anyWide || job.masks.back().wide;
     }
 }
 

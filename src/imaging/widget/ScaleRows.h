@@ -36,13 +36,19 @@ struct ScaleJob {
     int mode = 0;                    // BitonalRendering for 1-bit pages
     std::vector<Span> xs;            // per screen column
     std::vector<Span> ys;            // per screen row
-    std::vector<ColumnMask> masks;   // per screen column, 1-bit reductions only
+    std::vector<ColumnMask> masks;   // per screen column (1-bit pages)
+    // Screen columns grouped by the row word their span starts in: the columns
+    // starting in word firstWord + g are [groupStart[g], groupStart[g + 1]).
+    int firstWord = 0;
+    std::vector<int> groupStart;
+    bool anyWide = false;            // some span reaches past the word after its first
     bool rgb32 = false;              // write Format_RGB32 (else one byte per pixel for gray)
     uchar* bits = nullptr;           // first output row
     qsizetype bytesPerLine = 0;
 };
 
-// Fills job.masks from job.xs (needed before rendering a reduced 1-bit page).
+// Fills job.masks and the column groups from job.xs (needed before rendering a
+// 1-bit page).
 void computeColumnMasks(ScaleJob& job);
 
 // Draws screen rows [i0, i1) of `job`. Safe to run for disjoint bands at once:
