@@ -3,6 +3,7 @@
 #include "imaging/widget/ScaleRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <system_error>
 #include <thread>
@@ -18,7 +19,8 @@ namespace {
 // starting threads would cost more than it saves.
 constexpr qint64 kParallelWork = 1'000'000;
 constexpr int kMinBandRows = 32;
-constexpr int kMaxBands = 8;
+constexpr int kMaxThreads = 8;
+constexpr int kBandsPerThread = 8;
 
 // Spans of screen coordinates [t0, t1) of an axis drawn `total` pixels long from
 // `n` page pixels. Reductions use the covered box (the last screen pixel reaches
@@ -42,39 +44,47 @@ std::vector<Span> spansFor(int t0, int t1, int n, int total, double scale, bool 
     return spans;
 }
 
-// How many bands to split `job` into for `requested` threads (0 = automatic).
-int bandCount(const detail::ScaleJob& job, int requested) {
+// How many threads to draw `job` with for `requested` (0 = automatic).
+int threadCount(const detail::ScaleJob& job, int requested) {
     const int rows = static_cast<int>(job.ys.size());
-    int bands = requested;
-    if (bands <= 0) {
+    int threads = requested;
+    if (threads <= 0) {
         const qint64 work =
             qint64(job.xs.back().end - job.xs.front().begin) * (job.ys.back().end - job.ys.front().begin) +
             qint64(job.xs.size()) * rows;
         if (work < kParallelWork) return 1;
-        bands = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxBands);
-        bands = std::min(bands, std::max(1, rows / kMinBandRows));
+        threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
+        threads = std::min(threads, std::max(1, rows / kMinBandRows));
     }
-    return std::clamp(bands, 1, std::max(1, rows));
+    return std::clamp(threads, 1, std::max(1, rows));
 }
 
-// Draws the job's rows in `bands` bands: the first on this thread, the others on
-// their own threads; returns when all are drawn.
-void renderBands(const detail::ScaleJob& job, int bands) {
+// Draws the job's rows with `threads` threads, this one included. The rows are
+// cut into bands several times more than the threads, taken in turn by whichever
+// thread is free: when a core is busy with other work this thread draws the
+// bands its helper has not reached. Returns when all are drawn.
+void renderBands(const detail::ScaleJob& job, int threads) {
     const int rows = static_cast<int>(job.ys.size());
-    const auto bandStart = [&](int b) { return static_cast<int>(qint64(rows) * b / bands); };
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<std::size_t>(bands - 1));
-    for (int b = 1; b < bands; ++b) {
-        const int from = bandStart(b);
-        const int to = bandStart(b + 1);
-        try {
-            workers.emplace_back([&job, from, to] { detail::renderRows(job, from, to); });
-        } catch (const std::system_error&) {
-            detail::renderRows(job, from, to);  // no thread to spare: draw the band here
-        }
+    if (threads <= 1) {
+        detail::renderRows(job, 0, rows);
+        return;
     }
-    detail::renderRows(job, 0, bandStart(1));
-    for (std::thread& t : workers) t.join();
+    const int bandRows = std::max(kMinBandRows / 2, rows / (threads * kBandsPerThread));
+    const int bands = (rows + bandRows - 1) / bandRows;
+    std::atomic<int> next{0};
+    const auto drawBands = [&job, &next, bands, bandRows, rows] {
+        for (int b = next.fetch_add(1); b < bands; b = next.fetch_add(1))
+            detail::renderRows(job, b * bandRows, std::min(rows, (b + 1) * bandRows));
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<std::size_t>(threads - 1));
+    try {
+        for (int t = 1; t < threads; ++t) helpers.emplace_back(drawBands);
+    } catch (const std::system_error&) {
+        // No thread to spare: the ones started and this one share the bands.
+    }
+    drawBands();
+    for (std::thread& t : helpers) t.join();
 }
 
 }  // namespace
@@ -142,7 +152,7 @@ QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& targe
     // is not safe to call from several threads at once.
     job.bits = out.bits();
     job.bytesPerLine = out.bytesPerLine();
-    renderBands(job, bandCount(job, options.threads));
+    renderBands(job, threadCount(job, options.threads));
     return out;
 }
 

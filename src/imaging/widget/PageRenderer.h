@@ -32,8 +32,8 @@ struct RenderOptions {
     // Format_RGB32 for every page depth (gray written to all three channels), so
     // the screen draws the result without converting it.
     bool rgb32 = false;
-    // Bands of rows drawn at once on separate threads: 1 draws on the calling
-    // thread; 0 uses one per core when the render is large enough to gain.
+    // Threads drawing bands of rows at once: 1 draws on the calling thread only;
+    // 0 uses one per core when the render is large enough to gain.
     int threads = 1;
 };
 
