@@ -192,6 +192,7 @@ std::uint32_t sumCounts(const std::uint8_t* counts, Span s, std::uint32_t area) 
 class GrayTables {
 public:
     const std::uint8_t* forArea(std::uint32_t area) {
+        if (area < recent_.size() && recent_[area]) return recent_[area];
         if (area >= tables_.size()) tables_.resize(area + 1);
         std::vector<std::uint8_t>& t = tables_[area];
         if (t.empty()) {
@@ -199,11 +200,13 @@ public:
             for (std::uint32_t black = 0; black <= area; ++black)
                 t[black] = static_cast<std::uint8_t>(grayOf(black, area));
         }
+        if (area < recent_.size()) recent_[area] = t.data();
         return t.data();
     }
 
 private:
     std::vector<std::vector<std::uint8_t>> tables_;
+    std::array<const std::uint8_t*, 256> recent_{};  // small boxes, looked up per pixel
 };
 
 template <class Out>
@@ -241,11 +244,10 @@ void scaleToGrayRows(const ScaleJob& job, int i0, int i1) {
         const std::uint32_t rows = static_cast<std::uint32_t>(sy.end - sy.begin);
         bitonalRow<Out>(job, orRow.data(), true, rowAt(job, i), [&](std::size_t j) {
             const Span s = job.xs[j];
-            if (!anyBit(orRow.data(), job.masks[j], s)) return 255u;
             const std::uint32_t area = rows * static_cast<std::uint32_t>(s.end - s.begin);
-            const std::uint32_t black = sumCounts(counts, s, area);
-            if (job.masks[j].wide) return grayOf(black, area);
-            return std::uint32_t{grays.forArea(area)[black]};
+            if (!job.masks[j].wide) return std::uint32_t{grays.forArea(area)[sumCounts(counts, s, area)]};
+            if (!anyBit(orRow.data(), job.masks[j], s)) return 255u;
+            return grayOf(sumCounts(counts, s, area), area);
         });
         for (int k = k0; k <= k1; ++k)
             if (orRow[static_cast<std::size_t>(k)])
