@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace leafmark;
 using namespace leafmark::batch;
 using imaging::PageEngine;
@@ -70,7 +72,9 @@ TEST(MarginCleanup, BandsKeepOnePhysicalWidthOnFaxResolution) {
 }
 
 TEST(MarginCleanup, MarginOfHalfThePageOrMoreWhitensAll) {
-    for (double inches : {0.5, 0.8, 5.0}) {  // page is 1 inch wide: 0.5 is exactly half
+    // The page is 1 inch wide: 0.5 is exactly half. A margin typed as 1e37 or 1e999
+    // (infinity) is wider than single precision holds, and still whitens the page.
+    for (double inches : {0.5, 0.8, 5.0, 1e37, std::numeric_limits<double>::infinity()}) {
         PageEngine engine;
         holdBlackPage(engine, 300, 400, 300, 300);
         margincleanup(engine, inches);
@@ -82,7 +86,11 @@ TEST(MarginCleanup, EmptyOrNegativeBandsLeaveThePageAlone) {
     struct Case {
         double inches;
         int xr, yr;
-    } cases[] = {{0.0, 300, 300}, {-0.5, 300, 300}, {0.5, 0, 0}};
+    } cases[] = {{0.0, 300, 300},
+                 {-0.5, 300, 300},
+                 {0.5, 0, 0},
+                 // no resolution times an infinite margin is not a number: no band
+                 {std::numeric_limits<double>::infinity(), 0, 0}};
     for (const Case& c : cases) {
         PageEngine engine;
         holdBlackPage(engine, 300, 400, c.xr, c.yr);

@@ -327,3 +327,45 @@ TEST_F(ProcessWindowTest, ActivationOpensThePageFolderInBothListsAndRemembersCho
     EXPECT_EQ(w->sourceFolder(), in);
     delete w;
 }
+
+TEST_F(ProcessWindowTest, PostProcessBarFollowsTheListIndexAndCaptionNamesOnlyDeskewedPages) {
+    TestPage changed;
+    changed.comments = {{272, "Changed"}};
+    writePage(in + "/a.tif", changed);
+    writePage(in + "/b.tif", TestPage{});
+    writeFile(in + "/c.eod", "EOD\r\n");
+    writePage(in + "/d.tif", TestPage{});
+    QPointer<ProcessWindow> w = makeWindow();
+    w->show();
+    w->openSourceFolder(in);
+    w->openOutputFolder(out);
+    QList<int> widths;
+    QStringList captions;
+    QObject::connect(w.data(), &ProcessWindow::pageDone, [&](int, int, QString) {
+        widths << w->progressBar()->width();
+        captions << w->windowTitle();
+    });
+    QSignalSpy finished(w.data(), &ProcessWindow::runFinished);
+    dialogs.messageAnswers = {MsgAnswer::Yes};
+    w->Run(1);
+    if (finished.isEmpty()) {
+        ASSERT_TRUE(finished.wait(30000));
+    }
+    // The full bar ends 30 twips inside the box's right edge; list index / last index
+    // of the whole list (end-of-document entries included) gives its share.
+    const QRect box = w->progressBox()->geometry();
+    const int full = box.width() - (w->progressBar()->x() - box.x()) -
+                     qRound(30 * w->logicalDpiX() / 1440.0);
+    ASSERT_EQ(widths.size(), 3);
+    EXPECT_EQ(widths[0], 0);
+    EXPECT_NEAR(widths[1], full / 3.0, 1.0);
+    EXPECT_EQ(widths[2], full);
+    EXPECT_LE(w->progressBar()->geometry().right(), box.right());
+    EXPECT_EQ(captions, QStringList({"Leafmark Process a.tif", "Leafmark Process a.tif",
+                                     "Leafmark Process a.tif"}));
+    EXPECT_EQ(w->windowTitle(), "Leafmark Process");
+    EXPECT_EQ(fileBytes(out + "/b.tif"), fileBytes(in + "/b.tif"));
+    EXPECT_EQ(fileBytes(out + "/c.eod"), QByteArray("EOD\r\n"));
+    EXPECT_FALSE(tagText(out + "/a.tif", 272).has_value());
+    delete w;
+}

@@ -2,18 +2,27 @@
 
 #include "imaging/engine/PageEngine.h"
 
+#include <algorithm>
+
 namespace leafmark::batch {
 
 namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
-void fillBand(imaging::PageEngine& engine, double left, double top, double width,
-              double height) {
-    // A band without area must not touch the page, whatever the engine would make of it.
-    if (!(width > 0.0) || !(height > 0.0)) return;
-    engine.SetRegionRect(static_cast<float>(left), static_cast<float>(top),
-                         static_cast<float>(width), static_cast<float>(height), 1);
+// Paints the band [x0, x1) x [y0, y1) (page pixels) white. The band is cut to the
+// page before it is handed on in single precision, so a margin far wider than the
+// page (even an infinite one) still whitens it instead of overflowing to nothing.
+void fillBand(imaging::PageEngine& engine, double x0, double y0, double x1, double y1,
+              double pageWidth, double pageHeight) {
+    x0 = std::max(x0, 0.0);
+    y0 = std::max(y0, 0.0);
+    x1 = std::min(x1, pageWidth);
+    y1 = std::min(y1, pageHeight);
+    // A band without area (or not a number) must not touch the page.
+    if (!(x1 > x0) || !(y1 > y0)) return;
+    engine.SetRegionRect(static_cast<float>(x0), static_cast<float>(y0),
+                         static_cast<float>(x1 - x0), static_cast<float>(y1 - y0), 1);
     engine.FillRegion(kWhite);
 }
 
@@ -28,10 +37,10 @@ void margincleanup(imaging::PageEngine& engine, double inches) {
     const double xm = xr * inches;
     const double ym = yr * inches;
 
-    fillBand(engine, 0, 0, xm, h);       // left
-    fillBand(engine, 0, 0, w, ym);       // top
-    fillBand(engine, w - xm, 0, xm, h);  // right
-    fillBand(engine, 0, h - ym, w, ym);  // bottom
+    fillBand(engine, 0, 0, xm, h, w, h);      // left
+    fillBand(engine, 0, 0, w, ym, w, h);      // top
+    fillBand(engine, w - xm, 0, w, h, w, h);  // right
+    fillBand(engine, 0, h - ym, w, h, w, h);  // bottom
     engine.ClearRegion();
 }
 
