@@ -248,3 +248,24 @@ TEST(ParallelRun, WritesTheSameBytesAsAOneThreadRun) {
     ASSERT_EQ(b.pages.size(), 13u);
     for (std::size_t i = 0; i < b.pages.size(); ++i) EXPECT_EQ(b.pages[i].index, int(i));
 }
+
+TEST(PreProcessRun, PageWrittenOverAStaleOutputFileTakesNothingFromIt) {
+    Folders f;
+    writePage(f.src("p.tif"), pageWith(3));  // 300 dpi
+    TestPage stale = pageWith(4);
+    stale.xres = stale.yres = 100;
+    stale.width = 40;
+    writePage(f.dst("p.tif"), stale);
+
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{});
+    ASSERT_EQ(r.summary.pagesProcessed, 1);
+    imaging::PageEngine engine;
+    ASSERT_TRUE(engine.ReadFileInfo(QFile::encodeName(f.dst("p.tif")).toStdString()).ok());
+    EXPECT_EQ(engine.storedInfo().width, 160);
+    EXPECT_EQ(engine.storedInfo().xResolution, 300);
+    EXPECT_EQ(engine.storedInfo().yResolution, 300);
+    EXPECT_EQ(engine.storedInfo().pageCount, 1);
+    // Nothing but the page itself is left in the output folder.
+    EXPECT_EQ(QDir(f.out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"p.tif"}));
+}

@@ -5,9 +5,16 @@
 #include "imaging/engine/PageEngine.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace leafmark::batch {
 
@@ -47,6 +54,33 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
     outcome.reason = reason;
     if (!copyError.isEmpty()) outcome.reason += QStringLiteral("; not copied either: ") + copyError;
     return outcome;
+}
+
+// Saving over a file keeps that file's tags and later pages. A page written into
+// another folder must take them from its source, never from a stale file of the
+// same name there: it is saved as a new file next to it, then renamed over it.
+imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int format,
+                              int depth) {
+    const QFileInfo target(outputPath);
+    QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
+    if (!scratch.isValid())
+        return imaging::Status::failure("cannot write into " +
+                                        nativePath(target.absolutePath()) + ": " +
+                                        scratch.errorString().toStdString());
+    const QString fresh = scratch.filePath(target.fileName());
+    imaging::Status status = engine.SavePage(nativePath(fresh), format, depth, 2, 0);
+    if (!status) return status;
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
+        return imaging::Status::failure("cannot write " + nativePath(outputPath) + ": " +
+                                        std::strerror(errno));
+    // Makes the rename durable.
+    const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return status;
 }
 
 }  // namespace
@@ -115,7 +149,8 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 
-    status = engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0);
+    status = task.sameFile ? engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0)
+                           : saveAsNewFile(engine, task.outputPath, format, depth);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     engine.clearImage();
     outcome.kind = PageOutcome::Kind::Processed;
