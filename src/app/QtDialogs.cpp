@@ -30,6 +30,9 @@ MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons but
                              MsgIcon icon, const QString& title) {
     QMessageBox box(owner);
     box.setWindowTitle(title);
+    // Texts hold file names and paths: shown as written, never read as markup
+    // (which would swallow "<...>" and fold the two spaces after a full stop).
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -75,7 +78,10 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter
     QString start = startFolder;
     if (!initialName.isEmpty())
         start = startFolder.isEmpty() ? initialName : QDir(startFolder).filePath(initialName);
-    QString path = QFileDialog::getSaveFileName(owner, QString(), start, qtFileFilter(filter));
+    // The program asks its own overwrite question once a name is chosen; the
+    // dialog must not ask one of its own first.
+    QString path = QFileDialog::getSaveFileName(owner, QString(), start, qtFileFilter(filter),
+                                                nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return path;
 }

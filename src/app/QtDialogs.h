@@ -18,6 +18,8 @@ public:
                                  const QString& defaultText) override;
     std::optional<QString> openFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder) override;
+    // Save dialog: returns the chosen path, existing or not; it asks no overwrite
+    // question of its own (the caller does).
     std::optional<QString> saveFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder,
                                     const QString& initialName) override;

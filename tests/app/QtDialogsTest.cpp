@@ -2,6 +2,7 @@
 #include "app/QtDialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -75,4 +76,45 @@ TEST(QtDialogs, MessageBoxAnswersButtonsAndClosing) {
               MsgAnswer::Ok);
     EXPECT_EQ(buttons.size(), 1);
     EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST(QtDialogs, MessageTextIsShownAsWrittenNotAsMarkup) {
+    app::QtDialogs d;
+    // A file name that looks like markup, and the two spaces after a full stop.
+    const QString text =
+        QStringLiteral("<B>PAGE7.TIF file already exists.  OK to overwrite?");
+    Qt::TextFormat format = Qt::RichText;
+    QString shown;
+    whenBoxShows([&](QMessageBox* box) {
+        format = box->textFormat();
+        shown = box->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(d.message(nullptr, text, MsgButtons::YesNoCancel, MsgIcon::Question,
+                        QStringLiteral("Leafmark")),
+              MsgAnswer::Cancel);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, text);
+}
+
+TEST(QtDialogs, SaveDialogAsksNoOverwriteQuestionOfItsOwn) {
+    // The program asks "... file already exists.  OK to overwrite?" itself once a
+    // name is chosen; a dialog that asked as well would put the question twice.
+    app::QtDialogs d;
+    bool seen = false;
+    bool confirms = true;
+    QTimer timer;  // lives only as long as the locals it uses
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!fd || seen) return;
+        seen = true;
+        confirms = !fd->testOption(QFileDialog::DontConfirmOverwrite);
+        QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->reject(); });
+    });
+    timer.start(10);
+    EXPECT_FALSE(d.saveFile(nullptr, QStringLiteral("TIFF Files (*.tif);;All Files (*)"),
+                            QString(), QString())
+                     .has_value());
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(confirms);
 }
