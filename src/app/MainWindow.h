@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,6 +60,8 @@ public:
     // The toolbar's click handler: the command of button `index`; other indices do nothing.
     void toolbarClick(int index);
     // The external open request: hands `path` to OpenMaster and changes nothing else.
+    // While a modal box or dialog waits for the operator, the request is held and
+    // handed over (in arrival order) once no modal window is left.
     void openRequest(const QString& path);
     // "E&xit": guards unsaved work, then leaves the event loop without close handlers.
     void exitCommand();
@@ -94,6 +97,7 @@ private:
     void readSettings();
     void layoutToolbar(int screenWidthTwips, double pixelsPerTwip);
     void writeFolderSettings();
+    void deliverOpenRequests();
     // The save-changes prompt; true when the caller may go on (No, or a save that worked).
     bool settleUnsavedWork();
     static QString menuName(PageMenuItem item);
@@ -110,6 +114,8 @@ private:
     std::unique_ptr<ViewCommands> viewCommands_;
     QPointer<ProcessWindow> processWindow_;
     bool exiting_ = false;
+    QStringList pendingOpens_;
+    bool openRetryScheduled_ = false;
     std::function<bool(const QUrl&)> urlOpener_;
     std::function<void()> quit_;
 };

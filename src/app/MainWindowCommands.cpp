@@ -9,7 +9,9 @@
 #include "view/ViewCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QCoreApplication>
 #include <QUrl>
 
@@ -61,7 +63,27 @@ void MainWindow::runCommand(Command command) {
     }
 }
 
-void MainWindow::openRequest(const QString& path) { pages_->OpenMaster(path); }
+void MainWindow::openRequest(const QString& path) {
+    pendingOpens_.append(path);
+    deliverOpenRequests();
+}
+
+void MainWindow::deliverOpenRequests() {
+    // A request arrives through the event loop, so it can come while a modal box
+    // runs its own loop: under the save-changes prompt, opening a page would make
+    // the answer save or drop another page than the one asked about. It waits.
+    if (QApplication::activeModalWidget()) {
+        if (!openRetryScheduled_) {
+            openRetryScheduled_ = true;
+            QTimer::singleShot(50, this, [this] {
+                openRetryScheduled_ = false;
+                deliverOpenRequests();
+            });
+        }
+        return;
+    }
+    while (!pendingOpens_.isEmpty()) pages_->OpenMaster(pendingOpens_.takeFirst());
+}
 
 void MainWindow::showAbout() {
     dialogs_.message(this, aboutText(kVersion), MsgButtons::Ok, MsgIcon::None, kAppTitle);

@@ -5,7 +5,9 @@
 #include "app/OpenRequest.h"
 #include "imaging/widget/PageView.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -124,6 +126,30 @@ TEST_F(AppTest, OpenRequestOpensThePageAndLeavesTheMenus) {
                       PageMenuItem::Revert})
         EXPECT_FALSE(w.menuEnabled(item));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A request that arrives while a modal box waits (the save-changes prompt runs its
+// own event loop) must not change the page under it: the answer would then act on
+// another page. It is opened once the box has closed.
+TEST_F(AppTest, OpenRequestWaitsWhileAModalBoxIsOpen) {
+    makePages(3);
+    app::MainWindow& w = makeWindow();
+    openThroughMenu(1);
+    const QString first = state.currentfile;
+    QString shownUnderTheBox;
+    QDialog box(&w);
+    box.setModal(true);
+    QTimer::singleShot(0, &box, [&] {
+        w.openRequest(page(3));
+        // Give a wrongly immediate or timer-driven open every chance to happen.
+        QTest::qWait(200);
+        shownUnderTheBox = state.currentfile;
+        box.reject();
+    });
+    box.exec();
+    EXPECT_EQ(shownUnderTheBox, first);
+    ASSERT_TRUE(waitFor([&] { return state.currentfile != first; }));
+    EXPECT_EQ(QFileInfo(state.currentfile).fileName().toLower(), QStringLiteral("00000003.tif"));
 }
 
 // A second start of the real program with a relative page path hands the absolute
