@@ -53,6 +53,21 @@ protected:
         }
     }
 
+    // A shown window running a one-worker pre-process over 12 pages, once its first
+    // page is done (null when no page finished in time).
+    QPointer<ProcessWindow> startLongRun() {
+        writePages(12);
+        QPointer<ProcessWindow> w = makeWindow();
+        w->show();
+        w->openSourceFolder(in);
+        w->openOutputFolder(out);
+        QSignalSpy pages(w.data(), &ProcessWindow::pageDone);
+        dialogs.messageAnswers = {MsgAnswer::Yes};
+        w->Run(0);
+        if (!pages.wait(30000)) return nullptr;
+        return w;
+    }
+
     QStringList outputNames() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
 
     QStringList iniLines() const {
@@ -208,15 +223,8 @@ TEST_F(ProcessWindowTest, StopRequestedAfterPageKEndsWithProcessAborted) {
 }
 
 TEST_F(ProcessWindowTest, DuringARunRunIsRefusedAndCloseStopsAtThePageBoundary) {
-    writePages(12);
-    QPointer<ProcessWindow> w = makeWindow();
-    w->show();
-    w->openSourceFolder(in);
-    w->openOutputFolder(out);
-    QSignalSpy pages(w.data(), &ProcessWindow::pageDone);
-    dialogs.messageAnswers = {MsgAnswer::Yes};
-    w->Run(0);
-    ASSERT_TRUE(pages.wait(30000));
+    QPointer<ProcessWindow> w = startLongRun();
+    ASSERT_TRUE(w);
     ASSERT_TRUE(w->isRunning());
     EXPECT_TRUE(w->stopLabel()->isVisible());
     EXPECT_FALSE(w->runButton(0)->isEnabled());
@@ -233,15 +241,8 @@ TEST_F(ProcessWindowTest, DuringARunRunIsRefusedAndCloseStopsAtThePageBoundary) 
 }
 
 TEST_F(ProcessWindowTest, StopAndUnloadWaitsForThePageInProgressThenCloses) {
-    writePages(12);
-    QPointer<ProcessWindow> w = makeWindow();
-    w->show();
-    w->openSourceFolder(in);
-    w->openOutputFolder(out);
-    QSignalSpy pages(w.data(), &ProcessWindow::pageDone);
-    dialogs.messageAnswers = {MsgAnswer::Yes};
-    w->Run(0);
-    ASSERT_TRUE(pages.wait(30000));
+    QPointer<ProcessWindow> w = startLongRun();
+    ASSERT_TRUE(w);
     w->stopAndUnload();
     EXPECT_TRUE(!w || !w->isRunning());
     EXPECT_EQ(outputNames(), QStringList({"p00.tif", "p01.tif"}));

@@ -1,4 +1,5 @@
 // Reading the settings file: buffers, defaults, number reading and rounding.
+#include "shared/IniFileTest.h"
 #include "shared/Settings.h"
 
 #include <QFile>
@@ -9,17 +10,7 @@ using namespace leafmark;
 
 namespace {
 
-class SettingsRead : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString ini = dir.filePath("leafmark.ini");
-
-    void writeIni(const QByteArray& bytes) {
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-};
+class SettingsRead : public IniFileTest {};
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 // Writing one key of the settings file: everything else stays byte for byte.
+#include "shared/IniFileTest.h"
 #include "shared/Settings.h"
 
 #include <QDir>
@@ -10,21 +11,7 @@ using namespace leafmark;
 
 namespace {
 
-class SettingsWrite : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString ini = dir.filePath("leafmark.ini");
-
-    void writeIni(const QByteArray& bytes) {
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray content() {
-        QFile f(ini);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-};
+class SettingsWrite : public IniFileTest {};
 
 }  // namespace
 
