@@ -73,7 +73,7 @@ bool writePage(TIFF* tif, const PageSpec& s) {
     TIFFSetField(tif, TIFFTAG_FILLORDER, s.fillOrder);
     TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
     const bool ycbcr = s.compression == COMPRESSION_JPEG && s.spp == 3;
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, ycbcr ? PHOTOMETRIC_YCBCR : s.photometric);
+    if (s.withPhotometric) TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, ycbcr ? PHOTOMETRIC_YCBCR : s.photometric);
     if (ycbcr) TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     if (s.compression == COMPRESSION_JPEG) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 90);
     if (s.compression == COMPRESSION_CCITTFAX3) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, s.group3Options);
@@ -164,7 +164,15 @@ bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages) {
     TIFF* tif = openQuiet(path, "w");
     if (!tif) return false;
     bool ok = true;
-    for (const PageSpec& p : pages) ok = ok && writePage(tif, p);
+    for (const PageSpec& p : pages) {
+        if (ok && p.withExif) {  // the EXIF directory goes first, the page then points back to it
+            std::uint64_t exif = 0;
+            ok = TIFFCreateEXIFDirectory(tif) == 0 && TIFFSetField(tif, EXIFTAG_EXPOSURETIME, 0.5) &&
+                 TIFFWriteCustomDirectory(tif, &exif) && (TIFFFreeDirectory(tif), TIFFCreateDirectory(tif) == 0) &&
+                 TIFFSetField(tif, TIFFTAG_EXIFIFD, exif);
+        }
+        ok = ok && writePage(tif, p);
+    }
     TIFFClose(tif);
     return ok;
 }
@@ -242,6 +250,29 @@ std::vector<std::string> tagDump(const std::string& path, int page, const std::v
     TIFFClose(tif);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+bool renameTag(const std::string& path, int page, std::uint16_t tag, std::uint16_t newTag) {
+    TIFF* tif = openQuiet(path, "r");
+    if (!tif) return false;
+    const bool found = TIFFSetDirectory(tif, static_cast<tdir_t>(page)) && !TIFFIsBigTIFF(tif) &&
+                       !TIFFIsByteSwapped(tif);
+    const std::uint64_t at = TIFFCurrentDirOffset(tif);
+    TIFFClose(tif);
+    std::string bytes = fileBytes(path);
+    if (!found || at + 2 > bytes.size()) return false;
+    std::uint16_t count = 0;
+    std::memcpy(&count, bytes.data() + at, 2);
+    for (std::uint16_t i = 0; i < count && at + 2 + 12u * (i + 1u) <= bytes.size(); ++i) {
+        char* entry = bytes.data() + at + 2 + 12u * i;
+        std::uint16_t t = 0;
+        std::memcpy(&t, entry, 2);
+        if (t != tag) continue;
+        std::memcpy(entry, &newTag, 2);
+        writeBytes(path, bytes);
+        return true;
+    }
+    return false;
 }
 
 std::string fileBytes(const std::string& path) {

@@ -27,6 +27,8 @@ struct PageSpec {
     float xres = 300, yres = 200;
     std::uint16_t resolutionUnit = RESUNIT_INCH;
     std::vector<std::pair<std::uint32_t, std::string>> ascii;  // extra ASCII tags
+    bool withPhotometric = true;  // false writes no Photometric tag (the data as min-is-white)
+    bool withExif = false;        // an EXIF directory (exposure 0.5 s) the page points to
 };
 
 // Logical pattern of the stored (unoriented) image.
@@ -50,6 +52,10 @@ int maxDifference(PIX* a, PIX* b);
 // without the directory's offset line and without the listed tag-name prefixes.
 std::vector<std::string> tagDump(const std::string& path, int page,
                                  const std::vector<std::string>& skipPrefixes = {});
+
+// Changes the tag number of entry `tag` in directory `page` (0-based) of a classic
+// little-endian file to `newTag`, e.g. to make a required tag go missing.
+bool renameTag(const std::string& path, int page, std::uint16_t tag, std::uint16_t newTag);
 
 // Whole file content; empty when unreadable.
 std::string fileBytes(const std::string& path);

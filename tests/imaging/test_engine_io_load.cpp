@@ -69,6 +69,17 @@ TEST_F(LoadTest, BilevelPagesLoadExactlyInEveryCompressionSenseAndLayout) {
     g3two.compression = COMPRESSION_CCITTFAX3;
     g3two.group3Options = GROUP3OPT_2DENCODING;
     EXPECT_EQ(loadDifference(g3two), 0) << "Group 3 2-D";
+
+    // Without a Photometric tag a 1-bit page is read as min-is-white, black text on
+    // white (as libtiff's own tools show it), and a save states that sense.
+    PageSpec bare;
+    bare.compression = COMPRESSION_CCITTFAX4;
+    bare.withPhotometric = false;
+    EXPECT_EQ(loadDifference(bare, "bare.tif"), 0) << "no Photometric";
+    ASSERT_TRUE(engine.SavePage(path("bare.tif"), 4, 1).ok());
+    ASSERT_TRUE(engine.LoadPage(path("bare.tif")).ok());
+    PixPtr want = expectedPix(bare);
+    EXPECT_EQ(maxDifference(engine.pix(), want.get()), 0) << "saved with the same sense";
 }
 
 TEST_F(LoadTest, GrayPagesLoadAsEightBitGrayAtEveryDepth) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sys/mount.h>
 
 using namespace leafmark::imaging;
@@ -280,4 +281,148 @@ TEST_F(SaveTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile) {
     EXPECT_NE(st.reason().find("No space left on device"), std::string::npos) << st.reason();
     EXPECT_TRUE(fileBytes(file) == original);
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()), 1);
+}
+
+TEST_F(SaveTest, TheSavedPageCarriesItsOwnResolutionWhateverTheFileHeld) {
+    // A 204 x 98 dpi fax page: turned a quarter it is 98 x 204, over its own file as
+    // in a new one; a file stored turned (by its Orientation) is written upright with
+    // its resolution turned too. Over its own file the unit and exact values stay.
+    struct Case {
+        std::uint16_t unit, orientation;
+        bool turn;
+    } cases[] = {{RESUNIT_INCH, ORIENTATION_TOPLEFT, true},
+                 {RESUNIT_CENTIMETER, ORIENTATION_TOPLEFT, true},
+                 {RESUNIT_INCH, ORIENTATION_RIGHTTOP, false}};
+    for (const Case& c : cases) {
+        const std::string what = "unit " + std::to_string(c.unit) + " orientation " + std::to_string(c.orientation);
+        PageSpec s;
+        s.width = 32;
+        s.height = 16;
+        s.compression = COMPRESSION_CCITTFAX3;
+        s.orientation = c.orientation;
+        s.resolutionUnit = c.unit;
+        const float perUnit = c.unit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
+        s.xres = 204 / perUnit;
+        s.yres = 98 / perUnit;
+        const std::string file = path("fax.tif"), fresh = path("fresh.tif");
+        ASSERT_TRUE(writeTiff(file, {s}));
+        fs::remove(fresh);
+        ASSERT_TRUE(engine.LoadPage(file).ok());
+        if (c.turn) {
+            ASSERT_TRUE(engine.Rotate(9000, true, 0xFFFFFF).ok());
+        }
+        ASSERT_EQ(engine.XResolution(), 98) << what;
+        ASSERT_EQ(engine.YResolution(), 204) << what;
+        ASSERT_TRUE(engine.SavePage(fresh, 3, 1).ok());
+        ASSERT_TRUE(engine.SavePage(file, 3, 1).ok());
+        for (const std::string& f : {file, fresh}) {
+            ASSERT_TRUE(engine.ReadFileInfo(f).ok());
+            EXPECT_EQ(engine.storedInfo().width, 16) << what << " " << f;
+            EXPECT_EQ(engine.storedInfo().height, 32) << what << " " << f;
+            EXPECT_EQ(engine.storedInfo().xResolution, 98) << what << " " << f;
+            EXPECT_EQ(engine.storedInfo().yResolution, 204) << what << " " << f;
+        }
+        TIFF* tif = TIFFOpen(file.c_str(), "r");
+        ASSERT_NE(tif, nullptr);
+        float x = 0, y = 0;
+        std::uint16_t unit = 0;
+        TIFFGetField(tif, TIFFTAG_XRESOLUTION, &x);
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &y);
+        TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+        TIFFClose(tif);
+        EXPECT_EQ(unit, c.unit) << what;
+        EXPECT_FLOAT_EQ(x, s.yres) << what;
+        EXPECT_FLOAT_EQ(y, s.xres) << what;
+    }
+}
+
+TEST_F(SaveTest, EveryWriterFailureLeavesTheOldFileAsItWas) {
+    // A page 2 that cannot be carried over (its strip offsets are missing), and an
+    // encoding that cannot be set up (JPEG is limited to 65500 pixels a side).
+    PageSpec s = tagged(PageSpec{});
+    s.compression = COMPRESSION_CCITTFAX4;
+    const std::string file = path("two.tif");
+    ASSERT_TRUE(writeTiff(file, {s, s}));
+    ASSERT_TRUE(renameTag(file, 1, TIFFTAG_STRIPOFFSETS, TIFFTAG_MODEL));
+    const std::string original = fileBytes(file);
+    const auto names = folderNames();
+    ASSERT_TRUE(engine.LoadPage(file).ok()) << "page 1 itself is sound";
+    Status st = engine.SavePage(file, 4, 1);
+    EXPECT_FALSE(st.ok());
+    EXPECT_NE(st.reason().find("page 2"), std::string::npos) << st.reason();
+    EXPECT_TRUE(fileBytes(file) == original);
+    EXPECT_EQ(folderNames(), names);
+
+    const std::string gray = path("gray.tif");
+    ASSERT_TRUE(writeTiff(gray, {s}));
+    const std::string grayBytes = fileBytes(gray);
+    engine.setImage(PixPtr(pixCreate(65536, 1, 8)), 300, 300);
+    st = engine.SavePage(gray, 7, 8);
+    EXPECT_FALSE(st.ok());
+    EXPECT_FALSE(st.reason().empty());
+    EXPECT_TRUE(fileBytes(gray) == grayBytes);
+    EXPECT_EQ(folderNames().size(), names.size() + 1) << "no temporary file is left behind";
+}
+
+TEST_F(SaveTest, TheReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
+    fs::create_directory(path("real"));
+    const std::string target = path("real/page.tif"), link = path("link.tif");
+    PageSpec s;
+    ASSERT_TRUE(writeTiff(target, {s}));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real/page.tif", link);
+    const std::string before = fileBytes(target);
+    ASSERT_TRUE(engine.LoadPage(link).ok());
+    pixInvert(engine.pix(), engine.pix());
+    ASSERT_TRUE(engine.SavePage(link, 4, 1).ok()) << engine.lastError();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "real/page.tif");
+    EXPECT_NE(fileBytes(target), before) << "the linked file holds the saved page";
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(path("real")), fs::directory_iterator()), 1);
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"link.tif", "real"}));
+}
+
+namespace {
+
+// Exposure time from the EXIF directory page `page` points to: nullopt when the
+// page points to none, -1 when what it points to is no such directory.
+std::optional<double> exifExposure(const std::string& file, int page) {
+    TIFF* tif = TIFFOpen(file.c_str(), "r");
+    std::optional<double> result = -1;
+    std::uint64_t at = 0;
+    if (!tif || !TIFFSetDirectory(tif, static_cast<tdir_t>(page))) {
+        result = -2;
+    } else if (!TIFFGetField(tif, TIFFTAG_EXIFIFD, &at)) {
+        result.reset();
+    } else if (TIFFReadEXIFDirectory(tif, at)) {
+        float exposure = -1;  // rationals of the EXIF directory are read as float
+        if (TIFFGetField(tif, EXIFTAG_EXPOSURETIME, &exposure)) result = exposure;
+    }
+    if (tif) TIFFClose(tif);
+    return result;
+}
+
+}  // namespace
+
+TEST_F(SaveTest, DirectoryPointersAreNeverCopiedAsPlainNumbers) {
+    // Scanner pages often point to an EXIF directory; its offset in the old file
+    // means nothing in the new one, on page 1 as on the pages carried over.
+    PageSpec s = tagged(PageSpec{});
+    s.compression = COMPRESSION_CCITTFAX4;
+    s.withExif = true;
+    const std::string file = path("exif.tif");
+    ASSERT_TRUE(writeTiff(file, {s, s}));
+    ASSERT_EQ(exifExposure(file, 0), 0.5);
+    ASSERT_EQ(exifExposure(file, 1), 0.5);
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok()) << engine.lastError();
+    for (int page : {0, 1}) {
+        const std::optional<double> exposure = exifExposure(file, page);
+        if (exposure) {
+            EXPECT_EQ(*exposure, 0.5) << "page " << page + 1 << " points elsewhere";
+        }
+    }
+    EXPECT_EQ(PageEngine::ReadComment(file, 2, 9), "Scanner 4.2") << "page 2 is still whole";
 }

@@ -89,9 +89,10 @@ public:
 
     // Writes the image over `file` (or creates it) with compression `format` and
     // `bits` per pixel: a gray or colour image saved at 1 bit is thresholded; a
-    // Group 3/4 format with more than 1 bit is written LZW. Resolution and every
-    // other tag of the file replaced are kept, comment slots are as set, pages 2..n
-    // of a multi-page file are kept. Atomic: on failure the old file is left whole.
+    // Group 3/4 format with more than 1 bit is written LZW. The page's own
+    // resolution is written (swapped by quarter turns); every other tag of the file
+    // replaced is kept, comment slots are as set, pages 2..n of a multi-page file
+    // are kept. Atomic: on failure the old file is left whole.
     // `quality` and `mode` are accepted for the caller's sake (always 2 and 0).
     Status SavePage(const std::string& file, int format, int bits, int quality = 2, int mode = 0);
 

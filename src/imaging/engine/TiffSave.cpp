@@ -1,9 +1,11 @@
 #include "imaging/engine/TiffSave.h"
 
+#include "imaging/engine/TiffDecode.h"
 #include "imaging/engine/TiffEncode.h"
 #include "imaging/engine/TiffHandle.h"
 #include "imaging/engine/TiffTags.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -104,6 +106,38 @@ void senseFromOld(TIFF* old, int& photometric, std::uint32_t& group3) {
     if (compression == COMPRESSION_CCITTFAX3) TIFFGetField(old, TIFFTAG_GROUP3OPTIONS, &group3);
 }
 
+// The page's own resolution wins over the replaced file's: a quarter turn swaps
+// it, and the file's page 1 may be stored turned (an Orientation that swaps the
+// sides) while the new page is always written upright. When the page still has
+// the file's resolution, either way round, the file's own values are kept exactly
+// (with their unit, copied with the other descriptive tags), so nothing is lost
+// to rounding; otherwise the page's dots per inch are written.
+void setPageResolution(TIFF* out, TIFF* old, const SaveRequest& req) {
+    if (req.xResolution <= 0 || req.yResolution <= 0) return;  // the file's, if any, stay
+    if (old) {
+        FileInfo shown;  // the file's resolution as the page is shown, rounded to dpi
+        readDirectoryInfo(old, shown);
+        float x = 0, y = 0;
+        if (shown.xResolution > 0 && shown.yResolution > 0 && TIFFGetField(old, TIFFTAG_XRESOLUTION, &x) &&
+            TIFFGetField(old, TIFFTAG_YRESOLUTION, &y)) {
+            std::uint16_t orientation = ORIENTATION_TOPLEFT;
+            TIFFGetFieldDefaulted(old, TIFFTAG_ORIENTATION, &orientation);
+            if (orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT) std::swap(x, y);
+            const bool same = req.xResolution == shown.xResolution && req.yResolution == shown.yResolution;
+            const bool turned = req.xResolution == shown.yResolution && req.yResolution == shown.xResolution;
+            if (same || turned) {
+                if (!same) std::swap(x, y);
+                TIFFSetField(out, TIFFTAG_XRESOLUTION, static_cast<double>(x));
+                TIFFSetField(out, TIFFTAG_YRESOLUTION, static_cast<double>(y));
+                return;
+            }
+        }
+    }
+    TIFFSetField(out, TIFFTAG_XRESOLUTION, static_cast<double>(req.xResolution));
+    TIFFSetField(out, TIFFTAG_YRESOLUTION, static_cast<double>(req.yResolution));
+    TIFFSetField(out, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+}
+
 // Writes page 1 and the kept pages into `out`. False with `reason`.
 bool writeAll(TIFF* out, TIFF* old, const SaveRequest& req, std::string& reason) {
     int photometric = req.bilevelPhotometric;
@@ -113,12 +147,7 @@ bool writeAll(TIFF* out, TIFF* old, const SaveRequest& req, std::string& reason)
     if (!planEncoding(req.pix, req.format, req.bits, photometric, group3, plan, reason)) return false;
     setPixelTags(out, plan);
     if (old) copyDescriptiveTags(old, out);
-    float res = 0;
-    if (!TIFFGetField(out, TIFFTAG_XRESOLUTION, &res) && req.xResolution > 0 && req.yResolution > 0) {
-        TIFFSetField(out, TIFFTAG_XRESOLUTION, static_cast<double>(req.xResolution));
-        TIFFSetField(out, TIFFTAG_YRESOLUTION, static_cast<double>(req.yResolution));
-        TIFFSetField(out, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    }
+    setPageResolution(out, old, req);
     if (req.comments) {
         for (int slot = 0; slot < kCommentSlots; ++slot) {
             const std::string& text = (*req.comments)[static_cast<std::size_t>(slot)];

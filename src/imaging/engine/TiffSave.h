@@ -14,14 +14,15 @@ struct SaveRequest {
     PIX* pix = nullptr;
     int format = COMPRESSION_LZW;
     int bits = 0;
-    int xResolution = 0;  // used when the replaced file has no resolution (or there is none)
+    int xResolution = 0;  // the page's dots per inch; 0 keeps the replaced file's
     int yResolution = 0;
     int bilevelPhotometric = -1;  // sense of a 1-bit page when the replaced file gives none
     const std::array<std::string, kCommentSlots>* comments = nullptr;
 };
 
 // Writes the page as page 1 of `path`. When `path` is a readable TIFF, its page-1
-// tags that do not describe pixels and its pages 2..n are kept. Failure leaves the
+// tags that do not describe pixels and its pages 2..n are kept, except that the
+// page's own resolution replaces a different one of the file. Failure leaves the
 // old file byte-identical, removes the temporary file, and names the cause.
 Status savePageAtomically(const std::string& path, const SaveRequest& request);
 
