@@ -1,10 +1,13 @@
 // Deskew on text pages rendered at known tilts: the tilt is found to a tenth of a
-// degree, the page comes out straight, and pages without text are left alone.
+// degree, the page comes out straight, and pages without text, or with a lean it
+// cannot trust (curved lines, past the range searched), are left alone.
 
 #include "imaging/engine/PageEngine.h"
 #include "test_engine_ops_pages.h"
 
 #include <gtest/gtest.h>
+
+#include <QFontMetrics>
 
 #include <cmath>
 #include <random>
@@ -135,5 +138,42 @@ TEST(Deskew, StraightenedTextStaysCloseToTheSameTextSetStraight) {
         pixCountPixels(differ.get(), &off, nullptr);
         EXPECT_LT(off, ink * 3 / 10) << "tilt " << tilt << ": " << off << " of " << ink
                                      << " pixels differ from the straight text";
+    }
+}
+
+TEST(Deskew, UncertainLeansAndLeansPastTheSearchRangeAreNotActedOn) {
+    // Lines curving down towards the right, as near the spine of a bound book: rows
+    // of text, but no one lean fits them, so the measured lean is not trusted.
+    QImage curved(kW, kH, QImage::Format_Grayscale8);
+    curved.fill(Qt::white);
+    {
+        QPainter p(&curved);
+        QFont font(QStringLiteral("DejaVu Serif"));
+        font.setPixelSize(42);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        const QFontMetrics metrics(font);
+        const double left = kW * 0.15, width = kW * 0.7, bend = 200;
+        const QStringList words = QStringLiteral("Minimal jigs fix it: quiz (a, b, c) jiffy! did I? ij jj.").split(' ');
+        for (double y = kH * 0.15; y < kH * 0.85; y += 63) {
+            double x = left;
+            for (const QString& word : words) {
+                const double t = (x - left) / width;
+                p.drawText(QPointF(x, y + bend * t * t), word);
+                x += metrics.horizontalAdvance(word + ' ');
+            }
+        }
+    }
+    // Straight text leaning just past the range searched, either way: the best lean
+    // the search sees is its own edge, and the true one may lie anywhere beyond.
+    PixPtr pages[] = {binaryOf(curved), binaryOf(textPage(kW, kH, kDpi, 10, 15.6)),
+                      binaryOf(textPage(kW, kH, kDpi, 10, -15.1))};
+    for (PixPtr& page : pages) {
+        PageEngine engine;
+        engine.setImage(copyOf(page.get()), kDpi, kDpi);
+        const DeskewResult r = engine.Deskew();
+        EXPECT_GT(std::abs(r.angle), 1.0) << "a lean is measured, only not trusted";
+        EXPECT_FALSE(r.applied) << "angle " << r.angle << " confidence " << r.confidence;
+        EXPECT_TRUE(samePixels(engine.pix(), page.get()));
     }
 }
