@@ -178,20 +178,27 @@ TEST(PreProcessRun, UnreadablePageIsCopiedUnchangedAndReportedNeverReplaced) {
     writePage(f.src("1.tif"), pageWith(1));
     writeFile(f.src("2.tif"), "this is not a TIFF file");
     writePage(f.src("3.tif"), pageWith(3));
+    // A page that reads only in part: written back, its lost part would become blank.
+    writePage(f.src("4.tif"), pageWith(4));
+    makeDataRunPastTheEnd(f.src("4.tif"));
+    const QByteArray partial = fileBytes(f.src("4.tif"));
 
     const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{false, true, true});
     EXPECT_TRUE(r.summary.completed);
     EXPECT_EQ(r.summary.pagesProcessed, 2);
-    EXPECT_EQ(r.summary.failures, 1);
-    ASSERT_EQ(r.summary.failed.size(), 1);
+    EXPECT_EQ(r.summary.failures, 2);
+    ASSERT_EQ(r.summary.failed.size(), 2);
     EXPECT_TRUE(r.summary.failed[0].startsWith("2.tif: ")) << r.summary.failed[0].toStdString();
+    EXPECT_TRUE(r.summary.failed[1].startsWith("4.tif: damaged page")) << r.summary.failed[1].toStdString();
     // Never the previous page's image under this page's name: the bytes as they were.
     EXPECT_EQ(fileBytes(f.dst("2.tif")), QByteArray("this is not a TIFF file"));
+    EXPECT_EQ(fileBytes(f.dst("4.tif")), partial);
 
-    // In place, the bad page is left exactly as it was.
+    // In place, the bad pages are left exactly as they were.
     const Outcome inPlace = runOver(RunKind::PreProcess, f.in, f.in, 1);
-    EXPECT_EQ(inPlace.summary.failures, 1);
+    EXPECT_EQ(inPlace.summary.failures, 2);
     EXPECT_EQ(fileBytes(f.src("2.tif")), QByteArray("this is not a TIFF file"));
+    EXPECT_EQ(fileBytes(f.src("4.tif")), partial);
 }
 
 TEST(PreProcessRun, UnwritableOutputIsReportedAsFailureNotSuccess) {
@@ -222,6 +229,22 @@ TEST(RunStop, ParallelStopFinishesStartedPagesAndKeepsAPrefix) {
     ASSERT_LE(written.size(), 3 + 2);  // at most the pages in progress on the two workers
     EXPECT_EQ(written.size(), static_cast<int>(r.pages.size()));
     for (int i = 0; i < written.size(); ++i) EXPECT_EQ(written[i], QString("p%1.tif").arg(i));
+}
+
+TEST(RunStop, ASlowPageDoesNotLetTheOtherWorkerRunAhead) {
+    // While the large first page is worked on, the second worker must wait rather
+    // than race through the list: a stop asked for at the first page committed then
+    // leaves exactly the two pages that were in progress.
+    Folders f;
+    TestPage slow = pageWith(0);
+    slow.width = 3000;
+    slow.height = 4000;
+    writePage(f.src("p0.tif"), slow);
+    for (int i = 1; i < 8; ++i) writePage(f.src(QString("p%1.tif").arg(i)), pageWith(i));
+    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{false, true, true}, 1);
+    EXPECT_FALSE(r.summary.completed);
+    EXPECT_EQ(r.pages.size(), 2u);
+    EXPECT_EQ(QDir(f.out).entryList(QDir::Files, QDir::Name), QStringList({"p0.tif", "p1.tif"}));
 }
 
 TEST(ParallelRun, WritesTheSameBytesAsAOneThreadRun) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace leafmark::testing {
@@ -42,6 +44,28 @@ void writePage(const QString& path, const TestPage& page) {
         ASSERT_EQ(TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0), 1);
     }
     TIFFClose(tif);
+}
+
+void makeDataRunPastTheEnd(const QString& path) {
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    ASSERT_NE(tif, nullptr);
+    const std::uint64_t at = TIFFCurrentDirOffset(tif);
+    ASSERT_FALSE(TIFFIsByteSwapped(tif) || TIFFIsBigTIFF(tif));
+    TIFFClose(tif);
+    QByteArray bytes = fileBytes(path);
+    std::uint16_t entries = 0;
+    std::memcpy(&entries, bytes.constData() + at, 2);
+    for (std::uint16_t i = 0; i < entries; ++i) {
+        char* entry = bytes.data() + at + 2 + 12u * i;
+        std::uint16_t tag = 0;
+        std::memcpy(&tag, entry, 2);
+        if (tag != TIFFTAG_STRIPBYTECOUNTS) continue;
+        const std::uint32_t count = static_cast<std::uint32_t>(bytes.size()) * 4;  // one strip, LONG
+        std::memcpy(entry + 8, &count, 4);
+        writeFile(path, bytes);
+        return;
+    }
+    FAIL() << "no strip byte counts in " << path.toStdString();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

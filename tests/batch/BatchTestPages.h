@@ -23,6 +23,9 @@ struct TestPage {
 
 // Writes a 1-bit, min-is-white, Group 4 page. Fails the test on error.
 void writePage(const QString& path, const TestPage& page);
+// Makes page 1's data run past the end of the file, as in a file cut short
+// while it was copied: the page then reads only in part.
+void makeDataRunPastTheEnd(const QString& path);
 // Writes `text` as the whole file.
 void writeFile(const QString& path, const QByteArray& bytes);
 // The file's bytes; empty when it cannot be read.
