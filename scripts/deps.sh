@@ -6,6 +6,7 @@ LEAFMARK_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core libtiff-tools
   xvfb xauth x11-apps
+  file desktop-file-utils appstream man-db
 )
 
 leafmark_install_missing() {

@@ -1,6 +1,9 @@
 #include "app/AppLocation.h"
 
+#include "shared/SettingsLocation.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -10,7 +13,26 @@ AppLocation AppLocation::ofRunningProgram() {
     AppLocation loc;
     loc.apppath = withSeparator(QCoreApplication::applicationDirPath());
     loc.baseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    loc.userSettings = userSettingsFile();
     return loc;
+}
+
+QString AppLocation::settingsFile() const {
+    if (userSettings.isEmpty())
+        return besideSettingsFile();
+    return chooseSettingsFile(besideSettingsFile(), userSettings);
+}
+
+QString AppLocation::helpDocument() const {
+    const QString beside = withSeparator(apppath) + baseName + QStringLiteral(".pdf");
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = installedHelpDocument();
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString AppLocation::installedHelpDocument() const {
+    return QDir::cleanPath(withSeparator(apppath) + QStringLiteral("../share/doc/leafmark/leafmark.pdf"));
 }
 
 QString AppLocation::withSeparator(const QString& folder) {

@@ -12,16 +12,27 @@ namespace leafmark::app {
 struct AppLocation {
     QString apppath;   // the program's folder, ending with one "/"
     QString baseName;  // the executable's file name without its extension
+    // The user's own settings file, used when the program folder cannot keep
+    // one; empty: the settings file is always the one beside the executable.
+    QString userSettings = QString();
 
-    // The running executable's folder and base name.
+    // The running executable's folder and base name, and the user's settings file.
     static AppLocation ofRunningProgram();
     // `folder` with one "/" appended unless it already ends with one.
     static QString withSeparator(const QString& folder);
 
     // apppath + base name + ".ini".
-    QString settingsFile() const { return apppath + baseName + QStringLiteral(".ini"); }
-    // apppath + base name + ".pdf".
-    QString helpDocument() const { return apppath + baseName + QStringLiteral(".pdf"); }
+    QString besideSettingsFile() const { return withSeparator(apppath) + baseName + QStringLiteral(".ini"); }
+    // The settings file in use: the one beside the executable when it exists or
+    // when the program folder can keep it, otherwise userSettings.
+    QString settingsFile() const;
+    // The help document: apppath + base name + ".pdf" when that file exists;
+    // otherwise the installed one when it exists; otherwise the one beside the
+    // executable (which the viewer then fails to open, as for a missing document).
+    QString helpDocument() const;
+    // Where an installation puts the help document: share/doc/leafmark/leafmark.pdf
+    // under the folder above the program's folder (/usr for /usr/bin).
+    QString installedHelpDocument() const;
 };
 
 // The About box's text: "Version major.minor.revision" and four credits lines,

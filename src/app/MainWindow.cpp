@@ -133,7 +133,7 @@ void MainWindow::startUp() {
     for (const MenuEntry& e : menuTable())
         if (!e.enabled) menuAction(QString::fromLatin1(e.name))->setEnabled(false);
 
-    state_.inifile = state_.apppath + location_.baseName + QStringLiteral(".ini");
+    state_.inifile = location_.settingsFile();
     readSettings();
     layoutToolbar(pixelsToTwips(screenRect.width(), pixelsPerTwip), pixelsPerTwip);
 }

@@ -2,18 +2,29 @@
 // page to a running Leafmark when there is one; otherwise it starts and opens it.
 #include "app/AppLocation.h"
 #include "app/ButtonPictures.h"
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/OpenRequest.h"
 #include "app/QtDialogs.h"
 #include "shared/SharedState.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <cstdio>
 
 int main(int argc, char** argv) {
     using namespace leafmark;
+    // --help and --version print and end before any window (or display) is needed.
+    if (const app::InfoRequest info = app::infoRequestOf(argc, argv); info != app::InfoRequest::None) {
+        QCoreApplication core(argc, argv);
+        const QString text = info == app::InfoRequest::Help
+                                 ? app::usageText(app::AppLocation::ofRunningProgram())
+                                 : app::versionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafmark"));
     QApplication::setWindowIcon(QIcon(app::applicationPicture(64)));

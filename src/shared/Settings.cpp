@@ -1,4 +1,5 @@
 #include "shared/Settings.h"
+#include "shared/SettingsLocation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -235,6 +236,9 @@ bool writeProfileString(const QString& file, const QString& section, const QStri
     QString text;
     for (const Line& l : lines)
         text += l.text + l.eol;
+    // The user's settings folder exists only once something has been written.
+    if (!prepareSettingsFolder(file))
+        return false;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;

@@ -19,7 +19,8 @@ inline const QString kSettingsSection = QStringLiteral("Setup");
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultText, int bufferSize);
 
-// Replaces (or adds) the key's line, creating the file and the section when absent;
+// Replaces (or adds) the key's line, creating the file and the section when absent (and the
+// folder of the user's own settings file, see SettingsLocation.h);
 // every other line is kept byte for byte and the file is replaced atomically.
 // Returns false, changing nothing, when the file could not be read or written, or
 // when a name or value holds a line break or a character outside 8-bit Latin-1.
