@@ -31,8 +31,8 @@ QString usageText(const AppLocation& location) {
                "      --version  print the version and exit\n"
                "\n"
                "Settings file: %1\n"
-               "  Beside the program (%2) when the program's folder can be written to or\n"
-               "  that file exists; otherwise $XDG_CONFIG_HOME/leafmark/leafmark.ini\n"
+               "  It is %2 when the program's folder can be written to\n"
+               "  or that file exists; otherwise $XDG_CONFIG_HOME/leafmark/leafmark.ini\n"
                "  (~/.config/leafmark/leafmark.ini when XDG_CONFIG_HOME is not set).\n"
                "Help document: %3\n")
         .arg(location.settingsFile(), location.besideSettingsFile(), location.helpDocument());
