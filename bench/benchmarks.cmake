@@ -11,3 +11,8 @@ target_link_libraries(leafmark-bench PRIVATE leafmark_pagemaker leafmark_imaging
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/batch/CMakeLists.txt)
   add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/batch ${CMAKE_CURRENT_BINARY_DIR}/batch)
 endif()
+
+# Separator detection: its own program (it links the barcode reader).
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/separators/CMakeLists.txt)
+  add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/separators ${CMAKE_CURRENT_BINARY_DIR}/separators)
+endif()

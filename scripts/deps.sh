@@ -2,7 +2,7 @@
 LEAFMARK_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
-  libtiff-dev libleptonica-dev
+  libtiff-dev libleptonica-dev libzxing-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core libtiff-tools
   xvfb xauth x11-apps

@@ -1,0 +1,97 @@
+// leafmark-separator-bench [--pages N] [--reps R] [--seed S]
+// Makes N seeded 300-dpi Group 4 letter pages of text and N separator sheets
+// (Code 128 and QR, turned and specked), then prints per page, each beside
+// libtiff's bare strip decode of the same pages (the floor):
+//   - the engine's decode (LoadPage);
+//   - separator reading on the decoded page (working copy, barcodes, ink);
+//   - the whole reading of a page file (decode + the above).
+// Nothing is asserted.
+#include "BenchHarness.h"
+#include "Corpus.h"
+#include "RawTiff.h"
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/SeparatorDetect.h"
+#include "pagemaker/SeparatorSheet.h"
+
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+using namespace leafmark;
+using namespace leafmark::bench;
+
+namespace {
+
+void runKind(const std::string& title, const std::vector<std::string>& paths, int reps, Table& table) {
+    const int n = static_cast<int>(paths.size());
+    const int runs = n * reps;
+    auto path = [&](int r) { return paths[static_cast<std::size_t>(r % n)]; };
+    std::vector<imaging::PixPtr> decoded;
+    std::vector<int> dpi;
+    imaging::PageEngine engine;
+    int found = 0;
+    for (const auto& p : paths) {
+        if (!engine.LoadPage(p)) {
+            table.note("cannot load " + p + ": " + engine.lastError());
+            return;
+        }
+        decoded.emplace_back(pixClone(engine.pix()));
+        dpi.push_back(engine.XResolution());
+        found += static_cast<int>(imaging::readSeparatorPage(p, imaging::defaultSymbologies()).barcodes.size());
+    }
+    table.section(title + ", " + std::to_string(n) + " pages, " + std::to_string(runs) + " runs each (" +
+                  std::to_string(found) + " barcodes read)");
+    const Timing raw = measure(runs, [&](int r) { rawDecode(path(r)); });
+    const Timing load = measure(runs, [&](int r) { engine.LoadPage(path(r)); });
+    const Timing detect = measure(runs, [&](int r) {
+        imaging::readSeparatorPix(decoded[static_cast<std::size_t>(r % n)].get(), dpi[static_cast<std::size_t>(r % n)],
+                                  imaging::defaultSymbologies());
+    });
+    const Timing whole =
+        measure(runs, [&](int r) { imaging::readSeparatorPage(path(r), imaging::defaultSymbologies()); });
+    table.row("LoadPage", load, "libtiff strip decode", raw);
+    table.row("separator reading of a decoded page", detect, "libtiff strip decode", raw);
+    table.row("separator reading of a page file", whole, "libtiff strip decode", raw);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    int pages = 10, reps = 3;
+    unsigned long long seed = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--pages")) pages = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--reps")) reps = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
+    }
+    if (pages < 1 || reps < 1) {
+        std::fprintf(stderr, "leafmark-separator-bench: --pages and --reps take positive numbers\n");
+        return 2;
+    }
+    auto corpus = makeCorpus(pages, seed);
+    if (!corpus) return 1;
+    std::vector<std::string> sheets;
+    for (int i = 0; i < pages; ++i) {
+        const QString path = corpus->dir.filePath(QStringLiteral("sheet%1.tif").arg(i));
+        const bool qr = i % 2;
+        QString error;
+        if (!pagemaker::writeSeparatorSheet(path, 300, qr ? "QRCode" : "Code128",
+                                            "SEP-" + std::to_string(1000 + i), (i % 7) - 3.0, 40,
+                                            static_cast<quint32>(seed + i), &error)) {
+            std::fprintf(stderr, "leafmark-separator-bench: %s\n", qPrintable(error));
+            return 1;
+        }
+        sheets.push_back(QFile::encodeName(path).toStdString());
+    }
+    std::printf("ratio = figure / floor (times the floor's time)\n");
+    Table table;
+    runKind("text pages, Group 4 letter at 300 dpi", corpus->paths, reps, table);
+    runKind("separator sheets, Group 4 letter at 300 dpi", sheets, reps, table);
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "imaging/separators/BarcodeRead.h"
+
+#include "imaging/separators/InkShare.h"
+#include "imaging/separators/LinearCodeAreas.h"
+
+#include <ReadBarcode.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+
+namespace leafmark::imaging {
+namespace {
+
+constexpr double kWorkingDpi = 150.0;
+
+// Working-copy reduction for a page at `dpi`: whole factors leptonica's gray
+// scalers take, chosen so the copy lands near the working resolution.
+int reductionFactor(int dpi) {
+    if (dpi < 250) return 1;
+    const int wanted = static_cast<int>(std::lround(dpi / kWorkingDpi));
+    for (int f : {8, 6, 4, 3, 2})
+        if (wanted >= f) return f;
+    return 2;
+}
+
+std::string lowered(std::string s) {
+    std::string out;
+    for (char c : s)
+        if (!std::isspace(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Runs the reader over an 8-bit gray image for the symbologies in `set`; valid results only.
+std::vector<ZXing::Result> readView(PIX* gray, Symbologies set) {
+    std::vector<ZXing::Result> out;
+    // The reader wants rows of bytes in pixel order; leptonica keeps 8-bit pixels
+    // in native words, so a byte-swapped copy is handed over.
+    PixPtr bytes(pixEndianByteSwapNew(gray));
+    if (!bytes) return out;
+    const ZXing::ImageView view(reinterpret_cast<const std::uint8_t*>(pixGetData(bytes.get())),
+                                static_cast<int>(pixGetWidth(bytes.get())),
+                                static_cast<int>(pixGetHeight(bytes.get())), ZXing::ImageFormat::Lum,
+                                static_cast<int>(pixGetWpl(bytes.get())) * 4);
+    ZXing::DecodeHints hints;
+    hints.setFormats(static_cast<ZXing::BarcodeFormat>(set));
+    hints.setTryHarder(true);
+    hints.setTryRotate(true);
+    hints.setTryDownscale(false);
+    hints.setBinarizer(ZXing::Binarizer::LocalAverage);
+    for (ZXing::Result& r : ZXing::ReadBarcodes(view, hints))
+        if (r.isValid()) out.push_back(std::move(r));
+    return out;
+}
+
+InkArea boundsOf(const ZXing::Result& r) {
+    int x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
+    for (const auto& p : r.position()) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+    return {std::max(0, x0), std::max(0, y0), std::max(1, x1 - x0 + 1), std::max(1, y1 - y0 + 1)};
+}
+
+BarcodeHit hitOf(const ZXing::Result& r, const InkArea& area) {
+    BarcodeHit hit;
+    hit.symbology = ZXing::ToString(r.format());
+    hit.text = r.text();
+    hit.left = area.left;
+    hit.top = area.top;
+    hit.width = area.width;
+    hit.height = area.height;
+    return hit;
+}
+
+}  // namespace
+
+Symbologies defaultSymbologies() {
+    using F = ZXing::BarcodeFormat;
+    return static_cast<Symbologies>(F::Code128) | static_cast<Symbologies>(F::Code39) |
+           static_cast<Symbologies>(F::QRCode) | static_cast<Symbologies>(F::DataMatrix);
+}
+
+bool parseSymbologies(const std::string& list, Symbologies& out, std::string& error) {
+    Symbologies set = 0;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t comma = list.find(',', start);
+        if (comma == std::string::npos) comma = list.size();
+        const std::string given = list.substr(start, comma - start);
+        const std::string name = lowered(given);
+        start = comma + 1;
+        if (name.empty()) continue;
+        if (name == "all") {
+            set |= static_cast<Symbologies>(ZXing::BarcodeFormat::Any);
+            continue;
+        }
+        const ZXing::BarcodeFormat f = ZXing::BarcodeFormatFromString(name);
+        if (f == ZXing::BarcodeFormat::None) {
+            error = "unknown barcode symbology \"" + given + "\"";
+            return false;
+        }
+        set |= static_cast<Symbologies>(f);
+    }
+    if (set == 0) {
+        error = "no barcode symbology named";
+        return false;
+    }
+    out = set;
+    return true;
+}
+
+std::string symbologyNames(Symbologies set) {
+    std::string names;
+    for (Symbologies bit = 1; bit != 0 && bit <= static_cast<Symbologies>(ZXing::BarcodeFormat::Any); bit <<= 1) {
+        if (!(set & bit)) continue;
+        if (!names.empty()) names += ',';
+        names += ZXing::ToString(static_cast<ZXing::BarcodeFormat>(bit));
+    }
+    return names;
+}
+
+ReducedPage reducePage(PIX* page, int dpi) {
+    ReducedPage out;
+    if (!page) return out;
+    if (dpi <= 0) dpi = static_cast<int>(pixGetWidth(page) / 8.5);
+    out.factor = reductionFactor(dpi);
+    out.dpi = std::max(1, dpi / out.factor);
+    const float scale = 1.0f / static_cast<float>(out.factor);
+    const int depth = pixGetDepth(page);
+    if (depth == 1) {
+        out.gray.reset(out.factor == 1 ? pixConvert1To8(nullptr, page, 255, 0) : pixScaleToGray(page, scale));
+    } else {
+        PixPtr gray8(depth == 8 && !pixGetColormap(page) ? pixClone(page) : pixConvertTo8(page, 0));
+        if (gray8)
+            out.gray.reset(out.factor == 1 ? pixClone(gray8.get()) : pixScaleAreaMap(gray8.get(), scale, scale));
+    }
+    if (!out.gray) return out;
+    out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
+    if (!out.ink) out.gray.reset();
+    return out;
+}
+
+std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symbologies set) {
+    std::vector<BarcodeHit> hits;
+    if (!page || !reduced.gray || set == 0) return hits;
+    const auto all = static_cast<Symbologies>(ZXing::BarcodeFormat::Any);
+    const Symbologies matrix = set & static_cast<Symbologies>(ZXing::BarcodeFormat::MatrixCodes) & all;
+    const Symbologies linear = set & static_cast<Symbologies>(ZXing::BarcodeFormat::LinearCodes) & all;
+    // Matrix codes have modules large enough to be read on the working copy.
+    if (matrix) {
+        for (const ZXing::Result& r : readView(reduced.gray.get(), matrix)) {
+            InkArea a = growOverInk(reduced.ink.get(), boundsOf(r), 0.25, 0);
+            hits.push_back(hitOf(r, {a.left * reduced.factor, a.top * reduced.factor, a.width * reduced.factor,
+                                     a.height * reduced.factor}));
+        }
+    }
+    // Linear codes are read at full resolution, only where the working copy shows bars.
+    if (linear) {
+        const int quiet = std::max(8, reduced.dpi / 4);  // a quarter inch around the bars
+        for (const InkArea& block : linearCodeAreas(reduced.ink.get(), reduced.dpi)) {
+            const InkArea bars{block.left * reduced.factor, block.top * reduced.factor,
+                               block.width * reduced.factor, block.height * reduced.factor};
+            const int margin = quiet * reduced.factor;
+            BoxPtr box(boxCreate(bars.left - margin, bars.top - margin, bars.width + 2 * margin,
+                                 bars.height + 2 * margin));
+            PixPtr crop(pixClipRectangle(page, box.get(), nullptr));
+            if (!crop) continue;
+            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixConvert1To8(nullptr, crop.get(), 255, 0)
+                                                     : pixConvertTo8(crop.get(), 0));
+            if (!gray) continue;
+            for (const ZXing::Result& r : readView(gray.get(), linear)) hits.push_back(hitOf(r, bars));
+        }
+    }
+    return hits;
+}
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,56 @@
+#pragma once
+// Reading the barcodes printed on a page. The page is first reduced to a working
+// copy of about 150 dots per inch (8-bit gray plus a 1-bit ink map), so one read
+// costs about as much as decoding the page: the barcode reader searches the gray
+// copy for matrix codes, and reads linear codes at full resolution only where the
+// ink map shows blocks of bars. Positions are reported in page pixels. No Qt.
+
+#include "imaging/engine/Handles.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace leafmark::imaging {
+
+// A set of symbologies, as a bit set of the reader's formats (see parseSymbologies).
+using Symbologies = std::uint32_t;
+
+// Code 128, Code 39, QR Code and Data Matrix: the codes separator sheets carry.
+Symbologies defaultSymbologies();
+
+// Parses a comma-separated list of symbology names ("Code128,QRCode", case and
+// spaces ignored; "all" for every symbology the reader knows). False with `error`
+// naming the first unknown name; `out` is left unchanged then.
+bool parseSymbologies(const std::string& list, Symbologies& out, std::string& error);
+// The names of a set, comma-separated, e.g. "Code128,QRCode".
+std::string symbologyNames(Symbologies set);
+
+// One barcode found on a page.
+struct BarcodeHit {
+    std::string symbology;  // e.g. "Code128", "QRCode"
+    std::string text;       // the content, UTF-8
+    // Bounding box of the symbol in page pixels (for a linear code, its bars).
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// The working copy of a page.
+struct ReducedPage {
+    PixPtr gray;     // 8 bpp, 255 = white
+    PixPtr ink;      // 1 bpp, 1 = ink, same size as `gray`
+    int factor = 1;  // page pixels per working pixel, along each axis
+    int dpi = 0;     // resolution of the working copy
+};
+
+// Builds the working copy of `page` (any depth the engine loads: 1, 8 or 32 bpp)
+// scanned at `dpi` (0 when unknown: the page is taken as 8.5 inches wide). Pages
+// under 250 dpi are kept at full size. Empty `gray` when out of memory.
+ReducedPage reducePage(PIX* page, int dpi);
+
+// The barcodes of the symbologies in `set` on `page`, whose working copy is
+// `reduced`: matrix codes are read on the working copy; linear codes at full
+// resolution, only in the blocks of bars the working copy shows. Positions in
+// page pixels. Empty when there is none.
+std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symbologies set);
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,20 @@
+#pragma once
+// Where a page may carry a linear barcode: blocks of parallel strokes that are
+// taller (or, for a code printed sideways, wider) than any letter of body text.
+// Found on the 1-bit working copy with two morphological passes, so the barcode
+// reader only looks at those blocks, at the page's full resolution.
+
+#include "imaging/separators/InkShare.h"
+
+#include <leptonica/allheaders.h>
+
+#include <vector>
+
+namespace leafmark::imaging {
+
+// Blocks of `ink` (1 bpp, 1 = ink, at `dpi`) made of at least two strokes longer
+// than 0.15 inch lying side by side, each block at least 0.2 x 0.15 inch. In the
+// pixels of `ink`; empty when there is none.
+std::vector<InkArea> linearCodeAreas(PIX* ink, int dpi);
+
+}  // namespace leafmark::imaging

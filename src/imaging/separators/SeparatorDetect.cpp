@@ -1,0 +1,60 @@
+#include "imaging/separators/SeparatorDetect.h"
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/InkShare.h"
+
+#include <algorithm>
+
+namespace leafmark::imaging {
+
+SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set) {
+    SeparatorReading out;
+    ReducedPage reduced = reducePage(page, dpi);
+    if (!reduced.gray) {
+        out.error = "Not enough memory to read the page";
+        return out;
+    }
+    out.readable = true;
+    out.barcodes = readBarcodes(page, reduced, set);
+    out.inkPercent = inkPercent(reduced.ink.get(), kSeparatorMarginFraction);
+    std::vector<InkArea> areas;
+    const int pad = std::max(2, static_cast<int>(pixGetWidth(reduced.ink.get())) / 100);
+    for (const BarcodeHit& b : out.barcodes) {
+        const InkArea a{b.left / reduced.factor, b.top / reduced.factor, b.width / reduced.factor,
+                        b.height / reduced.factor};
+        areas.push_back({a.left - pad, a.top - pad, a.width + 2 * pad, a.height + 2 * pad});
+    }
+    out.inkOutsideBarcodes =
+        areas.empty() ? out.inkPercent : inkPercent(reduced.ink.get(), kSeparatorMarginFraction, areas);
+    return out;
+}
+
+SeparatorReading readSeparatorPage(const std::string& file, Symbologies set) {
+    PageEngine engine;
+    if (!engine.LoadPage(file)) {
+        SeparatorReading out;
+        out.error = engine.lastError();
+        return out;
+    }
+    return readSeparatorPix(engine.pix(), std::max(engine.XResolution(), engine.YResolution()), set);
+}
+
+bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule, std::string* why) {
+    if (!reading.readable) return false;
+    auto say = [why](std::string text) {
+        if (why) *why = std::move(text);
+        return true;
+    };
+    if (rule.kinds != SeparatorKinds::Blank) {
+        for (const BarcodeHit& b : reading.barcodes) {
+            const bool accepted = rule.pattern ? rule.pattern(b.text)
+                                               : reading.inkOutsideBarcodes < rule.nearlyBlankPercent;
+            if (accepted) return say("barcode " + b.symbology + " \"" + b.text + "\"");
+        }
+    }
+    if (rule.kinds != SeparatorKinds::Barcode && reading.barcodes.empty() && reading.inkPercent < rule.blankPercent)
+        return say("blank page");
+    return false;
+}
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,121 @@
+#include "pages/SeparatorFolder.h"
+
+#include "imaging/engine/PageEngine.h"
+#include "pages/PageMarkers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace leafmark {
+namespace {
+
+QString withSlash(QString folder) {
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}
+
+}  // namespace
+
+std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern, QString& error) {
+    const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
+    if (!re.isValid()) {
+        error = QStringLiteral("invalid barcode pattern \"%1\": %2").arg(pattern, re.errorString());
+        return {};
+    }
+    return [re](const std::string& text) { return re.match(QString::fromStdString(text)).hasMatch(); };
+}
+
+imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entries, int index) {
+    imaging::PageMarks marks;
+    if (index < 0 || index >= entries.size()) return marks;
+    const QString dir = withSlash(folder);
+    marks.documentMarker = isDocumentMarker(QString::fromStdString(
+        imaging::PageEngine::ReadComment(enginePath(dir + entries[index]), 1, imaging::kSlotDocumentMarker)));
+    if (index > 0) {
+        const QString eod = endOfDocumentPath(dir, entries[index - 1]);
+        marks.endOfDocumentBefore = !eod.isEmpty() && QFileInfo::exists(eod);
+    }
+    return marks;
+}
+
+FolderSeparators findSeparators(const QString& folder, const QStringList& entries, imaging::Symbologies set,
+                                const imaging::SeparatorRule& rule, std::vector<imaging::SeparatorReading> readings) {
+    FolderSeparators out;
+    out.folder = withSlash(folder);
+    out.entries = entries;
+    const int n = static_cast<int>(entries.size());
+    if (static_cast<int>(readings.size()) != n) {
+        readings.clear();
+        for (const QString& entry : entries)
+            readings.push_back(imaging::readSeparatorPage(enginePath(out.folder + entry), set));
+    }
+    out.readings = std::move(readings);
+    for (int i = 0; i < n; ++i) {
+        std::string why;
+        out.separator.push_back(imaging::isSeparator(out.readings[static_cast<std::size_t>(i)], rule, &why));
+        out.why.push_back(QString::fromStdString(why));
+        out.marks.push_back(readPageMarks(out.folder, entries, i));
+    }
+    out.starts = imaging::suggestStarts(out.separator, out.marks);
+    return out;
+}
+
+StartApplied applyDocumentStart(const QString& folder, const QStringList& entries, int index) {
+    StartApplied out;
+    if (index < 0 || index >= entries.size()) {
+        out.error = QStringLiteral("There is no page %1 in the folder.").arg(index + 1);
+        return out;
+    }
+    const QString dir = withSlash(folder);
+    const QString page = dir + entries[index];
+
+    // The end-of-document file of the page before is settled first, as the window's save does.
+    QString created;
+    if (index > 0) {
+        const QString eod = endOfDocumentPath(dir, entries[index - 1]);
+        if (!eod.isEmpty() && !QFileInfo::exists(eod)) {
+            if (!writeEndOfDocumentFile(eod)) {
+                out.error = QStringLiteral("The end-of-document file %1 could not be written.").arg(eod);
+                return out;
+            }
+            created = eod;
+            out.changes << QStringLiteral("created %1").arg(eod);
+        }
+    }
+    auto fail = [&](const QString& error) {
+        if (!created.isEmpty()) {  // keep the end-of-document file in step with the page
+            QFile::remove(created);
+            out.changes.clear();
+        }
+        out.error = error;
+        return out;
+    };
+
+    if (!readPageMarks(dir, entries, index).documentMarker) {
+        imaging::PageEngine engine;
+        const std::string path = enginePath(page);
+        if (!engine.LoadPage(path))
+            return fail(QStringLiteral("The page %1 could not be read: %2")
+                            .arg(page, QString::fromStdString(engine.lastError())));
+        if (engine.damaged())
+            return fail(QStringLiteral("The page %1 could only be read in part (%2), so it is not saved over "
+                                       "its file.")
+                            .arg(page, QString::fromStdString(engine.damageReason())));
+        // Only the document marker changes: the change marker stays as the file has it.
+        engine.SetComment(imaging::kSlotDocumentMarker, kDocumentMarker.toStdString());
+        const bool changed = imaging::PageEngine::ReadComment(path, 1, imaging::kSlotChangeMarker) ==
+                             kChangeMarker.toStdString();
+        engine.SetComment(imaging::kSlotChangeMarker, changed ? kChangeMarker.toStdString() : std::string());
+        imaging::Status status = engine.ReadFileInfo(path);
+        if (status.ok()) status = engine.SavePage(path, engine.StoredFormat(), engine.StoredBitDepth(), 2, 0);
+        if (!status.ok())
+            return fail(QStringLiteral("The page could not be saved to %1.\n\n%2")
+                            .arg(page, QString::fromStdString(status.reason())));
+        out.changes << QStringLiteral("marked %1").arg(page);
+    }
+    out.ok = true;
+    return out;
+}
+
+}  // namespace leafmark

@@ -1,0 +1,62 @@
+#pragma once
+// Separator sheets over a page folder: each page read once, judged by a rule,
+// and the document starts they propose compared with the markers on disk; and
+// applying a proposed start as a save with only the document marker ticked
+// would. Qt Core only; usable from the window, the commands and the tests.
+
+#include "imaging/separators/SeparatorDetect.h"
+#include "imaging/separators/SeparatorSuggest.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace leafmark {
+
+// A folder's pages with what separator detection made of them.
+struct FolderSeparators {
+    QString folder;                                 // ends with "/"
+    QStringList entries;                            // the page files, in folder-list order
+    std::vector<imaging::SeparatorReading> readings;
+    std::vector<bool> separator;                    // judged by the rule
+    std::vector<QString> why;                       // what made each separator one
+    std::vector<imaging::PageMarks> marks;          // the markers on disk
+    std::vector<imaging::SuggestedStart> starts;    // the proposed document starts
+};
+
+// A barcode text pattern for SeparatorRule::pattern: a regular expression (Perl
+// syntax) that must match the whole barcode text. Empty function with `error` when
+// the pattern is not a valid expression.
+std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern, QString& error);
+
+// The markers page `index` of `entries` carries on disk: its document marker and
+// the end-of-document file of the page before it. Reads no pixels.
+imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entries, int index);
+
+// Reads every page of `entries` in `folder` (symbologies as `set`), judges the
+// readings by `rule` and proposes the document starts. `readings`, when given with
+// one reading per entry, are used instead of reading the pages again.
+FolderSeparators findSeparators(const QString& folder, const QStringList& entries, imaging::Symbologies set,
+                                const imaging::SeparatorRule& rule,
+                                std::vector<imaging::SeparatorReading> readings = {});
+
+// Result of applying one document start.
+struct StartApplied {
+    bool ok = false;
+    QStringList changes;  // what was written, one line each ("created ...", "marked ...")
+    QString error;        // why it failed; nothing is left half done then
+};
+
+// Makes page `index` of `entries` begin a document exactly as ticking its document
+// marker and saving it in the window does: the end-of-document file of the page
+// before is created when missing (index > 0), and the page is written with the
+// document marker, keeping its change marker, stored format and depth (atomic
+// save). A page that already carries the marker is not rewritten; a page read
+// only in part is refused. When the page cannot be written, an end-of-document
+// file created for it is removed again.
+StartApplied applyDocumentStart(const QString& folder, const QStringList& entries, int index);
+
+}  // namespace leafmark

@@ -1,0 +1,162 @@
+// Separator sheets on generated pages: barcodes written with the barcode library's
+// own writer (by the page maker) onto letter pages at 300 and 200 dpi, turned a few degrees and
+// specked, among pages of text; the proposed document starts that follow.
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/SeparatorDetect.h"
+#include "imaging/separators/SeparatorSuggest.h"
+#include "test_engine_ops_pages.h"
+
+#include "pagemaker/SeparatorSheet.h"
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace leafmark::imaging {
+namespace {
+
+struct Code {
+    std::string symbology;
+    std::string text;
+};
+
+QImage separatorSheet(int dpi, const Code& code, double angle) {
+    QImage img = pagemaker::separatorSheet(dpi, code.symbology, code.text, angle, 40,
+                                           static_cast<quint32>(dpi + angle * 10));
+    EXPECT_FALSE(img.isNull());
+    return img;
+}
+
+QImage textPage(int dpi, const Code* code = nullptr) {
+    QImage img = testpages::textPage(static_cast<int>(8.5 * dpi), 11 * dpi, dpi, 11, 0.0);
+    if (code) {  // a label stuck on the page among the lines of text
+        QPainter p(&img);
+        p.fillRect(QRectF(2.0 * dpi, 4.0 * dpi, 3.5 * dpi, 1.0 * dpi), Qt::white);
+        EXPECT_TRUE(pagemaker::paintBarcode(p, code->symbology, code->text, dpi, QPointF(2.2 * dpi, 4.2 * dpi)));
+    }
+    pagemaker::sprinkleSpecks(img, 10, static_cast<quint32>(dpi));
+    return img;
+}
+
+// Writes the page as a 1-bit Group 4 file at `dpi`.
+std::string writePage(const QString& folder, int index, const QImage& img, int dpi) {
+    PageEngine engine;
+    engine.setImage(testpages::binaryOf(img), dpi, dpi);
+    const std::string path = (folder + QStringLiteral("/%1.tif").arg(index, 8, 10, QLatin1Char('0'))).toStdString();
+    EXPECT_TRUE(engine.SavePage(path, kFormatGroup4, 1).ok()) << engine.lastError();
+    return path;
+}
+
+class SeparatorFolder : public ::testing::TestWithParam<int> {};
+
+TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
+    const int dpi = GetParam();
+    QTemporaryDir dir;
+    const Code sheet128{"Code128", "SEP-0001"};
+    const Code sheetQr{"QRCode", "NEXT DOCUMENT 17"};
+    const Code invoice{"Code128", "INV-4711"};
+    const std::vector<QImage> pages = {textPage(dpi), separatorSheet(dpi, sheet128, 2.5), textPage(dpi),
+                                       separatorSheet(dpi, sheetQr, -3.0), textPage(dpi, &invoice), textPage(dpi)};
+    std::vector<SeparatorReading> readings;
+    for (int i = 0; i < static_cast<int>(pages.size()); ++i)
+        readings.push_back(readSeparatorPage(writePage(dir.path(), i + 1, pages[i], dpi), defaultSymbologies()));
+
+    for (const auto& r : readings) ASSERT_TRUE(r.readable) << r.error;
+    ASSERT_EQ(readings[1].barcodes.size(), 1u);
+    EXPECT_EQ(readings[1].barcodes[0].symbology, "Code128");
+    EXPECT_EQ(readings[1].barcodes[0].text, "SEP-0001");
+    ASSERT_EQ(readings[3].barcodes.size(), 1u);
+    EXPECT_EQ(readings[3].barcodes[0].symbology, "QRCode");
+    EXPECT_EQ(readings[3].barcodes[0].text, "NEXT DOCUMENT 17");
+    // The label on the text page is read, but the text around it keeps the page from being a separator.
+    ASSERT_EQ(readings[4].barcodes.size(), 1u);
+    EXPECT_EQ(readings[4].barcodes[0].text, "INV-4711");
+    // The barcode's area, in page pixels, covers the bars' full height (0.6 inch).
+    EXPECT_GE(readings[1].barcodes[0].height, dpi / 2);
+
+    const SeparatorRule byDefault;
+    std::vector<bool> separator;
+    for (const auto& r : readings) separator.push_back(isSeparator(r, byDefault));
+    EXPECT_EQ(separator, (std::vector<bool>{false, true, false, true, false, false}));
+
+    const auto proposed = suggestStarts(separator, {});
+    ASSERT_EQ(proposed.size(), 2u);
+    EXPECT_EQ(proposed[0].page, 2);
+    EXPECT_EQ(proposed[0].separator, 1);
+    EXPECT_EQ(proposed[1].page, 4);
+    EXPECT_FALSE(proposed[0].agrees || proposed[1].agrees);
+
+    // A pattern takes the pages whose barcode text it accepts, text around it or not.
+    SeparatorRule byPattern;
+    byPattern.pattern = [](const std::string& text) { return text == "INV-4711" || text.rfind("SEP-", 0) == 0; };
+    std::string why;
+    EXPECT_TRUE(isSeparator(readings[4], byPattern, &why));
+    EXPECT_EQ(why, "barcode Code128 \"INV-4711\"");
+    EXPECT_TRUE(isSeparator(readings[1], byPattern));
+    EXPECT_FALSE(isSeparator(readings[3], byPattern));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtScanResolutions, SeparatorFolder, ::testing::Values(300, 200));
+
+TEST(SeparatorRules, BlankSheetsAndSymbologies) {
+    const int dpi = 200;
+    QImage blank(static_cast<int>(8.5 * dpi), 11 * dpi, QImage::Format_Grayscale8);
+    blank.fill(Qt::white);
+    QPainter(&blank).fillRect(0, 0, dpi / 8, blank.height(), Qt::black);  // scanner edge shadow
+    pagemaker::sprinkleSpecks(blank, 60, 7);
+    QImage oneLine = blank.copy();
+    {
+        QPainter p(&oneLine);
+        QFont font(QStringLiteral("DejaVu Serif"));
+        font.setPixelSize(11 * dpi / 72);
+        p.setFont(font);
+        p.drawText(QPointF(1.5 * dpi, 5.0 * dpi), QStringLiteral("Received 12 March, checked by the front desk."));
+    }
+    const QImage sheet = separatorSheet(dpi, {"Code128", "SEP-0002"}, 1.0);
+    auto read = [&](const QImage& img, Symbologies set) {
+        return readSeparatorPix(testpages::binaryOf(img).get(), dpi, set);
+    };
+    const SeparatorReading blankRead = read(blank, defaultSymbologies());
+    const SeparatorReading lineRead = read(oneLine, defaultSymbologies());
+    const SeparatorReading sheetRead = read(sheet, defaultSymbologies());
+
+    SeparatorRule blanks;
+    blanks.kinds = SeparatorKinds::Blank;
+    EXPECT_TRUE(isSeparator(blankRead, blanks)) << blankRead.inkPercent;
+    EXPECT_FALSE(isSeparator(lineRead, blanks)) << lineRead.inkPercent;
+    EXPECT_FALSE(isSeparator(sheetRead, blanks));
+    EXPECT_FALSE(isSeparator(blankRead, SeparatorRule{}));  // barcodes only by default
+    SeparatorRule both;
+    both.kinds = SeparatorKinds::Both;
+    EXPECT_TRUE(isSeparator(blankRead, both) && isSeparator(sheetRead, both));
+
+    Symbologies qrOnly = 0;
+    std::string error;
+    ASSERT_TRUE(parseSymbologies(" qrcode ", qrOnly, error)) << error;
+    EXPECT_TRUE(read(sheet, qrOnly).barcodes.empty());
+    Symbologies set = qrOnly;
+    EXPECT_FALSE(parseSymbologies("Code128,Code129", set, error));
+    EXPECT_NE(error.find("Code129"), std::string::npos);
+    EXPECT_EQ(set, qrOnly);
+    ASSERT_TRUE(parseSymbologies("Code128, DataMatrix", set, error));
+    EXPECT_EQ(symbologyNames(set), "Code128,DataMatrix");
+}
+
+TEST(SeparatorSuggestions, RunsOfSheetsAndMarkersOnDisk) {
+    // Pages: 0 sheet, 1 start, 2, 3 sheet, 4 sheet, 5 start, 6, 7 sheet (last: nothing follows).
+    const std::vector<bool> sep = {true, false, false, true, true, false, false, true};
+    std::vector<PageMarks> marks(8);
+    marks[1] = {true, true};   // marked and closed before: agrees
+    marks[5] = {true, false};  // marked, but the sheet before has no end-of-document file
+    const auto starts = suggestStarts(sep, marks);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].page, 1);
+    EXPECT_TRUE(starts[0].agrees);
+    EXPECT_EQ(starts[1].page, 5);
+    EXPECT_EQ(starts[1].separator, 4);
+    EXPECT_FALSE(starts[1].agrees);
+}
+
+}  // namespace
+}  // namespace leafmark::imaging
