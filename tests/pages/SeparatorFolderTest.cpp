@@ -1,0 +1,101 @@
+// Separator sheets over a real page folder: proposed document starts against the
+// markers on disk, and applying them as the window's save would, once and again.
+
+#include "PagesTestSupport.h"
+
+#include "pages/PageMarkers.h"
+#include "pages/SeparatorFolder.h"
+#include "pagemaker/SeparatorSheet.h"
+
+#include <QDir>
+
+namespace leafmark::testing {
+namespace {
+
+QStringList pageNames(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
+}
+
+TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
+    QTemporaryDir dir;
+    auto at = [&](int n) { return dir.filePath(QStringLiteral("%1.tif").arg(n, 8, 10, QLatin1Char('0'))); };
+    auto sheet = [&](int n, const char* symbology) {
+        QString error;
+        ASSERT_TRUE(pagemaker::writeSeparatorSheet(at(n), 200, symbology, "SEP-" + std::to_string(n), 1.5, 20,
+                                                   static_cast<quint32>(n), &error))
+            << error.toStdString();
+    };
+    writePage(at(1), {.mark = 1});
+    sheet(2, "Code128");
+    writePage(at(3), {.mark = 3, .model = QStringLiteral("Changed")});
+    writePage(at(4), {.mark = 4});
+    sheet(5, "QRCode");
+    writePage(at(6), {.mark = 6, .description = QStringLiteral("BOD")});  // marked, sheet before not closed
+    sheet(7, "Code128");
+    writePage(at(8), {.mark = 8, .description = QStringLiteral("BOD")});
+    writeText(dir.filePath(QStringLiteral("00000007ZZZ.EOD")), "EOD\r\n");  // 8 already begins a document
+    const QStringList entries = pageNames(dir.path());
+
+    const imaging::SeparatorRule rule;
+    const FolderSeparators found = findSeparators(dir.path(), entries, imaging::defaultSymbologies(), rule);
+    EXPECT_EQ(found.separator, (std::vector<bool>{false, true, false, false, true, false, true, false}));
+    EXPECT_EQ(found.why[4], QStringLiteral("barcode QRCode \"SEP-5\""));
+    ASSERT_EQ(found.starts.size(), 3u);
+    EXPECT_EQ(found.starts[0].page, 2);
+    EXPECT_EQ(found.starts[1].page, 5);
+    EXPECT_EQ(found.starts[2].page, 7);
+    EXPECT_FALSE(found.starts[0].agrees || found.starts[1].agrees);
+    EXPECT_TRUE(found.starts[2].agrees);
+
+    const QByteArray marked6 = fileBytes(at(6));
+    const StartApplied third = applyDocumentStart(dir.path(), entries, 2);
+    ASSERT_TRUE(third.ok) << third.error.toStdString();
+    EXPECT_EQ(third.changes, (QStringList{QStringLiteral("created ") + dir.filePath(QStringLiteral("00000002ZZZ.EOD")),
+                                          QStringLiteral("marked ") + at(3)}));
+    const DiskPage page3 = readPage(at(3));
+    EXPECT_EQ(page3.description, QStringLiteral("BOD"));
+    EXPECT_EQ(page3.model, QStringLiteral("Changed"));  // its change marker stays; none is added
+    EXPECT_EQ(page3.mark, 3);
+    EXPECT_EQ(page3.compression, 4);
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("00000002ZZZ.EOD"))), QByteArray(kEndOfDocumentContent));
+    const StartApplied sixth = applyDocumentStart(dir.path(), entries, 5);
+    ASSERT_TRUE(sixth.ok);
+    EXPECT_EQ(sixth.changes.size(), 1);          // only the end-of-document file was missing
+    EXPECT_EQ(fileBytes(at(6)), marked6);        // a page already marked is not rewritten
+    EXPECT_FALSE(readPage(at(4)).description);   // the page before a start is not marked
+
+    // Everything agrees now, and applying again changes nothing on disk.
+    const FolderSeparators again = findSeparators(dir.path(), entries, imaging::defaultSymbologies(), rule,
+                                                  found.readings);
+    ASSERT_EQ(again.starts.size(), 3u);
+    for (const auto& s : again.starts) EXPECT_TRUE(s.agrees) << s.page;
+    QMap<QString, QByteArray> before;
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) before[name] = fileBytes(dir.filePath(name));
+    for (const auto& s : again.starts) {
+        const StartApplied twice = applyDocumentStart(dir.path(), entries, s.page);
+        EXPECT_TRUE(twice.ok && twice.changes.isEmpty()) << s.page;
+    }
+    QMap<QString, QByteArray> after;
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) after[name] = fileBytes(dir.filePath(name));
+    EXPECT_EQ(after, before);
+}
+
+TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
+    QTemporaryDir dir;
+    writePage(dir.filePath(QStringLiteral("a.tif")), {.mark = 1});
+    writePage(dir.filePath(QStringLiteral("b.tif")), {.mark = 2});
+    const QByteArray pageB = fileBytes(dir.filePath(QStringLiteral("b.tif")));
+    StartApplied applied;
+    {
+        FileSizeLimit limit(64);  // the end-of-document line fits, the page does not
+        applied = applyDocumentStart(dir.path(), {QStringLiteral("a.tif"), QStringLiteral("b.tif")}, 1);
+    }
+    EXPECT_FALSE(applied.ok);
+    EXPECT_TRUE(applied.error.contains(QStringLiteral("b.tif")));
+    EXPECT_TRUE(applied.changes.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("aZZZ.EOD"))));
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("b.tif"))), pageB);
+}
+
+}  // namespace
+}  // namespace leafmark::testing
