@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace leafmark {
 namespace {
 
@@ -39,17 +43,31 @@ imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entri
     return marks;
 }
 
-FolderSeparators findSeparators(const QString& folder, const QStringList& entries, imaging::Symbologies set,
-                                const imaging::SeparatorRule& rule, std::vector<imaging::SeparatorReading> readings) {
+std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder, const QStringList& entries,
+                                                          imaging::Symbologies set, int jobs) {
+    const QString dir = withSlash(folder);
+    const int n = static_cast<int>(entries.size());
+    std::vector<imaging::SeparatorReading> readings(static_cast<std::size_t>(n));
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int i = next++; i < n; i = next++)
+            readings[static_cast<std::size_t>(i)] = imaging::readSeparatorPage(enginePath(dir + entries[i]), set);
+    };
+    if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> workers;
+    for (int j = 1; j < std::min(jobs, n); ++j) workers.emplace_back(work);
+    work();
+    for (auto& t : workers) t.join();
+    return readings;
+}
+
+FolderSeparators findSeparators(const QString& folder, const QStringList& entries,
+                                std::vector<imaging::SeparatorReading> readings, const imaging::SeparatorRule& rule) {
     FolderSeparators out;
     out.folder = withSlash(folder);
     out.entries = entries;
     const int n = static_cast<int>(entries.size());
-    if (static_cast<int>(readings.size()) != n) {
-        readings.clear();
-        for (const QString& entry : entries)
-            readings.push_back(imaging::readSeparatorPage(enginePath(out.folder + entry), set));
-    }
+    readings.resize(static_cast<std::size_t>(n));  // a missing reading counts as an unreadable page
     out.readings = std::move(readings);
     for (int i = 0; i < n; ++i) {
         std::string why;

@@ -36,12 +36,15 @@ std::function<bool(const std::string&)> compileBarcodePattern(const QString& pat
 // the end-of-document file of the page before it. Reads no pixels.
 imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entries, int index);
 
-// Reads every page of `entries` in `folder` (symbologies as `set`), judges the
-// readings by `rule` and proposes the document starts. `readings`, when given with
-// one reading per entry, are used instead of reading the pages again.
-FolderSeparators findSeparators(const QString& folder, const QStringList& entries, imaging::Symbologies set,
-                                const imaging::SeparatorRule& rule,
-                                std::vector<imaging::SeparatorReading> readings = {});
+// Reads every page of `entries` in `folder` (symbologies as `set`) over `jobs`
+// threads (0: one per core), in any order; one reading per entry, in entry order.
+std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder, const QStringList& entries,
+                                                          imaging::Symbologies set, int jobs = 0);
+
+// Judges `readings` (one per entry, from readSeparatorPages) by `rule`, reads the
+// markers on disk and proposes the document starts.
+FolderSeparators findSeparators(const QString& folder, const QStringList& entries,
+                                std::vector<imaging::SeparatorReading> readings, const imaging::SeparatorRule& rule);
 
 // Result of applying one document start.
 struct StartApplied {

@@ -37,7 +37,8 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     const QStringList entries = pageNames(dir.path());
 
     const imaging::SeparatorRule rule;
-    const FolderSeparators found = findSeparators(dir.path(), entries, imaging::defaultSymbologies(), rule);
+    const FolderSeparators found =
+        findSeparators(dir.path(), entries, readSeparatorPages(dir.path(), entries, imaging::defaultSymbologies()), rule);
     EXPECT_EQ(found.separator, (std::vector<bool>{false, true, false, false, true, false, true, false}));
     EXPECT_EQ(found.why[4], QStringLiteral("barcode QRCode \"SEP-5\""));
     ASSERT_EQ(found.starts.size(), 3u);
@@ -65,8 +66,7 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     EXPECT_FALSE(readPage(at(4)).description);   // the page before a start is not marked
 
     // Everything agrees now, and applying again changes nothing on disk.
-    const FolderSeparators again = findSeparators(dir.path(), entries, imaging::defaultSymbologies(), rule,
-                                                  found.readings);
+    const FolderSeparators again = findSeparators(dir.path(), entries, found.readings, rule);
     ASSERT_EQ(again.starts.size(), 3u);
     for (const auto& s : again.starts) EXPECT_TRUE(s.agrees) << s.page;
     QMap<QString, QByteArray> before;
