@@ -12,9 +12,10 @@
 
 namespace leafmark::imaging {
 
-// Blocks of `ink` (1 bpp, 1 = ink, at `dpi`) made of at least two strokes longer
-// than 0.15 inch lying side by side, each block at least 0.2 x 0.15 inch. In the
-// pixels of `ink`; empty when there is none.
+// Blocks of `ink` (1 bpp, 1 = ink, at `dpi`) made of strokes longer than 0.15
+// inch lying side by side, each block at least 0.2 x 0.15 inch and between a fifth
+// and 85% ink (bars and spaces, not one solid mark). In the pixels of `ink`;
+// empty when there is none.
 std::vector<InkArea> linearCodeAreas(PIX* ink, int dpi);
 
 }  // namespace leafmark::imaging
