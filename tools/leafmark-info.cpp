@@ -1,10 +1,13 @@
-// leafmark-info FILE...   [--json]
+// leafmark-info FILE...   [--json] [--barcodes]
 // Prints one line per page file: size, resolution, stored format and depth, the
-// document and change markers as stored, and any damage the engine found. A file
-// that cannot be read gets a line with the reason, and the exit status is 1.
+// document and change markers as stored, and any damage the engine found; with
+// --barcodes also the symbology and text of every barcode found on the page. A
+// file that cannot be read gets a line with the reason, and the exit status is 1.
 
 #include "imaging/engine/PageEngine.h"
+#include "imaging/separators/BarcodeRead.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -81,9 +84,11 @@ struct Report {
     std::string documentMarker, changeMarker;
     bool damaged = false;
     std::string damageReason;
+    bool barcodesRead = false;
+    std::vector<leafmark::imaging::BarcodeHit> barcodes;
 };
 
-Report inspect(const std::string& file) {
+Report inspect(const std::string& file, bool withBarcodes) {
     Report r;
     r.file = file;
     PageEngine engine;
@@ -99,6 +104,13 @@ Report inspect(const std::string& file) {
     r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
     r.damaged = engine.damaged();
     r.damageReason = engine.damageReason();
+    if (withBarcodes) {
+        namespace im = leafmark::imaging;
+        const im::ReducedPage reduced =
+            im::reducePage(engine.pix(), std::max(engine.XResolution(), engine.YResolution()));
+        r.barcodes = im::readBarcodes(engine.pix(), reduced, static_cast<im::Symbologies>(~0u));
+        r.barcodesRead = true;
+    }
     return r;
 }
 
@@ -112,7 +124,25 @@ std::string textLine(const Report& r) {
                        "  document=\"" + escaped(r.documentMarker) + "\"  change=\"" +
                        escaped(r.changeMarker) + "\"";
     if (r.damaged) line += "  damaged: " + escaped(r.damageReason);
+    if (r.barcodesRead) {
+        line += "  barcodes:";
+        if (r.barcodes.empty()) line += " none";
+        for (std::size_t k = 0; k < r.barcodes.size(); ++k)
+            line += std::string(k ? ", " : " ") + r.barcodes[k].symbology + " \"" + escaped(r.barcodes[k].text) + "\"";
+    }
     return line;
+}
+
+// ,"barcodes":[{"symbology":...,"text":...,"left":...,"top":...,"width":...,"height":...},...]
+std::string jsonBarcodes(const Report& r) {
+    std::string out = ",\"barcodes\":[";
+    for (std::size_t k = 0; k < r.barcodes.size(); ++k) {
+        const auto& b = r.barcodes[k];
+        out += std::string(k ? "," : "") + "{\"symbology\":\"" + b.symbology + "\",\"text\":\"" + escaped(b.text) +
+               "\",\"left\":" + std::to_string(b.left) + ",\"top\":" + std::to_string(b.top) +
+               ",\"width\":" + std::to_string(b.width) + ",\"height\":" + std::to_string(b.height) + "}";
+    }
+    return out + "]";
 }
 
 std::string jsonLine(const Report& r) {
@@ -124,29 +154,31 @@ std::string jsonLine(const Report& r) {
            ",\"formatName\":\"" + formatName(i.format) + "\",\"bitDepth\":" + std::to_string(i.bitDepth) +
            ",\"pages\":" + std::to_string(i.pageCount) + ",\"documentMarker\":\"" + escaped(r.documentMarker) +
            "\",\"changeMarker\":\"" + escaped(r.changeMarker) + "\",\"damaged\":" + (r.damaged ? "true" : "false") +
-           ",\"damageReason\":\"" + escaped(r.damageReason) + "\"}";
+           ",\"damageReason\":\"" + escaped(r.damageReason) + "\"" + (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     bool json = false;
+    bool barcodes = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") json = true;
+        else if (arg == "--barcodes") barcodes = true;
         else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: leafmark-info [--json] FILE...\n";
+            std::cout << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
             return 0;
         } else files.push_back(arg);
     }
     if (files.empty()) {
-        std::cerr << "usage: leafmark-info [--json] FILE...\n";
+        std::cerr << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
         return 2;
     }
     int status = 0;
     for (const auto& file : files) {
-        const Report r = inspect(file);
+        const Report r = inspect(file, barcodes);
         if (!r.ok) status = 1;
         std::cout << (json ? jsonLine(r) : textLine(r)) << '\n';
     }

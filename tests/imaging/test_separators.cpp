@@ -9,7 +9,11 @@
 
 #include "pagemaker/SeparatorSheet.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -156,6 +160,30 @@ TEST(SeparatorSuggestions, RunsOfSheetsAndMarkersOnDisk) {
     EXPECT_EQ(starts[1].page, 5);
     EXPECT_EQ(starts[1].separator, 4);
     EXPECT_FALSE(starts[1].agrees);
+}
+
+TEST(InfoTool, BarcodesOfEachPageOnRequest) {
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("sheet.tif"));
+    ASSERT_TRUE(pagemaker::writeSeparatorSheet(sheet, 200, "QRCode", "BOX 7 / DOC 12", -2.0, 20));
+    const std::string text = writePage(dir.path(), 2, textPage(200), 200);
+    auto run = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(LEAFMARK_INFO_EXE), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    };
+    const QStringList lines = run({QStringLiteral("--json"), QStringLiteral("--barcodes"), sheet,
+                                   QString::fromStdString(text)});
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonArray onSheet = QJsonDocument::fromJson(lines[0].toUtf8()).object()["barcodes"].toArray();
+    ASSERT_EQ(onSheet.size(), 1);
+    EXPECT_EQ(onSheet[0].toObject()["symbology"].toString(), QStringLiteral("QRCode"));
+    EXPECT_EQ(onSheet[0].toObject()["text"].toString(), QStringLiteral("BOX 7 / DOC 12"));
+    const QJsonObject onText = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+    EXPECT_TRUE(onText["barcodes"].isArray() && onText["barcodes"].toArray().isEmpty());
+    // Without the option no page is searched for barcodes.
+    EXPECT_FALSE(run({QStringLiteral("--json"), sheet})[0].contains(QStringLiteral("barcodes")));
 }
 
 }  // namespace
