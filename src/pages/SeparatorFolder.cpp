@@ -98,7 +98,7 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
                 return out;
             }
             created = eod;
-            out.changes << QStringLiteral("created %1").arg(eod);
+            out.changes.push_back({QStringLiteral("created"), eod});
         }
     }
     auto fail = [&](const QString& error) {
@@ -130,7 +130,7 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
         if (!status.ok())
             return fail(QStringLiteral("The page could not be saved to %1.\n\n%2")
                             .arg(page, QString::fromStdString(status.reason())));
-        out.changes << QStringLiteral("marked %1").arg(page);
+        out.changes.push_back({QStringLiteral("marked"), page});
     }
     out.ok = true;
     return out;

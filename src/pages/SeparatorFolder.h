@@ -46,10 +46,17 @@ std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder,
 FolderSeparators findSeparators(const QString& folder, const QStringList& entries,
                                 std::vector<imaging::SeparatorReading> readings, const imaging::SeparatorRule& rule);
 
+// One file written when a start is applied.
+struct FileChange {
+    QString action;  // "created" (an end-of-document file) or "marked" (a page given the document marker)
+    QString file;    // full path
+    bool operator==(const FileChange&) const = default;
+};
+
 // Result of applying one document start.
 struct StartApplied {
     bool ok = false;
-    QStringList changes;  // what was written, one line each ("created ...", "marked ...")
+    QList<FileChange> changes;  // what was written, in order
     QString error;        // why it failed; nothing is left half done then
 };
 

@@ -51,8 +51,8 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     const QByteArray marked6 = fileBytes(at(6));
     const StartApplied third = applyDocumentStart(dir.path(), entries, 2);
     ASSERT_TRUE(third.ok) << third.error.toStdString();
-    EXPECT_EQ(third.changes, (QStringList{QStringLiteral("created ") + dir.filePath(QStringLiteral("00000002ZZZ.EOD")),
-                                          QStringLiteral("marked ") + at(3)}));
+    EXPECT_EQ(third.changes, (QList<FileChange>{{QStringLiteral("created"), dir.filePath(QStringLiteral("00000002ZZZ.EOD"))},
+                                                {QStringLiteral("marked"), at(3)}}));
     const DiskPage page3 = readPage(at(3));
     EXPECT_EQ(page3.description, QStringLiteral("BOD"));
     EXPECT_EQ(page3.model, QStringLiteral("Changed"));  // its change marker stays; none is added
