@@ -26,7 +26,7 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
         const imaging::SeparatorReading& r = found.readings[static_cast<std::size_t>(i)];
         const QString& name = found.entries[i];
         if (!r.readable) {
-            if (json) put(out, QJsonObject{{"unreadable", name}, {"error", QString::fromStdString(r.error)}});
+            if (json) put(out, QJsonObject{{"type", "unreadable"}, {"name", name}, {"error", QString::fromStdString(r.error)}});
             else put(out, QStringLiteral("unreadable %1  %2").arg(name, QString::fromStdString(r.error)));
             continue;
         }
@@ -39,7 +39,8 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
             texts << QString::fromStdString(b.symbology) + QLatin1Char(' ') + quoted(b.text);
         }
         if (json) {
-            put(out, QJsonObject{{"separator", name},
+            put(out, QJsonObject{{"type", "separator"},
+                                 {"name", name},
                                  {"reason", found.why[static_cast<std::size_t>(i)]},
                                  {"barcodes", codes},
                                  {"ink", r.inkPercent}});
@@ -53,7 +54,7 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
         const QString& page = found.entries[s.page];
         const QString& after = found.entries[s.separator];
         if (json)
-            put(out, QJsonObject{{"start", page}, {"after", after}, {"agrees", s.agrees}});
+            put(out, QJsonObject{{"type", "start"}, {"name", page}, {"after", after}, {"agrees", s.agrees}});
         else
             put(out, QStringLiteral("start %1  %2  (after separator %3)")
                          .arg(page, s.agrees ? QStringLiteral("agrees") : QStringLiteral("proposed"), after));
@@ -66,7 +67,7 @@ int applySuggestions(std::FILE* out, std::FILE* err, const FolderSeparators& fou
         if (s.agrees) continue;
         const StartApplied applied = applyDocumentStart(found.folder, found.entries, s.page);
         for (const FileChange& c : applied.changes) {
-            if (json) put(out, QJsonObject{{"change", c.action}, {"file", c.file}});
+            if (json) put(out, QJsonObject{{"type", "change"}, {"action", c.action}, {"file", c.file}});
             else put(out, c.action + QLatin1Char(' ') + c.file);
         }
         if (!applied.ok) {
