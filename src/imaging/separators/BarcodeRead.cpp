@@ -9,11 +9,13 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <exception>
 
 namespace leafmark::imaging {
 namespace {
 
 constexpr double kWorkingDpi = 150.0;
+constexpr std::size_t kMostLinearBlocks = 8;
 
 // Working-copy reduction for a page at `dpi`: whole factors leptonica's gray
 // scalers take, chosen so the copy lands near the working resolution.
@@ -52,8 +54,12 @@ std::vector<ZXing::Result> readView(PIX* gray, Symbologies set) {
     // Scanned separator sheets are black on white: a fixed threshold reads them and
     // costs a fraction of the adaptive ones.
     hints.setBinarizer(ZXing::Binarizer::FixedThreshold);
-    for (ZXing::Result& r : ZXing::ReadBarcodes(view, hints))
-        if (r.isValid()) out.push_back(std::move(r));
+    try {
+        for (ZXing::Result& r : ZXing::ReadBarcodes(view, hints))
+            if (r.isValid()) out.push_back(std::move(r));
+    } catch (const std::exception&) {  // a reader failure costs this image its barcodes, nothing more
+        out.clear();
+    }
     return out;
 }
 
@@ -162,7 +168,13 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
     // Linear codes are read at full resolution, only where the working copy shows bars.
     if (linear) {
         const int quiet = std::max(8, reduced.dpi / 4);  // a quarter inch around the bars
-        for (const InkArea& block : linearCodeAreas(reduced.ink.get(), reduced.dpi)) {
+        std::vector<InkArea> blocks = linearCodeAreas(reduced.ink.get(), reduced.dpi);
+        // A page of tables or rules can show many blocks; the largest few are read, so
+        // no page costs more than a bounded number of reads.
+        std::sort(blocks.begin(), blocks.end(),
+                  [](const InkArea& a, const InkArea& b) { return a.width * a.height > b.width * b.height; });
+        if (blocks.size() > kMostLinearBlocks) blocks.resize(kMostLinearBlocks);
+        for (const InkArea& block : blocks) {
             const InkArea bars{block.left * reduced.factor, block.top * reduced.factor,
                                block.width * reduced.factor, block.height * reduced.factor};
             const int margin = quiet * reduced.factor;
