@@ -5,9 +5,12 @@
 
 #include "pages/PageMarkers.h"
 #include "pages/SeparatorFolder.h"
+#include "pages/SeparatorScanner.h"
 #include "pagemaker/SeparatorSheet.h"
 
 #include <QDir>
+#include <QFile>
+#include <QSignalSpy>
 
 namespace leafmark::testing {
 namespace {
@@ -95,6 +98,46 @@ TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
     EXPECT_TRUE(applied.changes.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("aZZZ.EOD"))));
     EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("b.tif"))), pageB);
+}
+
+TEST(SeparatorScanner, ReadsEachPageOnceForTheSessionAndAgainWhenItChanges) {
+    QTemporaryDir dir;
+    const QStringList entries = {QStringLiteral("p1.tif"), QStringLiteral("p2.tif"), QStringLiteral("p3.tif")};
+    writePage(dir.filePath(entries[0]), {.mark = 1});
+    ASSERT_TRUE(pagemaker::writeSeparatorSheet(dir.filePath(entries[1]), 200, "Code128", "SEP-2", 0.5, 10));
+    writePage(dir.filePath(entries[2]), {.mark = 3});
+
+    SeparatorScanner scanner;
+    auto scanAndWait = [&] {
+        QSignalSpy done(&scanner, &SeparatorScanner::finished);
+        scanner.scan(dir.path(), entries);
+        ASSERT_TRUE(done.wait(60000));
+        EXPECT_FALSE(scanner.busy());
+    };
+    scanAndWait();
+    EXPECT_EQ(scanner.pagesRead(), 3);
+    ASSERT_TRUE(scanner.reading(1));
+    ASSERT_EQ(scanner.reading(1)->barcodes.size(), 1u);
+    EXPECT_EQ(scanner.reading(1)->barcodes[0].text, "SEP-2");
+    const FolderSeparators found = scanner.suggestions(imaging::SeparatorRule{});
+    ASSERT_EQ(found.starts.size(), 1u);
+    EXPECT_EQ(found.starts[0].page, 2);
+
+    scanAndWait();  // the folder opened again: nothing is read twice
+    EXPECT_EQ(scanner.pagesRead(), 3);
+    writePage(dir.filePath(entries[2]), {.mark = 5});  // changed on disk since it was read
+    QFile page(dir.filePath(entries[2]));
+    ASSERT_TRUE(page.open(QIODevice::ReadWrite));
+    page.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    page.close();
+    scanAndWait();
+    EXPECT_EQ(scanner.pagesRead(), 4);
+
+    // A scan given up half way (another folder opened, the window closed) stops cleanly.
+    scanner.setSymbologies(imaging::defaultSymbologies() | 1u);  // forgets every reading
+    scanner.scan(dir.path(), entries);
+    scanner.stop();
+    EXPECT_FALSE(scanner.busy());
 }
 
 }  // namespace

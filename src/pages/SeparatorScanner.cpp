@@ -1,0 +1,100 @@
+#include "pages/SeparatorScanner.h"
+
+#include "pages/PageMarkers.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace leafmark {
+namespace {
+
+QString withSlash(QString folder) {
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}
+
+// The reading thread yields to everything else of the program: page turns first.
+void lowerPriority() {
+    sched_param param{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+}
+
+}  // namespace
+
+SeparatorScanner::SeparatorScanner(QObject* parent)
+    : QObject(parent), symbologies_(imaging::defaultSymbologies()) {}
+
+SeparatorScanner::~SeparatorScanner() { stop(); }
+
+void SeparatorScanner::setSymbologies(imaging::Symbologies set) {
+    if (set == symbologies_) return;
+    stop();
+    symbologies_ = set;
+    std::lock_guard lock(mutex_);
+    kept_.clear();
+}
+
+void SeparatorScanner::stop() {
+    if (stop_) stop_->store(true);
+    if (worker_.joinable()) worker_.join();
+    stop_.reset();
+    busy_ = false;
+}
+
+void SeparatorScanner::scan(const QString& folder, const QStringList& entries) {
+    stop();
+    folder_ = withSlash(folder);
+    entries_ = entries;
+    stop_ = std::make_shared<std::atomic<bool>>(false);
+    busy_ = true;
+    worker_ = std::thread(&SeparatorScanner::run, this, folder_, entries_, stop_);
+}
+
+std::optional<imaging::SeparatorReading> SeparatorScanner::keptFor(const QString& path) const {
+    const QFileInfo info(path);
+    std::lock_guard lock(mutex_);
+    const auto it = kept_.constFind(path);
+    if (it == kept_.constEnd() || it->size != info.size() || it->modified != info.lastModified()) return std::nullopt;
+    return it->reading;
+}
+
+void SeparatorScanner::run(QString folder, QStringList entries, std::shared_ptr<std::atomic<bool>> stop) {
+    lowerPriority();
+    const imaging::Symbologies set = symbologies_;
+    for (int i = 0; i < entries.size() && !stop->load(); ++i) {
+        const QString path = folder + entries[i];
+        if (!keptFor(path)) {
+            const QFileInfo before(path);
+            Kept kept{before.size(), before.lastModified(), imaging::readSeparatorPage(enginePath(path), set)};
+            ++pagesRead_;
+            std::lock_guard lock(mutex_);
+            kept_.insert(path, std::move(kept));
+        }
+        QMetaObject::invokeMethod(this, [this, i] { emit pageRead(i); }, Qt::QueuedConnection);
+    }
+    if (!stop->load()) {
+        busy_ = false;
+        QMetaObject::invokeMethod(this, [this] { emit finished(); }, Qt::QueuedConnection);
+    }
+}
+
+std::optional<imaging::SeparatorReading> SeparatorScanner::reading(int index) const {
+    if (index < 0 || index >= entries_.size()) return std::nullopt;
+    return keptFor(folder_ + entries_[index]);
+}
+
+FolderSeparators SeparatorScanner::suggestions(const imaging::SeparatorRule& rule) const {
+    std::vector<imaging::SeparatorReading> readings;
+    for (int i = 0; i < entries_.size(); ++i) {
+        std::optional<imaging::SeparatorReading> r = reading(i);
+        imaging::SeparatorReading unread;
+        unread.error = "not read yet";
+        readings.push_back(r ? std::move(*r) : std::move(unread));
+    }
+    return findSeparators(folder_, entries_, std::move(readings), rule);
+}
+
+}  // namespace leafmark
