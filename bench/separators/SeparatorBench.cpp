@@ -1,10 +1,12 @@
-// leafmark-separator-bench [--pages N] [--reps R] [--seed S]
+// leafmark-separator-bench [--pages N] [--reps R] [--seed S] [--folder F]
 // Makes N seeded 300-dpi Group 4 letter pages of text and N separator sheets
 // (Code 128 and QR, turned and specked), then prints per page, each beside
 // libtiff's bare strip decode of the same pages (the floor):
 //   - the engine's decode (LoadPage);
 //   - separator reading on the decoded page (working copy, barcodes, ink);
-//   - the whole reading of a page file (decode + the above).
+//   - the whole reading of a page file (decode + the above);
+// and page turns (the engine's decode of the next page, wall time) alone and while
+// the background scanner reads a folder of F pages (hard links to the pages made).
 // Times are thread CPU time (this machine may be shared; waiting for a core is not
 // the page's cost), medians and fastest of the runs. Nothing is asserted.
 #include "BenchHarness.h"
@@ -14,7 +16,11 @@
 #include "imaging/engine/PageEngine.h"
 #include "imaging/separators/SeparatorDetect.h"
 #include "pagemaker/SeparatorSheet.h"
+#include "pages/SeparatorScanner.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -23,6 +29,8 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+
+#include <unistd.h>
 
 using namespace leafmark;
 using namespace leafmark::bench;
@@ -77,17 +85,57 @@ void runKind(const std::string& title, const std::vector<std::string>& paths, in
     table.row("separator reading of a page file", whole, "libtiff strip decode", raw);
 }
 
+// Page turns through the made pages, alone and while a scanner reads a folder of
+// `count` pages (hard links to the text pages and sheets, so nothing is kept warm
+// for it).
+void runTurnsDuringScan(const Corpus& corpus, const std::vector<std::string>& sheets, int count, Table& table) {
+    const QString folder = corpus.dir.filePath(QStringLiteral("folder"));
+    QDir().mkpath(folder);
+    QStringList entries;
+    for (int i = 0; i < count; ++i) {
+        const std::string& from = i % 10 == 3 ? sheets[static_cast<std::size_t>(i) % sheets.size()]
+                                              : corpus.paths[static_cast<std::size_t>(i) % corpus.paths.size()];
+        const QString name = QStringLiteral("%1.tif").arg(i + 1, 8, 10, QLatin1Char('0'));
+        if (::link(from.c_str(), QFile::encodeName(folder + QLatin1Char('/') + name).constData()) != 0) {
+            table.note("cannot link the folder's pages");
+            return;
+        }
+        entries << name;
+    }
+    const int turns = 60;
+    imaging::PageEngine engine;
+    auto turn = [&](int r) { engine.LoadPage(corpus.paths[static_cast<std::size_t>(r) % corpus.paths.size()]); };
+    table.section("page turns (engine decode of the next page, wall time) while " + std::to_string(count) +
+                  " pages are read in the background");
+    const Timing alone = measure(turns, turn);
+    SeparatorScanner scanner;
+    const double start = nowSeconds();
+    scanner.scan(folder, entries);
+    const Timing during = measure(turns, turn);
+    const int readDuring = scanner.pagesRead();
+    // The scanner runs at idle priority: on a busy machine it may take long, so the wait is bounded.
+    while (scanner.busy() && nowSeconds() - start < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double whole = nowSeconds() - start;
+    const int read = scanner.pagesRead();
+    scanner.stop();
+    table.row("page turn during the scan", during, "page turn alone", alone);
+    table.note(std::to_string(readDuring) + " pages read during the turns; " + std::to_string(read) + " of " +
+               std::to_string(count) + " pages read in " + std::to_string(whole) + " s (" +
+               std::to_string(read / whole) + " pages/s)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    int pages = 10, reps = 3;
+    int pages = 10, reps = 3, folderPages = 2000;
     unsigned long long seed = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--pages")) pages = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--reps")) reps = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--folder")) folderPages = std::atoi(argv[i + 1]);
     }
     if (pages < 1 || reps < 1) {
         std::fprintf(stderr, "leafmark-separator-bench: --pages and --reps take positive numbers\n");
@@ -112,5 +160,6 @@ int main(int argc, char** argv) {
     Table table;
     runKind("text pages, Group 4 letter at 300 dpi", corpus->paths, reps, table);
     runKind("separator sheets, Group 4 letter at 300 dpi", sheets, reps, table);
+    runTurnsDuringScan(*corpus, sheets, folderPages, table);
     return 0;
 }
