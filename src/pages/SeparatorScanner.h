@@ -1,6 +1,6 @@
 #pragma once
 // Separator detection in the background for the folder the window shows: the pages
-// are read one by one on a low-priority thread, and each reading is kept for the
+// are read one by one on a thread of lower priority, and each reading is kept for the
 // session (keyed by the file's path, size and modification time), so a folder
 // opened again, or a page shown again, is not read a second time and nothing is
 // written into the page files. Qt Core only.

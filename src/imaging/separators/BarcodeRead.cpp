@@ -146,7 +146,12 @@ ReducedPage reducePage(PIX* page, int dpi) {
             out.gray.reset(out.factor == 1 ? pixClone(gray8.get()) : pixScaleAreaMap(gray8.get(), scale, scale));
     }
     if (!out.gray) return out;
-    out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
+    // The ink map: for 1-bit pages straight from the page (a working pixel is ink when
+    // at least half its page pixels are), which is the gray copy's threshold without
+    // a pass over the gray pixels.
+    if (depth == 1 && out.factor == 1) out.ink.reset(pixClone(page));
+    else if (depth == 1 && out.factor == 2) out.ink.reset(pixReduceRankBinary2(page, 2, nullptr));
+    else out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
     if (!out.ink) out.gray.reset();
     return out;
 }
