@@ -7,13 +7,30 @@
 #include "pages/SeparatorFolder.h"
 #include "pages/SeparatorScanner.h"
 #include "pagemaker/SeparatorSheet.h"
+#include "docs/SeparatorReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
 namespace leafmark::testing {
 namespace {
+
+// Lines a report function writes into a stream.
+QStringList captured(const std::function<void(std::FILE*)>& write) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    write(out);
+    std::fclose(out);
+    const QString text = QString::fromUtf8(buffer, static_cast<qsizetype>(size));
+    std::free(buffer);
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
 
 QStringList pageNames(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
@@ -51,20 +68,29 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     EXPECT_FALSE(found.starts[0].agrees || found.starts[1].agrees);
     EXPECT_TRUE(found.starts[2].agrees);
 
+    // The report lists the sheets and the starts; applying writes only what is missing.
+    const QStringList report = captured([&](std::FILE* out) { docs::printSuggestions(out, found, false); });
+    EXPECT_EQ(report, (QStringList{QStringLiteral("separator 00000002.tif  barcode Code128 \"SEP-2\""),
+                                   QStringLiteral("separator 00000005.tif  barcode QRCode \"SEP-5\""),
+                                   QStringLiteral("separator 00000007.tif  barcode Code128 \"SEP-7\""),
+                                   QStringLiteral("start 00000003.tif  proposed  (after separator 00000002.tif)"),
+                                   QStringLiteral("start 00000006.tif  proposed  (after separator 00000005.tif)"),
+                                   QStringLiteral("start 00000008.tif  agrees  (after separator 00000007.tif)")}));
     const QByteArray marked6 = fileBytes(at(6));
-    const StartApplied third = applyDocumentStart(dir.path(), entries, 2);
-    ASSERT_TRUE(third.ok) << third.error.toStdString();
-    EXPECT_EQ(third.changes, (QList<FileChange>{{QStringLiteral("created"), dir.filePath(QStringLiteral("00000002ZZZ.EOD"))},
-                                                {QStringLiteral("marked"), at(3)}}));
+    int failed = -1;
+    const QStringList changes = captured([&](std::FILE* out) { failed = docs::applySuggestions(out, stderr, found, true); });
+    EXPECT_EQ(failed, 0);
+    const QString eod2 = dir.filePath(QStringLiteral("00000002ZZZ.EOD")), eod5 = dir.filePath(QStringLiteral("00000005ZZZ.EOD"));
+    auto change = [](const char* action, const QString& file) {
+        return QStringLiteral("{\"action\":\"%1\",\"file\":\"%2\",\"type\":\"change\"}").arg(QLatin1String(action), file);
+    };
+    EXPECT_EQ(changes, (QStringList{change("created", eod2), change("marked", at(3)), change("created", eod5)}));
     const DiskPage page3 = readPage(at(3));
     EXPECT_EQ(page3.description, QStringLiteral("BOD"));
     EXPECT_EQ(page3.model, QStringLiteral("Changed"));  // its change marker stays; none is added
     EXPECT_EQ(page3.mark, 3);
     EXPECT_EQ(page3.compression, 4);
     EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("00000002ZZZ.EOD"))), QByteArray(kEndOfDocumentContent));
-    const StartApplied sixth = applyDocumentStart(dir.path(), entries, 5);
-    ASSERT_TRUE(sixth.ok);
-    EXPECT_EQ(sixth.changes.size(), 1);          // only the end-of-document file was missing
     EXPECT_EQ(fileBytes(at(6)), marked6);        // a page already marked is not rewritten
     EXPECT_FALSE(readPage(at(4)).description);   // the page before a start is not marked
 
@@ -78,6 +104,7 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
         const StartApplied twice = applyDocumentStart(dir.path(), entries, s.page);
         EXPECT_TRUE(twice.ok && twice.changes.isEmpty()) << s.page;
     }
+    EXPECT_TRUE(captured([&](std::FILE* out) { docs::applySuggestions(out, stderr, again, false); }).isEmpty());
     QMap<QString, QByteArray> after;
     for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) after[name] = fileBytes(dir.filePath(name));
     EXPECT_EQ(after, before);
