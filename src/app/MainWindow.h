@@ -5,6 +5,7 @@
 
 #include "app/AppLocation.h"
 #include "app/MenuTable.h"
+#include "pages/FolderMarks.h"
 #include "pages/MainWindowControls.h"
 #include "shared/Dialogs.h"
 #include "shared/SharedState.h"
@@ -23,6 +24,7 @@ class QToolButton;
 class QUrl;
 
 namespace leafmark {
+class MarkerScan;
 class PageRecords;
 class ProcessWindow;
 class ViewCommands;
@@ -31,6 +33,10 @@ class ViewCommands;
 namespace leafmark::app {
 
 class DocumentMarkerButton;
+class StatusStrip;
+
+// Routines reached only from the keyboard (the others run a menu command).
+enum class KeyRoutine { Command, DocumentMarker, GoToPage, Undo, Redo };
 
 class MainWindow : public QMainWindow, public MainWindowControls {
     Q_OBJECT
@@ -53,6 +59,8 @@ public:
     bool menuEnabled(PageMenuItem item) const override;
     bool toolbarEnabled(int index) const override;
     void enablePageButtons() override;
+    void pageShown() override;
+    void pageSaved(const QString& file) override;
 
     // ---- commands ----
     // Runs the routine behind a menu item or a toolbar button.
@@ -68,6 +76,13 @@ public:
     void showAbout();
     void showHelp();
     void showProcessWindow();
+    // A key of the main window: runs its routine when that routine can be used
+    // now (a menu item or toolbar button of the command is enabled); else nothing.
+    void keyCommand(KeyRoutine routine, Command command = Command::None);
+    // True when the command has an enabled menu item or toolbar button.
+    bool commandEnabled(Command command) const;
+    // The marker box clicked with the mouse (what the B key does).
+    void clickDocumentMarker();
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -76,6 +91,11 @@ public:
     QMenu* menu(const QString& itemName) const;           // a menu title or submenu
     QToolButton* toolbarButton(int index) const;          // nullptr for absent indices
     DocumentMarkerButton* documentMarkerBox() const { return checkBod_; }
+    StatusStrip* statusStrip() const { return strip_; }
+    const FolderMarks& folderMarks() const { return marks_; }
+    MarkerScan& markerScan() const { return *scan_; }
+    // Writes the status strip's text and repaints the ruler from the present state.
+    void refreshStatus();
     ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
     const AppLocation& location() const { return location_; }
     // True once "E&xit" has ended the run.
@@ -87,6 +107,7 @@ public:
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The unload path: prompt, batch window unloaded, "Dir1"/"Dir2" written.
     void closeEvent(QCloseEvent* event) override;
 
@@ -98,6 +119,10 @@ private:
     void layoutToolbar(int screenWidthTwips, double pixelsPerTwip);
     void writeFolderSettings();
     void deliverOpenRequests();
+    void buildKeys();
+    void buildStatusStrip();
+    void placeStatusStrip();
+    void markersRead(int first, const QList<quint8>& bits);
     // The save-changes prompt; true when the caller may go on (No, or a save that worked).
     bool settleUnsavedWork();
     static QString menuName(PageMenuItem item);
@@ -107,6 +132,10 @@ private:
     AppLocation location_;
     imaging::PageView* view_ = nullptr;
     DocumentMarkerButton* checkBod_ = nullptr;
+    StatusStrip* strip_ = nullptr;
+    FolderMarks marks_;
+    MarkerScan* scan_ = nullptr;
+    int marksGeneration_ = -1;
     std::map<int, QToolButton*> toolbar_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;

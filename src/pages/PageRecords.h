@@ -10,15 +10,23 @@
 #include "shared/SharedState.h"
 
 #include <QString>
+#include <memory>
 
 namespace leafmark {
+
+class ReadAhead;
 
 class PageRecords {
 public:
     PageRecords(SharedState& state, Dialogs& dialogs, MainWindowControls& controls);
+    ~PageRecords();
 
     // The folder list (File1): the page folder's "*.tif*" names.
     const FileList& folderList() const { return folderList_; }
+    // Changes each time the folder list is read again (an opening).
+    int folderListGeneration() const { return folderListGeneration_; }
+    // The neighbours of the page shown, decoded in the background (next, then prior).
+    ReadAhead& readAhead() { return *readAhead_; }
 
     // Open dialog start folder (from "Dir1") and the last path chosen in it ("" if never).
     void setOpenDialogFolder(const QString& folder) { openFolder_ = folder; }
@@ -57,6 +65,14 @@ public:
     void nextimagefile();
     void lastimagefile();
 
+    // Moves to list entry `index` (0-based) like the steps above: the save-changes
+    // prompt first (Cancel keeps everything), then the page; the four menu items
+    // follow the new position. An index outside the list does nothing.
+    void gotoEntry(int index);
+    // Go to a page by its number: the save-changes prompt first, then an input box
+    // for the number (1 to count); a number outside the folder is refused with a message.
+    void goToPageNumber();
+
     // "&Save": dosave(currentfile), whatever modified is.
     void save();
     // "Save &As": clears modified, asks for a path (and whether to overwrite an
@@ -82,6 +98,8 @@ private:
     bool settleUnsavedWork();
     // Selects list entry `index` and shows it.
     void showEntry(int index);
+    // showEntry, then the four menu items by the new position.
+    void showAt(int index);
     // An OK message box with the exclamation icon and the program's title.
     void tell(const QString& text);
     // Format and bit depth to write `f` with: its own, or the page shown's for a new file.
@@ -94,6 +112,8 @@ private:
     QString openFolder_, lastOpenPath_;
     QString saveFolder_, lastSavePath_;
     bool pageLoadFailed_ = false;
+    int folderListGeneration_ = 0;
+    std::unique_ptr<ReadAhead> readAhead_;
 };
 
 }  // namespace leafmark

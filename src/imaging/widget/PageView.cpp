@@ -65,7 +65,16 @@ PageView::~PageView() = default;
 
 Status PageView::LoadPage(const std::string& file) {
     message_.clear();
-    Status st = engine_.LoadPage(file);
+    return pageLoaded(engine_.LoadPage(file));
+}
+
+void PageView::showLoadedPage(PageEngine& loaded) {
+    message_.clear();
+    engine_.takeLoadedPage(loaded);
+    pageLoaded(Status::success());
+}
+
+Status PageView::pageLoaded(Status st) {
     if (!st.ok()) {
         // Nothing of the previous page may stay on screen.
         if (engine_.hasImage()) engine_.clearImage();
