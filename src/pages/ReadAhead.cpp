@@ -61,12 +61,19 @@ std::unique_ptr<imaging::PageEngine> ReadAhead::take(const std::string& file) {
     lock.unlock();
     // A file rewritten (or replaced) since it was read is read again by the caller.
     if (!entry.usable || !(FileStamp::of(file) == entry.stamp)) return nullptr;
+    lock.lock();
+    ++handedOut_;
     return std::move(entry.engine);
 }
 
 int ReadAhead::held() const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(entries_.size());
+}
+
+int ReadAhead::handedOut() const {
+    std::lock_guard lock(mutex_);
+    return handedOut_;
 }
 
 int ReadAhead::readsDone() const {

@@ -44,8 +44,9 @@ public:
 
     // Pages held or being read (for tests and the memory bound).
     int held() const;
-    // Pages decoded since creation (test hook).
+    // Pages decoded since creation, and pages handed out by take (test hooks).
     int readsDone() const;
+    int handedOut() const;
 
 private:
     enum class State { Pending, Loading, Ready };
@@ -62,6 +63,7 @@ private:
     std::map<std::string, Entry> entries_;
     std::vector<std::string> order_;
     int reads_ = 0;
+    int handedOut_ = 0;
     bool quit_ = false;
     std::thread worker_;
 };
