@@ -22,6 +22,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
                        QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), location_(location) {
     setObjectName(QStringLiteral("frmMain"));
+    setAcceptDrops(true);
     setWindowIcon(QIcon(applicationPicture(64)));
     auto* central = new QWidget(this);
     setCentralWidget(central);

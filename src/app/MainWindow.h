@@ -20,6 +20,7 @@
 
 class QAction;
 class QMenu;
+class QMimeData;
 class QToolButton;
 class QUrl;
 
@@ -108,6 +109,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A page file dropped on the window opens as with Open File; a folder, its first page.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The unload path: prompt, batch window unloaded, "Dir1"/"Dir2" written.
     void closeEvent(QCloseEvent* event) override;
 
@@ -123,6 +127,8 @@ private:
     void buildStatusStrip();
     void placeStatusStrip();
     void markersRead(int first, const QList<quint8>& bits);
+    // The page a drop would open ("" when the drop holds no local file or folder with one).
+    static QString droppedPage(const QMimeData* data);
     // The save-changes prompt; true when the caller may go on (No, or a save that worked).
     bool settleUnsavedWork();
     static QString menuName(PageMenuItem item);
@@ -136,6 +142,7 @@ private:
     FolderMarks marks_;
     MarkerScan* scan_ = nullptr;
     int marksGeneration_ = -1;
+    QStringList recentFolders_;  // page folders opened in this run, latest first
     std::map<int, QToolButton*> toolbar_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;

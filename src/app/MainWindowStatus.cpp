@@ -11,10 +11,18 @@
 #include "pages/PageRecords.h"
 #include "view/ViewCommands.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileInfo>
 
 namespace leafmark::app {
+
+namespace {
+constexpr int kRecentFolders = 8;
+}
 
 void MainWindow::buildStatusStrip() {
     strip_ = new StatusStrip(marks_, centralWidget());
@@ -49,6 +57,12 @@ void MainWindow::pageShown() {
         marksGeneration_ = pages_->folderListGeneration();
         marks_.reset(list.folder(), list.names());
         scan_->start(list.folder(), list.names());
+        // The Open dialog offers the page folders opened lately.
+        const QString folder = QFileInfo(list.folder()).absoluteFilePath();
+        recentFolders_.removeAll(folder);
+        recentFolders_.prepend(folder);
+        while (recentFolders_.size() > kRecentFolders) recentFolders_.removeLast();
+        dialogs_.setRecentFolders(recentFolders_);
     }
     const int index = list.selectedIndex();
     const imaging::PageEngine& engine = view_->engine();
@@ -117,6 +131,33 @@ void MainWindow::refreshStatus() {
     f.damaged = engine.damaged();
     strip_->setText(statusText(f));
     strip_->ruler().update();
+}
+
+}  // namespace leafmark::app
+
+namespace leafmark::app {
+
+QString MainWindow::droppedPage(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QFileInfo info(url.toLocalFile());
+        if (info.isDir()) return PageRecords::firstPageOf(info.absoluteFilePath());
+        if (info.isFile()) return info.absoluteFilePath();
+    }
+    return QString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedPage(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedPage(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    pages_->openChosen(path);
+    refreshStatus();
 }
 
 }  // namespace leafmark::app

@@ -38,6 +38,11 @@ public:
     // "&Open File": asks for a page with the Open dialog and opens it; then enables
     // the seven page menu items. Cancel changes nothing.
     void Openfile();
+    // What Open File does with the path chosen in its dialog (also a page dropped
+    // on the window): remembers it for the dialog, opens it, enables the page items.
+    void openChosen(const QString& path);
+    // Full path of the first page ("*.tif*", in list order) of `folder`; "" when none.
+    static QString firstPageOf(const QString& folder);
     // Opens the page at full path `path`: its folder becomes the page folder, the
     // folder list is re-read with the page selected (matched without regard to case)
     // and the page is shown by its name as stored. No save-changes prompt.

@@ -28,13 +28,24 @@ void PageRecords::Openfile() {
     const std::optional<QString> chosen =
         dialogs_.openFile(controls_.ownerWindow(), kOpenFilter, start);
     if (!chosen) return;
-    lastOpenPath_ = *chosen;
-    OpenMaster(*chosen);
+    openChosen(*chosen);
+}
+
+void PageRecords::openChosen(const QString& path) {
+    lastOpenPath_ = path;
+    OpenMaster(path);
     for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
                               PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
                               PageMenuItem::Revert}) {
         controls_.setMenuEnabled(item, true);
     }
+}
+
+QString PageRecords::firstPageOf(const QString& folder) {
+    FileList list;
+    list.read(folder, kFolderPattern);
+    if (list.count() == 0) return QString();
+    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + list.at(0);
 }
 
 void PageRecords::OpenMaster(const QString& path) {

@@ -7,7 +7,10 @@
 #include "pages/PageRecords.h"
 #include "view/ViewCommands.h"
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <QtEndian>
@@ -201,6 +204,24 @@ TEST_F(OperatorFlowTest, StatusStripNamesThePlaceInFolderAndDocumentAndDamage) {
     EXPECT_TRUE(window->folderMarks().startsDocument(3));
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("Leafmark    ") + page(5) + QStringLiteral(" (5 of 5)"));
+}
+
+TEST_F(OperatorFlowTest, DroppingAPageOrAFolderOpensItAsOpenFileDoes) {
+    const auto drop = [&](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDropEvent event(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &event);
+    };
+    drop(page(3));
+    EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
+    EXPECT_TRUE(window->menuEnabled(PageMenuItem::Save));
+    EXPECT_TRUE(window->toolbarEnabled(1));
+    EXPECT_TRUE(status().startsWith(QStringLiteral("Page 3 of 3")));
+    drop(pageDir);  // a folder: its first page
+    EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
+    drop(QDir(tmp.path()).filePath(QStringLiteral("nothing-here")));
+    EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
 }
 
 }  // namespace leafmark::testing
