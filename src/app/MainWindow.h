@@ -82,6 +82,9 @@ public:
     void keyCommand(KeyRoutine routine, Command command = Command::None);
     // True when the command has an enabled menu item or toolbar button.
     bool commandEnabled(Command command) const;
+    // What a drop on the window does: opens the dropped page (or a dropped folder's
+    // first page) as Open File opens a chosen one. False when the data names none.
+    bool openDropped(const QMimeData* data);
     // The marker box clicked with the mouse (what the B key does).
     void clickDocumentMarker();
 

@@ -153,11 +153,15 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QString path = droppedPage(event->mimeData());
-    if (path.isEmpty()) return;
-    event->acceptProposedAction();
+    if (openDropped(event->mimeData())) event->acceptProposedAction();
+}
+
+bool MainWindow::openDropped(const QMimeData* data) {
+    const QString path = droppedPage(data);
+    if (path.isEmpty()) return false;
     pages_->openChosen(path);
     refreshStatus();
+    return true;
 }
 
 }  // namespace leafmark::app

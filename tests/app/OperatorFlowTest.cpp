@@ -7,7 +7,6 @@
 #include "pages/PageRecords.h"
 #include "view/ViewCommands.h"
 
-#include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QDir>
@@ -210,8 +209,7 @@ TEST_F(OperatorFlowTest, DroppingAPageOrAFolderOpensItAsOpenFileDoes) {
     const auto drop = [&](const QString& path) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
-        QDropEvent event(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.get(), &event);
+        window->openDropped(&data);
     };
     drop(page(3));
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
