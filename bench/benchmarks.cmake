@@ -4,7 +4,7 @@ file(GLOB LEAFMARK_BENCH_SUITE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DI
      ${CMAKE_CURRENT_LIST_DIR}/suite/*.h)
 add_executable(leafmark-bench ${LEAFMARK_BENCH_SUITE_SOURCES})
 target_include_directories(leafmark-bench PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(leafmark-bench PRIVATE leafmark_pagemaker leafmark_imaging_view leafmark_shared
+target_link_libraries(leafmark-bench PRIVATE leafmark_pagemaker leafmark_pages leafmark_imaging_view leafmark_shared
                       Qt6::Widgets)
 
 # Benchmarks of other parts keep their own folder beside this one.

@@ -22,6 +22,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
                        QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), location_(location) {
     setObjectName(QStringLiteral("frmMain"));
+    setAcceptDrops(true);
     setWindowIcon(QIcon(applicationPicture(64)));
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -32,12 +33,22 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
     viewCommands_ = std::make_unique<ViewCommands>(state_, dialogs_, *view_, this,
                                                    menuAction(QStringLiteral("mnuWhiteOut")));
     pages_ = std::make_unique<PageRecords>(state_, dialogs_, *this);
+    buildStatusStrip();
+    buildKeys();
 
-    connect(view_, &imaging::PageView::BandDone, this, [this] { viewCommands_->bandDone(); });
+    connect(view_, &imaging::PageView::BandDone, this, [this] {
+        viewCommands_->bandDone();
+        refreshStatus();
+    });
     connect(view_, &imaging::PageView::PageMouseButton, this,
-            [this](int button, int, float, float) { pages_->pageMouseButton(button); });
-    connect(checkBod_, &DocumentMarkerButton::mouseUp, this,
-            [this] { pages_->documentMarkerMouseUp(); });
+            [this](int button, int, float, float) {
+                pages_->pageMouseButton(button);
+                refreshStatus();
+            });
+    connect(checkBod_, &DocumentMarkerButton::mouseUp, this, [this] {
+        pages_->documentMarkerMouseUp();
+        refreshStatus();
+    });
 
     urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     startUp();

@@ -5,6 +5,7 @@
 
 #include "app/AppLocation.h"
 #include "app/MenuTable.h"
+#include "pages/FolderMarks.h"
 #include "pages/MainWindowControls.h"
 #include "shared/Dialogs.h"
 #include "shared/SharedState.h"
@@ -19,10 +20,12 @@
 
 class QAction;
 class QMenu;
+class QMimeData;
 class QToolButton;
 class QUrl;
 
 namespace leafmark {
+class MarkerScan;
 class PageRecords;
 class ProcessWindow;
 class ViewCommands;
@@ -31,6 +34,10 @@ class ViewCommands;
 namespace leafmark::app {
 
 class DocumentMarkerButton;
+class StatusStrip;
+
+// Routines reached only from the keyboard (the others run a menu command).
+enum class KeyRoutine { Command, DocumentMarker, GoToPage, Undo, Redo };
 
 class MainWindow : public QMainWindow, public MainWindowControls {
     Q_OBJECT
@@ -53,6 +60,8 @@ public:
     bool menuEnabled(PageMenuItem item) const override;
     bool toolbarEnabled(int index) const override;
     void enablePageButtons() override;
+    void pageShown() override;
+    void pageSaved(const QString& file) override;
 
     // ---- commands ----
     // Runs the routine behind a menu item or a toolbar button.
@@ -68,6 +77,16 @@ public:
     void showAbout();
     void showHelp();
     void showProcessWindow();
+    // A key of the main window: runs its routine when that routine can be used
+    // now (a menu item or toolbar button of the command is enabled); else nothing.
+    void keyCommand(KeyRoutine routine, Command command = Command::None);
+    // True when the command has an enabled menu item or toolbar button.
+    bool commandEnabled(Command command) const;
+    // What a drop on the window does: opens the dropped page (or a dropped folder's
+    // first page) as Open File opens a chosen one. False when the data names none.
+    bool openDropped(const QMimeData* data);
+    // The marker box clicked with the mouse (what the B key does).
+    void clickDocumentMarker();
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -76,6 +95,11 @@ public:
     QMenu* menu(const QString& itemName) const;           // a menu title or submenu
     QToolButton* toolbarButton(int index) const;          // nullptr for absent indices
     DocumentMarkerButton* documentMarkerBox() const { return checkBod_; }
+    StatusStrip* statusStrip() const { return strip_; }
+    const FolderMarks& folderMarks() const { return marks_; }
+    MarkerScan& markerScan() const { return *scan_; }
+    // Writes the status strip's text and repaints the ruler from the present state.
+    void refreshStatus();
     ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
     const AppLocation& location() const { return location_; }
     // True once "E&xit" has ended the run.
@@ -87,6 +111,10 @@ public:
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // A page file dropped on the window opens as with Open File; a folder, its first page.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The unload path: prompt, batch window unloaded, "Dir1"/"Dir2" written.
     void closeEvent(QCloseEvent* event) override;
 
@@ -98,6 +126,12 @@ private:
     void layoutToolbar(int screenWidthTwips, double pixelsPerTwip);
     void writeFolderSettings();
     void deliverOpenRequests();
+    void buildKeys();
+    void buildStatusStrip();
+    void placeStatusStrip();
+    void markersRead(int first, const QList<quint8>& bits);
+    // The page a drop would open ("" when the drop holds no local file or folder with one).
+    static QString droppedPage(const QMimeData* data);
     // The save-changes prompt; true when the caller may go on (No, or a save that worked).
     bool settleUnsavedWork();
     static QString menuName(PageMenuItem item);
@@ -107,6 +141,11 @@ private:
     AppLocation location_;
     imaging::PageView* view_ = nullptr;
     DocumentMarkerButton* checkBod_ = nullptr;
+    StatusStrip* strip_ = nullptr;
+    FolderMarks marks_;
+    MarkerScan* scan_ = nullptr;
+    int marksGeneration_ = -1;
+    QStringList recentFolders_;  // page folders opened in this run, latest first
     std::map<int, QToolButton*> toolbar_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;

@@ -61,6 +61,7 @@ void MainWindow::runCommand(Command command) {
     case Command::Help: showHelp(); break;
     case Command::About: showAbout(); break;
     }
+    refreshStatus();
 }
 
 void MainWindow::openRequest(const QString& path) {

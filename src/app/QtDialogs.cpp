@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QUrl>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -67,7 +68,20 @@ std::optional<QString> QtDialogs::input(QWidget* owner, const QString& prompt,
 
 std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter,
                                            const QString& startFolder) {
-    QString path = QFileDialog::getOpenFileName(owner, QString(), startFolder, qtFileFilter(filter));
+    QFileDialog dialog(owner, QString(), startFolder, qtFileFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!recent_.isEmpty()) {
+        // The page folders opened lately sit under the dialog's usual places.
+        QList<QUrl> places = dialog.sidebarUrls();
+        for (const QString& folder : recent_) {
+            const QUrl url = QUrl::fromLocalFile(folder);
+            if (!places.contains(url)) places << url;
+        }
+        dialog.setSidebarUrls(places);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     return path;
 }

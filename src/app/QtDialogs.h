@@ -18,12 +18,16 @@ public:
                                  const QString& defaultText) override;
     std::optional<QString> openFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder) override;
+    void setRecentFolders(const QStringList& folders) override { recent_ = folders; }
     // Save dialog: returns the chosen path, existing or not; it asks no overwrite
     // question of its own (the caller does).
     std::optional<QString> saveFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder,
                                     const QString& initialName) override;
     void beep() override;
+
+private:
+    QStringList recent_;
 };
 
 }  // namespace leafmark::app

@@ -37,6 +37,11 @@ public:
     virtual bool toolbarEnabled(int index) const = 0;
     // Enables Toolbar 1, 3..9, 16..19 and CheckBOD (first opening of the run).
     virtual void enablePageButtons() = 0;
+
+    // Told after display has shown a page (the caption is set), and after a save
+    // of the page shown wrote `file`. Nothing to do by default.
+    virtual void pageShown() {}
+    virtual void pageSaved(const QString& file) { (void)file; }
 };
 
 }  // namespace leafmark

@@ -10,15 +10,23 @@
 #include "shared/SharedState.h"
 
 #include <QString>
+#include <memory>
 
 namespace leafmark {
+
+class ReadAhead;
 
 class PageRecords {
 public:
     PageRecords(SharedState& state, Dialogs& dialogs, MainWindowControls& controls);
+    ~PageRecords();
 
     // The folder list (File1): the page folder's "*.tif*" names.
     const FileList& folderList() const { return folderList_; }
+    // Changes each time the folder list is read again (an opening).
+    int folderListGeneration() const { return folderListGeneration_; }
+    // The neighbours of the page shown, decoded in the background (next, then prior).
+    ReadAhead& readAhead() { return *readAhead_; }
 
     // Open dialog start folder (from "Dir1") and the last path chosen in it ("" if never).
     void setOpenDialogFolder(const QString& folder) { openFolder_ = folder; }
@@ -30,6 +38,11 @@ public:
     // "&Open File": asks for a page with the Open dialog and opens it; then enables
     // the seven page menu items. Cancel changes nothing.
     void Openfile();
+    // What Open File does with the path chosen in its dialog (also a page dropped
+    // on the window): remembers it for the dialog, opens it, enables the page items.
+    void openChosen(const QString& path);
+    // Full path of the first page ("*.tif*", in list order) of `folder`; "" when none.
+    static QString firstPageOf(const QString& folder);
     // Opens the page at full path `path`: its folder becomes the page folder, the
     // folder list is re-read with the page selected (matched without regard to case)
     // and the page is shown by its name as stored. No save-changes prompt.
@@ -57,6 +70,14 @@ public:
     void nextimagefile();
     void lastimagefile();
 
+    // Moves to list entry `index` (0-based) like the steps above: the save-changes
+    // prompt first (Cancel keeps everything), then the page; the four menu items
+    // follow the new position. An index outside the list does nothing.
+    void gotoEntry(int index);
+    // Go to a page by its number: the save-changes prompt first, then an input box
+    // for the number (1 to count); a number outside the folder is refused with a message.
+    void goToPageNumber();
+
     // "&Save": dosave(currentfile), whatever modified is.
     void save();
     // "Save &As": clears modified, asks for a path (and whether to overwrite an
@@ -82,6 +103,8 @@ private:
     bool settleUnsavedWork();
     // Selects list entry `index` and shows it.
     void showEntry(int index);
+    // showEntry, then the four menu items by the new position.
+    void showAt(int index);
     // An OK message box with the exclamation icon and the program's title.
     void tell(const QString& text);
     // Format and bit depth to write `f` with: its own, or the page shown's for a new file.
@@ -94,6 +117,8 @@ private:
     QString openFolder_, lastOpenPath_;
     QString saveFolder_, lastSavePath_;
     bool pageLoadFailed_ = false;
+    int folderListGeneration_ = 0;
+    std::unique_ptr<ReadAhead> readAhead_;
 };
 
 }  // namespace leafmark

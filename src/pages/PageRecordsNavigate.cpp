@@ -95,3 +95,41 @@ void PageRecords::priorimagefile() {
 }
 
 }  // namespace leafmark
+
+namespace leafmark {
+
+void PageRecords::showAt(int index) {
+    showEntry(index);
+    const int last = folderList_.count() - 1;
+    controls_.setMenuEnabled(PageMenuItem::First, index > 0);
+    controls_.setMenuEnabled(PageMenuItem::Prior, index > 0);
+    controls_.setMenuEnabled(PageMenuItem::Next, index < last);
+    controls_.setMenuEnabled(PageMenuItem::Last, index < last);
+}
+
+void PageRecords::gotoEntry(int index) {
+    if (index < 0 || index >= folderList_.count()) return;
+    if (!settleUnsavedWork()) return;
+    state_.modified = 0;
+    showAt(index);
+}
+
+void PageRecords::goToPageNumber() {
+    const int count = folderList_.count();
+    if (count == 0) return;
+    if (!settleUnsavedWork()) return;
+    const std::optional<QString> answer = dialogs_.input(
+        controls_.ownerWindow(), QStringLiteral("Page number (1 to %1):").arg(count),
+        QStringLiteral("Go To Page"), QString::number(folderList_.selectedIndex() + 1));
+    if (!answer) return;
+    bool ok = false;
+    const int number = answer->trimmed().toInt(&ok);
+    if (!ok || number < 1 || number > count) {
+        tell(QStringLiteral("There is no page %1 in this folder.").arg(answer->trimmed()));
+        return;
+    }
+    state_.modified = 0;
+    showAt(number - 1);
+}
+
+}  // namespace leafmark

@@ -2,6 +2,7 @@
 #include "imaging/widget/PageView.h"
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
+#include "pages/ReadAhead.h"
 #include "view/ViewCommands.h"
 #include "shared/ViewMapping.h"
 
@@ -27,13 +28,24 @@ void PageRecords::Openfile() {
     const std::optional<QString> chosen =
         dialogs_.openFile(controls_.ownerWindow(), kOpenFilter, start);
     if (!chosen) return;
-    lastOpenPath_ = *chosen;
-    OpenMaster(*chosen);
+    openChosen(*chosen);
+}
+
+void PageRecords::openChosen(const QString& path) {
+    lastOpenPath_ = path;
+    OpenMaster(path);
     for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
                               PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
                               PageMenuItem::Revert}) {
         controls_.setMenuEnabled(item, true);
     }
+}
+
+QString PageRecords::firstPageOf(const QString& folder) {
+    FileList list;
+    list.read(folder, kFolderPattern);
+    if (list.count() == 0) return QString();
+    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + list.at(0);
 }
 
 void PageRecords::OpenMaster(const QString& path) {
@@ -49,6 +61,7 @@ void PageRecords::OpenMaster(const QString& path) {
     const QString listFolder =
         state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
     folderList_.read(listFolder, kFolderPattern);
+    ++folderListGeneration_;
 
     // Names match without regard to case, but the file is opened by its stored name.
     QString shownName = givenName;
@@ -74,7 +87,14 @@ void PageRecords::display(const QString& name) {
     view.setPaintWhileLoading(false);
     // A failed load leaves the view empty with the reason shown inside it; the flag
     // keeps any later save from writing that empty page over the file.
-    pageLoadFailed_ = !view.LoadPage(enginePath(state_.currentfile)).ok();
+    // A neighbour read ahead (and unchanged on disk since) only needs painting.
+    const std::string file = enginePath(state_.currentfile);
+    if (std::unique_ptr<imaging::PageEngine> ready = readAhead_->take(file)) {
+        view.showLoadedPage(*ready);
+        pageLoadFailed_ = false;
+    } else {
+        pageLoadFailed_ = !view.LoadPage(file).ok();
+    }
 
     view.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
     const int sizeMode = sizeModeFor(state_.windowmode);
@@ -101,6 +121,17 @@ void PageRecords::display(const QString& name) {
                          QString::number(folderList_.selectedIndex() + 1) +
                          QStringLiteral(" of ") + QString::number(folderList_.count()) +
                          QStringLiteral(")"));
+
+    std::vector<std::string> neighbours;
+    const int selected = folderList_.selectedIndex();
+    if (selected >= 0) {
+        const QString dir = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+        for (int i : {selected + 1, selected - 1})
+            if (i >= 0 && i < folderList_.count())
+                neighbours.push_back(enginePath(dir + folderList_.at(i)));
+    }
+    readAhead_->want(neighbours);
+    controls_.pageShown();
 }
 
 }  // namespace leafmark

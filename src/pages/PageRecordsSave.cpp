@@ -96,6 +96,7 @@ bool PageRecords::dosave(const QString& f) {
                          MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
         return false;
     }
+    controls_.pageSaved(f);
     return true;
 }
 

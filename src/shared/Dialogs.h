@@ -3,6 +3,7 @@
 // file dialogs. The program uses the Qt implementation; tests script the answers.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -29,6 +30,9 @@ public:
     // Returns the chosen full path, or nullopt on cancel.
     virtual std::optional<QString> openFile(QWidget* owner, const QString& filter,
                                             const QString& startFolder) = 0;
+
+    // Folders the open-file dialog offers in its side panel (most recent first).
+    virtual void setRecentFolders(const QStringList& folders) { (void)folders; }
 
     // Save-file dialog: filters separated by ";;", starting folder, initial file name.
     // Returns the chosen full path, or nullopt on cancel.

@@ -120,6 +120,7 @@ void ViewCommands::viewMenuOpening(const ViewMenuItems& items) {
 void ViewCommands::rotate(int hundredths) {
     // With no page there is nothing to turn and nothing to mark as changed.
     if (!view_.engine().hasImage()) return;
+    history_.record(view_.engine(), state_.modified);
     state_.modified = 1;
     view_.engine().Rotate(hundredths, true, kWhite);
     view_.setAutoLayout(true);
@@ -131,6 +132,7 @@ void ViewCommands::rotateUpside() { rotate(18000); }
 void ViewCommands::rotateAntiClockwise() { rotate(27000); }
 
 void ViewCommands::invert() {
+    history_.record(view_.engine(), state_.modified);
     view_.engine().Invert();
     view_.Repaint();
 }
@@ -153,6 +155,7 @@ void ViewCommands::bandDone() {
     if (!whiteOut_ || !whiteOut_->isChecked()) return;
     // A band over an empty view paints nothing and changes nothing.
     if (!view_.engine().hasImage()) return;
+    history_.record(view_.engine(), state_.modified);
     state_.modified = 1;
     float left = view_.bandLeft();
     float top = view_.bandTop();
@@ -171,6 +174,20 @@ void ViewCommands::bandDone() {
     engine.FillRegion(kWhite);
     engine.ClearRegion();
     view_.Repaint();
+}
+
+bool ViewCommands::undo() {
+    if (!history_.undo(view_.engine(), state_.modified)) return false;
+    view_.setAutoLayout(true);
+    view_.Repaint();
+    return true;
+}
+
+bool ViewCommands::redo() {
+    if (!history_.redo(view_.engine(), state_.modified)) return false;
+    view_.setAutoLayout(true);
+    view_.Repaint();
+    return true;
 }
 
 void ViewCommands::applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn) {

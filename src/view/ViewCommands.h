@@ -4,6 +4,7 @@
 // invert, the white-fill mode and the white-fill of a dragged band.
 
 #include "shared/Dialogs.h"
+#include "view/EditHistory.h"
 #include "shared/SharedState.h"
 
 class QAction;
@@ -70,6 +71,15 @@ public:
     // (window pixels converted at the drawn scale) and sets modified to 1.
     void bandDone();
 
+    // Undo / redo of the edits above on the page shown: the page's pixels and
+    // `modified` return to their values before (after) the edit. False when there
+    // is nothing to undo (redo).
+    bool undo();
+    bool redo();
+    // The steps are forgotten when another page is shown, or the page is saved or reverted.
+    void clearHistory() { history_.clear(); }
+    const EditHistory& history() const { return history_; }
+
     // The white-fill settings of the page view, as the page display applies them
     // after each load (with the mode off it also clears MouseOption).
     static void applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn);
@@ -82,6 +92,7 @@ private:
     imaging::PageView& view_;
     QWidget* owner_;
     QAction* whiteOut_;
+    EditHistory history_;
 };
 
 }  // namespace leafmark

@@ -33,6 +33,20 @@ void PageEngine::clearImage() {
     touch();
 }
 
+void PageEngine::takeLoadedPage(PageEngine& from) {
+    clearImage();
+    setImage(std::move(from.pix_), from.xres_, from.yres_);
+    loadedFormat_ = from.loadedFormat_;
+    loadedBitDepth_ = from.loadedBitDepth_;
+    loadedPhotometric_ = from.loadedPhotometric_;
+    comments_ = from.comments_;
+    damaged_ = from.damaged_;
+    damageReason_ = from.damageReason_;
+    lastError_.clear();
+    from.clearImage();
+    from.comments_ = {};
+}
+
 float PageEngine::PageWidth() const {
     return pix_ ? static_cast<float>(pixGetWidth(pix_.get())) : 0.0f;
 }

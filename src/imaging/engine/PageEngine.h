@@ -82,6 +82,10 @@ public:
     // Text of comment slot `slot` (0..9) of page `page` (1-based; only 1 is used) of a
     // file on disk, without decoding pixels; empty when absent or unreadable.
     static std::string ReadComment(const std::string& file, int page, int slot);
+    // All ten comment slots of page 1 of a file in one read, without decoding
+    // pixels; false (and `out` all empty) when the file cannot be read.
+    static bool ReadComments(const std::string& file,
+                             std::array<std::string, kCommentSlots>& out);
 
     // Sets the text the next SavePage writes into a slot; an empty text writes no tag.
     void SetComment(int slot, const std::string& text);
@@ -102,6 +106,10 @@ public:
     // Replaces the image (takes ownership); used by the operations and by tests.
     void setImage(PixPtr pix, int xResolution, int yResolution);
     void clearImage();
+    // Takes over the page `from` loaded (image, resolution, stored form, comment
+    // slots, damage) as if this engine had loaded it; `from` is left empty. Lets a
+    // page decoded by another engine on another thread be shown without decoding again.
+    void takeLoadedPage(PageEngine& from);
     // Changes every time the pixels change (load, edit, clear); the view's cache key.
     std::uint64_t generation() const { return generation_; }
 

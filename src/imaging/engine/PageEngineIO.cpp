@@ -85,6 +85,18 @@ std::string PageEngine::ReadComment(const std::string& file, int page, int slot)
     return readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
 }
 
+bool PageEngine::ReadComments(const std::string& file,
+                              std::array<std::string, kCommentSlots>& out) {
+    out = {};
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    if (!r.tiff) return false;
+    for (int slot = 0; slot < kCommentSlots; ++slot)
+        out[static_cast<std::size_t>(slot)] =
+            readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
+    return true;
+}
+
 Status PageEngine::SavePage(const std::string& file, int format, int bits, int /*quality*/,
                             int /*mode*/) {
     silenceLeptonica();

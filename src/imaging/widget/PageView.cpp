@@ -34,10 +34,13 @@ struct PageView::Cache {
     std::uint64_t preparedGeneration = std::numeric_limits<std::uint64_t>::max();
     PixPtr prepared;
 
-    // The scaled page (or its visible part `rect`, in drawn-page pixels).
+    // The scaled page (or its visible part `rect`), in device pixels of the
+    // drawn page: on a high-density screen (device pixel ratio `ratio` above 1)
+    // the page is scaled for the screen's own pixels, not for layout pixels.
     bool valid = false;
     std::uint64_t generation = 0;
     double imageScale = 0.0;
+    double ratio = 1.0;
     int bitonal = -1;
     QRect rect;
     QImage image;
@@ -65,7 +68,16 @@ PageView::~PageView() = default;
 
 Status PageView::LoadPage(const std::string& file) {
     message_.clear();
-    Status st = engine_.LoadPage(file);
+    return pageLoaded(engine_.LoadPage(file));
+}
+
+void PageView::showLoadedPage(PageEngine& loaded) {
+    message_.clear();
+    engine_.takeLoadedPage(loaded);
+    pageLoaded(Status::success());
+}
+
+Status PageView::pageLoaded(Status st) {
     if (!st.ok()) {
         // Nothing of the previous page may stay on screen.
         if (engine_.hasImage()) engine_.clearImage();
@@ -224,25 +236,36 @@ const QImage* PageView::scaledImageFor(const QRect& visible) {
         c.valid = false;
     }
     if (!c.prepared) return nullptr;
-    if (c.valid && c.generation == gen && c.imageScale == c.scale && c.bitonal == bitonalDisplay_ &&
-        c.rect.contains(visible))
+    const double ratio = std::max(1.0, devicePixelRatioF());
+    const QRect visibleDevice =
+        ratio == 1.0 ? visible
+                     : QRectF(QPointF(visible.topLeft()) * ratio, QSizeF(visible.size()) * ratio)
+                           .toAlignedRect();
+    if (c.valid && c.generation == gen && c.imageScale == c.scale && c.ratio == ratio &&
+        c.bitonal == bitonalDisplay_ && c.rect.contains(visibleDevice))
         return &c.image;
-    const QRect whole(QPoint(0, 0), c.scaled);
+    const double deviceScale = c.scale * ratio;
+    const QSize deviceSize = ratio == 1.0 ? c.scaled
+                                          : scaledPageSize(pixGetWidth(c.prepared.get()),
+                                                           pixGetHeight(c.prepared.get()),
+                                                           deviceScale);
+    const QRect whole(QPoint(0, 0), deviceSize);
     // Kept as 32-bit pixels the screen draws without conversion.
     const qint64 bytesPerPixel = 4;
-    const bool full = qint64(c.scaled.width()) * c.scaled.height() * bytesPerPixel <= kFullCacheBytes;
-    const QRect rect = full ? whole
-                            : visible.adjusted(-kPartialMargin, -kPartialMargin, kPartialMargin,
-                                               kPartialMargin)
-                                  .intersected(whole);
+    const bool full =
+        qint64(deviceSize.width()) * deviceSize.height() * bytesPerPixel <= kFullCacheBytes;
+    const int margin = static_cast<int>(kPartialMargin * ratio);
+    const QRect rect =
+        full ? whole : visibleDevice.adjusted(-margin, -margin, margin, margin).intersected(whole);
     RenderOptions options;
     options.rgb32 = true;
     options.threads = 0;
-    c.image = renderScaled(c.prepared.get(), c.scale, bitonalDisplay_, rect, options);
+    c.image = renderScaled(c.prepared.get(), deviceScale, bitonalDisplay_, rect, options);
     ++c.renders;
     c.valid = !c.image.isNull();
     c.generation = gen;
     c.imageScale = c.scale;
+    c.ratio = ratio;
     c.bitonal = bitonalDisplay_;
     c.rect = rect;
     return c.valid ? &c.image : nullptr;
@@ -264,8 +287,17 @@ void PageView::paintEvent(QPaintEvent* e) {
     if (!visible.isEmpty()) {
         if (const QImage* img = scaledImageFor(visible.translated(-origin))) {
             drawn = e->rect().intersected(pageRect);
-            const QRect source = drawn.translated(-origin).translated(-cache_->rect.topLeft());
-            p.drawImage(drawn.topLeft(), *img, source);
+            const double ratio = cache_->ratio;
+            if (ratio == 1.0) {
+                const QRect source = drawn.translated(-origin).translated(-cache_->rect.topLeft());
+                p.drawImage(drawn.topLeft(), *img, source);
+            } else {
+                // Device pixels of the scaled page onto the layout rectangle they cover.
+                const QRectF source(QPointF(drawn.translated(-origin).topLeft()) * ratio -
+                                        QPointF(cache_->rect.topLeft()),
+                                    QSizeF(drawn.size()) * ratio);
+                p.drawImage(QRectF(drawn), *img, source);
+            }
         }
     }
     // The back colour goes only where the page is not: each pixel is written once.

@@ -26,6 +26,9 @@ public:
     // Loads page 1 of `file` into the engine. On failure the view shows the reason
     // inside the page area (no dialog) and nothing of the previous page.
     Status LoadPage(const std::string& file);
+    // Shows the page another engine has already loaded (it is taken over, `loaded`
+    // is left empty), exactly as LoadPage would show it after a successful load.
+    void showLoadedPage(PageEngine& loaded);
 
     void setBackColor(const QColor& c);
     QColor backColor() const { return backColor_; }
@@ -115,6 +118,7 @@ private:
     struct Cache;
     std::unique_ptr<Cache> cache_;
 
+    Status pageLoaded(Status st);
     QSize availableSize() const;
     double drawnScale() const;
     void relayout();

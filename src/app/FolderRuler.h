@@ -1,0 +1,36 @@
+#pragma once
+// A thin bar with one mark per page of the folder: dark ticks where documents
+// begin, orange where a page carries "Changed", red for pages read only in part,
+// a blue box on the page shown; pages whose markers are not read yet are paler.
+// With more pages than pixels each pixel column stands for the pages under it.
+
+#include "pages/FolderMarks.h"
+
+#include <QWidget>
+
+namespace leafmark::app {
+
+class FolderRuler : public QWidget {
+    Q_OBJECT
+public:
+    FolderRuler(const FolderMarks& marks, QWidget* parent = nullptr);
+
+    void setCurrent(int index);
+    int current() const { return current_; }
+    // The page under x (widget pixels); -1 without pages.
+    int pageAt(int x) const;
+
+signals:
+    // The operator clicked the bar over page `index`.
+    void pageClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    const FolderMarks& marks_;
+    int current_ = -1;
+};
+
+}  // namespace leafmark::app

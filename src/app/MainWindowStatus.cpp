@@ -1,0 +1,167 @@
+// The status strip and folder ruler of the main window: what they show, how
+// they follow the page shown, saves, and the markers read in the background.
+#include "app/MainWindow.h"
+
+#include "app/DocumentMarkerButton.h"
+#include "app/StatusStrip.h"
+#include "app/StatusText.h"
+#include "imaging/widget/PageView.h"
+#include "pages/MarkerScan.h"
+#include "pages/PageMarkers.h"
+#include "pages/PageRecords.h"
+#include "view/ViewCommands.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QFileInfo>
+
+namespace leafmark::app {
+
+namespace {
+constexpr int kRecentFolders = 8;
+}
+
+void MainWindow::buildStatusStrip() {
+    strip_ = new StatusStrip(marks_, centralWidget());
+    scan_ = new MarkerScan(this);
+    connect(scan_, &MarkerScan::batchRead, this, &MainWindow::markersRead);
+    connect(&strip_->ruler(), &FolderRuler::pageClicked, this, [this](int index) {
+        pages_->gotoEntry(index);
+        refreshStatus();
+    });
+    centralWidget()->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize) placeStatusStrip();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::placeStatusStrip() {
+    // The strip fills the band the layout leaves under the page view; the view and
+    // the toolbar keep their places.
+    const QRect v = view_->geometry();
+    const int top = v.bottom() + 2;
+    const int height = std::max(0, centralWidget()->height() - top - 1);
+    strip_->setGeometry(v.left(), top, v.width(), height);
+    strip_->setVisible(height > 0);
+}
+
+void MainWindow::pageShown() {
+    viewCommands_->clearHistory();
+    const FileList& list = pages_->folderList();
+    if (pages_->folderListGeneration() != marksGeneration_) {
+        marksGeneration_ = pages_->folderListGeneration();
+        marks_.reset(list.folder(), list.names());
+        scan_->start(list.folder(), list.names());
+        // The Open dialog offers the page folders opened lately.
+        const QString folder = QFileInfo(list.folder()).absoluteFilePath();
+        recentFolders_.removeAll(folder);
+        recentFolders_.prepend(folder);
+        while (recentFolders_.size() > kRecentFolders) recentFolders_.removeLast();
+        dialogs_.setRecentFolders(recentFolders_);
+    }
+    const int index = list.selectedIndex();
+    const imaging::PageEngine& engine = view_->engine();
+    if (index >= 0 && engine.hasImage()) {
+        marks_.setMarkers(index,
+                          isDocumentMarker(QString::fromStdString(
+                              engine.comment(imaging::kSlotDocumentMarker))),
+                          QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) ==
+                              kChangeMarker);
+        marks_.setDamaged(index, engine.damaged());
+    }
+    strip_->ruler().setCurrent(index);
+    refreshStatus();
+}
+
+void MainWindow::pageSaved(const QString& file) {
+    viewCommands_->clearHistory();
+    const FileList& list = pages_->folderList();
+    const int index = list.selectedIndex();
+    if (index >= 0 && QFileInfo(file) == QFileInfo(state_.currentfile)) {
+        const imaging::PageEngine& engine = view_->engine();
+        marks_.setMarkers(index, documentMarkerTicked(),
+                          QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) ==
+                              kChangeMarker);
+        if (index > 0) {
+            const QString eod = endOfDocumentPath(state_.folderpath, list.at(index - 1));
+            marks_.setEndOfDocumentBefore(index, !eod.isEmpty() && QFileInfo::exists(eod));
+        }
+    }
+    refreshStatus();
+}
+
+void MainWindow::markersRead(int first, const QList<quint8>& bits) {
+    const int shown = pages_->folderList().selectedIndex();
+    for (qsizetype i = 0; i < bits.size(); ++i) {
+        const int index = first + static_cast<int>(i);
+        // The page shown is known from its own load and saves, which are newer.
+        if (index == shown && marks_.markersKnown(index)) continue;
+        marks_.setMarkers(index, bits[i] & MarkerScan::kBitDocumentMarker,
+                          bits[i] & MarkerScan::kBitChangeMarker);
+    }
+    refreshStatus();
+}
+
+void MainWindow::refreshStatus() {
+    if (!strip_) return;
+    StatusFacts f;
+    const FileList& list = pages_->folderList();
+    const imaging::PageEngine& engine = view_->engine();
+    f.pageShown = !state_.currentfile.isEmpty();
+    f.loaded = engine.hasImage();
+    f.index = list.selectedIndex();
+    f.count = list.count();
+    f.document = marks_.position(f.index);
+    f.sizeMode = view_->sizeMode();
+    f.windowmode = state_.windowmode;
+    f.zoomPercent = view_->zoomPercent();
+    f.xResolution = engine.XResolution();
+    f.yResolution = engine.YResolution();
+    f.format = engine.loadedFormat();
+    f.bitDepth = engine.loadedBitDepth();
+    f.documentMarker = documentMarkerTicked();
+    f.changeMarker =
+        QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) == kChangeMarker;
+    f.modified = state_.modified;
+    f.damaged = engine.damaged();
+    strip_->setText(statusText(f));
+    strip_->ruler().update();
+}
+
+}  // namespace leafmark::app
+
+namespace leafmark::app {
+
+QString MainWindow::droppedPage(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QFileInfo info(url.toLocalFile());
+        if (info.isDir()) return PageRecords::firstPageOf(info.absoluteFilePath());
+        if (info.isFile()) return info.absoluteFilePath();
+    }
+    return QString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedPage(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (openDropped(event->mimeData())) event->acceptProposedAction();
+}
+
+bool MainWindow::openDropped(const QMimeData* data) {
+    const QString path = droppedPage(data);
+    if (path.isEmpty()) return false;
+    pages_->openChosen(path);
+    refreshStatus();
+    return true;
+}
+
+}  // namespace leafmark::app
