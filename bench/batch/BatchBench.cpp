@@ -88,7 +88,11 @@ void deskewSpread(pagemaker::PageKind kind, int count, bool steep, std::uint64_t
         imaging::PageEngine e;
         e.setImage(std::move(pix), page.info.xDpi, page.info.yDpi);
         const imaging::DeskewResult r = e.Deskew();
-        if (!r.applied) ++undone;
+        if (!r.applied) {
+            ++undone;
+            std::printf("  left as it was: recorded %.2f, found %.3f, confidence %.2f\n", angle, r.angle,
+                        r.confidence);
+        }
         const double miss = std::abs(r.angle - angle);
         // The result measured again with the same finder: what is left of the lean.
         imaging::PageEngine again;

@@ -178,9 +178,17 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     const Best c = sweep(medium, -range, range, 0.25, aspect, buf);
     if (c.score <= 0.0) return estimate;  // nothing dark on the page
 
-    // A degree either side at a tenth of a degree. Its scores also give the
-    // confidence: best against worst within a degree of the lean.
+    // A degree either side at a tenth of a degree.
     const Best m = sweep(medium, c.degrees - 1.0, c.degrees + 1.0, 0.1, aspect, buf);
+    // The confidence: the best score against the worst within two degrees of it.
+    // Lines of text line up at one angle only; a picture or noise scores about the
+    // same at every angle. (Within one degree, short lines of low-resolution pages
+    // are still partly lined up, and their scores differ too little.)
+    double lowest = m.lowest;
+    const int reachSteps = static_cast<int>(std::lround(2.0 / 0.25));
+    for (int i = std::max(0, c.index - reachSteps);
+         i <= std::min(static_cast<int>(c.scores.size()) - 1, c.index + reachSteps); ++i)
+        lowest = std::min(lowest, c.scores[static_cast<std::size_t>(i)]);
 
     // Fine: single rows, a tenth either side at 0.025 degree, then the parabola's peak.
     const double fineStep = 0.025;
@@ -188,7 +196,7 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     const double found = f.degrees + parabolicPeak(f) * fineStep;
 
     estimate.angle = found;
-    estimate.confidence = m.lowest > 0.0 ? m.score / m.lowest : 0.0;
+    estimate.confidence = lowest > 0.0 ? m.score / lowest : 0.0;
     // A peak at the edge of the sweep may lie beyond it, and a lean beyond the range
     // is not one this page is straightened for: do not act on either.
     const bool inside = std::abs(c.degrees) < range - 0.125 &&

@@ -10,7 +10,7 @@ constexpr double kMaxSkewDegrees = 15.0;
 // Skews below this are left alone: turning would only blur the page.
 constexpr double kMinDeskewDegrees = 0.05;
 // A lean measured this little beyond the range still counts as inside it.
-constexpr double kSkewRangeTolerance = 0.1;
+constexpr double kSkewRangeTolerance = 0.05;
 // Below this confidence (blank pages, pictures) the measured angle is not used.
 constexpr double kMinSkewConfidence = 3.0;
 
