@@ -127,6 +127,7 @@ Status PageEngine::Despeckle() {
     if (!pix_) return Status::failure(kNoPage);
     const int removed = removeSpecks(pix_.get(), xres_, yres_);
     if (removed < 0) return Status::failure("The page could not be despeckled.");
+    specksRemoved_ = removed;
     if (removed > 0) touch();
     return Status::success();
 }
