@@ -2,6 +2,7 @@
 
 #include "batch/core/RunText.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -53,6 +54,13 @@ QByteArray skippedLine(const QString& name) {
     o.insert(QStringLiteral("reason"), QStringLiteral("done by an earlier run"));
     if (isEndOfDocument(name)) o.insert(QStringLiteral("end_of_document"), true);
     return asLine(o);
+}
+
+QString reportPathFor(const QString& outputFolder) {
+    const QDir out(QDir::cleanPath(QDir(outputFolder).absolutePath()));
+    QDir parent = out;
+    if (out.isRoot() || !parent.cdUp()) return out.filePath(QStringLiteral("leafmark-report.jsonl"));
+    return parent.filePath(out.dirName() + QStringLiteral(".leafmark-report.jsonl"));
 }
 
 QString ReportWriter::open(const QString& path) {

@@ -11,6 +11,11 @@
 
 namespace leafmark::batch {
 
+// Where the batch window writes the report of a run into `outputFolder`: beside
+// it, named after it ("/scans/out" gives "/scans/out.leafmark-report.jsonl"), so
+// the output folder holds only pages; inside it when it has no parent.
+QString reportPathFor(const QString& outputFolder);
+
 // The report line of an entry (ends with a newline). Outcomes are "processed",
 // "copied", "unchanged" (source and output are one file) and "failed" (with "reason").
 QByteArray reportLine(const PageOutcome& outcome);
