@@ -167,15 +167,16 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     if (!binary) return estimate;
     const Profiles fine = wordCounts(binary.get());
     const Profiles medium = halved(fine, false);
+    const Profiles coarse = halved(medium, false);
     binary.reset();
     std::vector<std::int32_t> buf;
 
-    // Whole range on rows in pairs, every quarter degree, a degree beyond the range
+    // Whole range on rows in fours, every quarter degree, a degree beyond the range
     // either way so that a lean at its very edge still shows as a peak. Lines of
-    // small type at low resolution (fax pages) are only a few pairs of rows high, so
-    // coarser rows or steps could miss their peak at large angles.
+    // small type at low resolution (fax pages) are only a few groups of rows high,
+    // so coarser rows or steps could miss their peak at large angles.
     const double range = kMaxSkewDegrees + 1.0;
-    const Best c = sweep(medium, -range, range, 0.25, aspect, buf);
+    const Best c = sweep(coarse, -range, range, 0.25, aspect, buf);
     if (c.score <= 0.0) return estimate;  // nothing dark on the page
 
     // A degree either side at a tenth of a degree.
@@ -184,7 +185,7 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     // Lines of text line up at one angle only; a picture or noise scores about the
     // same at every angle. (Within one degree, short lines of low-resolution pages
     // are still partly lined up, and their scores differ too little.)
-    double lowest = m.lowest;
+    double lowest = c.score;
     const int reachSteps = static_cast<int>(std::lround(2.0 / 0.25));
     for (int i = std::max(0, c.index - reachSteps);
          i <= std::min(static_cast<int>(c.scores.size()) - 1, c.index + reachSteps); ++i)
@@ -196,7 +197,7 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     const double found = f.degrees + parabolicPeak(f) * fineStep;
 
     estimate.angle = found;
-    estimate.confidence = lowest > 0.0 ? m.score / lowest : 0.0;
+    estimate.confidence = lowest > 0.0 ? c.score / lowest : 0.0;
     // A peak at the edge of the sweep may lie beyond it, and a lean beyond the range
     // is not one this page is straightened for: do not act on either.
     const bool inside = std::abs(c.degrees) < range - 0.125 &&
