@@ -1,6 +1,7 @@
 // The batch window driven offscreen: settings at loading and unloading, the run's
 // confirmation, progress, stop, close during a run, the folder lists and ESC.
 #include "BatchTestPages.h"
+#include "batch/core/RunReport.h"
 #include "batch/ui/ProcessWindow.h"
 #include "shared/SharedState.h"
 #include "support/ScriptedDialogs.h"
@@ -213,7 +214,12 @@ TEST_F(ProcessWindowTest, StopRequestedAfterPageKEndsWithProcessAborted) {
     EXPECT_EQ(dialogs.messages[0].text.section("\r\n", 0, 0),
               "This function will pre-process the files as specified (Deskew, Margin Cleanup). "
               " OK to continue? ");
-    EXPECT_EQ(dialogs.messages[1].text, "Process aborted.");
+    EXPECT_EQ(dialogs.messages[1].text.section("\n\n", 0, 0), "Process aborted.");
+    EXPECT_TRUE(dialogs.messages[1].text.section("\n\n", 1).startsWith(
+        "3 pages processed, 0 copied, 0 EOD files, 0 failures"))
+        << dialogs.messages[1].text.toStdString();
+    // The report beside the output folder has a line for each page done.
+    EXPECT_EQ(fileBytes(leafmark::batch::reportPathFor(out)).count("\"outcome\":\"processed\""), 3);
     EXPECT_EQ(dialogs.messages[1].icon, MsgIcon::Exclamation);
     EXPECT_EQ(w->progressBar()->width(), 0);
     EXPECT_EQ(w->windowTitle(), "Leafmark Process p02.tif");

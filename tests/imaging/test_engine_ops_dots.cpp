@@ -1,14 +1,13 @@
-// Despeckle on rendered text at 300 dpi: isolated specks go, every text pixel stays.
+// Despeckle on rendered text: specks go, every pixel of the text stays, and the
+// distances that tell punctuation from specks follow each axis' resolution.
 
-#include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
+#include "pagemaker/SpeckSample.h"
 #include "test_engine_ops_pages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
-#include <tuple>
 #include <vector>
 
 using namespace leafmark::imaging;
@@ -89,28 +88,103 @@ TEST(Despeckle, RemovesIsolatedSpecksAndLeavesEveryTextPixelOfABitonalPage) {
     EXPECT_EQ(engine.generation(), clean);
 }
 
-TEST(Despeckle, KeepsSmallMarksNearOtherInkAndScalesWithResolution) {
-    PixPtr page(pixCreate(400, 200, 1));
-    pixRasterop(page.get(), 50, 50, 40, 40, PIX_SET, nullptr, 0, 0);  // a block of ink
-    pixRasterop(page.get(), 94, 60, 2, 2, PIX_SET, nullptr, 0, 0);    // 3 px from the block
-    pixRasterop(page.get(), 200, 50, 2, 2, PIX_SET, nullptr, 0, 0);   // colon: two dots
-    pixRasterop(page.get(), 200, 56, 2, 2, PIX_SET, nullptr, 0, 0);
-    pixRasterop(page.get(), 300, 100, 5, 5, PIX_SET, nullptr, 0, 0);  // 5 x 5 blot alone
-    PixPtr original = copyOf(page.get());
+namespace {
 
+// A white page with one "letter" (a block 8 wide, 40 high) whose bottom is the
+// baseline at row 100, and one mark of w x h whose top-left is at (x, y).
+PixPtr letterAndMark(int x, int y, int w, int h) {
+    PixPtr page(pixCreate(200, 160, 1));
+    pixRasterop(page.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
+    pixRasterop(page.get(), x, y, w, h, PIX_SET, nullptr, 0, 0);
+    return page;
+}
+
+bool keeps(PIX* page, int xres, int yres) {
     PageEngine engine;
-    engine.setImage(copyOf(page.get()), 300, 300);
-    ASSERT_TRUE(engine.Despeckle().ok());
-    EXPECT_TRUE(samePixels(engine.pix(), original.get()))
-        << "marks near ink, and a blot too big for 300 dpi, stay";
+    engine.setImage(copyOf(page), xres, yres);
+    EXPECT_TRUE(engine.Despeckle().ok());
+    return samePixels(engine.pix(), page);
+}
 
-    engine.setImage(copyOf(page.get()), 600, 600);
-    ASSERT_TRUE(engine.Despeckle().ok());
-    l_uint32 v = 1;
-    pixGetPixel(engine.pix(), 302, 102, &v);
-    EXPECT_EQ(v, 0u) << "at 600 dpi a 5 x 5 blot is a speck";
-    pixRasterop(original.get(), 300, 100, 5, 5, PIX_CLR, nullptr, 0, 0);
-    EXPECT_TRUE(samePixels(engine.pix(), original.get())) << "and nothing else changed";
+}  // namespace
+
+TEST(Despeckle, PunctuationDistancesFollowEachAxisOwnResolution) {
+    // Widest gap after a letter at which a full stop still counts as one (across),
+    // and widest gap under which the upper dot of a colon still finds the lower
+    // (down): 5 and 12 pixels at 300 dpi, each scaled with its own axis. The stop is
+    // 1 x stopH pixels and the colon's upper dot dotW x dotH, sizes between a speck
+    // too small for any letter and the largest punctuation at that resolution.
+    struct Row {
+        int xres, yres, stopGap, colonGap, stopH, dotW, dotH;
+    };
+    for (const Row r : {Row{300, 300, 5, 12, 3, 3, 1}, Row{204, 196, 3, 8, 3, 3, 1},
+                        Row{204, 98, 3, 4, 3, 3, 1}, Row{600, 300, 10, 12, 3, 5, 1},
+                        Row{300, 600, 5, 24, 5, 3, 2}}) {
+        SCOPED_TRACE(testing::Message() << r.xres << " x " << r.yres);
+        for (const int gap : {r.stopGap, r.stopGap + 1}) {
+            PixPtr page = letterAndMark(48 + gap, 101 - r.stopH, 1, r.stopH);
+            EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap == r.stopGap) << "stop gap " << gap;
+        }
+        // A colon: a stop 3 pixels after the letter, and the upper dot over it.
+        for (const int gap : {r.colonGap, r.colonGap + 1}) {
+            PixPtr page = letterAndMark(51, 101 - r.stopH, 1, r.stopH);
+            pixRasterop(page.get(), 50, 101 - r.stopH - gap - r.dotH, r.dotW, r.dotH, PIX_SET,
+                        nullptr, 0, 0);
+            EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap == r.colonGap) << "colon gap " << gap;
+        }
+    }
+}
+
+TEST(Despeckle, SizesFollowEachAxisAndInkWithinAPixelIsAStrokeNotASpeck) {
+    // A 5 x 2 blot alone: a speck where 600 pixels make an inch across (a mark may
+    // be 6 wide there), too wide to be one where 300 do.
+    PixPtr blot(pixCreate(120, 120, 1));
+    pixRasterop(blot.get(), 50, 50, 5, 2, PIX_SET, nullptr, 0, 0);
+    EXPECT_FALSE(keeps(blot.get(), 600, 300));
+    EXPECT_TRUE(keeps(blot.get(), 300, 600));
+    // A 2 x 2 dot one white pixel below a stroke is a piece of that stroke; two white
+    // pixels away (and nowhere punctuation belongs) it is a speck.
+    for (const int gap : {1, 2}) {
+        PixPtr page(pixCreate(120, 120, 1));
+        pixRasterop(page.get(), 50, 20, 2, 40, PIX_SET, nullptr, 0, 0);
+        pixRasterop(page.get(), 50, 60 + gap, 2, 2, PIX_SET, nullptr, 0, 0);
+        EXPECT_EQ(keeps(page.get(), 300, 300), gap == 1) << gap;
+    }
+}
+
+TEST(Despeckle, SpecksNearSmallTypeGoWhileItsStopsDotsAndLeadersStay) {
+    // Text of 6 to 10 points at fax and office resolutions, with specks of 1 to 3
+    // pixels placed 2 to 12 pixels from the letters.
+    struct Sample {
+        int xres, yres;
+        double points;
+    };
+    int placed = 0, removed = 0;
+    for (const Sample s : {Sample{204, 196, 8}, Sample{200, 200, 10}, Sample{300, 300, 8}}) {
+        SCOPED_TRACE(testing::Message() << s.xres << " x " << s.yres << ", " << s.points << " pt");
+        QImage page = leafmark::pagemaker::speckSampleText(2 * s.xres, s.yres, s.xres, s.yres,
+                                                           s.points, 7);
+        PixPtr text = binaryOf(page);
+        const auto specks = leafmark::pagemaker::addSpecksNearText(page, 7, 25, 2, 12);
+        ASSERT_GE(specks.size(), 20u);
+        PixPtr speckled = binaryOf(page);
+
+        PageEngine engine;
+        engine.setImage(copyOf(speckled.get()), s.xres, s.yres);
+        ASSERT_TRUE(engine.Despeckle().ok());
+        PixPtr lost(pixSubtract(nullptr, text.get(), engine.pix()));
+        l_int32 lostInk = 0;
+        pixCountPixels(lost.get(), &lostInk, nullptr);
+        EXPECT_EQ(lostInk, 0) << "no pixel of a letter, stop, i-dot or leader dot is lost";
+        for (const QRect& r : specks) {
+            BoxPtr box(boxCreate(r.x(), r.y(), r.width(), r.height()));
+            l_int32 left = 0;
+            pixCountPixelsInRect(engine.pix(), box.get(), &left, nullptr);
+            ++placed;
+            if (left == 0) ++removed;
+        }
+    }
+    EXPECT_GE(removed * 100, placed * 90) << removed << " of " << placed << " specks removed";
 }
 
 TEST(Despeckle, GrayAndColourPagesGetSpecksPaintedWithTheirBackground) {
@@ -156,90 +230,6 @@ TEST(Despeckle, GrayAndColourPagesGetSpecksPaintedWithTheirBackground) {
         ASSERT_TRUE(engine.Despeckle().ok());
         EXPECT_EQ(pixGetDepth(engine.pix()), colour ? 32 : 8);
         EXPECT_TRUE(samePixels(engine.pix(), text)) << (colour ? "colour" : "gray");
-    }
-}
-
-namespace {
-
-// Speck boxes found the plain way: label every group of dark pixels on the page,
-// keep those fitting the limits whose clear space holds no dark pixel outside
-// their own box. Sorted, as (x, y, w, h).
-std::vector<std::tuple<int, int, int, int>> specksByFullLabelling(PIX* binary,
-                                                                  const SpeckLimits& limits) {
-    std::vector<std::tuple<int, int, int, int>> found;
-    BoxaPtr all(pixConnCompBB(binary, 8));
-    const int w = pixGetWidth(binary), h = pixGetHeight(binary);
-    for (int i = 0; i < boxaGetCount(all.get()); ++i) {
-        l_int32 x, y, bw, bh;
-        boxaGetBoxGeometry(all.get(), i, &x, &y, &bw, &bh);
-        if (bw > limits.maxWidth || bh > limits.maxHeight) continue;
-        const int x0 = std::max(0, x - limits.clearX), y0 = std::max(0, y - limits.clearY);
-        const int x1 = std::min(w, x + bw + limits.clearX), y1 = std::min(h, y + bh + limits.clearY);
-        bool alone = true;
-        for (int yy = y0; yy < y1 && alone; ++yy)
-            for (int xx = x0; xx < x1 && alone; ++xx) {
-                l_uint32 v = 0;
-                pixGetPixel(binary, xx, yy, &v);
-                if (v && (xx < x || xx >= x + bw || yy < y || yy >= y + bh)) alone = false;
-            }
-        if (alone) found.emplace_back(x, y, bw, bh);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-std::vector<std::tuple<int, int, int, int>> sortedBoxes(BOXA* boxa) {
-    std::vector<std::tuple<int, int, int, int>> out;
-    for (int i = 0; boxa && i < boxaGetCount(boxa); ++i) {
-        l_int32 x, y, w, h;
-        boxaGetBoxGeometry(boxa, i, &x, &y, &w, &h);
-        out.emplace_back(x, y, w, h);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-// A page of odd size strewn with clusters of 1 to 5 pixels of random shape, some
-// alone, some near each other, some on the last rows and columns, plus a few bars.
-PixPtr strewnPage(int w, int h, unsigned seed) {
-    PixPtr page(pixCreate(w, h, 1));
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> px(0, w - 1), py(0, h - 1), size(1, 5), coin(0, 3);
-    auto cluster = [&](int x, int y) {
-        const int s = size(rng);
-        for (int dy = 0; dy < s; ++dy)
-            for (int dx = 0; dx < s; ++dx)
-                if (coin(rng) && x + dx < w && y + dy < h) pixSetPixel(page.get(), x + dx, y + dy, 1);
-    };
-    for (int i = 0; i < w * h / 900; ++i) cluster(px(rng), py(rng));
-    for (int i = 0; i < 12; ++i) {
-        cluster(w - 1 - coin(rng), py(rng));  // along the right edge
-        cluster(px(rng), h - 1 - coin(rng));  // along the bottom edge
-    }
-    for (int i = 0; i < 6; ++i)
-        pixRasterop(page.get(), px(rng), py(rng), 1 + size(rng) * 9, 1 + size(rng), PIX_SET, nullptr, 0, 0);
-    return page;
-}
-
-}  // namespace
-
-TEST(Despeckle, FindsExactlyTheSpecksAFullLabellingFinds) {
-    // Resolutions whose clear space allows blocks of 4, 2 and 1 pixels when looking.
-    for (const int dpi : {300, 600, 200, 96, 72}) {
-        for (const auto& [w, h] : {std::pair{1001, 777}, std::pair{640, 480}, std::pair{97, 33}}) {
-            for (unsigned seed = 1; seed <= 3; ++seed) {
-                PixPtr page = strewnPage(w, h, seed * 31 + static_cast<unsigned>(dpi));
-                const SpeckLimits limits = speckLimitsFor(dpi, dpi);
-                const auto expected = specksByFullLabelling(page.get(), limits);
-                BoxaPtr found = findIsolatedSpecks(page.get(), limits);
-                ASSERT_TRUE(found);
-                EXPECT_EQ(sortedBoxes(found.get()), expected)
-                    << dpi << " dpi, " << w << " x " << h << ", seed " << seed;
-                if (dpi == 300 && seed == 1 && w == 1001) {
-                    EXPECT_GT(expected.size(), 20u) << "specks to find";
-                }
-            }
-        }
     }
 }
 

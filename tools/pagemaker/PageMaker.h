@@ -41,7 +41,7 @@ PageGeometry geometryOf(PageKind kind);
 struct PageSpec {
     PageKind kind = PageKind::Group4;
     std::uint64_t seed = 1;    // picks the words, the layout, the speck places, the strip
-    double angle = 0.0;        // degrees the text is turned clockwise on the page (y down)
+    double angle = 0.0;        // degrees the text is turned clockwise on the paper (y down)
     int specks = 4;            // isolated dots of 1 to 3 px, placed well away from ink
     bool border = false;       // dark scanner-edge strip along one side of the frame
     std::string description;   // ImageDescription tag text; empty writes no tag ("BOD" marks a document start)

@@ -258,13 +258,14 @@ Page renderPage(const PageSpec& spec) {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing, !bilevel);
         p.setRenderHint(QPainter::TextAntialiasing, !bilevel);
-        // Lay out in square units of 1/yDpi inch; the x scale maps them onto
-        // the (possibly wider) pixels of the kind, then the page turns about its centre.
+        // Lay out in square units of 1/yDpi inch and turn the page about its centre
+        // in those units, as paper lies turned on the scanner; then the x scale maps
+        // them onto the (possibly wider) pixels of the kind.
         const double sx = static_cast<double>(g.xDpi) / g.yDpi;
         const double logicalWidth = g.width / sx;
         p.translate(g.width / 2.0, g.height / 2.0);
-        p.rotate(angle);
         p.scale(sx, 1.0);
+        p.rotate(angle);
         p.translate(-logicalWidth / 2.0, -g.height / 2.0);
         drawText(p, random, logicalWidth, g.height, g.yDpi, palette, spec.kind == PageKind::Colour);
     }

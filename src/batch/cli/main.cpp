@@ -1,8 +1,12 @@
 // leafmark-batch: the batch window's pre- and post-process run without a window.
 //   leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] [--margin INCHES] [--jobs N]
+//                  [--report FILE] [--resume] [--shard K/N]
 // Exit status: 0 every page done; 1 some pages could not be processed; 2 bad
 // arguments or folders; 130 stopped by Ctrl-C (pages in progress are finished first).
 #include "batch/core/BatchRun.h"
+#include "batch/core/PageShards.h"
+#include "batch/core/ResumeJournal.h"
+#include "batch/core/RunReport.h"
 #include "batch/core/RunText.h"
 #include "shared/FileList.h"
 
@@ -30,7 +34,7 @@ extern "C" void onInterrupt(int) {
 
 const char* const kUsage =
     "usage: leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] "
-    "[--margin INCHES] [--jobs N]\n";
+    "[--margin INCHES] [--jobs N] [--report FILE] [--resume] [--shard K/N]\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "leafmark-batch: %s\n", qPrintable(message));
@@ -42,6 +46,9 @@ struct Arguments {
     QString source, output;
     PageOptions options;
     int jobs = 0;
+    QString report;        // JSON lines report file; empty = none
+    bool resume = false;   // skip entries an earlier run of the same kind finished
+    int shard = 1, shards = 1;  // this run does slice `shard` of `shards`
 };
 
 // Parses the command line; an empty text means success, else the error.
@@ -54,6 +61,22 @@ QString parse(const QStringList& args, Arguments& out) {
             out.options.despeckle = preOption = true;
         } else if (a == QLatin1String("--deskew")) {
             out.options.deskew = preOption = true;
+        } else if (a == QLatin1String("--resume")) {
+            out.resume = true;
+        } else if (a == QLatin1String("--report") || a == QLatin1String("--shard")) {
+            if (i + 1 >= args.size()) return a + QStringLiteral(" needs a value");
+            const QString value = args.at(++i);
+            if (a == QLatin1String("--report")) {
+                if (value.isEmpty()) return QStringLiteral("--report needs a file name");
+                out.report = value;
+            } else {
+                const QStringList kn = value.split(QLatin1Char('/'));
+                bool okK = false, okN = false;
+                out.shard = kn.size() == 2 ? kn[0].toInt(&okK) : 0;
+                out.shards = kn.size() == 2 ? kn[1].toInt(&okN) : 0;
+                if (!okK || !okN || out.shards < 1 || out.shard < 1 || out.shard > out.shards)
+                    return QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(value);
+            }
         } else if (a == QLatin1String("--margin") || a == QLatin1String("--jobs")) {
             if (i + 1 >= args.size()) return a + QStringLiteral(" needs a value");
             bool ok = false;
@@ -99,6 +122,17 @@ QString checkFolder(const QString& folder, bool writable) {
     return {};
 }
 
+// What a done-list belongs to: the run kind, both folders and the clean-up options.
+QString runSignature(const Arguments& a, const QString& source, const QString& output) {
+    QString s = a.kind == RunKind::PostProcess ? QStringLiteral("post") : QStringLiteral("pre");
+    if (a.kind == RunKind::PreProcess)
+        s += QStringLiteral(" despeckle=%1 deskew=%2 margin=%3")
+                 .arg(int(a.options.despeckle))
+                 .arg(int(a.options.deskew))
+                 .arg(a.options.marginCleanup ? a.options.marginInches : -1.0, 0, 'g', 17);
+    return s + QLatin1Char('\t') + source + QLatin1Char('\t') + output;
+}
+
 void drawProgress(int done, int total, const QString& name) {
     constexpr int kWidth = 30;
     const int filled = total > 0 ? done * kWidth / total : kWidth;
@@ -121,15 +155,45 @@ int main(int argc, char** argv) {
 
     FileList list;
     list.read(QFileInfo(args.source).absoluteFilePath(), kPagePatterns);
+    const QString source = QFileInfo(args.source).absoluteFilePath();
+    const QString output = QFileInfo(args.output).absoluteFilePath();
+    QStringList names = shardOf(list.names(), args.shard, args.shards);
+
+    ReportWriter report;
+    if (!args.report.isEmpty())
+        if (const QString error = report.open(args.report); !error.isEmpty()) return fail(error);
+
+    // Every run keeps its done-list in the output folder; --resume reads it back.
+    ResumeJournal journal;
+    const QString journalName =
+        args.shards > 1 ? QStringLiteral(".leafmark-done-%1-of-%2").arg(args.shard).arg(args.shards)
+                        : QStringLiteral(".leafmark-done");
+    if (const QString error =
+            journal.open(QDir(output).filePath(journalName), runSignature(args, source, output), args.resume);
+        !error.isEmpty())
+        return fail(error);
+    int skipped = 0;
+    if (args.resume) {
+        QStringList left;
+        for (const QString& name : names) {
+            if (journal.isDone(name, QDir(source).filePath(name), QDir(output).filePath(name))) {
+                ++skipped;
+                report.write(skippedLine(name));
+            } else {
+                left << name;
+            }
+        }
+        names = left;
+    }
     int total = 0;
-    for (const QString& name : list.names())
+    for (const QString& name : names)
         if (!isEndOfDocument(name)) ++total;
 
     BatchRun::Setup setup;
     setup.kind = args.kind;
-    setup.source = QFileInfo(args.source).absoluteFilePath();
-    setup.output = QFileInfo(args.output).absoluteFilePath();
-    setup.names = list.names();
+    setup.source = source;
+    setup.output = output;
+    setup.names = names;
     setup.workers = args.jobs;
     BatchRun run(std::move(setup));
     run.setOptionsProvider([&args] { return args.options; });
@@ -141,6 +205,11 @@ int main(int argc, char** argv) {
         if (outcome.kind == PageOutcome::Kind::Failed)
             std::fprintf(stderr, "%s%s: not processed: %s\n", tty ? "\r\n" : "",
                          qPrintable(outcome.name), qPrintable(outcome.reason));
+        else
+            journal.record(outcome.name, QDir(source).filePath(outcome.name),
+                           QDir(output).filePath(outcome.name));
+        if (report.isOpen() && !report.write(reportLine(outcome)))
+            std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n", qPrintable(args.report));
         if (outcome.endOfDocument) return;
         ++done;
         if (tty) drawProgress(done, total, outcome.name);
@@ -154,6 +223,7 @@ int main(int argc, char** argv) {
     else QCoreApplication::processEvents();
 
     if (tty && total > 0) std::printf("\n");
+    if (skipped > 0) std::printf("%d entries done by an earlier run were skipped\n", skipped);
     std::printf("%s\n", qPrintable(summaryLine(run.summary())));
     if (!run.summary().completed) return 130;
     return run.summary().failures > 0 ? 1 : 0;

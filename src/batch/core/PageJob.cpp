@@ -4,6 +4,7 @@
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -112,7 +113,30 @@ QString copyReplacing(const QString& from, const QString& to) {
     return {};
 }
 
+namespace {
+PageOutcome processEntry(PageEngine& engine, const PageTask& task);
+}  // namespace
+
 PageOutcome processPage(PageEngine& engine, const PageTask& task) {
+    QElapsedTimer clock;
+    clock.start();
+    PageOutcome outcome = processEntry(engine, task);
+    outcome.milliseconds = clock.nsecsElapsed() / 1e6;
+    return outcome;
+}
+
+namespace {
+
+// Straightens the page and notes what was found and done.
+void deskewInto(PageEngine& engine, PageOutcome& outcome) {
+    const imaging::DeskewResult r = engine.Deskew();
+    outcome.deskewed = true;
+    outcome.angleFound = r.angle;
+    outcome.angleApplied = r.applied ? -r.angle : 0.0;
+}
+
+// The task itself: copy, or load, clean up and write.
+PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     PageOutcome outcome;
     outcome.index = task.index;
     outcome.name = task.name;
@@ -138,11 +162,12 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
                             QString::fromStdString(engine.damageReason()));
 
     if (task.kind == RunKind::PostProcess) {
-        engine.Deskew();
+        deskewInto(engine, outcome);
     } else {
         if (task.options.marginCleanup) margincleanup(engine, task.options.marginInches);
-        if (task.options.despeckle) engine.Despeckle();
-        if (task.options.deskew) engine.Deskew();
+        if (task.options.despeckle && engine.Despeckle())
+            outcome.specksRemoved = engine.specksRemoved();
+        if (task.options.deskew) deskewInto(engine, outcome);
     }
 
     const std::string c3 = PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker);
@@ -156,5 +181,7 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
     outcome.kind = PageOutcome::Kind::Processed;
     return outcome;
 }
+
+}  // namespace
 
 }  // namespace leafmark::batch

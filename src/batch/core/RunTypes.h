@@ -31,6 +31,12 @@ struct PageOutcome {
     bool endOfDocument = false;  // an end-of-document (".EOD") file
     Kind kind = Kind::Unchanged;
     QString reason;  // Failed only: why, in the operator's words
+    // What the clean-up did to a processed page, for the run report.
+    bool deskewed = false;     // a deskew was asked for and measured the page
+    double angleFound = 0.0;   // lean found, degrees clockwise (deskewed only)
+    double angleApplied = 0.0; // turn applied to straighten it, degrees clockwise; 0 when none
+    int specksRemoved = -1;    // specks the despeckle removed; -1 when it did not run
+    double milliseconds = 0.0; // time spent on the entry
 };
 
 // Counts of a run, for the window's report and the command's summary line.

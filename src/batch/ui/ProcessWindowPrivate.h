@@ -3,6 +3,7 @@
 // layout (ProcessWindowLayout.cpp), folders and drives (ProcessWindowFolders.cpp),
 // settings (ProcessWindowSettings.cpp) and the run (ProcessWindowRun.cpp).
 
+#include "batch/core/RunReport.h"
 #include "batch/core/RunTypes.h"
 #include "shared/FileList.h"
 
@@ -94,6 +95,7 @@ public:
     int pagesDone = 0;
     int pagesTotal = 0;
     QStringList failures;       // of the last run
+    ReportWriter report;        // the run report in the output folder, while a run lasts
     bool closeAfterRun = false; // Close pressed or frame closed during a run
     bool quietStop = false;     // the stop was asked by closing: no "Process aborted."
     bool unloaded = false;

@@ -70,6 +70,10 @@ void ProcessWindowPrivate::run(int index) {
     closeAfterRun = false;
     quietStop = false;
 
+    // The run report goes beside the output folder as the entries are done; a run
+    // goes on without it when it cannot be written there.
+    if (!report.open(reportPathFor(outputFolder)).isEmpty()) report.close();
+
     BatchRun::Setup setup;
     setup.kind = kind;
     setup.source = sourceFolder;
@@ -88,6 +92,7 @@ void ProcessWindowPrivate::run(int index) {
 }
 
 void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
+    if (report.isOpen()) report.write(reportLine(outcome));
     if (outcome.endOfDocument) return;  // neither the caption nor the bar moves
     if (outcome.kind == PageOutcome::Kind::Processed)
         w.setWindowTitle(kProcessCaption + QLatin1Char(' ') + outcome.name);
@@ -100,6 +105,9 @@ void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
 void ProcessWindowPrivate::runFinished(bool completed) {
     BatchRun* finishedRun = activeRun.data();
     failures = finishedRun ? finishedRun->summary().failed : QStringList();
+    const QString counts = finishedRun ? summaryLine(finishedRun->summary()) : QString();
+    report.close();
+    progressbar->setToolTip(counts);
     activeRun = nullptr;
     if (finishedRun) finishedRun->deleteLater();
     QApplication::restoreOverrideCursor();
@@ -117,10 +125,11 @@ void ProcessWindowPrivate::runFinished(bool completed) {
         progressbar->resize(0, progressbar->height());
         label5->hide();
         if (!quietStop)
-            dialogs.message(&w, kAbortedText, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+            dialogs.message(&w, kAbortedText + QStringLiteral("\n\n") + counts, MsgButtons::Ok,
+                            MsgIcon::Exclamation, kAppTitle);
     }
     if (!failures.isEmpty())
-        dialogs.message(&w, failureReport(failures), MsgButtons::Ok, MsgIcon::Exclamation,
+        dialogs.message(&w, failureReport(failures) + QStringLiteral("\n\n") + counts, MsgButtons::Ok, MsgIcon::Exclamation,
                         kAppTitle);
     command1[0]->setEnabled(true);
     command1[1]->setEnabled(true);

@@ -87,10 +87,12 @@ Profiles halved(const Profiles& in, bool pairStrips) {
     return p;
 }
 
-// Sharpness of the row profile after undoing a lean of `degrees` (clockwise):
-// the sum of squared differences between neighbouring profile rows.
-double score(const Profiles& p, double degrees, std::vector<std::int32_t>& profile) {
-    const double slope = std::tan(degrees * M_PI / 180.0);
+// Sharpness of the row profile after undoing a lean of `degrees` (clockwise, on the
+// paper): the sum of squared differences between neighbouring profile rows. On a
+// page whose pixels are taller than wide (`aspect` = yres / xres below 1), a line
+// on the paper rises fewer rows per column than its angle says.
+double score(const Profiles& p, double degrees, double aspect, std::vector<std::int32_t>& profile) {
+    const double slope = std::tan(degrees * M_PI / 180.0) * aspect;
     const double half = p.pageWidth / 2.0;
     const int reach = static_cast<int>(std::ceil(std::abs(half * slope) / p.rowGroup)) + 2;
     const int rows = p.rows;
@@ -122,12 +124,13 @@ struct Best {
 };
 
 // Scores every `step` from `from` to `to` (inclusive) and keeps the best.
-Best sweep(const Profiles& p, double from, double to, double step, std::vector<std::int32_t>& buf) {
+Best sweep(const Profiles& p, double from, double to, double step, double aspect,
+           std::vector<std::int32_t>& buf) {
     Best best;
     const int steps = static_cast<int>(std::lround((to - from) / step));
     for (int i = 0; i <= steps; ++i) {
         const double degrees = from + i * step;
-        const double s = score(p, degrees, buf);
+        const double s = score(p, degrees, aspect, buf);
         best.scores.push_back(s);
         if (s > best.score) {
             best.score = s;
@@ -152,9 +155,10 @@ double parabolicPeak(const Best& b) {
 
 }  // namespace
 
-SkewEstimate measureSkew(PIX* pix) {
+SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
     SkewEstimate estimate;
     if (!pix || pixGetWidth(pix) < kMinSide || pixGetHeight(pix) < kMinSide) return estimate;
+    const double aspect = xres > 0 && yres > 0 ? static_cast<double>(yres) / xres : 1.0;
     PixPtr binary;
     if (pixGetDepth(pix) == 1 && !pixGetColormap(pix))
         binary = clonePix(pix);
@@ -163,30 +167,42 @@ SkewEstimate measureSkew(PIX* pix) {
     if (!binary) return estimate;
     const Profiles fine = wordCounts(binary.get());
     const Profiles medium = halved(fine, false);
-    const Profiles coarse = halved(halved(halved(medium, true), false), false);
+    const Profiles coarse = halved(medium, false);
     binary.reset();
     std::vector<std::int32_t> buf;
 
-    // Coarse: 64-pixel strips, rows in eights, every half degree over the whole range.
-    const double range = kMaxSkewDegrees;
-    const Best c = sweep(coarse, -range, range, 0.5, buf);
+    // Whole range on rows in fours, every quarter degree, a degree beyond the range
+    // either way so that a lean at its very edge still shows as a peak. Lines of
+    // small type at low resolution (fax pages) are only a few groups of rows high,
+    // so coarser rows or steps could miss their peak at large angles.
+    const double range = kMaxSkewDegrees + 1.0;
+    const Best c = sweep(coarse, -range, range, 0.25, aspect, buf);
     if (c.score <= 0.0) return estimate;  // nothing dark on the page
 
-    // Medium (rows in pairs): a degree either side at a tenth of a degree. Its scores
-    // also give the confidence: best against worst within a degree of the lean.
-    const Best m = sweep(medium, c.degrees - 1.0, c.degrees + 1.0, 0.1, buf);
+    // A degree either side at a tenth of a degree.
+    const Best m = sweep(medium, c.degrees - 1.0, c.degrees + 1.0, 0.1, aspect, buf);
+    // The confidence: the best score against the worst within two degrees of it.
+    // Lines of text line up at one angle only; a picture or noise scores about the
+    // same at every angle. (Within one degree, short lines of low-resolution pages
+    // are still partly lined up, and their scores differ too little.)
+    double lowest = c.score;
+    const int reachSteps = static_cast<int>(std::lround(2.0 / 0.25));
+    for (int i = std::max(0, c.index - reachSteps);
+         i <= std::min(static_cast<int>(c.scores.size()) - 1, c.index + reachSteps); ++i)
+        lowest = std::min(lowest, c.scores[static_cast<std::size_t>(i)]);
 
     // Fine: single rows, a tenth either side at 0.025 degree, then the parabola's peak.
     const double fineStep = 0.025;
-    const Best f = sweep(fine, m.degrees - 0.1, m.degrees + 0.1, fineStep, buf);
+    const Best f = sweep(fine, m.degrees - 0.1, m.degrees + 0.1, fineStep, aspect, buf);
     const double found = f.degrees + parabolicPeak(f) * fineStep;
 
     estimate.angle = found;
-    estimate.confidence = m.lowest > 0.0 ? m.score / m.lowest : 0.0;
-    // A lean at the very edge of the range may lie beyond it: do not act on it.
-    const bool inside = std::abs(c.degrees) < range - 0.25;
-    estimate.trusted = inside && estimate.confidence >= kMinSkewConfidence &&
-                       std::abs(estimate.angle) <= kMaxSkewDegrees;
+    estimate.confidence = lowest > 0.0 ? c.score / lowest : 0.0;
+    // A peak at the edge of the sweep may lie beyond it, and a lean beyond the range
+    // is not one this page is straightened for: do not act on either.
+    const bool inside = std::abs(c.degrees) < range - 0.125 &&
+                        std::abs(found) <= kMaxSkewDegrees + kSkewRangeTolerance;
+    estimate.trusted = inside && estimate.confidence >= kMinSkewConfidence;
     if (!inside) estimate.confidence = 0.0;
     return estimate;
 }

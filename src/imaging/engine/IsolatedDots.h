@@ -1,31 +1,41 @@
 #pragma once
-// Removal of specks: tiny blots of dust or noise that stand alone on the page.
+// Removal of specks: dots of dust or noise too small to be part of a letter, and
+// dots the size of punctuation that sit nowhere punctuation belongs.
 
 #include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 
-// Size of a speck and the clear space around it, in page pixels.
+// Sizes and distances that decide what a speck is, in page pixels. Horizontal
+// figures scale with the horizontal resolution, vertical ones with the vertical.
 struct SpeckLimits {
-    int maxWidth = 3;   // a speck fits in maxWidth x maxHeight
-    int maxHeight = 3;
-    int clearX = 8;  // no other dark pixel within this many pixels left/right...
-    int clearY = 8;  // ...or above/below the speck's bounding box
+    int tinyWidth = 2;    // a dot of at most tinyWidth x tinyHeight is part of no glyph
+    int tinyHeight = 2;
+    int markWidth = 3;    // a dot of at most markWidth x markHeight could be punctuation
+    int markHeight = 3;
+    int alignY = 1;       // a full stop's bottom lies this close to the baseline
+    int stopGapX = 5;     // widest gap between a letter and the full stop after it
+    int lineReachX = 40;  // how far left the letters that show the baseline are looked for
+    int dotGapY = 5;      // widest gap between an i-dot and its stem (or a stem and the dot under it)
+    int colonGapY = 12;   // widest gap between the two dots of a colon
+    int leaderGapX = 8;   // widest gap between neighbouring dots of a leader row
 };
 
-// Limits for a page scanned at `xres` x `yres` dots per inch: 3 x 3 pixels with 8
-// pixels of clear space at 300 dpi, scaled linearly; 0 (unknown) counts as 300.
+// Limits for a page scanned at `xres` x `yres` dots per inch: the figures above at
+// 300 dpi, each scaled with its own axis (0, unknown, counts as 300). A mark of
+// 3 pixels either way stays a possible punctuation mark at any lower resolution.
 SpeckLimits speckLimitsFor(int xres, int yres);
 
-// Bounding boxes of the isolated specks of a 1 bpp image (1 = dark): groups of
-// dark pixels fitting the size limit with no other dark pixel in the clear space.
-// Null on failure.
-BoxaPtr findIsolatedSpecks(PIX* binary, const SpeckLimits& limits);
+// Bounding boxes of the specks of a 1 bpp image (1 = dark): every group of dark
+// pixels (8-connected) no bigger than a mark with no other ink within one pixel of
+// its box, unless it is bigger than tiny and placed as punctuation of a line of
+// text (beside its baseline after a letter, over an i's stem or under the stroke
+// of a ! or ?, in a row of leader dots, above another such mark). Null on failure.
+BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits);
 
-// Paints every isolated speck of `pix` (any depth; gray and colour thresholded at
-// mid gray) with the page's background around it. Dots of letters, full stops and
-// anything else near other dark pixels stay untouched. Returns the number of
-// specks removed, or -1 on failure (the page is then unchanged).
-int removeIsolatedSpecks(PIX* pix, int xres, int yres);
+// Paints every speck of `pix` (any depth; gray and colour thresholded at mid gray)
+// with the page's background around it. Returns the number of specks removed, or
+// -1 on failure (the page is then unchanged).
+int removeSpecks(PIX* pix, int xres, int yres);
 
 }  // namespace leafmark::imaging

@@ -144,6 +144,8 @@ public:
     bool hasRegion() const { return region_.has_value(); }
     // Removes isolated specks of a few pixels; never touches text strokes.
     Status Despeckle();
+    // Specks the last successful Despeckle removed.
+    int specksRemoved() const { return specksRemoved_; }
     // Finds the skew within +-15 degrees and straightens; leaves the page untouched
     // when the confidence is low. 1-bit pages stay 1-bit.
     DeskewResult Deskew();
@@ -166,6 +168,7 @@ private:
     bool damaged_ = false;
     std::string damageReason_;
     std::uint64_t generation_ = 0;
+    int specksRemoved_ = 0;
     int loadedPhotometric_ = -1;  // TIFF photometric of the page as loaded (for a new file)
 };
 

@@ -125,8 +125,9 @@ void PageEngine::ClearRegion() { region_.reset(); }
 
 Status PageEngine::Despeckle() {
     if (!pix_) return Status::failure(kNoPage);
-    const int removed = removeIsolatedSpecks(pix_.get(), xres_, yres_);
+    const int removed = removeSpecks(pix_.get(), xres_, yres_);
     if (removed < 0) return Status::failure("The page could not be despeckled.");
+    specksRemoved_ = removed;
     if (removed > 0) touch();
     return Status::success();
 }
@@ -134,12 +135,12 @@ Status PageEngine::Despeckle() {
 DeskewResult PageEngine::Deskew() {
     DeskewResult result;
     if (!pix_) return result;
-    const SkewEstimate skew = measureSkew(pix_.get());
+    const SkewEstimate skew = measureSkew(pix_.get(), xres_, yres_);
     result.angle = skew.angle;
     result.confidence = skew.confidence;
     if (!skew.trusted || std::abs(skew.angle) < kMinDeskewDegrees) return result;
     // The text leans clockwise by `angle`: turn it back the other way.
-    PixPtr out = rotateByDegrees(pix_.get(), -skew.angle, false, Rgb{255, 255, 255});
+    PixPtr out = rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
     if (!out) return result;
     pixSetResolution(out.get(), xres_, yres_);
     pix_ = std::move(out);

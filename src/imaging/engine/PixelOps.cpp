@@ -128,3 +128,35 @@ PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill) {
 }
 
 }  // namespace leafmark::imaging
+
+namespace leafmark::imaging {
+
+PixPtr rotateOnPaper(PIX* pix, double degrees, int xres, int yres) {
+    if (!pix || !std::isfinite(degrees)) return nullptr;
+    if (xres <= 0 || yres <= 0 || xres == yres)
+        return rotateByDegrees(pix, degrees, false, Rgb{255, 255, 255});
+    // A turn is a vertical, a horizontal and a vertical shear. On the paper their
+    // slopes are tan(a/2), sin(a) and tan(a/2); in pixels a vertical shear rises
+    // yres/xres times as many rows per column, a horizontal one the inverse.
+    const double a = degrees * M_PI / 180.0;
+    const double k = static_cast<double>(yres) / xres;
+    const auto vAngle = static_cast<l_float32>(std::atan(std::tan(a / 2.0) * k));
+    const auto hAngle = static_cast<l_float32>(std::atan(std::sin(a) / k));
+    const int depth = pixGetDepth(pix);
+    const bool smooth = (depth == 8 || depth == 32) && !pixGetColormap(pix);
+    const l_int32 xc = pixGetWidth(pix) / 2, yc = pixGetHeight(pix) / 2;
+    auto vShear = [&](PIX* in) {
+        return PixPtr(smooth ? pixVShearLI(in, xc, vAngle, L_BRING_IN_WHITE)
+                             : pixVShear(nullptr, in, xc, vAngle, L_BRING_IN_WHITE));
+    };
+    PixPtr first = vShear(pix);
+    if (!first) return nullptr;
+    PixPtr second(smooth ? pixHShearLI(first.get(), yc, hAngle, L_BRING_IN_WHITE)
+                         : pixHShear(nullptr, first.get(), yc, hAngle, L_BRING_IN_WHITE));
+    if (!second) return nullptr;
+    PixPtr out = vShear(second.get());
+    if (!out || pixGetDepth(out.get()) != depth) return nullptr;
+    return out;
+}
+
+}  // namespace leafmark::imaging

@@ -40,4 +40,11 @@ bool paintRect(PIX* pix, int x0, int y0, int x1, int y1, const Rgb& c);
 // 32 bpp without a colormap are area-mapped, other depths sampled. Null on failure.
 PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill);
 
+// A copy of `pix`, scanned at `xres` x `yres` dots per inch, with the paper turned
+// clockwise by `degrees` (up to about 20) about the page centre: on pixels that are
+// not square the turn is done on the paper's own scale, so upright strokes come out
+// upright too. Same size, new area white; square pixels (or an unknown resolution)
+// turn as rotateByDegrees does. Null on failure.
+PixPtr rotateOnPaper(PIX* pix, double degrees, int xres, int yres);
+
 }  // namespace leafmark::imaging

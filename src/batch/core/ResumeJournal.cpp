@@ -1,0 +1,93 @@
+#include "batch/core/ResumeJournal.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace leafmark::batch {
+
+namespace {
+
+const QByteArray kMagic = "leafmark-batch done-list 1\t";
+
+// Size and modification time of both files; empty when either is missing.
+QString stampOf(const QString& sourcePath, const QString& outputPath) {
+    const QFileInfo s(sourcePath), o(outputPath);
+    if (!s.exists() || !o.exists()) return {};
+    return QStringLiteral("%1\t%2\t%3\t%4")
+        .arg(s.size())
+        .arg(s.lastModified().toMSecsSinceEpoch())
+        .arg(o.size())
+        .arg(o.lastModified().toMSecsSinceEpoch());
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        left -= n;
+    }
+    return ::fdatasync(fd) == 0;
+}
+
+}  // namespace
+
+ResumeJournal::~ResumeJournal() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+QString ResumeJournal::open(const QString& path, const QString& signature, bool keep) {
+    done_.clear();
+    const QByteArray header = kMagic + signature.toUtf8() + '\n';
+    bool reuse = false;
+    if (keep) {
+        QFile old(path);
+        if (old.open(QIODevice::ReadOnly)) {
+            const QByteArray all = old.readAll();
+            reuse = all.startsWith(header);
+            // A line is whole only with its newline: a line torn by a power cut is ignored.
+            const QList<QByteArray> lines = all.mid(header.size()).split('\n');
+            for (int i = 0; reuse && i + 1 < lines.size(); ++i) {
+                const QStringList f = QString::fromUtf8(lines[i]).split(QLatin1Char('\t'));
+                if (f.size() == 5) done_.insert(f[0], f.mid(1).join(QLatin1Char('\t')));
+            }
+        }
+    }
+    if (!reuse) done_.clear();
+    const QByteArray native = QFile::encodeName(path);
+    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC),
+                 0644);
+    if (fd_ < 0)
+        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!reuse && !writeAll(fd_, header))
+        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    return {};
+}
+
+bool ResumeJournal::isDone(const QString& name, const QString& sourcePath,
+                           const QString& outputPath) const {
+    const auto it = done_.constFind(name);
+    return it != done_.constEnd() && !it->isEmpty() && *it == stampOf(sourcePath, outputPath);
+}
+
+bool ResumeJournal::record(const QString& name, const QString& sourcePath,
+                           const QString& outputPath) {
+    const QString stamp = stampOf(sourcePath, outputPath);
+    if (fd_ < 0 || stamp.isEmpty() || name.contains(QLatin1Char('\t')) || name.contains(QLatin1Char('\n')))
+        return false;
+    // One write of a whole line: a crash leaves it whole or leaves no newline.
+    if (!writeAll(fd_, (name + QLatin1Char('\t') + stamp + QLatin1Char('\n')).toUtf8())) return false;
+    done_.insert(name, stamp);
+    return true;
+}
+
+}  // namespace leafmark::batch

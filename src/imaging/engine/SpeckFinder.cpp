@@ -1,0 +1,300 @@
+// Which small dots of a page are specks. Every group of dark pixels is boxed once;
+// a dot too small for any part of a letter is a speck, and a dot the size of a
+// full stop is kept only where the boxes around it show a line of text that such
+// a mark belongs to.
+
+#include "imaging/engine/IsolatedDots.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace leafmark::imaging {
+
+namespace {
+
+constexpr double kReferenceDpi = 300.0;
+
+int scaled(int atReference, int dpi, int minimum) {
+    const double res = dpi > 0 ? dpi : kReferenceDpi;
+    return std::max(minimum, static_cast<int>(std::lround(atReference * res / kReferenceDpi)));
+}
+
+// A box as half-open edges.
+struct Rect {
+    int x0, y0, x1, y1;
+    int w() const { return x1 - x0; }
+    int h() const { return y1 - y0; }
+    int bottom() const { return y1 - 1; }
+};
+
+// The boxes of a page with a coarse grid over them, so the boxes near a mark are
+// found without looking at all of them.
+class BoxIndex {
+public:
+    BoxIndex(std::vector<Rect> boxes, int width, int height) : boxes_(std::move(boxes)) {
+        cols_ = std::max(1, (width + kCell - 1) / kCell);
+        rows_ = std::max(1, (height + kCell - 1) / kCell);
+        cells_.resize(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_));
+        for (int i = 0; i < static_cast<int>(boxes_.size()); ++i) {
+            const Rect& b = boxes_[static_cast<std::size_t>(i)];
+            for (int cy = b.y0 / kCell; cy <= b.bottom() / kCell && cy < rows_; ++cy)
+                for (int cx = b.x0 / kCell; cx <= (b.x1 - 1) / kCell && cx < cols_; ++cx)
+                    cell(cx, cy).push_back(i);
+        }
+    }
+
+    const Rect& at(int i) const { return boxes_[static_cast<std::size_t>(i)]; }
+    int size() const { return static_cast<int>(boxes_.size()); }
+
+    // Calls f(index) once for every box meeting [x0, x1) x [y0, y1), stopping when f
+    // returns true; returns whether it did.
+    template <typename F>
+    bool any(int x0, int y0, int x1, int y1, F&& f) const {
+        const int cx0 = std::clamp(x0 / kCell, 0, cols_ - 1), cx1 = std::clamp((x1 - 1) / kCell, 0, cols_ - 1);
+        const int cy0 = std::clamp(y0 / kCell, 0, rows_ - 1), cy1 = std::clamp((y1 - 1) / kCell, 0, rows_ - 1);
+        for (int cy = cy0; cy <= cy1; ++cy)
+            for (int cx = cx0; cx <= cx1; ++cx)
+                for (const int i : cells_[static_cast<std::size_t>(cy * cols_ + cx)]) {
+                    const Rect& b = at(i);
+                    if (b.x1 <= x0 || b.x0 >= x1 || b.y1 <= y0 || b.y0 >= y1) continue;
+                    // A box spanning several cells is reported from the first one only.
+                    if (std::max(b.x0 / kCell, cx0) != cx || std::max(b.y0 / kCell, cy0) != cy) continue;
+                    if (f(i)) return true;
+                }
+        return false;
+    }
+
+private:
+    static constexpr int kCell = 32;
+    std::vector<int>& cell(int cx, int cy) { return cells_[static_cast<std::size_t>(cy * cols_ + cx)]; }
+    std::vector<Rect> boxes_;
+    std::vector<std::vector<int>> cells_;
+    int cols_ = 1, rows_ = 1;
+};
+
+class SpeckJudge {
+public:
+    SpeckJudge(PIX* binary, const BoxIndex& boxes, const SpeckLimits& limits)
+        : pix_(binary), boxes_(boxes), l_(limits) {}
+
+    bool isMark(const Rect& b) const { return b.w() <= l_.markWidth && b.h() <= l_.markHeight; }
+    bool isTiny(const Rect& b) const { return b.w() <= l_.tinyWidth && b.h() <= l_.tinyHeight; }
+
+    // True when ink lies within one pixel of the mark's box: a piece of a stroke
+    // broken by a one-pixel gap, not a speck.
+    bool touchesInk(const Rect& m) const {
+        const int x0 = std::max(0, m.x0 - 2), x1 = std::min(pixGetWidth(pix_), m.x1 + 2);
+        const int y0 = std::max(0, m.y0 - 2), y1 = std::min(pixGetHeight(pix_), m.y1 + 2);
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if ((x < m.x0 || x >= m.x1 || y < m.y0 || y >= m.y1) && dark(x, y)) return true;
+        return false;
+    }
+
+    // True when the mark sits where punctuation of a line of text belongs.
+    bool belongsToText(int i) const {
+        const Rect& m = boxes_.at(i);
+        return besideBaseline(m) || onStem(m, true) || onStem(m, false) || inLeaderRow(i) ||
+               overAnotherMark(m);
+    }
+
+private:
+    // A letter ends just left of the mark (a full stop is set about its own width or
+    // two from it), and the line's baseline runs through the mark: a full stop, a
+    // comma, a decimal point.
+    bool besideBaseline(const Rect& m) const {
+        const int gap = std::max(l_.stopGapX, 3 * m.w());
+        const bool letterBefore = boxes_.any(
+            m.x0 - gap - 1, m.y0 - 4 * m.h(), m.x0, m.y1 + l_.alignY, [&](int j) {
+                const Rect& b = boxes_.at(j);
+                return b.x0 < m.x0 && !isMark(b) && b.y0 < m.y0 && b.bottom() >= m.bottom() - l_.alignY;
+            });
+        return letterBefore && onBaseline(m);
+    }
+
+    // Letters within reach to the left, taller than the mark, end at its height.
+    bool onBaseline(const Rect& m) const {
+        return boxes_.any(m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1,
+                          [&](int j) {
+                              const Rect& b = boxes_.at(j);
+                              return b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0 &&
+                                     b.bottom() >= m.y0 - l_.alignY &&
+                                     b.bottom() <= m.bottom() + l_.alignY;
+                          });
+    }
+
+    // A letter's stem starts just below the mark where other letters of its line
+    // start, and runs down under it to their baseline (the dot of i and j); or a
+    // stroke ends just above a mark that sits on the baseline (the dot of ! and ?).
+    bool onStem(const Rect& m, bool stemBelow) const {
+        if (!stemBelow && !onBaseline(m)) return false;
+        const int x0 = m.x0, x1 = m.x1;
+        const int dir = stemBelow ? 1 : -1;
+        // The row nearest the mark with ink under (or over) it: the dot is set about
+        // its own height from the stem.
+        const int reach = std::max(l_.dotGapY, 2 * m.h() + 1);
+        int row = -1, col = -1;
+        for (int d = 0; d <= reach && row < 0; ++d) {
+            const int y = stemBelow ? m.y1 + d : m.y0 - 1 - d;
+            if (y < 0 || y >= pixGetHeight(pix_)) break;
+            for (int x = x0; x < x1 && row < 0; ++x)
+                if (dark(x, y)) row = y, col = x;
+        }
+        if (row < 0) return false;
+        // The stroke's end there is a run of ink not much wider than the mark.
+        int from = col, to = col;
+        while (from > 0 && dark(from - 1, row)) --from;
+        while (to + 1 < pixGetWidth(pix_) && dark(to + 1, row)) ++to;
+        if (to - from + 1 > 3 * m.w() + 2) return false;
+        // ...and is the stroke's very end: nothing of it beyond that row (the side of
+        // a bowl is not the end of a stem).
+        const int beyond = row - dir;
+        if (beyond >= 0 && beyond < pixGetHeight(pix_) &&
+            inkAcross(std::max(0, from - 1), std::min(pixGetWidth(pix_), to + 2), beyond))
+            return false;
+        // Rows of ink under (or over) the mark from that row on, without a break, as
+        // narrow as the stroke's end for the first two thirds (an n or m widens into
+        // its arch, an i does not).
+        int depth = 0;
+        for (int y = row; y >= 0 && y < pixGetHeight(pix_) && inkAcross(x0, x1, y); y += dir) ++depth;
+        if (depth < std::max(3, 2 * m.h())) return false;
+        if (!stemBelow) return true;
+        for (int y = row; y < row + depth * 2 / 3; ++y)
+            if (runWidthAt(x0, x1, y) > 3 * m.w() + 2) return false;
+        // A letter of the same line starts no lower than the stem and reaches at least
+        // halfway down it: the stem belongs to a letter of a line, not to a stroke
+        // standing alone.
+        const int bottom = row + depth - 1;
+        const int tol = l_.alignY + 1;
+        return boxes_.any(m.x0 - l_.lineReachX, row - tol, m.x1 + l_.lineReachX, bottom + 1,
+                          [&](int j) {
+                              const Rect& b = boxes_.at(j);
+                              return (b.x1 <= from || b.x0 > to) && !isMark(b) &&
+                                     b.y0 <= row + tol && b.bottom() >= row + depth / 2 &&
+                                     b.y0 < bottom - depth / 2;
+                          });
+    }
+
+    // Width of the widest run of ink in row y that meets [x0, x1).
+    int runWidthAt(int x0, int x1, int y) const {
+        int widest = 0;
+        for (int x = x0; x < x1; ++x) {
+            if (!dark(x, y)) continue;
+            int from = x, to = x;
+            while (from > 0 && dark(from - 1, y)) --from;
+            while (to + 1 < pixGetWidth(pix_) && dark(to + 1, y)) ++to;
+            widest = std::max(widest, to - from + 1);
+            x = to;
+        }
+        return widest;
+    }
+
+    bool inkAcross(int x0, int x1, int y) const {
+        for (int x = x0; x < x1; ++x)
+            if (dark(x, y)) return true;
+        return false;
+    }
+
+    bool dark(int x, int y) const {
+        l_uint32 v = 0;
+        pixGetPixel(pix_, x, y, &v);
+        return v != 0;
+    }
+
+    // The mark is one of at least three dots of its size in a row on one baseline,
+    // or one of two whose first stands beside a baseline (an ellipsis, leader dots).
+    bool inLeaderRow(int i) const {
+        int count = 1;
+        int first = i;
+        for (int dir : {-1, 1}) {
+            int at = i;
+            for (int steps = 0; steps < 64; ++steps) {
+                const int next = neighbourInRow(at, dir);
+                if (next < 0) break;
+                at = next;
+                ++count;
+                if (dir < 0) first = at;
+            }
+        }
+        return count >= 3 || (count == 2 && besideBaseline(boxes_.at(first)));
+    }
+
+    int neighbourInRow(int i, int dir) const {
+        const Rect& m = boxes_.at(i);
+        // Dots of a leader row are set about three dot widths apart, or wider.
+        const int most = std::max(l_.leaderGapX, 3 * m.w());
+        const int x0 = dir > 0 ? m.x1 : m.x0 - most - l_.markWidth;
+        const int x1 = dir > 0 ? m.x1 + most + l_.markWidth : m.x0;
+        int found = -1;
+        boxes_.any(x0, m.y0 - l_.alignY - 1, x1, m.y1 + l_.alignY + 1, [&](int j) {
+            const Rect& b = boxes_.at(j);
+            const int gap = dir > 0 ? b.x0 - m.x1 : m.x0 - b.x1;
+            if (j == i || gap < 1 || gap > most) return false;
+            if (std::abs(b.bottom() - m.bottom()) > l_.alignY) return false;
+            if (std::abs(b.w() - m.w()) > 1 || std::abs(b.h() - m.h()) > 1) return false;
+            found = j;
+            return true;
+        });
+        return found;
+    }
+
+    // The upper dot of a colon or semicolon: a dot or comma not much bigger than the
+    // mark lies under it and stands beside a baseline.
+    bool overAnotherMark(const Rect& m) const {
+        const int gap = std::max(l_.colonGapY, 4 * m.h());
+        return boxes_.any(m.x0 - 1, m.y1 + 1, m.x1 + 1, m.y1 + gap + 1, [&](int j) {
+            const Rect& b = boxes_.at(j);
+            return b.y0 > m.y1 && b.h() <= 3 * m.h() && b.w() <= 2 * m.w() + 1 &&
+                   besideBaseline(b);
+        });
+    }
+
+    PIX* pix_;
+    const BoxIndex& boxes_;
+    const SpeckLimits& l_;
+};
+
+}  // namespace
+
+SpeckLimits speckLimitsFor(int xres, int yres) {
+    SpeckLimits l;
+    l.tinyWidth = scaled(2, xres, 1);
+    l.tinyHeight = scaled(2, yres, 1);
+    l.markWidth = scaled(3, xres, 3);
+    l.markHeight = scaled(3, yres, 3);
+    l.alignY = scaled(1, yres, 1);
+    l.stopGapX = scaled(5, xres, 2);
+    l.lineReachX = scaled(40, xres, 8);
+    l.dotGapY = scaled(5, yres, 2);
+    l.colonGapY = scaled(12, yres, 4);
+    l.leaderGapX = scaled(8, xres, 3);
+    return l;
+}
+
+BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits) {
+    if (!binary || pixGetDepth(binary) != 1) return nullptr;
+    BoxaPtr all(pixConnCompBB(binary, 8));
+    BoxaPtr specks(boxaCreate(0));
+    if (!all || !specks) return nullptr;
+    const int n = boxaGetCount(all.get());
+    std::vector<Rect> rects;
+    rects.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        if (boxaGetBoxGeometry(all.get(), i, &x, &y, &w, &h) != 0) return nullptr;
+        rects.push_back({x, y, x + w, y + h});
+    }
+    const BoxIndex index(std::move(rects), pixGetWidth(binary), pixGetHeight(binary));
+    const SpeckJudge judge(binary, index, limits);
+    for (int i = 0; i < index.size(); ++i) {
+        const Rect& b = index.at(i);
+        if (!judge.isMark(b)) continue;
+        if (judge.touchesInk(b) || (!judge.isTiny(b) && judge.belongsToText(i))) continue;
+        if (boxaAddBox(specks.get(), boxCreate(b.x0, b.y0, b.w(), b.h()), L_INSERT) != 0)
+            return nullptr;
+    }
+    return specks;
+}
+
+}  // namespace leafmark::imaging
