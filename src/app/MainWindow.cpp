@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace leafmark::app {
@@ -38,6 +39,11 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
             [this](int button, int, float, float) { pages_->pageMouseButton(button); });
     connect(checkBod_, &DocumentMarkerButton::mouseUp, this,
             [this] { pages_->documentMarkerMouseUp(); });
+
+    // D: the documents of the page folder (no menu item, so no caption changes).
+    auto* documents = new QShortcut(QKeySequence(Qt::Key_D), this);
+    documents->setContext(Qt::WindowShortcut);
+    connect(documents, &QShortcut::activated, this, [this] { showDocumentsWindow(); });
 
     urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     startUp();

@@ -31,6 +31,7 @@ class ViewCommands;
 namespace leafmark::app {
 
 class DocumentMarkerButton;
+class DocumentsWindow;
 
 class MainWindow : public QMainWindow, public MainWindowControls {
     Q_OBJECT
@@ -68,6 +69,8 @@ public:
     void showAbout();
     void showHelp();
     void showProcessWindow();
+    // The D key: the "Documents" report of the page folder, read again each time.
+    void showDocumentsWindow();
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -77,6 +80,7 @@ public:
     QToolButton* toolbarButton(int index) const;          // nullptr for absent indices
     DocumentMarkerButton* documentMarkerBox() const { return checkBod_; }
     ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
+    DocumentsWindow* documentsWindow() const;  // nullptr before the D key was first pressed
     const AppLocation& location() const { return location_; }
     // True once "E&xit" has ended the run.
     bool exitRequested() const { return exiting_; }
@@ -113,6 +117,7 @@ private:
     std::unique_ptr<PageRecords> pages_;
     std::unique_ptr<ViewCommands> viewCommands_;
     QPointer<ProcessWindow> processWindow_;
+    QPointer<DocumentsWindow> documentsWindow_;
     bool exiting_ = false;
     QStringList pendingOpens_;
     bool openRetryScheduled_ = false;

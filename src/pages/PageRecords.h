@@ -57,6 +57,12 @@ public:
     void nextimagefile();
     void lastimagefile();
 
+    // Shows the page at full path `path` the way the steps do: the save-changes
+    // prompt first (Cancel or a failed save keeps everything), then the page. A page
+    // of the folder list is selected and shown with the steps' menu states; any
+    // other page is opened. Returns false when the page shown stayed.
+    bool gotoPage(const QString& path);
+
     // "&Save": dosave(currentfile), whatever modified is.
     void save();
     // "Save &As": clears modified, asks for a path (and whether to overwrite an
