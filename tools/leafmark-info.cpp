@@ -3,6 +3,7 @@
 // document and change markers as stored, and any damage the engine found. A file
 // that cannot be read gets a line with the reason, and the exit status is 1.
 
+#include "imaging/engine/InkShare.h"
 #include "imaging/engine/PageEngine.h"
 
 #include <cstdio>
@@ -81,7 +82,16 @@ struct Report {
     std::string documentMarker, changeMarker;
     bool damaged = false;
     std::string damageReason;
+    double ink = -1.0;  // percent of the page inside its margins, specks left out
 };
+
+// The ink share with four decimals, or "null" when the page could not be measured.
+std::string inkText(double ink) {
+    if (ink < 0) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f", ink);
+    return buf;
+}
 
 Report inspect(const std::string& file) {
     Report r;
@@ -99,6 +109,7 @@ Report inspect(const std::string& file) {
     r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
     r.damaged = engine.damaged();
     r.damageReason = engine.damageReason();
+    r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(), engine.YResolution());
     return r;
 }
 
@@ -111,6 +122,7 @@ std::string textLine(const Report& r) {
                        std::to_string(i.bitDepth) + "-bit  pages " + std::to_string(i.pageCount) +
                        "  document=\"" + escaped(r.documentMarker) + "\"  change=\"" +
                        escaped(r.changeMarker) + "\"";
+    line += "  ink " + inkText(r.ink) + "%" + (leafmark::imaging::isBlank(r.ink) ? "  blank" : "");
     if (r.damaged) line += "  damaged: " + escaped(r.damageReason);
     return line;
 }
@@ -124,7 +136,8 @@ std::string jsonLine(const Report& r) {
            ",\"formatName\":\"" + formatName(i.format) + "\",\"bitDepth\":" + std::to_string(i.bitDepth) +
            ",\"pages\":" + std::to_string(i.pageCount) + ",\"documentMarker\":\"" + escaped(r.documentMarker) +
            "\",\"changeMarker\":\"" + escaped(r.changeMarker) + "\",\"damaged\":" + (r.damaged ? "true" : "false") +
-           ",\"damageReason\":\"" + escaped(r.damageReason) + "\"}";
+           ",\"damageReason\":\"" + escaped(r.damageReason) + "\",\"ink\":" + inkText(r.ink) +
+           ",\"blank\":" + (leafmark::imaging::isBlank(r.ink) ? "true" : "false") + "}";
 }
 
 }  // namespace
