@@ -11,3 +11,6 @@ target_link_libraries(leafmark-bench PRIVATE leafmark_pagemaker leafmark_imaging
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/batch/CMakeLists.txt)
   add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/batch ${CMAKE_CURRENT_BINARY_DIR}/batch)
 endif()
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/docs/CMakeLists.txt)
+  add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
+endif()
