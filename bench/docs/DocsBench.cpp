@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <tiffio.h>
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     const int exportPages = std::min(pages, option(args, QStringLiteral("--export-pages"), 500));
     const int reps = std::max(1, option(args, QStringLiteral("--reps"), 3));
     TIFFSetWarningHandler(nullptr);
+    TIFFSetErrorHandler(nullptr);
 
     // A few distinct made pages, copied round the folder; about one in four starts a document.
     QTemporaryDir dir;
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
         opened = 0;
         DIR* d = ::opendir(folderBytes.c_str());
         while (const dirent* e = ::readdir(d)) {
-            if (e->d_name[0] == '.') continue;
+            if (e->d_name[0] == '.' || !std::strstr(e->d_name, ".tif")) continue;  // pages only
             if (TIFF* t = TIFFOpen((folderBytes + "/" + e->d_name).c_str(), "r")) {
                 ++opened;
                 TIFFClose(t);

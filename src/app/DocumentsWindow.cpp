@@ -76,9 +76,12 @@ void DocumentsWindow::showFolder(const QString& folder) {
     tree_->addTopLevelItems(top);
     for (const Finding& f : d.findings()) findings_->addItem(f.text());
     if (d.findings().isEmpty()) findings_->addItem(QStringLiteral("The markers are consistent."));
-    heading_->setText(QStringLiteral("%1 pages, %2 documents, %3 findings in ")
-                          .arg(d.pageCount()).arg(d.documents().size()).arg(d.findings().size()) +
-                      d.folder());
+    auto count = [](qsizetype n, const char* one, const char* many) {
+        return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+    };
+    heading_->setText(count(d.pageCount(), "page", "pages") + QStringLiteral(", ") +
+                      count(d.documents().size(), "document", "documents") + QStringLiteral(", ") +
+                      count(d.findings().size(), "finding", "findings") + QStringLiteral(" in ") + d.folder());
     if (top.size() <= 50) tree_->expandAll();
     QApplication::restoreOverrideCursor();
 }
