@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     table.note(std::to_string(documents) + " documents, " + std::to_string(findings) + " findings, " +
                std::to_string(opened) + " files opened by the floor");
 
+    if (exportPages <= 0) return 0;
     table.section("export " + std::to_string(exportPages) + " pages to one multi-page TIFF, " +
                   std::to_string(reps) + " runs each");
     const std::vector<std::string> some(files.begin(), files.begin() + exportPages);

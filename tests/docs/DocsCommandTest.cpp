@@ -115,3 +115,13 @@ TEST(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
     EXPECT_EQ(r.out.trimmed().split(QLatin1Char('\n')).size(), 1);
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("finding bod-without-eod: Page \"3.tif\"")));
 }
+
+TEST(DocsCommand, TwoDocumentsNamedAlikeNeverReplaceEachOthersExport) {
+    QTemporaryDir dir, out;
+    page(dir.filePath(QStringLiteral("a.tif")), true);
+    page(dir.filePath(QStringLiteral("a.tiff")), true);
+    const Result r = docs({dir.path(), QStringLiteral("--export"), out.path(), QStringLiteral("--force")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("two documents"))) << r.err.toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.tif")});
+}

@@ -7,6 +7,7 @@
 #include "pages/PageMarkers.h"
 
 #include <QDir>
+#include <QSet>
 
 #include <atomic>
 #include <thread>
@@ -127,10 +128,18 @@ void printFindings(std::FILE* out, const FolderDocuments& d, bool json) {
 
 int exportDocuments(const FolderDocuments& d, const QString& dir, ExportFormat format, bool force, bool json) {
     int failed = 0;
+    QSet<QString> targets;  // names written in this run, so --force never replaces one of them
     for (const DocumentRange& r : d.documents()) {
         std::vector<std::string> files;
         for (int i = r.first; i <= r.last; ++i) files.push_back(enginePath(d.folder() + d.pages()[i].name));
         const QString target = QDir(dir).filePath(outputName(d.pages()[r.first].name, format));
+        if (targets.contains(target)) {
+            ++failed;
+            std::fprintf(stderr, "leafmark-docs: %s would hold two documents; the one from %s is not written\n",
+                         target.toUtf8().constData(), d.pages()[r.first].name.toUtf8().constData());
+            continue;
+        }
+        targets.insert(target);
         const imaging::Status s = format == ExportFormat::Tiff
                                       ? imaging::joinPagesToTiff(files, enginePath(target), force)
                                       : imaging::writePagesToPdf(files, enginePath(target), force);
