@@ -83,7 +83,8 @@ public:
     PagePosition positionOf(int pageIndex) const;
     // Page index of bare name `name` (compared without regard to case), or -1.
     int indexOf(const QString& name) const;
-    // Every finding, in page order; stale files last.
+    // Every finding: shared end-of-document names first, then in page order, then
+    // the findings about end-of-document files themselves.
     const QList<Finding>& findings() const { return findings_; }
 
 private:
