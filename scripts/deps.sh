@@ -4,7 +4,7 @@ LEAFMARK_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   libtiff-dev libleptonica-dev libzxing-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core libtiff-tools
+  fonts-dejavu-core libtiff-tools poppler-utils
   xvfb xauth x11-apps
   file desktop-file-utils appstream man-db
 )

@@ -4,6 +4,7 @@
 // --barcodes also the symbology and text of every barcode found on the page. A
 // file that cannot be read gets a line with the reason, and the exit status is 1.
 
+#include "imaging/engine/InkShare.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/separators/BarcodeRead.h"
 
@@ -86,7 +87,16 @@ struct Report {
     std::string damageReason;
     bool barcodesRead = false;
     std::vector<leafmark::imaging::BarcodeHit> barcodes;
+    double ink = -1.0;  // percent of the page inside its margins, specks left out
 };
+
+// The ink share with four decimals, or "null" when the page could not be measured.
+std::string inkText(double ink) {
+    if (ink < 0) return "null";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f", ink);
+    return buf;
+}
 
 Report inspect(const std::string& file, bool withBarcodes) {
     Report r;
@@ -104,6 +114,7 @@ Report inspect(const std::string& file, bool withBarcodes) {
     r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
     r.damaged = engine.damaged();
     r.damageReason = engine.damageReason();
+    r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(), engine.YResolution());
     if (withBarcodes) {
         namespace im = leafmark::imaging;
         const im::ReducedPage reduced =
@@ -123,6 +134,7 @@ std::string textLine(const Report& r) {
                        std::to_string(i.bitDepth) + "-bit  pages " + std::to_string(i.pageCount) +
                        "  document=\"" + escaped(r.documentMarker) + "\"  change=\"" +
                        escaped(r.changeMarker) + "\"";
+    line += "  ink " + inkText(r.ink) + "%" + (leafmark::imaging::isBlank(r.ink) ? "  blank" : "");
     if (r.damaged) line += "  damaged: " + escaped(r.damageReason);
     if (r.barcodesRead) {
         line += "  barcodes:";
@@ -154,7 +166,8 @@ std::string jsonLine(const Report& r) {
            ",\"formatName\":\"" + formatName(i.format) + "\",\"bitDepth\":" + std::to_string(i.bitDepth) +
            ",\"pages\":" + std::to_string(i.pageCount) + ",\"documentMarker\":\"" + escaped(r.documentMarker) +
            "\",\"changeMarker\":\"" + escaped(r.changeMarker) + "\",\"damaged\":" + (r.damaged ? "true" : "false") +
-           ",\"damageReason\":\"" + escaped(r.damageReason) + "\"" + (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
+           ",\"damageReason\":\"" + escaped(r.damageReason) + "\",\"ink\":" + inkText(r.ink) +
+           ",\"blank\":" + (leafmark::imaging::isBlank(r.ink) ? "true" : "false") + (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace leafmark::app {
@@ -49,6 +50,11 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
         pages_->documentMarkerMouseUp();
         refreshStatus();
     });
+
+    // D: the documents of the page folder (no menu item, so no caption changes).
+    auto* documents = new QShortcut(QKeySequence(Qt::Key_D), this);
+    documents->setContext(Qt::WindowShortcut);
+    connect(documents, &QShortcut::activated, this, [this] { showDocumentsWindow(); });
 
     urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     startUp();

@@ -38,6 +38,7 @@ class StatusStrip;
 
 // Routines reached only from the keyboard (the others run a menu command).
 enum class KeyRoutine { Command, DocumentMarker, GoToPage, Undo, Redo };
+class DocumentsWindow;
 
 class MainWindow : public QMainWindow, public MainWindowControls {
     Q_OBJECT
@@ -87,6 +88,8 @@ public:
     bool openDropped(const QMimeData* data);
     // The marker box clicked with the mouse (what the B key does).
     void clickDocumentMarker();
+    // The D key: the "Documents" report of the page folder, read again each time.
+    void showDocumentsWindow();
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -101,6 +104,7 @@ public:
     // Writes the status strip's text and repaints the ruler from the present state.
     void refreshStatus();
     ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
+    DocumentsWindow* documentsWindow() const;  // nullptr before the D key was first pressed
     const AppLocation& location() const { return location_; }
     // True once "E&xit" has ended the run.
     bool exitRequested() const { return exiting_; }
@@ -152,6 +156,7 @@ private:
     std::unique_ptr<PageRecords> pages_;
     std::unique_ptr<ViewCommands> viewCommands_;
     QPointer<ProcessWindow> processWindow_;
+    QPointer<DocumentsWindow> documentsWindow_;
     bool exiting_ = false;
     QStringList pendingOpens_;
     bool openRetryScheduled_ = false;

@@ -2,6 +2,7 @@
 // window, and the two ways to end the run ("E&xit" and closing the window).
 #include "app/MainWindow.h"
 
+#include "app/DocumentsWindow.h"
 #include "batch/ui/ProcessWindow.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
@@ -101,6 +102,24 @@ void MainWindow::showProcessWindow() {
     processWindow_->show();
     processWindow_->raise();
     processWindow_->activateWindow();
+}
+
+DocumentsWindow* MainWindow::documentsWindow() const { return documentsWindow_.data(); }
+
+void MainWindow::showDocumentsWindow() {
+    if (!documentsWindow_) {
+        documentsWindow_ = new DocumentsWindow(this);
+        connect(documentsWindow_, &DocumentsWindow::pageChosen, this, [this](const QString& path) {
+            if (pages_->gotoPage(path)) {
+                raise();
+                activateWindow();
+            }
+        });
+    }
+    documentsWindow_->showFolder(pages_->folderList().folder());
+    documentsWindow_->show();
+    documentsWindow_->raise();
+    documentsWindow_->activateWindow();
 }
 
 bool MainWindow::settleUnsavedWork() {

@@ -77,6 +77,11 @@ public:
     // Go to a page by its number: the save-changes prompt first, then an input box
     // for the number (1 to count); a number outside the folder is refused with a message.
     void goToPageNumber();
+    // Shows the page at full path `path` the way the steps do: the save-changes
+    // prompt first (Cancel or a failed save keeps everything), then the page. A page
+    // of the folder list is selected and shown with the steps' menu states; any
+    // other page is opened. Returns false when the page shown stayed.
+    bool gotoPage(const QString& path);
 
     // "&Save": dosave(currentfile), whatever modified is.
     void save();

@@ -8,6 +8,8 @@
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
 
+#include <QFileInfo>
+
 namespace leafmark {
 
 bool PageRecords::settleUnsavedWork() {
@@ -92,6 +94,29 @@ void PageRecords::priorimagefile() {
         controls_.setMenuEnabled(PageMenuItem::Next, true);
         controls_.setMenuEnabled(PageMenuItem::Last, true);
     }
+}
+
+bool PageRecords::gotoPage(const QString& path) {
+    if (!settleUnsavedWork()) return false;
+    state_.modified = 0;
+    const QFileInfo file(path);
+    int index = -1;
+    if (QFileInfo(folderList_.folder()) == QFileInfo(file.path())) {
+        const QStringList& names = folderList_.names();
+        for (int i = 0; i < names.size() && index < 0; ++i)
+            if (names[i] == file.fileName()) index = i;
+    }
+    if (index < 0) {
+        OpenMaster(path);
+        return true;
+    }
+    showEntry(index);
+    const int last = folderList_.count() - 1;
+    controls_.setMenuEnabled(PageMenuItem::First, index > 0);
+    controls_.setMenuEnabled(PageMenuItem::Prior, index > 0);
+    controls_.setMenuEnabled(PageMenuItem::Next, index < last);
+    controls_.setMenuEnabled(PageMenuItem::Last, index < last);
+    return true;
 }
 
 }  // namespace leafmark

@@ -110,6 +110,8 @@ TEST_F(InfoToolTest, JsonLinesCarryTheSameFacts) {
     EXPECT_EQ(a["documentMarker"].toString(), "BOD");
     EXPECT_EQ(a["changeMarker"].toString(), "Changed\n\"quoted\"");
     EXPECT_FALSE(a["damaged"].toBool());
+    EXPECT_GT(a["ink"].toDouble(), 10.0);  // the test pattern is about a third black
+    EXPECT_FALSE(a["blank"].toBool());
     const QJsonObject b = QJsonDocument::fromJson(r.lines[1].toUtf8(), &err).object();
     ASSERT_EQ(err.error, QJsonParseError::NoError) << r.lines[1].toStdString();
     EXPECT_FALSE(b["ok"].toBool());

@@ -45,6 +45,7 @@ struct PageSpec {
     int specks = 4;            // isolated dots of 1 to 3 px, placed well away from ink
     bool border = false;       // dark scanner-edge strip along one side of the frame
     std::string description;   // ImageDescription tag text; empty writes no tag ("BOD" marks a document start)
+    int textLines = -1;        // -1 a full page of text; 0 none (a blank sheet); n at most n lines, no footer
 };
 
 // What was made; the manifest records it.

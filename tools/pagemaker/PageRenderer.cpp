@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -69,7 +70,7 @@ QStringList wrap(const QString& text, const QFontMetricsF& metrics, double width
 
 // Lays the text out in page units of 1/dpi inch (dpi = the vertical resolution).
 void drawText(QPainter& p, SeededRandom& random, double pageWidth, double pageHeight, int dpi,
-              const Palette& palette, bool colourExtras) {
+              const Palette& palette, bool colourExtras, int maxLines) {
     const QFont body = fontOf("DejaVu Serif", 11, dpi, false);
     const QFont small = fontOf("DejaVu Sans", 10, dpi, false);
     const QFont head = fontOf("DejaVu Sans", 15, dpi, true);
@@ -77,11 +78,12 @@ void drawText(QPainter& p, SeededRandom& random, double pageWidth, double pageHe
     const double textWidth = pageWidth - 2 * margin;
     const double bottom = pageHeight - margin;
     double y = margin;
+    int linesLeft = maxLines < 0 ? INT_MAX : maxLines;
 
     auto drawLine = [&](const QFont& font, const QColor& colour, const QString& text, double x) {
         const QFontMetricsF m(font);
         const double lineHeight = m.height() * 1.25;
-        if (y + lineHeight > bottom) return false;
+        if (y + lineHeight > bottom || linesLeft-- <= 0) return false;
         p.setFont(font);
         p.setPen(colour);
         p.drawText(QPointF(x, y + m.ascent()), text);
@@ -119,6 +121,8 @@ void drawText(QPainter& p, SeededRandom& random, double pageWidth, double pageHe
         }
         if (!room) break;
     }
+
+    if (maxLines >= 0) return;  // a few lines only: no footer, no stamp
 
     // Footer with a page number, centred below the text.
     const QFontMetricsF fm(small);
@@ -267,7 +271,7 @@ Page renderPage(const PageSpec& spec) {
         p.scale(sx, 1.0);
         p.rotate(angle);
         p.translate(-logicalWidth / 2.0, -g.height / 2.0);
-        drawText(p, random, logicalWidth, g.height, g.yDpi, palette, spec.kind == PageKind::Colour);
+        drawText(p, random, logicalWidth, g.height, g.yDpi, palette, spec.kind == PageKind::Colour, spec.textLines);
     }
 
     Page page;

@@ -1,0 +1,21 @@
+#include "imaging/engine/PageHeader.h"
+
+#include "imaging/engine/TiffDecode.h"
+#include "imaging/engine/TiffHandle.h"
+
+namespace leafmark::imaging {
+
+Status readPageHeader(const std::string& file, PageHeader& out) {
+    out = PageHeader{};
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    if (!r.tiff) return Status::failure(reason);
+    readDirectoryInfo(r.tiff.get(), out.info);
+    for (std::size_t slot = 0; slot < out.comments.size(); ++slot) {
+        char* text = nullptr;
+        if (TIFFGetField(r.tiff.get(), kCommentTags[slot], &text) && text) out.comments[slot] = text;
+    }
+    return Status::success();
+}
+
+}  // namespace leafmark::imaging

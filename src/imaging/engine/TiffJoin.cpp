@@ -1,0 +1,104 @@
+#include "imaging/engine/TiffJoin.h"
+
+#include "imaging/engine/OutputFile.h"
+#include "imaging/engine/TiffDecode.h"
+#include "imaging/engine/TiffEncode.h"
+#include "imaging/engine/TiffHandle.h"
+#include "imaging/engine/TiffTags.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace leafmark::imaging {
+
+namespace {
+
+// Decodes the page and writes it LZW in its decoded depth, with its tags.
+bool recodePage(TiffReader& r, TIFF* out, std::string& reason) {
+    DecodedPage page;
+    if (!decodeCurrentPage(r, page, reason)) return false;
+    if (page.damaged) {
+        reason = "the page is damaged: " + page.damageReason;
+        return false;
+    }
+    EncodePlan plan;
+    const int bits = pixGetDepth(page.pix.get()) == 32 ? 24 : pixGetDepth(page.pix.get());
+    if (!planEncoding(page.pix.get(), kFormatLzw, bits, PHOTOMETRIC_MINISWHITE, 0, plan, reason)) return false;
+    setPixelTags(out, plan);
+    copyDescriptiveTags(r.tiff.get(), out);
+    for (std::uint32_t tag : kCommentTags) {
+        char* text = nullptr;
+        if (TIFFGetField(r.tiff.get(), tag, &text) && text) TIFFSetField(out, tag, text);
+    }
+    if (!writePixels(out, plan, reason)) return false;
+    if (!TIFFWriteDirectory(out)) {
+        reason = "writing the page's directory failed";
+        return false;
+    }
+    return true;
+}
+
+bool addPage(const std::string& file, TIFF* out, std::string& reason) {
+    TiffReader r = openTiffForReading(file, reason);
+    if (!r.tiff) return false;
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(r.tiff.get(), TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_OJPEG) return recodePage(r, out, reason);
+    if (!pageSizeAcceptable(r.tiff.get(), reason)) return false;
+    // Every coded block must lie inside the file: a cut-off page is refused, not padded.
+    const bool tiled = TIFFIsTiled(r.tiff.get());
+    const std::uint32_t blocks = tiled ? TIFFNumberOfTiles(r.tiff.get()) : TIFFNumberOfStrips(r.tiff.get());
+    for (std::uint32_t i = 0; i < blocks; ++i) {
+        const std::uint64_t end = TIFFGetStrileOffset(r.tiff.get(), i) + TIFFGetStrileByteCount(r.tiff.get(), i);
+        if (end > r.file->realSize) {
+            reason = "the page is damaged: its data ends before the file does";
+            return false;
+        }
+    }
+    return copyDirectoryRaw(r.tiff.get(), out, reason);
+}
+
+}  // namespace
+
+Status joinPagesToTiff(const std::vector<std::string>& pages, const std::string& path, bool replace) {
+    if (pages.empty()) return Status::failure("Cannot write " + path + ": there are no pages");
+    std::uint64_t total = 0;
+    for (const std::string& p : pages) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) == 0) total += static_cast<std::uint64_t>(st.st_size);
+    }
+    OutputFile file;
+    if (Status s = file.open(path); !s) return s;
+    TiffMessages messages;
+    std::string reason;
+    bool ok = false;
+    {
+        TIFFOpenOptions* opts = makeOpenOptions(&messages);
+        // Past about 3.5 GB of pages the classic format's 32-bit offsets would not reach.
+        const char* mode = total > 3500ull * 1024 * 1024 ? "w8" : "w";
+        TiffPtr out(TIFFFdOpenExt(::dup(file.fd()), path.c_str(), mode, opts));
+        TIFFOpenOptionsFree(opts);
+        if (out) {
+            ok = true;
+            for (const std::string& p : pages) {
+                if (!addPage(p, out.get(), reason)) {
+                    reason = p + ": " + reason;
+                    ok = false;
+                    break;
+                }
+            }
+            ok = ok && TIFFFlush(out.get());
+        }
+    }
+    if (ok && messages.any()) {
+        ok = false;
+        reason = messages.firstError();
+    }
+    if (!ok) {
+        if (reason.empty()) reason = messages.firstError();
+        return Status::failure("Cannot write " + path + ": " + (reason.empty() ? "the TIFF writer failed" : reason));
+    }
+    return file.commit(replace);
+}
+
+}  // namespace leafmark::imaging

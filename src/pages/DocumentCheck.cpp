@@ -1,0 +1,108 @@
+// The consistency check of a folder's markers, and the texts of its findings.
+
+#include "pages/Documents.h"
+
+#include "pages/PageMarkers.h"
+
+#include <QHash>
+
+namespace leafmark {
+
+namespace {
+
+QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
+// The end-of-document name a page would have, folded for matching without regard to case.
+QString foldedEndOfDocumentName(const QString& page) {
+    const QString path = endOfDocumentPath(QString(), page);
+    return path.toCaseFolded();
+}
+
+}  // namespace
+
+QString Finding::key() const {
+    switch (kind) {
+    case StaleEndOfDocument: return QStringLiteral("stale-eod");
+    case EndOfDocumentOnLastPage: return QStringLiteral("eod-on-last-page");
+    case StartWithoutEndOfDocument: return QStringLiteral("bod-without-eod");
+    case EndOfDocumentWithoutStart: return QStringLiteral("eod-without-bod");
+    case EndOfDocumentContent: return QStringLiteral("eod-content");
+    case UnreadablePage: return QStringLiteral("unreadable-page");
+    case SharedEndOfDocument: return QStringLiteral("shared-eod");
+    }
+    return {};
+}
+
+QString Finding::text() const {
+    const QString a = files.value(0), b = files.value(1), c = files.value(2);
+    switch (kind) {
+    case StaleEndOfDocument:
+        return QStringLiteral("End-of-document file %1 belongs to no page of the folder.").arg(quoted(a));
+    case EndOfDocumentOnLastPage:
+        return QStringLiteral("End-of-document file %1 closes the last page %2; no page follows it.")
+            .arg(quoted(a), quoted(b));
+    case StartWithoutEndOfDocument:
+        return QStringLiteral("Page %1 is marked \"BOD\", but the page before it, %2, has no end-of-document file.")
+            .arg(quoted(a), quoted(b));
+    case EndOfDocumentWithoutStart:
+        return QStringLiteral("End-of-document file %1 closes page %2, but the next page %3 is not marked \"BOD\".")
+            .arg(quoted(a), quoted(b), quoted(c));
+    case EndOfDocumentContent:
+        return detail.isEmpty()
+                   ? QStringLiteral("End-of-document file %1 does not hold exactly \"EOD\" CR LF.").arg(quoted(a))
+                   : QStringLiteral("End-of-document file %1 cannot be read: %2.").arg(quoted(a), detail);
+    case UnreadablePage:
+        return QStringLiteral("Page %1 cannot be read, so its markers are unknown: %2").arg(quoted(a), detail);
+    case SharedEndOfDocument:
+        return QStringLiteral("Pages %1 and %2 share the end-of-document file %3.").arg(quoted(b), quoted(c), quoted(a));
+    }
+    return {};
+}
+
+void FolderDocuments::check(const QList<EndOfDocumentFile>& files) {
+    findings_.clear();
+    QHash<QString, qsizetype> byFolded;  // folded name -> index into files
+    for (qsizetype i = 0; i < files.size(); ++i) byFolded.insert(files[i].name.toCaseFolded(), i);
+
+    QList<bool> used(files.size(), false);
+    QHash<QString, int> owner;  // folded end-of-document name -> first page that names it
+    const int n = pageCount();
+    for (int i = 0; i < n; ++i) {
+        DocumentPage& page = pages_[i];
+        const QString folded = foldedEndOfDocumentName(page.name);
+        const auto found = folded.isEmpty() ? byFolded.constEnd() : byFolded.constFind(folded);
+        if (found == byFolded.constEnd()) continue;
+        page.endOfDocument = files[*found].name;
+        const auto first = owner.constFind(folded);
+        if (first != owner.constEnd())
+            findings_ << Finding{Finding::SharedEndOfDocument, {page.endOfDocument, pages_[*first].name, page.name}, {}};
+        else
+            owner.insert(folded, i);
+        used[*found] = true;
+    }
+
+    for (int i = 0; i < n; ++i) {
+        const DocumentPage& page = pages_[i];
+        if (!page.readable)
+            findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
+        if (i > 0 && page.documentMarker && !pages_[i - 1].hasEndOfDocument())
+            findings_ << Finding{Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
+        if (!page.hasEndOfDocument()) continue;
+        if (i == n - 1)
+            findings_ << Finding{Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
+        else if (pages_[i + 1].readable && !pages_[i + 1].documentMarker)
+            findings_ << Finding{Finding::EndOfDocumentWithoutStart,
+                                 {page.endOfDocument, page.name, pages_[i + 1].name}, {}};
+    }
+
+    for (qsizetype k = 0; k < files.size(); ++k) {
+        const EndOfDocumentFile& f = files[k];
+        if (!used[k]) findings_ << Finding{Finding::StaleEndOfDocument, {f.name}, {}};
+        if (!f.readable)
+            findings_ << Finding{Finding::EndOfDocumentContent, {f.name}, QStringLiteral("it cannot be opened")};
+        else if (f.content != QByteArray(kEndOfDocumentContent))
+            findings_ << Finding{Finding::EndOfDocumentContent, {f.name}, {}};
+    }
+}
+
+}  // namespace leafmark
