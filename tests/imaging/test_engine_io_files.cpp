@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sys/stat.h>
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testing;
@@ -190,6 +191,14 @@ TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
     expectRefused(path("head.tif"), "Damaged TIFF");
     fs::create_directory(path("folder.tif"));
     expectRefused(path("folder.tif"), "Not a regular file");
+    // A named pipe nobody writes to and a link to an endless device are refused
+    // at once instead of blocking or being read without end.
+    ASSERT_EQ(::mkfifo(path("pipe.tif").c_str(), 0600), 0);
+    expectRefused(path("pipe.tif"), "named pipe");
+    EXPECT_FALSE(engine.ReadFileInfo(path("pipe.tif")).ok());
+    EXPECT_EQ(PageEngine::ReadComment(path("pipe.tif"), 1, kSlotDocumentMarker), "");
+    fs::create_symlink("/dev/zero", path("zero.tif"));
+    expectRefused(path("zero.tif"), "device");
     EXPECT_FALSE(engine.ReadFileInfo(path("notes.tif")).ok());
     EXPECT_NE(engine.lastError().find("Not a TIFF"), std::string::npos);
 }

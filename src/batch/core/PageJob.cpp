@@ -3,12 +3,14 @@
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
+#include "shared/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -86,27 +88,28 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
+    // Only a regular file is copied, and no more than the size it had when opened:
+    // a page swapped for a pipe or a device link cannot block the run or fill the disk.
+    const RegularFile in(from);
+    if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    auto abandon = [&out](const QString& why) {
+        out.cancelWriting();
+        out.commit();
+        return why;
+    };
     char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            out.cancelWriting();
-            out.commit();
-            return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
-        }
-        if (n == 0) break;
-        if (out.write(buffer, n) != n) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            out.commit();
-            return QStringLiteral("cannot write %1: %2").arg(to, why);
-        }
+    qint64 left = in.size();
+    while (left > 0) {
+        const ssize_t n = ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return abandon(QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno)));
+        if (n == 0) return abandon(QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from));
+        if (out.write(buffer, n) != n)
+            return abandon(QStringLiteral("cannot write %1: %2").arg(to, out.errorString()));
+        left -= n;
     }
     if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
     return {};
