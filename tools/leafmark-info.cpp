@@ -88,7 +88,10 @@ Report inspect(const std::string& file) {
     r.file = file;
     PageEngine engine;
     auto status = engine.ReadFileInfo(file);
-    if (status.ok()) status = engine.LoadPage(file);
+    // Data that ends early is damage the structure already shows: the page is
+    // not decoded (padded out to its full size) to find it.
+    const std::string cut = status.ok() ? PageEngine::TruncationOf(file) : std::string();
+    if (status.ok() && cut.empty()) status = engine.LoadPage(file);
     if (!status.ok()) {
         r.error = status.reason();
         return r;
@@ -97,8 +100,8 @@ Report inspect(const std::string& file) {
     r.info = engine.storedInfo();
     r.documentMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotDocumentMarker);
     r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
-    r.damaged = engine.damaged();
-    r.damageReason = engine.damageReason();
+    r.damaged = !cut.empty() || engine.damaged();
+    r.damageReason = cut.empty() ? engine.damageReason() : cut;
     return r;
 }
 

@@ -132,6 +132,10 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
     const int format = engine.StoredFormat();
     const int depth = engine.StoredBitDepth();
 
+    // A page whose data ends early would be refused after decoding anyway; the
+    // structure says so without padding it out to its full size first.
+    if (const std::string cut = PageEngine::TruncationOf(source); !cut.empty())
+        return fallBack(engine, task, outcome, QStringLiteral("damaged page: ") + QString::fromStdString(cut));
     status = engine.LoadPage(source);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     // Writing a partly decoded page would replace the lost part with blank image.

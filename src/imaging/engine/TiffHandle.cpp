@@ -1,5 +1,6 @@
 #include "imaging/engine/TiffHandle.h"
 
+#include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/PageEngine.h"
 
 #include <cerrno>
@@ -108,8 +109,9 @@ TIFFOpenOptions* makeOpenOptions(TiffMessages* sink) {
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, sink);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, sink);
-    // No single allocation of libtiff may exceed what the largest accepted page needs.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxPagePixels * 8));
+    // No single allocation of libtiff (a strip, a tile, an array of offsets) may
+    // exceed what the largest accepted page takes.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxPageBytes));
     return opts;
 }
 
@@ -166,11 +168,9 @@ bool pageSizeAcceptable(TIFF* tif, std::string& reason) {
         reason = "The page has no pixels (width or height is 0)";
         return false;
     }
-    std::uint64_t pixels = static_cast<std::uint64_t>(w) * h;
-    if (pixels > kMaxPagePixels) {
+    if (w > kMaxPageSide || h > kMaxPageSide) {
         reason = "The page is too large: " + std::to_string(w) + " x " + std::to_string(h) +
-                 " pixels (at most " + std::to_string(kMaxPagePixels / 1000000) +
-                 " million pixels are accepted)";
+                 " pixels (at most " + std::to_string(kMaxPageSide) + " pixels a side are accepted)";
         return false;
     }
     if (spp == 0 || spp > 8) {
