@@ -3,6 +3,7 @@
 // document and change markers as stored, and any damage the engine found. A file
 // that cannot be read gets a line with the reason, and the exit status is 1.
 
+#include "cli/CommandLine.h"
 #include "imaging/engine/PageEngine.h"
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 using leafmark::imaging::FileInfo;
 using leafmark::imaging::PageEngine;
+using leafmark::cli::escaped;
 
 namespace {
 
@@ -28,49 +30,6 @@ const char* formatName(int code) {
     case 32773: return "PackBits";
     default: return "other";
     }
-}
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
-std::size_t utf8Length(const std::string& s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return 0;
-    return n;
-}
-
-// Text safe for one output line (and for JSON): quotes, backslashes and control
-// characters escaped, bytes that are not UTF-8 replaced by U+FFFD.
-std::string escaped(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = utf8Length(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out.append(s, i, n);
-        }
-        i += n;
-    }
-    return out;
 }
 
 struct Report {
@@ -130,19 +89,36 @@ std::string jsonLine(const Report& r) {
            ",\"damageReason\":\"" + escaped(r.damageReason) + "\"}";
 }
 
+const char* const kHelp =
+    "usage: leafmark-info [--json] FILE...\n"
+    "Prints one line per page file: size, resolution, stored format and depth,\n"
+    "pages, the document and change markers as stored, and any damage found.\n"
+    "Names and texts are escaped, so every file takes exactly one line.\n"
+    "\n"
+    "  --json        one JSON object per line instead of text\n"
+    "  -h, --help    show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "Exit status: 0 every file read; 1 some file could not be read; 2 bad arguments.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool json = false;
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--json") json = true;
-        else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: leafmark-info [--json] FILE...\n";
-            return 0;
-        } else files.push_back(arg);
+    leafmark::cli::CommandLine line({{"json", 0, false}});
+    if (!line.parse(argc, argv)) {
+        std::cerr << "leafmark-info: " << line.error() << "\n" << "usage: leafmark-info [--json] FILE...\n";
+        return 2;
     }
+    if (line.has("help")) {
+        std::cout << kHelp;
+        return 0;
+    }
+    if (line.has("version")) {
+        std::cout << leafmark::cli::versionLine("leafmark-info") << '\n';
+        return 0;
+    }
+    const bool json = line.has("json");
+    const std::vector<std::string>& files = line.positional();
     if (files.empty()) {
         std::cerr << "usage: leafmark-info [--json] FILE...\n";
         return 2;
