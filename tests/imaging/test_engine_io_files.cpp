@@ -193,6 +193,7 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
 
     HeapPeak peak;
     expectRefused(path("colour.tif"), "too large");
+    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "") << "refused from its header, not called damaged";
     EXPECT_FALSE(PageEngine::TruncationOf(path("cut.tif")).empty());
     EXPECT_TRUE(engine.LoadPage(path("cut.tif")).ok()) << engine.lastError();
     EXPECT_TRUE(engine.damaged());

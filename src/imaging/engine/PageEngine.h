@@ -77,7 +77,7 @@ public:
 
     // The reason the data of page 1 of `file` ends before the end of its strips or
     // tiles, read from the structure alone; empty when it does not (or the file
-    // cannot be opened, which LoadPage then reports).
+    // cannot be opened or its header is refused, which LoadPage then reports).
     static std::string TruncationOf(const std::string& file);
 
     // Reads format, depth, size and resolution of page 1 of `file` without decoding

@@ -81,7 +81,9 @@ Status PageEngine::ReadFileInfo(const std::string& file) {
 std::string PageEngine::TruncationOf(const std::string& file) {
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
-    return r.tiff ? truncationOf(r.tiff.get(), r.file->realSize) : std::string();
+    // A page refused from its header is left to LoadPage, which says why.
+    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes, reason)) return {};
+    return truncationOf(r.tiff.get(), r.file->realSize);
 }
 
 std::string PageEngine::ReadComment(const std::string& file, int page, int slot) {

@@ -270,26 +270,35 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info) {
     }
 }
 
-bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget) {
-    TIFF* tif = r.tiff.get();
+bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytesOut) {
     if (!pageSizeAcceptable(tif, reason)) return false;
     const PageGeometry g = readGeometry(tif);
     if (!TIFFIsCODECConfigured(g.compression)) {
         reason = "Unsupported compression (code " + std::to_string(g.compression) + ")";
         return false;
     }
-    readDirectoryInfo(tif, out.info);
-    out.photometric = g.photometric;
-
     const Layout layout = chooseLayout(g);
     const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
     const std::uint64_t bytes = decodedPageBytes(g.width, g.height, static_cast<unsigned>(depth));
-    if (bytes > budget.limit()) {
+    if (bytes > limit) {
         reason = "The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
                  " pixels take " + std::to_string(bytes / (1024 * 1024)) + " MiB (at most " +
-                 std::to_string(budget.limit() / (1024 * 1024)) + " MiB are accepted)";
+                 std::to_string(limit / (1024 * 1024)) + " MiB are accepted)";
         return false;
     }
+    if (bytesOut) *bytesOut = bytes;
+    return true;
+}
+
+bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget) {
+    TIFF* tif = r.tiff.get();
+    std::uint64_t bytes = 0;
+    if (!pageAcceptable(tif, budget.limit(), reason, &bytes)) return false;
+    const PageGeometry g = readGeometry(tif);
+    readDirectoryInfo(tif, out.info);
+    out.photometric = g.photometric;
+    const Layout layout = chooseLayout(g);
+    const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
     budget.acquire(bytes);
     BudgetHold hold{budget, bytes};
     const bool truncated = prepareForTruncation(tif, *r.file, g);

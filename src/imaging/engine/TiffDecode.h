@@ -35,6 +35,11 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info);
 // decodes returns true with `damaged` set.
 bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget);
 
+// Whether the current directory's page may be decoded: size, samples, bits and
+// compression supported, and its decoded bytes within `limit` (given in `bytes`).
+// Reads only the directory; on refusal `reason` says why.
+bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytes = nullptr);
+
 // The reason the current directory's strips or tiles reach past the end of the
 // file, from the structure alone; empty when they do not.
 std::string truncationOf(TIFF* tif, std::uint64_t fileSize);
