@@ -191,7 +191,35 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
     std::memcpy(&cutBytes[countAt], &claimed, 4);
     writeBytes(path("cut.tif"), cutBytes);
 
+    // Two 64 x 64 pages sharing one strip; page 2 is Deflate and declares a 2 GB strip.
+    std::string twoPages("II*\0\0\0\0\0", 8);
+    twoPages += std::string(512, '\0');
+    auto put16 = [](std::string& b, std::uint32_t v) { b += char(v & 0xFF); b += char((v >> 8) & 0xFF); };
+    auto put32 = [&](std::string& b, std::uint32_t v) { put16(b, v & 0xFFFF); put16(b, v >> 16); };
+    auto directory = [&](std::uint32_t compression, std::uint32_t count, std::uint32_t next) {
+        const std::uint32_t entries[][3] = {{256, 4, 64}, {257, 4, 64}, {258, 3, 1}, {259, 3, compression},
+                                            {262, 3, 0}, {273, 4, 8}, {278, 4, 64}, {279, 4, count}};
+        put16(twoPages, 8);
+        for (const auto& e : entries) {
+            put16(twoPages, e[0]);
+            put16(twoPages, e[1]);
+            put32(twoPages, 1);
+            e[1] == 3 ? (put16(twoPages, e[2]), put16(twoPages, 0)) : put32(twoPages, e[2]);
+        }
+        put32(twoPages, next);
+    };
+    const std::uint32_t first = 8 + 512, second = first + 2 + 8 * 12 + 4;
+    directory(1, 512, second);
+    directory(8, 0x7FFF0000u, 0);
+    std::memcpy(&twoPages[4], &first, 4);
+    writeBytes(path("two.tif"), twoPages);
+
     HeapPeak peak;
+    ASSERT_TRUE(engine.LoadPage(path("two.tif")).ok()) << engine.lastError();
+    Status saved = engine.SavePage(path("two.tif"), kFormatGroup4, 1);
+    EXPECT_FALSE(saved.ok());
+    EXPECT_NE(saved.reason().find("later page"), std::string::npos) << saved.reason();
+    EXPECT_EQ(fileBytes(path("two.tif")), twoPages);
     expectRefused(path("colour.tif"), "too large");
     EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "") << "refused from its header, not called damaged";
     EXPECT_FALSE(PageEngine::TruncationOf(path("cut.tif")).empty());
