@@ -5,6 +5,7 @@
 // file that cannot be read gets a line with the reason, and the exit status is 1.
 
 #include "imaging/engine/InkShare.h"
+#include "cli/CommandLine.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/separators/BarcodeRead.h"
 
@@ -16,6 +17,7 @@
 
 using leafmark::imaging::FileInfo;
 using leafmark::imaging::PageEngine;
+using leafmark::cli::escaped;
 
 namespace {
 
@@ -32,49 +34,6 @@ const char* formatName(int code) {
     case 32773: return "PackBits";
     default: return "other";
     }
-}
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
-std::size_t utf8Length(const std::string& s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return 0;
-    return n;
-}
-
-// Text safe for one output line (and for JSON): quotes, backslashes and control
-// characters escaped, bytes that are not UTF-8 replaced by U+FFFD.
-std::string escaped(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = utf8Length(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out.append(s, i, n);
-        }
-        i += n;
-    }
-    return out;
 }
 
 struct Report {
@@ -103,7 +62,10 @@ Report inspect(const std::string& file, bool withBarcodes) {
     r.file = file;
     PageEngine engine;
     auto status = engine.ReadFileInfo(file);
-    if (status.ok()) status = engine.LoadPage(file);
+    // Data that ends early is damage the structure already shows: the page is
+    // not decoded (padded out to its full size) to find it.
+    const std::string cut = status.ok() ? PageEngine::TruncationOf(file) : std::string();
+    if (status.ok() && cut.empty()) status = engine.LoadPage(file);
     if (!status.ok()) {
         r.error = status.reason();
         return r;
@@ -112,10 +74,11 @@ Report inspect(const std::string& file, bool withBarcodes) {
     r.info = engine.storedInfo();
     r.documentMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotDocumentMarker);
     r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
-    r.damaged = engine.damaged();
-    r.damageReason = engine.damageReason();
-    r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(), engine.YResolution());
-    if (withBarcodes) {
+    r.damaged = !cut.empty() || engine.damaged();
+    r.damageReason = cut.empty() ? engine.damageReason() : cut;
+    if (cut.empty())
+        r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(), engine.YResolution());
+    if (withBarcodes && cut.empty()) {
         namespace im = leafmark::imaging;
         const im::ReducedPage reduced =
             im::reducePage(engine.pix(), std::max(engine.XResolution(), engine.YResolution()));
@@ -170,21 +133,39 @@ std::string jsonLine(const Report& r) {
            ",\"blank\":" + (leafmark::imaging::isBlank(r.ink) ? "true" : "false") + (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
 }
 
+const char* const kHelp =
+    "usage: leafmark-info [--json] [--barcodes] FILE...\n"
+    "Prints one line per page file: size, resolution, stored format and depth,\n"
+    "pages, the document and change markers as stored, the share of ink inside\n"
+    "the margins (and \"blank\" below the blank threshold), and any damage found.\n"
+    "Names and texts are escaped, so every file takes exactly one line.\n"
+    "\n"
+    "  --json        one JSON object per line instead of text\n"
+    "  --barcodes    also read the barcodes of each page and print their type and text\n"
+    "  -h, --help    show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "Exit status: 0 every file read; 1 some file could not be read; 2 bad arguments.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool json = false;
-    bool barcodes = false;
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--json") json = true;
-        else if (arg == "--barcodes") barcodes = true;
-        else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
-            return 0;
-        } else files.push_back(arg);
+    leafmark::cli::CommandLine line({{"json", 0, false}, {"barcodes", 0, false}});
+    if (!line.parse(argc, argv)) {
+        std::cerr << "leafmark-info: " << line.error() << "\n" << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
+        return 2;
     }
+    if (line.has("help")) {
+        std::cout << kHelp;
+        return 0;
+    }
+    if (line.has("version")) {
+        std::cout << leafmark::cli::versionLine("leafmark-info") << '\n';
+        return 0;
+    }
+    const bool json = line.has("json");
+    const bool barcodes = line.has("barcodes");
+    const std::vector<std::string>& files = line.positional();
     if (files.empty()) {
         std::cerr << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
         return 2;

@@ -5,19 +5,65 @@
 #include <QPointer>
 #include <QtEndian>
 
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace leafmark::app {
 
-QString openRequestServerName(const QString& executableBaseName) {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = QString::number(::getuid());
-    // Only letters, digits, '-' and '_' go into the socket name.
-    QString name = executableBaseName + QLatin1Char('-') + user;
-    for (QChar& c : name)
+namespace {
+
+// Letters, digits, '-' and '_' only, so any text can go into a socket name.
+QString safeName(QString text) {
+    for (QChar& c : text)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
             c = QLatin1Char('_');
-    return name + QStringLiteral("-open");
+    return text;
+}
+
+// A folder only this user can enter: a real folder (not a link), owned by the
+// user, with no access for group or others.
+bool isPrivateFolder(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// The user id of the process at the other end of a connected local socket, or -1.
+long peerUid(qintptr fd) {
+    struct ucred cred {};
+    socklen_t len = sizeof cred;
+    if (fd < 0 || ::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+        return -1;
+    return static_cast<long>(cred.uid);
+}
+
+constexpr int kMaxConnections = 16;
+constexpr int kConnectionTimeoutMs = 5000;
+
+}  // namespace
+
+QString openRequestFolder() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime)) return QFile::decodeName(runtime);
+    // No session folder: one of this user's own under the temporary folder.
+    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/leafmark-" + QByteArray::number(::getuid());
+    ::mkdir(own.constData(), 0700);
+    return isPrivateFolder(own) ? QFile::decodeName(own) : QString();
+}
+
+QString openRequestServerName(const QString& executableBaseName) {
+    const QString folder = openRequestFolder();
+    if (folder.isEmpty()) return {};
+    // One instance per display: the display's name is part of the socket's name.
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty()) display = qEnvironmentVariable("DISPLAY");
+    return folder + QLatin1Char('/') + safeName(executableBaseName) + QLatin1Char('-') +
+           safeName(display) + QStringLiteral("-open");
 }
 
 QByteArray encodeOpenRequest(const QString& path) {
@@ -29,9 +75,12 @@ QByteArray encodeOpenRequest(const QString& path) {
 
 HandOver sendOpenRequest(const QString& serverName, const QString& path, int timeoutMs) {
     if (path.toUtf8().size() > kMaxRequestBytes) return HandOver::Failed;
+    if (serverName.isEmpty()) return HandOver::NoServer;
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) return HandOver::NoServer;
+    // Page paths go only to a program of the same user.
+    if (peerUid(socket.socketDescriptor()) != static_cast<long>(::getuid())) return HandOver::Failed;
     socket.write(encodeOpenRequest(path));
     if (!socket.waitForBytesWritten(timeoutMs)) return HandOver::Failed;
     while (socket.bytesAvailable() < 1) {
@@ -44,6 +93,7 @@ HandOver sendOpenRequest(const QString& serverName, const QString& path, int tim
 }
 
 bool openRequestServerRunning(const QString& serverName, int timeoutMs) {
+    if (serverName.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(serverName);
     const bool up = socket.waitForConnected(timeoutMs);
@@ -61,6 +111,7 @@ OpenRequestServer::OpenRequestServer(std::function<void(const QString&)> handler
 OpenRequestServer::~OpenRequestServer() = default;
 
 bool OpenRequestServer::listen(const QString& serverName) {
+    if (serverName.isEmpty()) return false;
     // Listening with access options replaces an existing socket file, so a live
     // instance must be asked first, or a second start would take its requests.
     if (openRequestServerRunning(serverName)) return false;
@@ -74,6 +125,17 @@ bool OpenRequestServer::isListening() const { return server_->isListening(); }
 
 void OpenRequestServer::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // Only the user's own programs are heard, a few at a time, and briefly:
+        // an idle or half-sent connection is dropped after a few seconds.
+        if (peerUid(socket->socketDescriptor()) != static_cast<long>(::getuid()) ||
+            connections_ >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++connections_;
+        connect(socket, &QObject::destroyed, this, [this] { --connections_; });
+        QTimer::singleShot(kConnectionTimeoutMs, socket, [socket] { socket->abort(); socket->deleteLater(); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         if (socket->bytesAvailable() > 0) readFrom(socket);

@@ -1,5 +1,7 @@
 #pragma once
-// The open request: one running Leafmark per user and executable name. A second
+// The open request: one running Leafmark per user, display and executable name,
+// listening in a folder only the user can enter and hearing only the user's own
+// programs. A second
 // start with a page path hands the path to the running one over a local socket.
 // Each message is a 4-byte big-endian length and that many bytes of UTF-8 path;
 // the server answers "1" for a path taken and "0" for a message it refused.
@@ -17,7 +19,13 @@ namespace leafmark::app {
 // Longest path accepted in an open request, in bytes of UTF-8.
 constexpr int kMaxRequestBytes = 64 * 1024;
 
-// The local server name for an executable base name and the current user.
+// The folder for the user's open-request sockets: the session's runtime folder
+// when it is private (the user's own, mode 0700), else a private folder of the
+// user's own under the temporary folder; empty when neither can be had.
+QString openRequestFolder();
+
+// The socket path for an executable base name in the user's open-request folder,
+// one per display; empty when there is no private folder (no open requests then).
 QString openRequestServerName(const QString& executableBaseName);
 
 // Frames `path` as one request message.
@@ -51,6 +59,7 @@ private:
 
     std::function<void(const QString&)> handler_;
     QLocalServer* server_;
+    int connections_ = 0;
 };
 
 }  // namespace leafmark::app

@@ -1,6 +1,8 @@
 #include "shared/Settings.h"
 #include "shared/SettingsLocation.h"
 
+#include "shared/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -44,14 +46,14 @@ Lines splitLines(const QString& text) {
 }
 
 // The file's lines, read as 8-bit text; nullopt when the file cannot be read.
+// Only a regular file of sensible size counts: a named pipe or a link to a
+// device there reads as unreadable (and so is never written either).
 std::optional<Lines> loadLines(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
+    const std::optional<QByteArray> bytes = readRegularFile(file, kMaxSettingsBytes);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return splitLines(QString::fromLatin1(bytes));
+    return splitLines(QString::fromLatin1(*bytes));
 }
 
 bool isBlank(const QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }

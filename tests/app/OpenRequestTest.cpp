@@ -15,7 +15,15 @@
 #include <QTest>
 #include <QUuid>
 #include <QtEndian>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <atomic>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 
 namespace leafmark::testing {
@@ -41,11 +49,71 @@ app::HandOver sendWhileServing(const QString& server, const QString& path) {
 
 }  // namespace
 
-TEST(OpenRequest, ServerNameIsPerExecutableAndUser) {
+TEST(OpenRequest, SocketLivesInAPrivateFolderPerExecutableAndDisplay) {
     const QString a = app::openRequestServerName(QStringLiteral("leafmark"));
     EXPECT_NE(a, app::openRequestServerName(QStringLiteral("viewer")));
-    EXPECT_TRUE(a.startsWith(QStringLiteral("leafmark-")));
-    EXPECT_FALSE(app::openRequestServerName(QStringLiteral("a/b c")).contains(QLatin1Char('/')));
+    const QFileInfo folder(QFileInfo(a).path());
+    EXPECT_EQ(folder.absoluteFilePath(), app::openRequestFolder());
+    EXPECT_EQ(folder.ownerId(), ::getuid());
+    EXPECT_EQ(QFile::permissions(folder.absoluteFilePath()) &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                   QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
+    EXPECT_EQ(QFileInfo(app::openRequestServerName(QStringLiteral("a/b c"))).path(), folder.absoluteFilePath());
+    const QByteArray display = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":7");
+    const QString seven = app::openRequestServerName(QStringLiteral("leafmark"));
+    qputenv("DISPLAY", ":8");
+    EXPECT_NE(seven, app::openRequestServerName(QStringLiteral("leafmark")));
+    qputenv("DISPLAY", display);
+    if (!wayland.isEmpty()) qputenv("WAYLAND_DISPLAY", wayland);
+
+    // A runtime folder others may enter is not used.
+    QTemporaryDir open;
+    QFile::setPermissions(open.path(), QFile::permissions(open.path()) | QFile::ReadOther | QFile::ExeOther |
+                                           QFile::WriteOther);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open.path()));
+    EXPECT_NE(app::openRequestFolder(), open.path());
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    if (runtime.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(OpenRequest, ProgramsOfAnotherUserAreNotHeard) {
+    if (::getuid() != 0) GTEST_SKIP() << "switching to another user needs root";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther));
+    const QString name = dir.filePath(QStringLiteral("open"));
+    QStringList received;
+    app::OpenRequestServer server([&](const QString& p) { received << p; });
+    ASSERT_TRUE(server.listen(name));
+    ::chmod(QFile::encodeName(name).constData(), 0777);  // reachable, so only the peer check stops it
+
+    const QByteArray socketPath = QFile::encodeName(name);
+    const QByteArray message = app::encodeOpenRequest(QStringLiteral("/victim/page.tif"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // As "nobody": connect, send a request, report what came back.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr {};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, socketPath.constData(), sizeof addr.sun_path - 1);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) ::_exit(4);
+        if (::write(fd, message.constData(), message.size()) != message.size()) ::_exit(5);
+        char answer = 0;
+        ::_exit(::read(fd, &answer, 1) == 1 && answer == '1' ? 1 : 0);
+    }
+    ASSERT_GT(child, 0);
+    int status = -1;
+    EXPECT_TRUE(waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 20000));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: taken; 3: cannot switch user; 4/5: cannot reach the socket";
+    EXPECT_TRUE(received.isEmpty());
+    // The user's own programs still are.
+    EXPECT_EQ(sendWhileServing(name, QStringLiteral("/mine.tif")), app::HandOver::Delivered);
+    EXPECT_EQ(received, QStringList{QStringLiteral("/mine.tif")});
 }
 
 TEST(OpenRequest, NoServerIsReportedAsSuch) {

@@ -77,4 +77,11 @@ TEST(BatchCommand, RunReportsCountsAndFailsWhenAPageCouldNotBeProcessed) {
         << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("3.tif: not processed: ")) << r.err.toStdString();
     EXPECT_EQ(fileBytes(out + "/3.tif"), QByteArray("not a page"));
+
+    // A name with a line break is escaped: it cannot forge a line of its own.
+    writeFile(in + "/4\nforged.tif", "not a page either");
+    r = runCommand({"pre", in, out, "-q"});
+    EXPECT_TRUE(r.err.contains("4\\nforged.tif: not processed: ")) << r.err.toStdString();
+    for (const QString& errLine : r.err.split('\n'))
+        EXPECT_FALSE(errLine.startsWith("forged")) << r.err.toStdString();
 }

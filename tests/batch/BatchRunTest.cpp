@@ -2,14 +2,19 @@
 // parallel run's outputs against a one-thread run.
 #include "BatchTestPages.h"
 #include "batch/core/BatchRun.h"
+#include "batch/core/PageJob.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace leafmark;
 using namespace leafmark::batch;
@@ -40,11 +45,9 @@ struct Outcome {
 
 // Runs over the page list of `source` and waits for the end. `stopAfter` >= 0
 // asks for a stop once that many entries have been committed.
-Outcome runOver(RunKind kind, const QString& source, const QString& output, int workers,
-                PageOptions options = {}, int stopAfter = -1) {
-    FileList list;
-    list.read(source, kPagePatterns);
-    BatchRun run({kind, source, output, list.names(), workers});
+Outcome runNames(RunKind kind, const QString& source, const QString& output, const QStringList& names,
+                 int workers, PageOptions options = {}, int stopAfter = -1) {
+    BatchRun run({kind, source, output, names, workers});
     run.setOptionsProvider([options] { return options; });
     Outcome result;
     QObject::connect(&run, &BatchRun::pageCommitted, [&](const PageOutcome& o) {
@@ -59,6 +62,13 @@ Outcome runOver(RunKind kind, const QString& source, const QString& output, int 
     }
     result.summary = run.summary();
     return result;
+}
+
+Outcome runOver(RunKind kind, const QString& source, const QString& output, int workers,
+                PageOptions options = {}, int stopAfter = -1) {
+    FileList list;
+    list.read(source, kPagePatterns);
+    return runNames(kind, source, output, list.names(), workers, options, stopAfter);
 }
 
 TestPage pageWith(int seed, std::map<int, std::string> comments = {}) {
@@ -199,6 +209,33 @@ TEST(PreProcessRun, UnreadablePageIsCopiedUnchangedAndReportedNeverReplaced) {
     EXPECT_EQ(inPlace.summary.failures, 2);
     EXPECT_EQ(fileBytes(f.src("2.tif")), QByteArray("this is not a TIFF file"));
     EXPECT_EQ(fileBytes(f.src("4.tif")), partial);
+}
+
+TEST(PreProcessRun, PipesAndDeviceLinksAsPagesAreRefusedAtOnceAndNeverCopied) {
+    Folders f;
+    for (int i = 1; i <= 3; ++i) writePage(f.src(QString::number(i) + ".tif"), pageWith(i));
+    FileList list;
+    list.read(f.in, kPagePatterns);
+    // Swapped after the folder was listed.
+    QFile::remove(f.src("2.tif"));
+    QFile::remove(f.src("3.tif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(f.src("2.tif")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), f.src("3.tif")));
+
+    const Outcome r = runNames(RunKind::PreProcess, f.in, f.out, list.names(), 2);
+    EXPECT_TRUE(r.summary.completed);
+    EXPECT_EQ(r.summary.pagesProcessed, 1);
+    EXPECT_EQ(r.summary.failures, 2);
+    const QString reasons = r.summary.failed.join('\n');
+    EXPECT_TRUE(reasons.contains("named pipe")) << reasons.toStdString();
+    EXPECT_TRUE(reasons.contains("device")) << reasons.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(f.dst("2.tif")));
+    EXPECT_FALSE(QFileInfo::exists(f.dst("3.tif")));
+
+    // The fall-back copy itself refuses a device instead of filling the disk with zeros.
+    const QString error = copyReplacing(f.src("3.tif"), f.dst("3.tif"));
+    EXPECT_TRUE(error.contains("not a regular file (a device)")) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(f.dst("3.tif")));
 }
 
 TEST(PreProcessRun, UnwritableOutputIsReportedAsFailureNotSuccess) {

@@ -3,13 +3,16 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "io_TiffFixtures.h"
+#include "HeapPeak.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sys/stat.h>
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testing;
@@ -129,16 +132,102 @@ TEST_F(FilesTest, HeadersClaimingHugePagesAreRefusedBeforeAnyAllocation) {
     ASSERT_TRUE(engine.ReadFileInfo(path("bomb.tif")).ok()) << "the header alone is readable";
     EXPECT_EQ(engine.storedInfo().width, 100000);
 
-    // Just over the limit in one dimension product, and an absurd width alone.
-    HandTiff edge = bilevelHeader(20001, 20000, 1);
-    edge.strips = {std::string(16, '\0')};
-    writeBytes(path("edge.tif"), edge.build());
-    expectRefused(path("edge.tif"), "too large");
+    // Width x height beyond 32 bits (65536 x 65537 wraps to 65536 pixels), and an
+    // absurd width alone.
+    HandTiff wrap = bilevelHeader(65536, 65537, 1);
+    wrap.strips = {std::string(16, '\0')};
+    writeBytes(path("wrap.tif"), wrap.build());
+    expectRefused(path("wrap.tif"), "too large");
 
     HandTiff wide = bilevelHeader(0xFFFFFFFFu, 1, 1);
     wide.strips = {std::string(16, '\0')};
     writeBytes(path("wide.tif"), wide.build());
     expectRefused(path("wide.tif"), "too large");
+
+    // The budget is in bytes as held: an A3 colour page at 600 dpi fits.
+    EXPECT_LE(decodedPageBytes(7016, 9921, 32), kMaxPageBytes);
+}
+
+TEST_F(FilesTest, BudgetAdmitsAPageOfExactlyItsSizeAndRefusesOneRowMore) {
+    auto grayPage = [](std::uint32_t w, std::uint32_t h) {
+        HandTiff t;
+        t.entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}}, {278, 4, {h}}};
+        t.strips = {std::string(w * h, '\x40')};
+        return t.build();
+    };
+    ByteBudget budget(64 * 100);
+    engine.setSharedBudget(&budget);
+    writeBytes(path("fits.tif"), grayPage(64, 100));
+    writeBytes(path("over.tif"), grayPage(64, 101));
+    ASSERT_TRUE(engine.LoadPage(path("fits.tif")).ok()) << engine.lastError();
+    EXPECT_EQ(budget.inUse(), 64u * 100);
+    ASSERT_TRUE(engine.LoadPage(path("fits.tif")).ok()) << "the page before gives its bytes back";
+    Status s = engine.LoadPage(path("over.tif"));
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.reason().find("too large"), std::string::npos) << s.reason();
+    EXPECT_EQ(budget.inUse(), 0u);
+    EXPECT_TRUE(engine.ReadFileInfo(path("over.tif")).ok());
+    engine.setSharedBudget(nullptr);
+}
+
+TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
+    if (!HeapPeak::available()) GTEST_SKIP() << "the heap peak is measured through the address sanitizer's hooks";
+    constexpr std::size_t kCeiling = 500u << 20;
+    // A 150-byte file claiming a 20000 x 20000 colour page.
+    HandTiff colour;
+    colour.entries = {{256, 4, {20000}}, {257, 4, {20000}}, {258, 3, {8, 8, 8}}, {259, 3, {8}},
+                      {262, 3, {2}}, {277, 3, {3}}, {278, 4, {20000}}};
+    colour.strips = {std::string(16, 'x')};
+    writeBytes(path("colour.tif"), colour.build());
+    // 8000 x 8000 gray in one uncompressed strip of which 64 bytes exist.
+    HandTiff cut;
+    cut.entries = {{256, 4, {8000}}, {257, 4, {8000}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}},
+                   {278, 4, {8000}}};
+    cut.strips = {std::string(64, '\x10')};
+    std::string cutBytes = cut.build();
+    const std::size_t countAt = cutBytes.find(std::string("\x40\0\0\0", 4), 8);  // the strip's byte count
+    ASSERT_NE(countAt, std::string::npos);
+    const std::uint32_t claimed = 8000u * 8000u;
+    std::memcpy(&cutBytes[countAt], &claimed, 4);
+    writeBytes(path("cut.tif"), cutBytes);
+
+    // Two 64 x 64 pages sharing one strip; page 2 is Deflate and declares a 2 GB strip.
+    std::string twoPages("II*\0\0\0\0\0", 8);
+    twoPages += std::string(512, '\0');
+    auto put16 = [](std::string& b, std::uint32_t v) { b += char(v & 0xFF); b += char((v >> 8) & 0xFF); };
+    auto put32 = [&](std::string& b, std::uint32_t v) { put16(b, v & 0xFFFF); put16(b, v >> 16); };
+    auto directory = [&](std::uint32_t compression, std::uint32_t count, std::uint32_t next) {
+        const std::uint32_t entries[][3] = {{256, 4, 64}, {257, 4, 64}, {258, 3, 1}, {259, 3, compression},
+                                            {262, 3, 0}, {273, 4, 8}, {278, 4, 64}, {279, 4, count}};
+        put16(twoPages, 8);
+        for (const auto& e : entries) {
+            put16(twoPages, e[0]);
+            put16(twoPages, e[1]);
+            put32(twoPages, 1);
+            e[1] == 3 ? (put16(twoPages, e[2]), put16(twoPages, 0)) : put32(twoPages, e[2]);
+        }
+        put32(twoPages, next);
+    };
+    const std::uint32_t first = 8 + 512, second = first + 2 + 8 * 12 + 4;
+    directory(1, 512, second);
+    directory(8, 0x7FFF0000u, 0);
+    std::memcpy(&twoPages[4], &first, 4);
+    writeBytes(path("two.tif"), twoPages);
+
+    HeapPeak peak;
+    ASSERT_TRUE(engine.LoadPage(path("two.tif")).ok()) << engine.lastError();
+    Status saved = engine.SavePage(path("two.tif"), kFormatGroup4, 1);
+    EXPECT_FALSE(saved.ok());
+    EXPECT_NE(saved.reason().find("later page"), std::string::npos) << saved.reason();
+    EXPECT_EQ(fileBytes(path("two.tif")), twoPages);
+    expectRefused(path("colour.tif"), "too large");
+    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "") << "refused from its header, not called damaged";
+    EXPECT_FALSE(PageEngine::TruncationOf(path("cut.tif")).empty());
+    EXPECT_TRUE(engine.LoadPage(path("cut.tif")).ok()) << engine.lastError();
+    EXPECT_TRUE(engine.damaged());
+    engine.clearImage();
+    EXPECT_LT(peak.bytes(), kCeiling);
+    EXPECT_GT(peak.bytes(), 8000u * 8000u) << "the damaged page was held in full";
 }
 
 TEST_F(FilesTest, TruncatedPagesLoadWhatDecodesAndAreMarkedDamaged) {
@@ -190,6 +279,14 @@ TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
     expectRefused(path("head.tif"), "Damaged TIFF");
     fs::create_directory(path("folder.tif"));
     expectRefused(path("folder.tif"), "Not a regular file");
+    // A named pipe nobody writes to and a link to an endless device are refused
+    // at once instead of blocking or being read without end.
+    ASSERT_EQ(::mkfifo(path("pipe.tif").c_str(), 0600), 0);
+    expectRefused(path("pipe.tif"), "named pipe");
+    EXPECT_FALSE(engine.ReadFileInfo(path("pipe.tif")).ok());
+    EXPECT_EQ(PageEngine::ReadComment(path("pipe.tif"), 1, kSlotDocumentMarker), "");
+    fs::create_symlink("/dev/zero", path("zero.tif"));
+    expectRefused(path("zero.tif"), "device");
     EXPECT_FALSE(engine.ReadFileInfo(path("notes.tif")).ok());
     EXPECT_NE(engine.lastError().find("Not a TIFF"), std::string::npos);
 }

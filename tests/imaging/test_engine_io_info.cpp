@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace leafmark::imaging::testing;
 
 namespace {
@@ -69,6 +71,13 @@ TEST_F(InfoToolTest, PrintsOneLinePerFileAndFailsWhenAFileCannotBeRead) {
     ASSERT_EQ(bad.lines.size(), 3);
     EXPECT_TRUE(bad.lines[1].contains("Not a TIFF")) << bad.lines[1].toStdString();
     EXPECT_TRUE(bad.lines[2].contains("not found")) << bad.lines[2].toStdString();
+
+    // A named pipe nobody writes to does not hold the command up.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file("pipe.tif")).constData(), 0600), 0);
+    ToolRun pipe = runInfo({file("pipe.tif")});
+    EXPECT_EQ(pipe.exitCode, 1);
+    ASSERT_EQ(pipe.lines.size(), 1);
+    EXPECT_TRUE(pipe.lines[0].contains("named pipe")) << pipe.lines[0].toStdString();
 }
 
 TEST_F(InfoToolTest, JsonLinesCarryTheSameFacts) {

@@ -1,6 +1,9 @@
 // Opening a page and its folder, and what showing a page sets.
 #include "PagesTestSupport.h"
 
+#include <QFile>
+#include <sys/stat.h>
+
 namespace leafmark::testing {
 namespace {
 
@@ -101,6 +104,20 @@ TEST_F(PageOpening, APageThatCannotBeLoadedIsStillNamed) {
     EXPECT_EQ(state.modified, 0);
     EXPECT_FALSE(controls->view->engine().hasImage());  // nothing of the page before
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("00000003.tif (3 of 3)")));
+}
+
+TEST_F(PageOpening, APipeOrDeviceLinkUnderAPageNameIsRefusedAtOnce) {
+    makePages(1);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.tif"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.tif"))));
+    open(QStringLiteral("00000001.tif"));
+    for (const QString& name : {QStringLiteral("pipe.tif"), QStringLiteral("zero.tif")}) {
+        records->OpenMaster(path(name));  // returns: nothing waits for a writer or reads without end
+        EXPECT_TRUE(records->pageLoadFailed()) << name.toStdString();
+        EXPECT_FALSE(controls->view->engine().hasImage());
+        EXPECT_EQ(state.currentfile, path(name));
+        EXPECT_EQ(records->folderList().names(), QStringList{QStringLiteral("00000001.tif")});
+    }
 }
 
 using PageDisplay = PagesTest;

@@ -4,8 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace leafmark;
 
@@ -100,6 +103,19 @@ TEST_F(SettingsWrite, FailureIsReportedAndLosesNothing) {
     EXPECT_TRUE(QFileInfo(ini).isDir());
     // A folder that does not exist cannot receive the file.
     EXPECT_FALSE(writeProfileString(dir.filePath("no/such/leafmark.ini"), "Setup", "Dir1", "/x"));
+}
+
+TEST_F(SettingsWrite, PipeOrDeviceLinkInItsPlaceReadsAsUnreadableAndIsNeverWritten) {
+    // Neither may block the start or be read without end; both stay as they are.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    EXPECT_EQ(readProfileString(ini, "Setup", "Dir1", "default", 100), "default");
+    EXPECT_FALSE(writeProfileString(ini, "Setup", "Dir1", "/x"));
+    EXPECT_FALSE(QFileInfo(ini).isFile());
+    QFile::remove(ini);
+    ASSERT_TRUE(QFile::link("/dev/zero", ini));
+    EXPECT_EQ(readProfileString(ini, "Setup", "Dir1", "default", 100), "default");
+    EXPECT_FALSE(writeProfileString(ini, "Setup", "Dir1", "/x"));
+    EXPECT_EQ(QFileInfo(ini).symLinkTarget(), "/dev/zero");
 }
 
 TEST_F(SettingsWrite, EmptyValueIsWrittenAndReadsAsEmpty) {

@@ -3,6 +3,7 @@
 //                      [--angle DEGREES] [--no-marks]
 
 #include "PageMaker.h"
+#include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral(
         "Writes sample scanned pages 00000001.tif, 00000002.tif, ... and pages.tsv into a folder."));
     parser.addHelpOption();
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version and exits."));
+    parser.addOption(version);
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder to write into."),
                                  QStringLiteral("DIR"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed (default 1)."),
@@ -49,6 +52,11 @@ int main(int argc, char** argv) {
     if (!parser.parse(app.arguments())) return usageError(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs("\nExit status: 0 the folder was written; 1 writing failed; 2 bad arguments.\n", stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s\n", leafmark::cli::versionLine("leafmark-pagemaker").c_str());
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -68,8 +76,9 @@ int main(int argc, char** argv) {
         if (!options.kind) return usageError(parser, QStringLiteral("Unknown --kind %1.").arg(parser.value(kind)));
     }
     if (parser.isSet(angle)) {
-        const double a = parser.value(angle).toDouble(&ok);
-        if (!ok || a < -45 || a > 45)
+        const auto degrees = leafmark::cli::finiteNumber(parser.value(angle).toStdString());
+        const double a = degrees.value_or(0.0);
+        if (!degrees || a < -45 || a > 45)
             return usageError(parser, QStringLiteral("--angle needs degrees from -45 to 45."));
         options.angle = a;
     }

@@ -1,5 +1,5 @@
 // leafmark-batch: the batch window's pre- and post-process run without a window.
-//   leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] [--margin INCHES] [--jobs N]
+//   leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] [--margin INCHES] [--jobs N] [--quiet]
 //                  [--report FILE] [--resume] [--shard K/N]
 // Exit status: 0 every page done; 1 some pages could not be processed; 2 bad
 // arguments or folders; 130 stopped by Ctrl-C (pages in progress are finished first).
@@ -7,11 +7,13 @@
 #include "batch/core/PageShards.h"
 #include "batch/core/ResumeJournal.h"
 #include "batch/core/RunReport.h"
+#include "cli/CommandLine.h"
 #include "batch/core/RunText.h"
 #include "shared/FileList.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
@@ -34,7 +36,31 @@ extern "C" void onInterrupt(int) {
 
 const char* const kUsage =
     "usage: leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] "
-    "[--margin INCHES] [--jobs N] [--report FILE] [--resume] [--shard K/N]\n";
+    "[--margin INCHES] [--jobs N] [--quiet] [--report FILE] [--resume] [--shard K/N]\n";
+
+const char* const kHelp =
+    "Runs the batch clean-up over the pages of SOURCE and writes them into OUTPUT\n"
+    "(which may be SOURCE itself). End-of-document files are copied along.\n"
+    "\n"
+    "  pre           clean every page with the options chosen below\n"
+    "  post          straighten the pages marked as changed; copy the others\n"
+    "\n"
+    "  --despeckle         remove isolated specks (pre)\n"
+    "  --deskew            straighten skewed pages (pre)\n"
+    "  --margin INCHES     whiten a margin this wide on every side (pre)\n"
+    "  -j, --jobs N        pages worked on at once, 1 to 256 (default: one per core)\n"
+    "  -q, --quiet         no progress bar\n"
+    "  --report FILE       write one JSON line per entry: outcome, angle, specks, time\n"
+    "  --resume            skip entries an earlier run of the same kind and options\n"
+    "                      finished (the list is kept in OUTPUT/.leafmark-done)\n"
+    "  --shard K/N         work on the K-th of N fixed slices of the page list only\n"
+    "  -h, --help          show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "Options take their value as \"--margin 0.5\" or \"--margin=0.5\".\n"
+    "\n"
+    "Exit status: 0 every page done; 1 some pages could not be processed (kept\n"
+    "as they were); 2 bad arguments or folders; 130 stopped by Ctrl-C (pages in\n"
+    "progress are finished first).\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "leafmark-batch: %s\n", qPrintable(message));
@@ -46,66 +72,62 @@ struct Arguments {
     QString source, output;
     PageOptions options;
     int jobs = 0;
+    bool quiet = false;
     QString report;        // JSON lines report file; empty = none
     bool resume = false;   // skip entries an earlier run of the same kind finished
     int shard = 1, shards = 1;  // this run does slice `shard` of `shards`
 };
 
-// Parses the command line; an empty text means success, else the error.
-QString parse(const QStringList& args, Arguments& out) {
-    QStringList positional;
-    bool preOption = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QLatin1String("--despeckle")) {
-            out.options.despeckle = preOption = true;
-        } else if (a == QLatin1String("--deskew")) {
-            out.options.deskew = preOption = true;
-        } else if (a == QLatin1String("--resume")) {
-            out.resume = true;
-        } else if (a == QLatin1String("--report") || a == QLatin1String("--shard")) {
-            if (i + 1 >= args.size()) return a + QStringLiteral(" needs a value");
-            const QString value = args.at(++i);
-            if (a == QLatin1String("--report")) {
-                if (value.isEmpty()) return QStringLiteral("--report needs a file name");
-                out.report = value;
-            } else {
-                const QStringList kn = value.split(QLatin1Char('/'));
-                bool okK = false, okN = false;
-                out.shard = kn.size() == 2 ? kn[0].toInt(&okK) : 0;
-                out.shards = kn.size() == 2 ? kn[1].toInt(&okN) : 0;
-                if (!okK || !okN || out.shards < 1 || out.shard < 1 || out.shard > out.shards)
-                    return QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(value);
-            }
-        } else if (a == QLatin1String("--margin") || a == QLatin1String("--jobs")) {
-            if (i + 1 >= args.size()) return a + QStringLiteral(" needs a value");
-            bool ok = false;
-            const QString value = args.at(++i);
-            if (a == QLatin1String("--margin")) {
-                out.options.marginInches = value.toDouble(&ok);
-                if (!ok || out.options.marginInches < 0)
-                    return QStringLiteral("--margin wants a number of inches, not \"%1\"").arg(value);
-                out.options.marginCleanup = preOption = true;
-            } else {
-                out.jobs = value.toInt(&ok);
-                if (!ok || out.jobs < 1 || out.jobs > 256)
-                    return QStringLiteral("--jobs wants a whole number from 1 to 256, not \"%1\"")
-                        .arg(value);
-            }
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return QStringLiteral("unknown option ") + a;
-        } else {
-            positional << a;
-        }
+// The options of the command; each takes its value as "--name value" or "--name=value".
+std::vector<cli::Option> optionTable() {
+    return {{"despeckle", 0, false}, {"deskew", 0, false}, {"margin", 0, true},
+            {"jobs", 'j', true},     {"quiet", 'q', false},
+            {"report", 0, true},     {"resume", 0, false}, {"shard", 0, true}};
+}
+
+// Parses the options read by `line`; an empty text means success, else the error.
+QString parse(const cli::CommandLine& line, Arguments& out) {
+    const bool preOption = line.has("despeckle") || line.has("deskew") || line.has("margin");
+    out.options.despeckle = line.has("despeckle");
+    out.options.deskew = line.has("deskew");
+    out.quiet = line.has("quiet");
+    if (const auto margin = line.value("margin")) {
+        const auto inches = cli::finiteNumber(*margin);
+        if (!inches || *inches < 0)
+            return QStringLiteral("--margin wants a number of inches, not \"%1\"").arg(QFile::decodeName(margin->c_str()));
+        out.options.marginInches = *inches;
+        out.options.marginCleanup = true;
     }
+    if (const auto jobs = line.value("jobs")) {
+        bool ok = false;
+        out.jobs = QString::fromStdString(*jobs).toInt(&ok);
+        if (!ok || out.jobs < 1 || out.jobs > 256)
+            return QStringLiteral("--jobs wants a whole number from 1 to 256, not \"%1\"")
+                .arg(QFile::decodeName(jobs->c_str()));
+    }
+    out.resume = line.has("resume");
+    if (const auto report = line.value("report")) {
+        if (report->empty()) return QStringLiteral("--report needs a file name");
+        out.report = QFile::decodeName(report->c_str());
+    }
+    if (const auto shard = line.value("shard")) {
+        const QString value = QFile::decodeName(shard->c_str());
+        const QStringList kn = value.split(QLatin1Char('/'));
+        bool okK = false, okN = false;
+        out.shard = kn.size() == 2 ? kn[0].toInt(&okK) : 0;
+        out.shards = kn.size() == 2 ? kn[1].toInt(&okN) : 0;
+        if (!okK || !okN || out.shards < 1 || out.shard < 1 || out.shard > out.shards)
+            return QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(value);
+    }
+    const std::vector<std::string>& positional = line.positional();
     if (positional.size() != 3) return QStringLiteral("wants a run kind and two folders");
-    if (positional[0] == QLatin1String("pre")) out.kind = RunKind::PreProcess;
-    else if (positional[0] == QLatin1String("post")) out.kind = RunKind::PostProcess;
-    else return QStringLiteral("the run kind is pre or post, not \"%1\"").arg(positional[0]);
+    if (positional[0] == "pre") out.kind = RunKind::PreProcess;
+    else if (positional[0] == "post") out.kind = RunKind::PostProcess;
+    else return QStringLiteral("the run kind is pre or post, not \"%1\"").arg(QFile::decodeName(positional[0].c_str()));
     if (out.kind == RunKind::PostProcess && preOption)
         return QStringLiteral("--despeckle, --deskew and --margin belong to a pre run");
-    out.source = positional[1];
-    out.output = positional[2];
+    out.source = QFile::decodeName(positional[1].c_str());
+    out.output = QFile::decodeName(positional[2].c_str());
     return {};
 }
 
@@ -145,8 +167,22 @@ void drawProgress(int done, int total, const QString& name) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    cli::CommandLine line(optionTable());
+    if (!line.parse(argc, argv)) {
+        std::fputs(kUsage, stderr);
+        return fail(QString::fromStdString(line.error()));
+    }
+    if (line.has("help")) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (line.has("version")) {
+        std::printf("%s\n", cli::versionLine("leafmark-batch").c_str());
+        return 0;
+    }
     Arguments args;
-    if (const QString error = parse(app.arguments(), args); !error.isEmpty()) {
+    if (const QString error = parse(line, args); !error.isEmpty()) {
         std::fputs(kUsage, stderr);
         return fail(error);
     }
@@ -199,20 +235,22 @@ int main(int argc, char** argv) {
     run.setOptionsProvider([&args] { return args.options; });
     run.setStopCheck([] { return interrupted.load(); });
 
-    const bool tty = isatty(STDOUT_FILENO) == 1;
+    const bool tty = !args.quiet && isatty(STDOUT_FILENO) == 1;
     int done = 0;
     QObject::connect(&run, &BatchRun::pageCommitted, [&](const PageOutcome& outcome) {
         if (outcome.kind == PageOutcome::Kind::Failed)
             std::fprintf(stderr, "%s%s: not processed: %s\n", tty ? "\r\n" : "",
-                         qPrintable(outcome.name), qPrintable(outcome.reason));
+                         cli::escaped(QFile::encodeName(outcome.name).toStdString()).c_str(),
+                         cli::escaped(outcome.reason.toStdString()).c_str());
         else
             journal.record(outcome.name, QDir(source).filePath(outcome.name),
                            QDir(output).filePath(outcome.name));
         if (report.isOpen() && !report.write(reportLine(outcome)))
-            std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n", qPrintable(args.report));
+            std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n",
+                         cli::escaped(QFile::encodeName(args.report).toStdString()).c_str());
         if (outcome.endOfDocument) return;
         ++done;
-        if (tty) drawProgress(done, total, outcome.name);
+        if (tty) drawProgress(done, total, QString::fromStdString(cli::escaped(QFile::encodeName(outcome.name).toStdString())));
     });
     QObject::connect(&run, &BatchRun::finished, &app, [&app] { app.quit(); },
                      Qt::QueuedConnection);

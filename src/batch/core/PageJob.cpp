@@ -3,6 +3,7 @@
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
+#include "shared/RegularFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -87,27 +89,28 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
+    // Only a regular file is copied, and no more than the size it had when opened:
+    // a page swapped for a pipe or a device link cannot block the run or fill the disk.
+    const RegularFile in(from);
+    if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    auto abandon = [&out](const QString& why) {
+        out.cancelWriting();
+        out.commit();
+        return why;
+    };
     char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            out.cancelWriting();
-            out.commit();
-            return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
-        }
-        if (n == 0) break;
-        if (out.write(buffer, n) != n) {
-            const QString why = out.errorString();
-            out.cancelWriting();
-            out.commit();
-            return QStringLiteral("cannot write %1: %2").arg(to, why);
-        }
+    qint64 left = in.size();
+    while (left > 0) {
+        const ssize_t n = ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return abandon(QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno)));
+        if (n == 0) return abandon(QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from));
+        if (out.write(buffer, n) != n)
+            return abandon(QStringLiteral("cannot write %1: %2").arg(to, out.errorString()));
+        left -= n;
     }
     if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
     return {};
@@ -153,6 +156,10 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     const int format = engine.StoredFormat();
     const int depth = engine.StoredBitDepth();
 
+    // A page whose data ends early would be refused after decoding anyway; the
+    // structure says so without padding it out to its full size first.
+    if (const std::string cut = PageEngine::TruncationOf(source); !cut.empty())
+        return fallBack(engine, task, outcome, QStringLiteral("damaged page: ") + QString::fromStdString(cut));
     status = engine.LoadPage(source);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     // Writing a partly decoded page would replace the lost part with blank image.

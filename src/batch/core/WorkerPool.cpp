@@ -31,6 +31,7 @@ void WorkerPool::submit(PageTask task) {
 
 void WorkerPool::work() {
     imaging::PageEngine engine;  // one engine per thread: engines are not thread-safe
+    engine.setSharedBudget(&budget_);  // all workers together hold at most one budget of pages
     for (;;) {
         PageTask task;
         {

@@ -1,9 +1,11 @@
 #pragma once
-// A fixed set of worker threads, each with its own page engine, doing page tasks
+// A fixed set of worker threads, each with its own page engine (all sharing one
+// byte budget for decoded pages), doing page tasks
 // in the order they are submitted and handing each outcome to a callback (called
 // on the worker's thread).
 
 #include "batch/core/PageJob.h"
+#include "imaging/engine/ByteBudget.h"
 
 #include <condition_variable>
 #include <deque>
@@ -31,6 +33,7 @@ private:
     void work();
 
     Deliver deliver_;
+    imaging::ByteBudget budget_;  // decoded pages of every worker together
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<PageTask> queue_;

@@ -3,7 +3,12 @@
 namespace leafmark::imaging {
 
 PageEngine::PageEngine() = default;
-PageEngine::~PageEngine() = default;
+PageEngine::~PageEngine() { clearImage(); }
+
+void PageEngine::setSharedBudget(ByteBudget* budget) {
+    clearImage();
+    budget_ = budget ? budget : &ownBudget_;
+}
 
 void PageEngine::SetComment(int slot, const std::string& text) {
     if (slot < 0 || slot >= kCommentSlots) return;
@@ -25,6 +30,8 @@ void PageEngine::setImage(PixPtr pix, int xResolution, int yResolution) {
 
 void PageEngine::clearImage() {
     pix_.reset();
+    budget_->release(held_);
+    held_ = 0;
     xres_ = yres_ = 0;
     loadedFormat_ = loadedBitDepth_ = 0;
     damaged_ = false;

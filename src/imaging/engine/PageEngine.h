@@ -4,6 +4,7 @@
 // the page-view widget draws the engine's image. Not thread-safe: use one engine
 // per thread. Paths are UTF-8 (as QFile::encodeName gives them).
 
+#include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/Handles.h"
 #include "imaging/engine/Status.h"
 
@@ -47,9 +48,6 @@ struct FileInfo {
     int pageCount = 0;  // number of pages (directories) in the file
 };
 
-// Largest page the engine accepts, in pixels (width x height); checked from the
-// header before any pixel memory is allocated.
-constexpr std::uint64_t kMaxPagePixels = 400ull * 1000 * 1000;
 
 // Outcome of Deskew.
 struct DeskewResult {
@@ -71,6 +69,16 @@ public:
     // image (nothing of a previous page stays) and the reason is returned. A page
     // that only partly decoded loads what decoded, succeeds, and damaged() is true.
     Status LoadPage(const std::string& file);
+
+    // Counts the decoded page against `budget` (shared with other engines) instead
+    // of this engine's own; null goes back to its own. The budget must outlive
+    // the engine's image.
+    void setSharedBudget(ByteBudget* budget);
+
+    // The reason the data of page 1 of `file` ends before the end of its strips or
+    // tiles, read from the structure alone; empty when it does not (or the file
+    // cannot be opened or its header is refused, which LoadPage then reports).
+    static std::string TruncationOf(const std::string& file);
 
     // Reads format, depth, size and resolution of page 1 of `file` without decoding
     // pixels. On success StoredFormat()/StoredBitDepth() report it; on failure both are 0.
@@ -169,6 +177,9 @@ private:
     std::string damageReason_;
     std::uint64_t generation_ = 0;
     int specksRemoved_ = 0;
+    ByteBudget ownBudget_;
+    ByteBudget* budget_ = &ownBudget_;
+    std::uint64_t held_ = 0;  // bytes of budget_ the image holds
     int loadedPhotometric_ = -1;  // TIFF photometric of the page as loaded (for a new file)
 };
 

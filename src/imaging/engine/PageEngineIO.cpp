@@ -44,10 +44,11 @@ Status PageEngine::LoadPage(const std::string& file) {
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
     DecodedPage page;
-    if (!r.tiff || !decodeCurrentPage(r, page, reason)) {
+    if (!r.tiff || !decodeCurrentPage(r, page, reason, *budget_)) {
         lastError_ = reason;
         return Status::failure(reason);
     }
+    held_ = page.reserved;
     for (int slot = 0; slot < kCommentSlots; ++slot)
         comments_[static_cast<std::size_t>(slot)] =
             readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
@@ -75,6 +76,14 @@ Status PageEngine::ReadFileInfo(const std::string& file) {
     info_ = info;
     lastError_.clear();
     return Status::success();
+}
+
+std::string PageEngine::TruncationOf(const std::string& file) {
+    std::string reason;
+    TiffReader r = openTiffForReading(file, reason);
+    // A page refused from its header is left to LoadPage, which says why.
+    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes, reason)) return {};
+    return truncationOf(r.tiff.get(), r.file->realSize);
 }
 
 std::string PageEngine::ReadComment(const std::string& file, int page, int slot) {

@@ -11,6 +11,13 @@ namespace {
 
 enum class Layout { Bilevel, Gray, Rgb8, Generic };
 
+// Budget taken for a page being decoded, given back unless handed on.
+struct BudgetHold {
+    ByteBudget& budget;
+    std::uint64_t bytes;
+    ~BudgetHold() { budget.release(bytes); }
+};
+
 struct PageGeometry {
     std::uint32_t width = 0, height = 0;
     std::uint16_t spp = 1, bps = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = 1;
@@ -92,6 +99,12 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
         TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &bandRows);
     }
     bandRows = std::clamp<std::uint32_t>(bandRows, 1, g.height);
+    // A strip of many megabytes is read a row at a time, so the file's own layout
+    // never needs a second page-sized buffer beside the decoded page.
+    constexpr std::uint64_t kMaxBandBytes = 8u << 20;
+    const bool byRow = !tiled && static_cast<std::uint64_t>(rowBytes) * bandRows > kMaxBandBytes;
+    if (byRow) bandRows = 1;
+    bool rowFailed = false;
     // The band buffer, white in the file's own sense so that undecoded rows stay white.
     const std::uint8_t fill =
         (layout == Layout::Bilevel || layout == Layout::Gray) && g.photometric == PHOTOMETRIC_MINISWHITE
@@ -112,7 +125,11 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
     for (std::uint32_t y0 = 0; y0 < g.height; y0 += bandRows) {
         const std::uint32_t rows = std::min(bandRows, g.height - y0);
         std::fill(band.begin(), band.end(), fill);
-        if (!tiled) {
+        if (byRow) {
+            // After a row that fails, the rest stays white: retrying would read
+            // the whole strip again for every row.
+            if (!rowFailed) rowFailed = TIFFReadScanline(tif, band.data(), y0, 0) < 0;
+        } else if (!tiled) {
             TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y0, 0), band.data(),
                                  static_cast<tmsize_t>(rows) * rowBytes);
         } else {
@@ -210,13 +227,19 @@ PageGeometry readGeometry(TIFF* tif) {
 
 // Lets reads run past a truncated end (as zeros, bounded) and says whether the
 // page's data reaches beyond the end of the file.
-bool prepareForTruncation(TIFF* tif, TiffReadFile& file, const PageGeometry& g) {
+// Where the page's data ends, counting only strips or tiles that start inside the file.
+std::uint64_t dataEnd(TIFF* tif, std::uint64_t fileSize) {
     const std::uint32_t n = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
     std::uint64_t end = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
         std::uint64_t off = TIFFGetStrileOffset(tif, i), count = TIFFGetStrileByteCount(tif, i);
-        if (off < file.realSize) end = std::max(end, off + count);
+        if (off < fileSize) end = std::max(end, off + std::min<std::uint64_t>(count, UINT64_MAX - off));
     }
+    return end;
+}
+
+bool prepareForTruncation(TIFF* tif, TiffReadFile& file, const PageGeometry& g) {
+    const std::uint64_t end = dataEnd(tif, file.realSize);
     if (end <= file.realSize) return false;
     const std::uint64_t page = static_cast<std::uint64_t>(g.width) * g.height * g.spp * g.bps / 8;
     file.virtualSize = file.realSize + std::min(end - file.realSize, page + (1u << 20));
@@ -224,6 +247,11 @@ bool prepareForTruncation(TIFF* tif, TiffReadFile& file, const PageGeometry& g) 
 }
 
 }  // namespace
+
+std::string truncationOf(TIFF* tif, std::uint64_t fileSize) {
+    return dataEnd(tif, fileSize) > fileSize ? "The file is truncated: the page data ends early"
+                                             : std::string();
+}
 
 void readDirectoryInfo(TIFF* tif, FileInfo& info) {
     PageGeometry g = readGeometry(tif);
@@ -242,24 +270,42 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info) {
     }
 }
 
-bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason) {
-    TIFF* tif = r.tiff.get();
+bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytesOut) {
     if (!pageSizeAcceptable(tif, reason)) return false;
     const PageGeometry g = readGeometry(tif);
     if (!TIFFIsCODECConfigured(g.compression)) {
         reason = "Unsupported compression (code " + std::to_string(g.compression) + ")";
         return false;
     }
+    const Layout layout = chooseLayout(g);
+    const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
+    const std::uint64_t bytes = decodedPageBytes(g.width, g.height, static_cast<unsigned>(depth));
+    if (bytes > limit) {
+        reason = "The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
+                 " pixels take " + std::to_string(bytes / (1024 * 1024)) + " MiB (at most " +
+                 std::to_string(limit / (1024 * 1024)) + " MiB are accepted)";
+        return false;
+    }
+    if (bytesOut) *bytesOut = bytes;
+    return true;
+}
+
+bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget) {
+    TIFF* tif = r.tiff.get();
+    std::uint64_t bytes = 0;
+    if (!pageAcceptable(tif, budget.limit(), reason, &bytes)) return false;
+    const PageGeometry g = readGeometry(tif);
     readDirectoryInfo(tif, out.info);
     out.photometric = g.photometric;
-    const bool truncated = prepareForTruncation(tif, *r.file, g);
-
     const Layout layout = chooseLayout(g);
+    const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
+    budget.acquire(bytes);
+    BudgetHold hold{budget, bytes};
+    const bool truncated = prepareForTruncation(tif, *r.file, g);
     PixPtr pix;
     if (layout == Layout::Generic) {
         if (!readGeneric(tif, g, pix, reason)) return false;
     } else {
-        const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
         pix.reset(pixCreate(static_cast<l_int32>(g.width), static_cast<l_int32>(g.height), depth));
         if (!pix) {
             reason = "Not enough memory for the page";
@@ -274,6 +320,8 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason) {
     }
     pixSetResolution(pix.get(), out.info.xResolution, out.info.yResolution);
     out.pix = std::move(pix);
+    out.reserved = hold.bytes;
+    hold.bytes = 0;  // now held by the page
 
     // Any error libtiff reported for this file (while reading its directory or
     // decoding) means some of what is shown may be wrong.

@@ -6,6 +6,7 @@
 // every page operation works on plain gray or RGB pixels). The Orientation tag
 // is applied, so the PIX is always upright.
 
+#include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/Handles.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/TiffHandle.h"
@@ -20,15 +21,27 @@ struct DecodedPage {
     int photometric = -1;  // TIFF photometric interpretation as stored
     bool damaged = false;  // only part of the pixels could be decoded
     std::string damageReason;
+    std::uint64_t reserved = 0;  // bytes of the budget the decoded page holds
 };
 
 // Fills `info` from the current directory of `tif` (no pixels decoded). Size is as
 // shown, i.e. width and height swapped for orientations that turn the page.
 void readDirectoryInfo(TIFF* tif, FileInfo& info);
 
-// Decodes the current directory of `r`. Returns false with `reason` when the page
-// is refused (too large, unsupported layout, nothing decodable); a page that only
-// partly decodes returns true with `damaged` set.
-bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason);
+// Decodes the current directory of `r`, taking the decoded page's bytes from
+// `budget` (`out.reserved`; the caller gives them back when it drops the page).
+// Returns false with `reason` when the page is refused (larger than the whole
+// budget, unsupported layout, nothing decodable); a page that only partly
+// decodes returns true with `damaged` set.
+bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget);
+
+// Whether the current directory's page may be decoded: size, samples, bits and
+// compression supported, and its decoded bytes within `limit` (given in `bytes`).
+// Reads only the directory; on refusal `reason` says why.
+bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytes = nullptr);
+
+// The reason the current directory's strips or tiles reach past the end of the
+// file, from the structure alone; empty when they do not.
+std::string truncationOf(TIFF* tif, std::uint64_t fileSize);
 
 }  // namespace leafmark::imaging

@@ -1,5 +1,6 @@
 #include "imaging/engine/TiffHandle.h"
 
+#include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/PageEngine.h"
 
 #include <cerrno>
@@ -84,6 +85,15 @@ bool looksLikeTiff(const unsigned char* m, std::size_t n) {
     return version == 42 || version == 43;
 }
 
+// What a file that is not a regular file is, for the reason given.
+std::string kindOf(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return " (a folder)";
+    if (S_ISFIFO(st.st_mode)) return " (a named pipe)";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return " (a device)";
+    if (S_ISSOCK(st.st_mode)) return " (a socket)";
+    return {};
+}
+
 }  // namespace
 
 TiffReadFile::~TiffReadFile() {
@@ -99,15 +109,18 @@ TIFFOpenOptions* makeOpenOptions(TiffMessages* sink) {
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, sink);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, sink);
-    // No single allocation of libtiff may exceed what the largest accepted page needs.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxPagePixels * 8));
+    // No single allocation of libtiff (a strip, a tile, an array of offsets) may
+    // exceed what the largest accepted page takes.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxPageBytes));
     return opts;
 }
 
 TiffReader openTiffForReading(const std::string& path, std::string& reason) {
     TiffReader r;
     r.file = std::make_unique<TiffReadFile>();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so a FIFO or a device under a page's name cannot
+    // hold the caller up; its type is then checked on the descriptor itself.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         int err = errno;
         reason = err == ENOENT ? "File not found: " + path
@@ -117,9 +130,10 @@ TiffReader openTiffForReading(const std::string& path, std::string& reason) {
     r.file->fd = fd;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        reason = "Not a regular file: " + path;
+        reason = "Not a regular file: " + path + kindOf(st);
         return r;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     unsigned char magic[4] = {};
     ssize_t n = ::pread(fd, magic, sizeof magic, 0);
     if (n < 0) {
@@ -154,11 +168,9 @@ bool pageSizeAcceptable(TIFF* tif, std::string& reason) {
         reason = "The page has no pixels (width or height is 0)";
         return false;
     }
-    std::uint64_t pixels = static_cast<std::uint64_t>(w) * h;
-    if (pixels > kMaxPagePixels) {
+    if (w > kMaxPageSide || h > kMaxPageSide) {
         reason = "The page is too large: " + std::to_string(w) + " x " + std::to_string(h) +
-                 " pixels (at most " + std::to_string(kMaxPagePixels / 1000000) +
-                 " million pixels are accepted)";
+                 " pixels (at most " + std::to_string(kMaxPageSide) + " pixels a side are accepted)";
         return false;
     }
     if (spp == 0 || spp > 8) {

@@ -51,9 +51,9 @@ std::string errnoText(int err);
 // (caller frees them with TIFFOpenOptionsFree).
 TIFFOpenOptions* makeOpenOptions(TiffMessages* sink);
 
-// Bytes one decoded page would take (width x height x samples x bits / 8), and
-// whether the header's size, samples and bits are within what the engine accepts.
-// On refusal `reason` says why. Reads only the directory, allocates nothing.
+// Whether the header's size (no side 0 or over kMaxPageSide), samples and bits
+// are within what the engine accepts. On refusal `reason` says why. Reads only
+// the directory, allocates nothing; the byte budget is checked by the decoder.
 bool pageSizeAcceptable(TIFF* tif, std::string& reason);
 
 }  // namespace leafmark::imaging

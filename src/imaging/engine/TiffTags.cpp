@@ -200,9 +200,16 @@ bool copyDirectoryRaw(TIFF* in, TIFF* out, std::string& reason) {
 
     const bool tiled = TIFFIsTiled(in);
     const std::uint32_t n = tiled ? TIFFNumberOfTiles(in) : TIFFNumberOfStrips(in);
+    // A block is never given more memory than the file can hold from its offset.
+    const std::uint64_t fileSize = TIFFGetSizeProc(in)(TIFFClientdata(in));
     std::vector<unsigned char> buf;
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint64_t size = TIFFGetStrileByteCount(in, i);
+        const std::uint64_t offset = TIFFGetStrileOffset(in, i);
+        if (size > 0 && (offset > fileSize || size > fileSize - offset)) {
+            reason = "a later page of the file is damaged and cannot be carried over";
+            return false;
+        }
         if (size > (1ull << 31)) {
             reason = "a later page has a block of data too large to copy";
             return false;
