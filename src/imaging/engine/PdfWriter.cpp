@@ -149,7 +149,8 @@ bool loadImage(const std::string& file, PdfImage& img, std::string& reason) {
         img.data.clear();  // a short strip is decoded below, which reports the damage
     }
     DecodedPage page;
-    if (!decodeCurrentPage(r, page, reason)) return false;
+    ByteBudget budget;  // one page at a time: the page's own budget is enough
+    if (!decodeCurrentPage(r, page, reason, budget)) return false;
     if (page.damaged) {
         reason = "the page is damaged: " + page.damageReason;
         return false;

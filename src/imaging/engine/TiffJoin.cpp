@@ -16,7 +16,8 @@ namespace {
 // Decodes the page and writes it LZW in its decoded depth, with its tags.
 bool recodePage(TiffReader& r, TIFF* out, std::string& reason) {
     DecodedPage page;
-    if (!decodeCurrentPage(r, page, reason)) return false;
+    ByteBudget budget;  // one page at a time: the page's own budget is enough
+    if (!decodeCurrentPage(r, page, reason, budget)) return false;
     if (page.damaged) {
         reason = "the page is damaged: " + page.damageReason;
         return false;
