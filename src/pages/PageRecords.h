@@ -43,8 +43,11 @@ public:
     // file of the entry before the selected one first. Returns false (after telling
     // the operator the file and the reason; modified unchanged, nothing written over
     // `f`) when the page could not be written or must not be: a page that failed to
-    // load, or was read only in part, is never saved over its own file. Before any
-    // page was shown it writes nothing and says nothing.
+    // load, or was read only in part, is never saved over its own file, nor is a
+    // write-protected file replaced. When the page is not written, the end-of-document
+    // file is left as it was before the save; a failure to create or delete it is
+    // reported and the page is then not written. Before any page was shown it writes
+    // nothing and says nothing.
     bool dosave(const QString& f);
 
     // The four steps through the folder list: boundary message ("End of Folder.",
@@ -61,6 +64,7 @@ public:
     void save();
     // "Save &As": clears modified, asks for a path (and whether to overwrite an
     // existing file), then dosave(path). A new file gets the shown page's format.
+    // When the save is refused or fails, modified is what it was before.
     void saveAs();
     // "&Revert Image": clears modified and shows the page again from its file.
     void revert();

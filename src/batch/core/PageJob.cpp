@@ -2,6 +2,7 @@
 
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
+#include "imaging/engine/FileAccess.h"
 #include "imaging/engine/PageEngine.h"
 
 #include <QFile>
@@ -58,16 +59,21 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
 
 // Saving over a file keeps that file's tags and later pages. A page written into
 // another folder must take them from its source, never from a stale file of the
-// same name there: it is saved as a new file next to it, then renamed over it.
-imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int format,
-                              int depth) {
+// same name there: the source is copied next to it, the page saved over that copy
+// (so the copy's tags and later pages stay), and the copy renamed over the old file.
+imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
+                              const QString& outputPath, int format, int depth) {
     const QFileInfo target(outputPath);
+    if (imaging::isWriteProtected(nativePath(outputPath)))
+        return imaging::Status::failure(imaging::writeProtectedText(nativePath(outputPath)));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
         return imaging::Status::failure("cannot write into " +
                                         nativePath(target.absolutePath()) + ": " +
                                         scratch.errorString().toStdString());
     const QString fresh = scratch.filePath(target.fileName());
+    const QString copyError = copyReplacing(sourcePath, fresh);
+    if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
     imaging::Status status = engine.SavePage(nativePath(fresh), format, depth, 2, 0);
     if (!status) return status;
     if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
@@ -86,6 +92,8 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
+    if (imaging::isWriteProtected(nativePath(to)))
+        return QString::fromStdString(imaging::writeProtectedText(nativePath(to)));
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot read %1: %2").arg(from, in.errorString());
@@ -150,7 +158,7 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 
     status = task.sameFile ? engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0)
-                           : saveAsNewFile(engine, task.outputPath, format, depth);
+                           : saveAsNewFile(engine, task.sourcePath, task.outputPath, format, depth);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     engine.clearImage();
     outcome.kind = PageOutcome::Kind::Processed;
