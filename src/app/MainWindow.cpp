@@ -38,6 +38,8 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
             [this](int button, int, float, float) { pages_->pageMouseButton(button); });
     connect(checkBod_, &DocumentMarkerButton::mouseUp, this,
             [this] { pages_->documentMarkerMouseUp(); });
+    // Toggled from the keyboard (Space on the focused box) it is the same change.
+    connect(checkBod_, &QAbstractButton::clicked, this, [this] { pages_->documentMarkerMouseUp(); });
 
     urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     startUp();

@@ -82,7 +82,14 @@ void MainWindow::deliverOpenRequests() {
         }
         return;
     }
-    while (!pendingOpens_.isEmpty()) pages_->OpenMaster(pendingOpens_.takeFirst());
+    while (!pendingOpens_.isEmpty()) {
+        const QString path = pendingOpens_.takeFirst();
+        // The page shown is not replaced over unsaved work without asking; Cancel
+        // (or a save that failed) keeps it, and this request is dropped.
+        if (!settleUnsavedWork()) continue;
+        pages_->OpenMaster(path);
+        pages_->enablePageCommands();
+    }
 }
 
 void MainWindow::showAbout() {

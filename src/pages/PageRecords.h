@@ -27,9 +27,13 @@ public:
     void setSaveDialogFolder(const QString& folder) { saveFolder_ = folder; }
     const QString& lastSavePath() const { return lastSavePath_; }
 
-    // "&Open File": asks for a page with the Open dialog and opens it; then enables
-    // the seven page menu items. Cancel changes nothing.
+    // "&Open File": asks for a page with the Open dialog, then the save-changes
+    // question when there is unsaved work, and opens it; then enables the seven page
+    // menu items. Cancel (at either) changes nothing.
     void Openfile();
+    // Enables the seven page menu items (First, Prior, Next, Last, Save, Save As,
+    // Revert), as after Open File; also after an open request.
+    void enablePageCommands();
     // Opens the page at full path `path`: its folder becomes the page folder, the
     // folder list is re-read with the page selected (matched without regard to case)
     // and the page is shown by its name as stored. No save-changes prompt.

@@ -27,8 +27,14 @@ void PageRecords::Openfile() {
     const std::optional<QString> chosen =
         dialogs_.openFile(controls_.ownerWindow(), kOpenFilter, start);
     if (!chosen) return;
+    // The page shown is not replaced over unsaved work without asking.
+    if (!settleUnsavedWork()) return;
     lastOpenPath_ = *chosen;
     OpenMaster(*chosen);
+    enablePageCommands();
+}
+
+void PageRecords::enablePageCommands() {
     for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
                               PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
                               PageMenuItem::Revert}) {
