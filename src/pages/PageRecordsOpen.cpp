@@ -55,6 +55,9 @@ void PageRecords::OpenMaster(const QString& path) {
     const QString listFolder =
         state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
     folderList_.read(listFolder, kFolderPattern);
+    // An end-of-document file is never a page, even where its name matches the
+    // pattern (the one of "z.tif.bak" is "z.tifZZZ.EOD").
+    folderList_.exclude(kEndOfDocumentSuffix);
 
     // Names match without regard to case, but the file is opened by its stored name.
     QString shownName = givenName;

@@ -95,5 +95,21 @@ TEST_F(SaveSafety, AnEndOfDocumentFileThatCannotBeMadeStopsTheSave) {
     EXPECT_TRUE(eodFiles().isEmpty());
 }
 
+// The end-of-document file of "z.tif.bak" matches the page pattern, yet it is no
+// page: the list leaves it out, so the page after the backup keeps its marker file.
+TEST_F(SaveSafety, EndOfDocumentFilesAreNeverPages) {
+    writePage(path(QStringLiteral("z.tif.bak")));
+    writePage(path(QStringLiteral("z.tifzzz.tif")));
+    open(QStringLiteral("z.tifzzz.tif"));
+    controls->ticked = true;
+    ASSERT_TRUE(records->dosave(state.currentfile));
+    ASSERT_TRUE(QFile::exists(path(QStringLiteral("z.tifZZZ.EOD"))));
+    open(QStringLiteral("z.tif.bak"));
+    EXPECT_EQ(records->folderList().names(),
+              QStringList({QStringLiteral("z.tif.bak"), QStringLiteral("z.tifzzz.tif")}));
+    records->nextimagefile();
+    EXPECT_EQ(shownName(), QStringLiteral("z.tifzzz.tif"));
+}
+
 }  // namespace
 }  // namespace leafmark::testing
