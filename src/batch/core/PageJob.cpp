@@ -145,13 +145,24 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
                         QStringLiteral("damaged page: ") +
                             QString::fromStdString(engine.damageReason()));
 
+    // A clean-up step that fails leaves the page not done: it is a failure, never
+    // reported as processed.
+    QString stepFailed;
     if (task.kind == RunKind::PostProcess) {
-        engine.Deskew();
+        if (engine.Deskew().failed) stepFailed = QStringLiteral("deskew failed");
     } else {
-        if (task.options.marginCleanup) margincleanup(engine, task.options.marginInches);
-        if (task.options.despeckle) engine.Despeckle();
-        if (task.options.deskew) engine.Deskew();
+        if (task.options.marginCleanup && !margincleanup(engine, task.options.marginInches))
+            stepFailed = QStringLiteral("margin clean-up failed");
+        if (stepFailed.isEmpty() && task.options.despeckle) {
+            const imaging::Status despeckled = engine.Despeckle();
+            if (!despeckled)
+                stepFailed = QStringLiteral("despeckle failed: ") +
+                             QString::fromStdString(despeckled.reason());
+        }
+        if (stepFailed.isEmpty() && task.options.deskew && engine.Deskew().failed)
+            stepFailed = QStringLiteral("deskew failed");
     }
+    if (!stepFailed.isEmpty()) return fallBack(engine, task, outcome, stepFailed);
 
     const std::string c3 = PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker);
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);

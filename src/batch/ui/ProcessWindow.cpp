@@ -45,16 +45,19 @@ void ProcessWindow::setWorkerCount(int workers) { d_->workers = workers; }
 
 void ProcessWindow::Run(int index) { d_->run(index); }
 
+void ProcessWindow::stopRun() {
+    if (!isRunning()) return;
+    d_->closeAfterRun = false;  // the caller decides what follows the run
+    d_->quietStop = true;
+    d_->activeRun->requestStop();
+    QEventLoop wait;
+    connect(this, &ProcessWindow::runFinished, &wait, &QEventLoop::quit);
+    ProcessWindowPrivate::PumpScope pumping(*d_);
+    if (isRunning()) wait.exec();
+}
+
 void ProcessWindow::stopAndUnload() {
-    if (isRunning()) {
-        d_->closeAfterRun = false;  // closed here, once the run has ended
-        d_->quietStop = true;
-        d_->activeRun->requestStop();
-        QEventLoop wait;
-        connect(this, &ProcessWindow::runFinished, &wait, &QEventLoop::quit);
-        ProcessWindowPrivate::PumpScope pumping(*d_);
-        if (isRunning()) wait.exec();
-    }
+    stopRun();
     d_->unload();
     close();
 }

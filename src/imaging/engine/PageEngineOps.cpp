@@ -140,7 +140,10 @@ DeskewResult PageEngine::Deskew() {
     if (!skew.trusted || std::abs(skew.angle) < kMinDeskewDegrees) return result;
     // The text leans clockwise by `angle`: turn it back the other way.
     PixPtr out = rotateByDegrees(pix_.get(), -skew.angle, false, Rgb{255, 255, 255});
-    if (!out) return result;
+    if (!out) {
+        result.failed = true;
+        return result;
+    }
     pixSetResolution(out.get(), xres_, yres_);
     pix_ = std::move(out);
     touch();
