@@ -430,6 +430,8 @@ TEST_F(SaveTest, DirectoryPointersAreNeverCopiedAsPlainNumbers) {
         }
     }
     EXPECT_EQ(PageEngine::ReadComment(file, 2, 9), "Scanner 4.2") << "page 2 is still whole";
+}
+
 // A page the user may not write is never replaced, although the folder would let the
 // save rename a new file over it: a file without any write bit (refused even for the
 // superuser), and a file this user lacks write permission for (checked as an
