@@ -50,6 +50,11 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
         pages_->documentMarkerMouseUp();
         refreshStatus();
     });
+    // Toggled from the keyboard (Space on the focused box) it is the same change.
+    connect(checkBod_, &QAbstractButton::clicked, this, [this] {
+        pages_->documentMarkerMouseUp();
+        refreshStatus();
+    });
 
     // D: the documents of the page folder (no menu item, so no caption changes).
     auto* documents = new QShortcut(QKeySequence(Qt::Key_D), this);

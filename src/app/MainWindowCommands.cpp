@@ -84,7 +84,14 @@ void MainWindow::deliverOpenRequests() {
         }
         return;
     }
-    while (!pendingOpens_.isEmpty()) pages_->OpenMaster(pendingOpens_.takeFirst());
+    while (!pendingOpens_.isEmpty()) {
+        const QString path = pendingOpens_.takeFirst();
+        // The page shown is not replaced over unsaved work without asking; Cancel
+        // (or a save that failed) keeps it, and this request is dropped.
+        if (!settleUnsavedWork()) continue;
+        pages_->OpenMaster(path);
+        pages_->enablePageCommands();
+    }
 }
 
 void MainWindow::showAbout() {
@@ -141,10 +148,9 @@ void MainWindow::exitCommand() {
         quit_();
         return;
     }
-    // A batch run processes events from inside its own loop, so leaving the main
-    // event loop would wait for the run to finish. It is between two pages here
-    // (pages are written whole by atomic renames), so the process can end now.
-    if (processWindow_ && processWindow_->isRunning()) std::_Exit(0);
+    // A batch run still going is stopped at the next page boundary first: no worker
+    // is left mid-page, and no temporary file of a page in progress stays behind.
+    if (processWindow_) processWindow_->stopRun();
     QCoreApplication::exit(0);
 }
 

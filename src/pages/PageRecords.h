@@ -35,14 +35,18 @@ public:
     void setSaveDialogFolder(const QString& folder) { saveFolder_ = folder; }
     const QString& lastSavePath() const { return lastSavePath_; }
 
-    // "&Open File": asks for a page with the Open dialog and opens it; then enables
-    // the seven page menu items. Cancel changes nothing.
+    // "&Open File": asks for a page with the Open dialog, then the save-changes
+    // question when there is unsaved work, and opens it; then enables the seven page
+    // menu items. Cancel (at either) changes nothing.
     void Openfile();
     // What Open File does with the path chosen in its dialog (also a page dropped
     // on the window): remembers it for the dialog, opens it, enables the page items.
     void openChosen(const QString& path);
     // Full path of the first page ("*.tif*", in list order) of `folder`; "" when none.
     static QString firstPageOf(const QString& folder);
+    // Enables the seven page menu items (First, Prior, Next, Last, Save, Save As,
+    // Revert), as after Open File; also after an open request.
+    void enablePageCommands();
     // Opens the page at full path `path`: its folder becomes the page folder, the
     // folder list is re-read with the page selected (matched without regard to case)
     // and the page is shown by its name as stored. No save-changes prompt.
@@ -56,8 +60,11 @@ public:
     // file of the entry before the selected one first. Returns false (after telling
     // the operator the file and the reason; modified unchanged, nothing written over
     // `f`) when the page could not be written or must not be: a page that failed to
-    // load, or was read only in part, is never saved over its own file. Before any
-    // page was shown it writes nothing and says nothing.
+    // load, or was read only in part, is never saved over its own file, nor is a
+    // write-protected file replaced. When the page is not written, the end-of-document
+    // file is left as it was before the save; a failure to create or delete it is
+    // reported and the page is then not written. Before any page was shown it writes
+    // nothing and says nothing.
     bool dosave(const QString& f);
 
     // The four steps through the folder list: boundary message ("End of Folder.",
@@ -87,6 +94,7 @@ public:
     void save();
     // "Save &As": clears modified, asks for a path (and whether to overwrite an
     // existing file), then dosave(path). A new file gets the shown page's format.
+    // When the save is refused or fails, modified is what it was before.
     void saveAs();
     // "&Revert Image": clears modified and shows the page again from its file.
     void revert();

@@ -32,8 +32,14 @@ void PageRecords::Openfile() {
 }
 
 void PageRecords::openChosen(const QString& path) {
+    // The page shown is not replaced over unsaved work without asking.
+    if (!settleUnsavedWork()) return;
     lastOpenPath_ = path;
     OpenMaster(path);
+    enablePageCommands();
+}
+
+void PageRecords::enablePageCommands() {
     for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
                               PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
                               PageMenuItem::Revert}) {
@@ -44,6 +50,7 @@ void PageRecords::openChosen(const QString& path) {
 QString PageRecords::firstPageOf(const QString& folder) {
     FileList list;
     list.read(folder, kFolderPattern);
+    list.exclude(kEndOfDocumentSuffix);
     if (list.count() == 0) return QString();
     return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + list.at(0);
 }
@@ -61,6 +68,9 @@ void PageRecords::OpenMaster(const QString& path) {
     const QString listFolder =
         state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
     folderList_.read(listFolder, kFolderPattern);
+    // An end-of-document file is never a page, even where its name matches the
+    // pattern (the one of "z.tif.bak" is "z.tifZZZ.EOD").
+    folderList_.exclude(kEndOfDocumentSuffix);
     ++folderListGeneration_;
 
     // Names match without regard to case, but the file is opened by its stored name.

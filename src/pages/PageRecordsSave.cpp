@@ -1,5 +1,6 @@
 // Saving the page shown with its markers; Save, Save As, Revert, save and next,
 // and the document marker box's mouse handler.
+#include "imaging/engine/FileAccess.h"
 #include "imaging/widget/PageView.h"
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
@@ -7,6 +8,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace leafmark {
 
@@ -16,6 +22,31 @@ const QString kSaveFilter = QStringLiteral("TIFF Files (*.tif);;All Files (*)");
 
 QString reasonText(const imaging::Status& status) {
     return QString::fromStdString(status.reason());
+}
+
+QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Moves an end-of-document file aside under a hidden name in its folder, so that a
+// page save that fails can put it back. Empty (errno set) when it could not be moved.
+QString parkEndOfDocumentFile(const QString& eodPath) {
+    const QFileInfo eod(eodPath);
+    QTemporaryFile reserved(eod.absolutePath() + QStringLiteral("/.") + eod.fileName() +
+                            QStringLiteral(".XXXXXX"));
+    reserved.setAutoRemove(false);
+    if (!reserved.open()) {
+        errno = EACCES;
+        return {};
+    }
+    const QString parked = reserved.fileName();
+    reserved.close();
+    if (std::rename(QFile::encodeName(eodPath).constData(), QFile::encodeName(parked).constData()) !=
+        0) {
+        const int err = errno;
+        QFile::remove(parked);
+        errno = err;
+        return {};
+    }
+    return parked;
 }
 
 }  // namespace
@@ -56,18 +87,39 @@ bool PageRecords::dosave(const QString& f) {
         return false;
     }
 
+    // A file the operator protected against writing is never replaced.
+    if (imaging::isWriteProtected(enginePath(f))) {
+        tell(QStringLiteral("The page %1 is write-protected, so it is not saved.").arg(f));
+        return false;
+    }
+
     if (!state_.folderpath.endsWith(QLatin1Char('/'))) state_.folderpath += QLatin1Char('/');
 
-    // The end-of-document file of the entry before the page is settled first.
+    // The end-of-document file of the entry before the page is settled first. It
+    // changes together with the page: when the page is not written, it is put back.
     const int selected = folderList_.selectedIndex();
     const QString eodPath = endOfDocumentPath(state_.folderpath, folderList_.at(selected - 1));
     const bool ticked = controls_.documentMarkerTicked();
+    bool eodCreated = false;
+    QString eodParked;  // where the removed end-of-document file waits until the page is written
     if (selected > 0 && !eodPath.isEmpty()) {
         const bool exists = QFileInfo::exists(eodPath);
         if (ticked && !exists) {
-            writeEndOfDocumentFile(eodPath);
+            if (!writeEndOfDocumentFile(eodPath)) {
+                tell(QStringLiteral("The end-of-document file %1 could not be created, so the page "
+                                    "is not saved.")
+                         .arg(eodPath));
+                return false;
+            }
+            eodCreated = true;
         } else if (!ticked && exists) {
-            QFile::remove(eodPath);
+            eodParked = parkEndOfDocumentFile(eodPath);
+            if (eodParked.isEmpty()) {
+                tell(QStringLiteral("The end-of-document file %1 could not be deleted (%2), so the "
+                                    "page is not saved.")
+                         .arg(eodPath, errnoText(errno)));
+                return false;
+            }
         }
     }
 
@@ -88,7 +140,12 @@ bool PageRecords::dosave(const QString& f) {
     imaging::Status status = formatForSave(f, format, bits);
     if (status.ok()) status = engine.SavePage(enginePath(f), format, bits, 2, 0);
     if (!status.ok()) {
-        // The old file is whole (the write is atomic); the work stays unsaved.
+        // The old file is whole (the write is atomic); the work stays unsaved, and the
+        // end-of-document file goes back to what it was, in step with the page.
+        if (eodCreated) QFile::remove(eodPath);
+        if (!eodParked.isEmpty())
+            std::rename(QFile::encodeName(eodParked).constData(),
+                        QFile::encodeName(eodPath).constData());
         state_.modified = modifiedBefore;
         dialogs_.message(controls_.ownerWindow(),
                          QStringLiteral("The page could not be saved to %1.\n\n%2")
@@ -96,6 +153,7 @@ bool PageRecords::dosave(const QString& f) {
                          MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
         return false;
     }
+    if (!eodParked.isEmpty()) QFile::remove(eodParked);
     controls_.pageSaved(f);
     return true;
 }
@@ -105,6 +163,7 @@ void PageRecords::save() {
 }
 
 void PageRecords::saveAs() {
+    const std::int16_t modifiedBefore = state_.modified;
     state_.modified = 0;
     // The dialog starts where the operator last saved in this run.
     const QString start =
@@ -115,15 +174,18 @@ void PageRecords::saveAs() {
     lastSavePath_ = *chosen;
 
     const QFileInfo target(*chosen);
-    // A folder is no file to overwrite; the save itself then reports it.
-    if (target.exists() && !target.isDir() && target.fileName().size() > 1) {
+    // A folder is no file to overwrite, nor is a write-protected file: the save
+    // itself then reports it.
+    if (target.exists() && !target.isDir() && target.fileName().size() > 1 &&
+        !imaging::isWriteProtected(enginePath(*chosen))) {
         const MsgAnswer answer = dialogs_.message(
             controls_.ownerWindow(),
             target.fileName().toUpper() + QStringLiteral(" file already exists.  OK to overwrite?"),
             MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
         if (answer != MsgAnswer::Yes) return;
     }
-    dosave(*chosen);
+    // A save that was refused or failed wrote nothing: the work is still unsaved.
+    if (!dosave(*chosen)) state_.modified = modifiedBefore;
 }
 
 void PageRecords::revert() {

@@ -98,6 +98,11 @@ void FileList::read(const QString& folder, const QString& patterns) {
         names_ << std::move(f.second);
 }
 
+void FileList::exclude(const QString& suffix) {
+    names_.removeIf([&](const QString& name) { return name.endsWith(suffix, Qt::CaseInsensitive); });
+    selected_ = -1;
+}
+
 void FileList::clear() {
     folder_.clear();
     names_.clear();

@@ -13,6 +13,8 @@ public:
     // re-reads it; clears the selection. A folder that cannot be read gives an empty list.
     void read(const QString& folder, const QString& patterns);
     void clear();
+    // Leaves out the names ending with `suffix` (without regard to case); clears the selection.
+    void exclude(const QString& suffix);
 
     const QString& folder() const { return folder_; }
     int count() const { return static_cast<int>(names_.size()); }

@@ -8,7 +8,10 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace leafmark {
@@ -199,9 +202,27 @@ QString readProfileString(const QString& file, const QString& section, const QSt
     return value.left(bufferSize - 1);
 }
 
+namespace {
+
+// A settings file the user made read-only is never replaced (the new text would be
+// renamed over it): no write permission for this user, or none in its mode at all.
+bool writeProtected(const QString& file) {
+    const QByteArray path = QFile::encodeName(file);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0;
+}
+
+}  // namespace
+
 bool writeProfileString(const QString& file, const QString& section, const QString& key,
                         const QString& value) {
     if (!writable(section, key, value))
+        return false;
+    if (writeProtected(file))
         return false;
     Lines lines;
     if (QFileInfo::exists(file)) {

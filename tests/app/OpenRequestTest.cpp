@@ -175,9 +175,9 @@ TEST(OpenRequest, StaleSocketOfAnEndedInstanceIsReplaced) {
     EXPECT_EQ(received, (QStringList{"/a.tif", "/b.tif"}));
 }
 
-// The request reaches OpenMaster only: the page is shown and the buttons are
-// enabled, while the page menu items stay as they were.
-TEST_F(AppTest, OpenRequestOpensThePageAndLeavesTheMenus) {
+// The request opens the page as Open File does: the page is shown, and the buttons
+// and the page menu items are enabled.
+TEST_F(AppTest, OpenRequestOpensThePageAndEnablesThePageCommands) {
     makePages(3);
     app::MainWindow& w = makeWindow();
     app::OpenRequestServer server([&w](const QString& p) { w.openRequest(p); });
@@ -192,7 +192,7 @@ TEST_F(AppTest, OpenRequestOpensThePageAndLeavesTheMenus) {
     for (auto item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
                       PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
                       PageMenuItem::Revert})
-        EXPECT_FALSE(w.menuEnabled(item));
+        EXPECT_TRUE(w.menuEnabled(item));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

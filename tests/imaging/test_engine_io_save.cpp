@@ -9,9 +9,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <grp.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testing;
@@ -425,4 +430,52 @@ TEST_F(SaveTest, DirectoryPointersAreNeverCopiedAsPlainNumbers) {
         }
     }
     EXPECT_EQ(PageEngine::ReadComment(file, 2, 9), "Scanner 4.2") << "page 2 is still whole";
+}
+
+// A page the user may not write is never replaced, although the folder would let the
+// save rename a new file over it: a file without any write bit (refused even for the
+// superuser), and a file this user lacks write permission for (checked as an
+// unprivileged user in a child process).
+TEST_F(SaveTest, AWriteProtectedPageIsNeverReplaced) {
+    const std::string readOnly = path("readonly.tif");
+    ASSERT_TRUE(writeTiff(readOnly, {PageSpec{}}));
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    const std::string original = fileBytes(readOnly);
+    ASSERT_TRUE(engine.LoadPage(readOnly).ok());
+    Status st = engine.SavePage(readOnly, 4, 1);
+    EXPECT_FALSE(st.ok());
+    EXPECT_NE(st.reason().find(readOnly + " is write-protected"), std::string::npos) << st.reason();
+    EXPECT_TRUE(fileBytes(readOnly) == original);
+    struct stat info {};
+    ASSERT_EQ(::stat(readOnly.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    // Owner-writable, so only this user's missing permission protects it.
+    const std::string othersPage = path("others.tif");
+    ASSERT_TRUE(writeTiff(othersPage, {PageSpec{}}));
+    ASSERT_EQ(::chmod(othersPage.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+    const std::string before = fileBytes(othersPage);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        // The folder lets this user create and rename files ...
+        const std::string probe = path("probe");
+        const int fd = ::open(probe.c_str(), O_CREAT | O_WRONLY, 0644);
+        if (fd < 0) ::_exit(4);
+        ::close(fd);
+        ::unlink(probe.c_str());
+        // ... yet the page is not replaced.
+        const Status refused = engine.SavePage(othersPage, 4, 1);
+        if (refused.ok()) ::_exit(1);
+        ::_exit(refused.reason().find("write-protected") == std::string::npos ? 2 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot switch to user 65534 here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: replaced, 2: wrong reason, 4: folder not writable";
+    EXPECT_TRUE(fileBytes(othersPage) == before);
 }

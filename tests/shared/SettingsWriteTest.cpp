@@ -118,6 +118,18 @@ TEST_F(SettingsWrite, PipeOrDeviceLinkInItsPlaceReadsAsUnreadableAndIsNeverWritt
     EXPECT_EQ(QFileInfo(ini).symLinkTarget(), "/dev/zero");
 }
 
+// A settings file made read-only is left as it is, mode included, even for a user
+// whom the file system would let replace it.
+TEST_F(SettingsWrite, ReadOnlyFileIsLeftAsItIs) {
+    writeIni("[Setup]\nDir1=/kept\n");
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(ini, readOnly));
+    const QFile::Permissions before = QFile::permissions(ini);
+    EXPECT_FALSE(writeProfileString(ini, "Setup", "Dir1", "/new"));
+    EXPECT_EQ(content(), "[Setup]\nDir1=/kept\n");
+    EXPECT_EQ(QFile::permissions(ini), before);
+}
+
 TEST_F(SettingsWrite, EmptyValueIsWrittenAndReadsAsEmpty) {
     ASSERT_TRUE(writeProfileString(ini, "Setup", "Margin", ""));
     EXPECT_EQ(content(), "[Setup]\nMargin=\n");

@@ -11,6 +11,7 @@ namespace leafmark::batch {
 // Paints the left, top, right and bottom bands white, each `inches` wide (xr*inches
 // pixels across for left/right, yr*inches down for top/bottom), then clears the
 // region. Bands of zero or negative size change nothing; bands are cut at the edges.
-void margincleanup(imaging::PageEngine& engine, double inches);
+// Returns false when a band could not be painted (the page is then not clean).
+bool margincleanup(imaging::PageEngine& engine, double inches);
 
 }  // namespace leafmark::batch

@@ -2,6 +2,7 @@
 
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
+#include "imaging/engine/FileAccess.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/RegularFile.h"
 
@@ -61,16 +62,21 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
 
 // Saving over a file keeps that file's tags and later pages. A page written into
 // another folder must take them from its source, never from a stale file of the
-// same name there: it is saved as a new file next to it, then renamed over it.
-imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int format,
-                              int depth) {
+// same name there: the source is copied next to it, the page saved over that copy
+// (so the copy's tags and later pages stay), and the copy renamed over the old file.
+imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
+                              const QString& outputPath, int format, int depth) {
     const QFileInfo target(outputPath);
+    if (imaging::isWriteProtected(nativePath(outputPath)))
+        return imaging::Status::failure(imaging::writeProtectedText(nativePath(outputPath)));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
         return imaging::Status::failure("cannot write into " +
                                         nativePath(target.absolutePath()) + ": " +
                                         scratch.errorString().toStdString());
     const QString fresh = scratch.filePath(target.fileName());
+    const QString copyError = copyReplacing(sourcePath, fresh);
+    if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
     imaging::Status status = engine.SavePage(nativePath(fresh), format, depth, 2, 0);
     if (!status) return status;
     if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
@@ -89,6 +95,8 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& outputPath, int
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
+    if (imaging::isWriteProtected(nativePath(to)))
+        return QString::fromStdString(imaging::writeProtectedText(nativePath(to)));
     // Only a regular file is copied, and no more than the size it had when opened:
     // a page swapped for a pipe or a device link cannot block the run or fill the disk.
     const RegularFile in(from);
@@ -130,12 +138,14 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
 
 namespace {
 
-// Straightens the page and notes what was found and done.
-void deskewInto(PageEngine& engine, PageOutcome& outcome) {
+// Straightens the page and notes what was found and done; false when the page
+// was to be turned but could not be.
+bool deskewInto(PageEngine& engine, PageOutcome& outcome) {
     const imaging::DeskewResult r = engine.Deskew();
     outcome.deskewed = true;
     outcome.angleFound = r.angle;
     outcome.angleApplied = r.applied ? -r.angle : 0.0;
+    return !r.failed;
 }
 
 // The task itself: copy, or load, clean up and write.
@@ -168,21 +178,33 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
                         QStringLiteral("damaged page: ") +
                             QString::fromStdString(engine.damageReason()));
 
+    // A clean-up step that fails leaves the page not done: it is a failure, never
+    // reported as processed.
+    QString stepFailed;
     if (task.kind == RunKind::PostProcess) {
-        deskewInto(engine, outcome);
+        if (!deskewInto(engine, outcome)) stepFailed = QStringLiteral("deskew failed");
     } else {
-        if (task.options.marginCleanup) margincleanup(engine, task.options.marginInches);
-        if (task.options.despeckle && engine.Despeckle())
-            outcome.specksRemoved = engine.specksRemoved();
-        if (task.options.deskew) deskewInto(engine, outcome);
+        if (task.options.marginCleanup && !margincleanup(engine, task.options.marginInches))
+            stepFailed = QStringLiteral("margin clean-up failed");
+        if (stepFailed.isEmpty() && task.options.despeckle) {
+            const imaging::Status despeckled = engine.Despeckle();
+            if (!despeckled)
+                stepFailed = QStringLiteral("despeckle failed: ") +
+                             QString::fromStdString(despeckled.reason());
+            else
+                outcome.specksRemoved = engine.specksRemoved();
+        }
+        if (stepFailed.isEmpty() && task.options.deskew && !deskewInto(engine, outcome))
+            stepFailed = QStringLiteral("deskew failed");
     }
+    if (!stepFailed.isEmpty()) return fallBack(engine, task, outcome, stepFailed);
 
     const std::string c3 = PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker);
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 
     status = task.sameFile ? engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0)
-                           : saveAsNewFile(engine, task.outputPath, format, depth);
+                           : saveAsNewFile(engine, task.sourcePath, task.outputPath, format, depth);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     engine.clearImage();
     outcome.kind = PageOutcome::Kind::Processed;

@@ -45,17 +45,31 @@ void ProcessWindow::setWorkerCount(int workers) { d_->workers = workers; }
 
 void ProcessWindow::Run(int index) { d_->run(index); }
 
+void ProcessWindow::stopRun() {
+    if (!isRunning()) return;
+    d_->closeAfterRun = false;  // the caller decides what follows the run
+    d_->quietStop = true;
+    d_->activeRun->requestStop();
+    QEventLoop wait;
+    connect(this, &ProcessWindow::runFinished, &wait, &QEventLoop::quit);
+    ProcessWindowPrivate::PumpScope pumping(*d_);
+    if (isRunning()) wait.exec();
+}
+
 void ProcessWindow::stopAndUnload() {
-    if (isRunning()) {
-        d_->closeAfterRun = false;  // closed here, once the run has ended
-        d_->quietStop = true;
-        d_->activeRun->requestStop();
-        QEventLoop wait;
-        connect(this, &ProcessWindow::runFinished, &wait, &QEventLoop::quit);
-        if (isRunning()) wait.exec();
-    }
+    stopRun();
     d_->unload();
     close();
+}
+
+bool ProcessWindow::event(QEvent* event) {
+    // Closing deletes the window later; while one of its own handlers is still on the
+    // stack pumping events, the deletion waits until that handler has returned.
+    if (event->type() == QEvent::DeferredDelete && d_->pumping > 0) {
+        d_->deleteDeferred = true;
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ProcessWindow::closeEvent(QCloseEvent* event) {
@@ -92,6 +106,25 @@ bool ProcessWindow::eventFilter(QObject* watched, QEvent* event) {
         QMetaObject::invokeMethod(this, [this] { d_->sourcePressed(); }, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
+
+namespace batch {
+
+ProcessWindowPrivate::PumpScope::PumpScope(ProcessWindowPrivate& owner) : d(owner) { ++d.pumping; }
+
+ProcessWindowPrivate::PumpScope::~PumpScope() {
+    if (--d.pumping == 0 && d.deleteDeferred) {
+        d.deleteDeferred = false;
+        d.w.deleteLater();
+    }
+}
+
+bool ProcessWindowPrivate::pumpEvents() {
+    PumpScope scope(*this);
+    QCoreApplication::processEvents();
+    return !unloaded;
+}
+
+}  // namespace batch
 
 QCheckBox* ProcessWindow::processBox(int index) const {
     return (index == 0 || index == 1 || index == 4) ? d_->chkProcess[index] : nullptr;

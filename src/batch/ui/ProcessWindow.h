@@ -37,6 +37,9 @@ public:
     // During a run: asks it to stop, waits (processing events) until the pages in
     // progress are finished, then unloads and closes. Without a run: unloads and closes.
     void stopAndUnload();
+    // During a run: asks it to stop and waits (processing events) until the pages in
+    // progress are finished; the window stays open and is not unloaded.
+    void stopRun();
 
     // The click on Command1(index): index 1 post-process, any other pre-process. Asks
     // for confirmation, starts the run and returns; runFinished() tells when it ended.
@@ -79,6 +82,7 @@ signals:
     void runFinished(bool completed);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -125,7 +125,7 @@ void ProcessWindowPrivate::activate() {
         selectDrive(drive1, volume);
         selectDrive(drive2, volume);
     }
-    QCoreApplication::processEvents();
+    if (!pumpEvents()) return;
     openFolder(0, currentFolderOf(0, drive1->currentData().toString()));
     openFolder(1, currentFolderOf(1, drive2->currentData().toString()));
 }

@@ -53,6 +53,18 @@ public:
     void activate();
     void sourcePressed();
 
+    // Lets pending window events be processed. A close that arrives meanwhile does
+    // not delete the window under the caller: its deletion waits until no handler of
+    // this window is pumping events. Returns false when the window was closed
+    // meanwhile, and then the caller touches nothing more of it.
+    bool pumpEvents();
+    // Around a handler that waits in a nested loop (a message box, a run's end).
+    struct PumpScope {
+        explicit PumpScope(ProcessWindowPrivate& d);
+        ~PumpScope();
+        ProcessWindowPrivate& d;
+    };
+
     // ---- settings ----
     void loadSettings();
     void unload();
@@ -99,6 +111,8 @@ public:
     bool closeAfterRun = false; // Close pressed or frame closed during a run
     bool quietStop = false;     // the stop was asked by closing: no "Process aborted."
     bool unloaded = false;
+    int pumping = 0;             // handlers of this window now pumping events
+    bool deleteDeferred = false; // a deletion arrived while pumping; posted again after
     bool revealPending[2] = {false, false};
 };
 

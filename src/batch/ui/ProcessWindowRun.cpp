@@ -54,6 +54,7 @@ void ProcessWindowPrivate::run(int index) {
     progressbar->raise();
 
     const QString question = confirmationText(kind, currentOptions(), s, o);
+    PumpScope asking(*this);
     if (dialogs.message(&w, question, MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle) !=
         MsgAnswer::Yes)
         return;
@@ -103,6 +104,7 @@ void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
 }
 
 void ProcessWindowPrivate::runFinished(bool completed) {
+    PumpScope ending(*this);  // the beeps and the message boxes below pump events
     BatchRun* finishedRun = activeRun.data();
     failures = finishedRun ? finishedRun->summary().failed : QStringList();
     const QString counts = finishedRun ? summaryLine(finishedRun->summary()) : QString();
@@ -117,9 +119,9 @@ void ProcessWindowPrivate::runFinished(bool completed) {
         progressbar->setText(kCompletedText);
         label5->hide();
         dialogs.beep();
-        QCoreApplication::processEvents();
+        pumpEvents();
         dialogs.beep();
-        QCoreApplication::processEvents();
+        pumpEvents();
         dialogs.beep();
     } else {
         progressbar->resize(0, progressbar->height());

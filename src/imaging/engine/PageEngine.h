@@ -54,6 +54,7 @@ struct DeskewResult {
     bool applied = false;   // the page was rotated
     double angle = 0.0;     // skew found, degrees, positive = clockwise text tilt corrected
     double confidence = 0.0;
+    bool failed = false;    // the skew was to be corrected but the page could not be turned
 };
 
 class PageEngine {

@@ -141,7 +141,10 @@ DeskewResult PageEngine::Deskew() {
     if (!skew.trusted || std::abs(skew.angle) < kMinDeskewDegrees) return result;
     // The text leans clockwise by `angle`: turn it back the other way.
     PixPtr out = rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
-    if (!out) return result;
+    if (!out) {
+        result.failed = true;
+        return result;
+    }
     pixSetResolution(out.get(), xres_, yres_);
     pix_ = std::move(out);
     touch();

@@ -1,5 +1,6 @@
 #include "imaging/engine/TiffSave.h"
 
+#include "imaging/engine/FileAccess.h"
 #include "imaging/engine/TiffDecode.h"
 #include "imaging/engine/TiffEncode.h"
 #include "imaging/engine/TiffHandle.h"
@@ -189,6 +190,7 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
 
     struct stat oldStat {};
     const bool exists = ::stat(path.c_str(), &oldStat) == 0;
+    if (exists && isWriteProtected(path)) return fail(writeProtectedText(requested));
     TiffReader old;
     if (exists) {
         std::string ignored;  // a file that is not a readable TIFF is simply replaced

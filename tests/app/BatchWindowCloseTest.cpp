@@ -1,0 +1,65 @@
+// Closing the batch window opened from the main window, after every kind of run
+// ending, many times over: the program keeps running and the unsaved page with it.
+#include "AppTestSupport.h"
+
+#include "batch/ui/ProcessWindow.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace leafmark::testing {
+
+class BatchWindowCloseTest : public AppTest {};
+
+TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
+    makePages(2);
+    makeWindow();
+    openThroughMenu(1);
+    trigger(QStringLiteral("mnuRotate90"));
+    ASSERT_EQ(state.modified, 1);
+    const QString out = tmp.path() + QStringLiteral("/out");
+    QDir().mkpath(out);
+
+    // Each cycle: open the window, Run, answer, let the run end, close (button or frame).
+    const MsgAnswer answers[] = {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes,
+                                 MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Cancel};
+    int cycle = 0;
+    for (MsgAnswer answer : answers) {
+        SCOPED_TRACE(cycle);
+        trigger(QStringLiteral("mnuProcess"));
+        QPointer<ProcessWindow> pw = window->processWindow();
+        ASSERT_TRUE(pw);
+        pw->setWorkerCount(1);
+        ASSERT_TRUE(pw->openSourceFolder(pageDir));
+        ASSERT_TRUE(pw->openOutputFolder(out));
+        QSignalSpy finished(pw.data(), &ProcessWindow::runFinished);
+        dialogs.messageAnswers = {answer};
+        QTest::mouseClick(pw->runButton(cycle % 2), Qt::LeftButton);
+        if (answer == MsgAnswer::Yes) {
+            ASSERT_TRUE(finished.wait(30000));
+        }
+        // The operator's click on Close (or the frame) arrives while the window is
+        // being activated again, as it does when the click itself brings it forward.
+        window->activateWindow();
+        QCoreApplication::processEvents();
+        if (cycle % 2 == 0)
+            QMetaObject::invokeMethod(pw->closeButton(), "click", Qt::QueuedConnection);
+        else
+            QMetaObject::invokeMethod(pw.data(), "close", Qt::QueuedConnection);
+        pw->activateWindow();
+        ASSERT_TRUE(waitFor([&] { return pw.isNull(); }));
+        window->activateWindow();
+        QCoreApplication::processEvents();
+        ++cycle;
+    }
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(state.modified, 1);
+    EXPECT_EQ(window->processWindow(), nullptr);
+    // The rotation shown is still the unsaved one: the 64 x 48 page stands 48 wide.
+    EXPECT_EQ(diskPageSize(page(1)), QSize(64, 48));
+}
+
+}  // namespace leafmark::testing
