@@ -1,6 +1,8 @@
 // leafmark-docs as a script runs it: options, exit status, JSON lines, export files.
 
 #include "io_TiffFixtures.h"
+#include "pagemaker/PageMaker.h"
+#include "pagemaker/SeparatorSheet.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +65,11 @@ TEST(DocsCommand, OptionsFollowTheCommandLineConventions) {
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_EQ(docs({}).status, 2);
     EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--format=pdf")}).status, 2);  // no --export
+    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--apply")}).status, 2);         // no --suggest
+    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--separators=some")}).status, 2);
+    const Result pattern = docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=(")});
+    EXPECT_EQ(pattern.status, 2);
+    EXPECT_TRUE(pattern.err.contains(QStringLiteral("pattern"))) << pattern.err.toStdString();
 }
 
 TEST(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
@@ -124,4 +131,97 @@ TEST(DocsCommand, TwoDocumentsNamedAlikeNeverReplaceEachOthersExport) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("two documents"))) << r.err.toStdString();
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.tif")});
+}
+
+namespace {
+
+QList<QJsonObject> jsonLines(const QString& out, const QString& type) {
+    QList<QJsonObject> lines;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_FALSE(o.isEmpty()) << line.toStdString();
+        if (o[QStringLiteral("type")].toString() == type) lines << o;
+    }
+    return lines;
+}
+
+QMap<QString, QByteArray> folderBytes(const QString& folder) {
+    QMap<QString, QByteArray> bytes;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(QDir(folder).filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        bytes[name] = f.readAll();
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutTheSheets) {
+    QTemporaryDir dir, out;
+    auto text = [&](const char* name, const char* description = "") {
+        leafmark::pagemaker::PageSpec spec;
+        spec.seed = static_cast<std::uint64_t>(name[0]);
+        spec.textLines = 8;
+        spec.description = description;
+        ASSERT_TRUE(leafmark::pagemaker::makePageFile(spec, dir.filePath(QLatin1String(name))));
+    };
+    auto sheet = [&](const char* name, const char* symbology, double angle) {
+        QString error;
+        ASSERT_TRUE(leafmark::pagemaker::writeSeparatorSheet(dir.filePath(QLatin1String(name)), 200, symbology,
+                                                             "SEP-" + std::string(name), angle, 20, 7, &error))
+            << error.toStdString();
+    };
+    text("1.tif", "BOD");
+    sheet("2.tif", "Code128", 2.0);
+    text("3.tif");
+    text("4.tif");
+    sheet("5.tif", "QRCode", -3.0);
+    text("6.tif");
+
+    // The sheets and the starts after them, both still proposals.
+    Result r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--json")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QList<QJsonObject> sheets = jsonLines(r.out, QStringLiteral("separator"));
+    ASSERT_EQ(sheets.size(), 2) << r.out.toStdString();
+    EXPECT_EQ(sheets[1][QStringLiteral("barcodes")].toArray().first()[QStringLiteral("text")].toString(),
+              QStringLiteral("SEP-5.tif"));
+    QList<QJsonObject> starts = jsonLines(r.out, QStringLiteral("start"));
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_EQ(starts[0][QStringLiteral("name")].toString(), QStringLiteral("3.tif"));
+    EXPECT_EQ(starts[1][QStringLiteral("name")].toString(), QStringLiteral("6.tif"));
+    EXPECT_FALSE(starts[0][QStringLiteral("agrees")].toBool() || starts[1][QStringLiteral("agrees")].toBool());
+
+    // Applying writes each start whole: the check that follows finds nothing.
+    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"), QStringLiteral("--check")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("created ") + dir.filePath(QStringLiteral("2ZZZ.EOD"))));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("marked ") + dir.filePath(QStringLiteral("6.tif"))));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("finding"))) << r.out.toStdString();
+    r = docs({dir.path(), QStringLiteral("--check")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+
+    // A second apply agrees everywhere and changes no byte.
+    const QMap<QString, QByteArray> before = folderBytes(dir.path());
+    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"), QStringLiteral("--json")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(jsonLines(r.out, QStringLiteral("change")).isEmpty()) << r.out.toStdString();
+    starts = jsonLines(r.out, QStringLiteral("start"));
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_TRUE(starts[0][QStringLiteral("agrees")].toBool() && starts[1][QStringLiteral("agrees")].toBool());
+    EXPECT_EQ(folderBytes(dir.path()), before);
+
+    // The export leaves the sheets out: 1 | 3 4 | 6.
+    r = docs({dir.path(), QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--export"), out.path(),
+              QStringLiteral("--drop-separators")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("1.tif"), QStringLiteral("3.tif"), QStringLiteral("6.tif")}));
+    for (const auto& [name, pages] : {std::pair{"1.tif", 1}, {"3.tif", 2}, {"6.tif", 1}}) {
+        TIFF* t = TIFFOpen(out.filePath(QLatin1String(name)).toStdString().c_str(), "r");
+        ASSERT_TRUE(t) << name;
+        EXPECT_EQ(TIFFNumberOfDirectories(t), pages) << name;
+        TIFFClose(t);
+    }
 }

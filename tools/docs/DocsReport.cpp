@@ -126,17 +126,25 @@ void printFindings(std::FILE* out, const FolderDocuments& d, bool json) {
     }
 }
 
-int exportDocuments(const FolderDocuments& d, const QString& dir, ExportFormat format, bool force, bool json) {
+int exportDocuments(const FolderDocuments& d, const QString& dir, ExportFormat format, bool force, bool json,
+                    const QList<bool>& leaveOut) {
     int failed = 0;
     QSet<QString> targets;  // names written in this run, so --force never replaces one of them
     for (const DocumentRange& r : d.documents()) {
         std::vector<std::string> files;
-        for (int i = r.first; i <= r.last; ++i) files.push_back(enginePath(d.folder() + d.pages()[i].name));
-        const QString target = QDir(dir).filePath(outputName(d.pages()[r.first].name, format));
+        int first = -1;  // the first page written names the file
+        for (int i = r.first; i <= r.last; ++i) {
+            if (i < leaveOut.size() && leaveOut[i]) continue;
+            if (first < 0) first = i;
+            files.push_back(enginePath(d.folder() + d.pages()[i].name));
+        }
+        if (files.empty()) continue;  // nothing but pages left out
+        const int pageCount = static_cast<int>(files.size());
+        const QString target = QDir(dir).filePath(outputName(d.pages()[first].name, format));
         if (targets.contains(target)) {
             ++failed;
             std::fprintf(stderr, "leafmark-docs: %s would hold two documents; the one from %s is not written\n",
-                         target.toUtf8().constData(), d.pages()[r.first].name.toUtf8().constData());
+                         target.toUtf8().constData(), d.pages()[first].name.toUtf8().constData());
             continue;
         }
         targets.insert(target);
@@ -150,10 +158,10 @@ int exportDocuments(const FolderDocuments& d, const QString& dir, ExportFormat f
         }
         if (json)
             put(stdout, QStringLiteral("{\"type\":\"export\",\"file\":") + jsonString(target) +
-                            QStringLiteral(",\"pages\":") + QString::number(r.pageCount()) + QLatin1Char('}'));
+                            QStringLiteral(",\"pages\":") + QString::number(pageCount) + QLatin1Char('}'));
         else
-            put(stdout, QStringLiteral("wrote ") + target + QStringLiteral(" (") + QString::number(r.pageCount()) +
-                            (r.pageCount() == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)")));
+            put(stdout, QStringLiteral("wrote ") + target + QStringLiteral(" (") + QString::number(pageCount) +
+                            (pageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)")));
     }
     return failed;
 }

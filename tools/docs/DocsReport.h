@@ -23,11 +23,13 @@ void printFindings(std::FILE* out, const FolderDocuments& documents, bool json);
 
 enum class ExportFormat { Tiff, Pdf };
 
-// Writes one file per document into `dir`, named after its first page's stem with
-// ".tif" or ".pdf". Prints a line per file written and a message on stderr per
-// document that failed. Returns the number of documents that failed.
+// Writes one file per document into `dir`, named after the stem of its first page
+// written, with ".tif" or ".pdf". Pages whose entry in `leaveOut` (one per page, or empty) is
+// true are not written; a document left with no page gives no file. Prints a line
+// per file written and a message on stderr per document that failed. Returns the
+// number of documents that failed.
 int exportDocuments(const FolderDocuments& documents, const QString& dir, ExportFormat format, bool force,
-                    bool json);
+                    bool json, const QList<bool>& leaveOut = {});
 
 // JSON string literal of `text` (quotes, backslashes, control characters escaped).
 QString jsonString(const QString& text);

@@ -1,14 +1,21 @@
 // leafmark-docs FOLDER [--check] [--json] [--export DIR --format tiff|pdf] [--force]
-//               [--blank-threshold PERCENT]
+//               [--blank-threshold PERCENT] [--drop-separators]
+// leafmark-docs FOLDER --suggest [--apply] [--separators barcode|blank|both]
+//               [--pattern REGEX] [--symbologies LIST] [--json] [--check] [--export DIR ...]
 // Lists the documents the markers of a page folder define (first and last page,
 // page count, blank pages), the findings of the marker check, and exports each
-// document into one multi-page TIFF or PDF file.
-// Exit status: 0 no findings and every export written; 1 findings, or an export
-// that failed; 2 bad arguments or a folder that cannot be read.
+// document into one multi-page TIFF or PDF file. --suggest lists the separator
+// sheets and the document starts they propose instead of the documents; --apply
+// writes the proposed starts before anything else is checked or exported.
+// Exit status: 0 no findings and every export written; 1 findings, an export
+// that failed, a page that could not be read for separators or a start that
+// could not be written; 2 bad arguments or a folder that cannot be read.
 
 #include "DocsReport.h"
+#include "SeparatorReport.h"
 
 #include "imaging/engine/InkShare.h"
+#include "pages/SeparatorFolder.h"
 #include "shared/AppInfo.h"
 
 #include <QCommandLineParser>
@@ -25,6 +32,14 @@ namespace {
 int usageError(const QCommandLineParser& parser, const QString& text) {
     std::fprintf(stderr, "leafmark-docs: %s\n\n%s", qPrintable(text), qPrintable(parser.helpText()));
     return 2;
+}
+
+// The folder's pages, in the documents' page order, read for separator sheets.
+FolderSeparators readSeparators(const FolderDocuments& documents, imaging::Symbologies set,
+                                const imaging::SeparatorRule& rule) {
+    QStringList entries;
+    for (const DocumentPage& p : documents.pages()) entries << p.name;
+    return findSeparators(documents.folder(), entries, readSeparatorPages(documents.folder(), entries, set), rule);
 }
 
 }  // namespace
@@ -55,7 +70,28 @@ int main(int argc, char** argv) {
         QStringLiteral("A page with less ink than PERCENT of its area inside the margins is blank (default %1).")
             .arg(imaging::kBlankThresholdPercent),
         QStringLiteral("PERCENT"));
-    parser.addOptions({check, json, exportDir, format, force, threshold});
+    const QCommandLineOption suggest(QStringLiteral("suggest"),
+                                     QStringLiteral("List the separator sheets and the document starts they propose."));
+    const QCommandLineOption apply(QStringLiteral("apply"),
+                                   QStringLiteral("With --suggest: write the proposed starts (document marker on the "
+                                                  "starting page, end-of-document file for the page before)."));
+    const QCommandLineOption kinds(QStringLiteral("separators"),
+                                   QStringLiteral("Which pages are separators: barcode, blank or both (default barcode)."),
+                                   QStringLiteral("KINDS"));
+    const QCommandLineOption pattern(
+        QStringLiteral("pattern"),
+        QStringLiteral("A page is a barcode separator when a barcode's whole text matches REGEX (default: any "
+                       "barcode on an otherwise nearly blank page)."),
+        QStringLiteral("REGEX"));
+    const QCommandLineOption symbologies(
+        QStringLiteral("symbologies"),
+        QStringLiteral("Barcode types to read, comma-separated, or all (default %1).")
+            .arg(QString::fromStdString(imaging::symbologyNames(imaging::defaultSymbologies()))),
+        QStringLiteral("LIST"));
+    const QCommandLineOption dropSeparators(QStringLiteral("drop-separators"),
+                                            QStringLiteral("With --export: leave the separator sheets out."));
+    parser.addOptions({check, json, exportDir, format, force, threshold, suggest, apply, kinds, pattern, symbologies,
+                       dropSeparators});
     if (!parser.parse(app.arguments())) return usageError(parser, parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
@@ -84,6 +120,31 @@ int main(int argc, char** argv) {
         return usageError(parser, QStringLiteral("--format is tiff or pdf."));
     if ((parser.isSet(format) || parser.isSet(force)) && !parser.isSet(exportDir))
         return usageError(parser, QStringLiteral("--format and --force go with --export DIR."));
+    if (parser.isSet(apply) && !parser.isSet(suggest))
+        return usageError(parser, QStringLiteral("--apply goes with --suggest."));
+    if (parser.isSet(dropSeparators) && !parser.isSet(exportDir))
+        return usageError(parser, QStringLiteral("--drop-separators goes with --export DIR."));
+    const bool separators = parser.isSet(suggest) || parser.isSet(dropSeparators);
+    if ((parser.isSet(kinds) || parser.isSet(pattern) || parser.isSet(symbologies)) && !separators)
+        return usageError(parser,
+                          QStringLiteral("--separators, --pattern and --symbologies go with --suggest or --drop-separators."));
+    imaging::SeparatorRule rule;
+    const QString kindName = parser.value(kinds).toLower();
+    if (kindName == QLatin1String("blank")) rule.kinds = imaging::SeparatorKinds::Blank;
+    else if (kindName == QLatin1String("both")) rule.kinds = imaging::SeparatorKinds::Both;
+    else if (!kindName.isEmpty() && kindName != QLatin1String("barcode"))
+        return usageError(parser, QStringLiteral("--separators is barcode, blank or both."));
+    if (parser.isSet(pattern)) {
+        QString error;
+        rule.pattern = compileBarcodePattern(parser.value(pattern), error);
+        if (!rule.pattern) return usageError(parser, error);
+    }
+    imaging::Symbologies symbologySet = imaging::defaultSymbologies();
+    if (parser.isSet(symbologies)) {
+        std::string error;
+        if (!imaging::parseSymbologies(parser.value(symbologies).toStdString(), symbologySet, error))
+            return usageError(parser, QString::fromStdString(error));
+    }
     QString target;
     if (parser.isSet(exportDir)) {
         target = parser.value(exportDir);
@@ -94,15 +155,35 @@ int main(int argc, char** argv) {
             return usageError(parser, QStringLiteral("--export DIR must not be the page folder."));
     }
 
-    const FolderDocuments documents = FolderDocuments::read(folder);
+    FolderDocuments documents = FolderDocuments::read(folder);
     const bool asJson = parser.isSet(json);
-    if (!parser.isSet(check)) {
+    int failed = 0;
+    QList<bool> separatorPages;
+    if (separators) {
+        const FolderSeparators found = readSeparators(documents, symbologySet, rule);
+        for (std::size_t i = 0; i < found.separator.size(); ++i) {
+            separatorPages << found.separator[i];
+            // A page whose separator reading is unknown leaves the suggestions incomplete.
+            if (parser.isSet(suggest) && !found.readings[i].readable) ++failed;
+        }
+        if (parser.isSet(suggest)) docs::printSuggestions(stdout, found, asJson);
+        if (parser.isSet(apply)) {
+            std::fflush(stdout);
+            failed += docs::applySuggestions(stdout, stderr, found, asJson);
+            documents = FolderDocuments::read(folder);  // the check and the export see the starts written
+        }
+    }
+    // --suggest lists the separators instead of the documents, and checks only on request.
+    const bool listDocuments = !parser.isSet(check) && !parser.isSet(suggest);
+    const bool checkMarkers = !parser.isSet(suggest) || parser.isSet(check);
+    if (listDocuments) {
         const QList<double> ink = docs::measureInk(documents);
         docs::printDocuments(stdout, documents, ink, blankThreshold, asJson);
     }
-    docs::printFindings(stdout, documents, asJson);
-    int failed = 0;
-    if (!target.isEmpty()) failed = docs::exportDocuments(documents, target, exportFormat, parser.isSet(force), asJson);
+    if (checkMarkers) docs::printFindings(stdout, documents, asJson);
+    if (!target.isEmpty())
+        failed += docs::exportDocuments(documents, target, exportFormat, parser.isSet(force), asJson,
+                                        parser.isSet(dropSeparators) ? separatorPages : QList<bool>{});
     std::fflush(stdout);
-    return documents.findings().isEmpty() && failed == 0 ? 0 : 1;
+    return (!checkMarkers || documents.findings().isEmpty()) && failed == 0 ? 0 : 1;
 }
