@@ -7,6 +7,10 @@
 
 namespace leafmark::app {
 
+namespace {
+const QColor kFindingColour(200, 0, 200);
+}
+
 FolderRuler::FolderRuler(const FolderMarks& marks, QWidget* parent)
     : QWidget(parent), marks_(marks) {
     setObjectName(QStringLiteral("FolderRuler"));
@@ -34,6 +38,9 @@ void FolderRuler::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), QColor(200, 200, 190));
     const int n = marks_.count();
     if (n == 0 || w <= 0) return;
+    // Pages named by a finding of the marker check: a magenta band along the top,
+    // over every other mark.
+    const int findingHeight = std::max(1, h / 3);
     const auto left = [&](int i) { return static_cast<int>(static_cast<long long>(i) * w / n); };
     if (n <= w) {
         // A cell per page: background (paler until its markers are read), a red upper
@@ -48,22 +55,25 @@ void FolderRuler::paintEvent(QPaintEvent*) {
             if (marks_.damaged(i)) p.fillRect(x0, 0, inner, h / 2, QColor(200, 30, 30));
             if (marks_.changed(i)) p.fillRect(x0, h / 2, inner, h - h / 2, QColor(240, 150, 0));
             if (marks_.startsDocument(i)) p.fillRect(x0, 0, std::min(cw, 3), h, QColor(40, 40, 40));
+            if (marks_.hasFinding(i)) p.fillRect(x0, 0, inner, findingHeight, kFindingColour);
         }
     } else {
         // More pages than pixels: column x stands for pages [x * n / w, (x + 1) * n / w).
         const auto first = [&](int x) { return static_cast<int>(static_cast<long long>(x) * n / w); };
         for (int x = 0; x < w; ++x) {
-            bool start = false, changed = false, damaged = false, known = true;
+            bool start = false, changed = false, damaged = false, known = true, finding = false;
             for (int i = first(x); i < first(x + 1); ++i) {
                 start |= marks_.startsDocument(i);
                 changed |= marks_.changed(i);
                 damaged |= marks_.damaged(i);
                 known &= marks_.markersKnown(i);
+                finding |= marks_.hasFinding(i);
             }
             p.fillRect(x, 0, 1, h, known ? QColor(245, 245, 240) : QColor(222, 222, 214));
             if (damaged) p.fillRect(x, 0, 1, h / 2, QColor(200, 30, 30));
             if (changed) p.fillRect(x, h / 2, 1, h - h / 2, QColor(240, 150, 0));
             if (start) p.fillRect(x, 0, 1, h, QColor(40, 40, 40));
+            if (finding) p.fillRect(x, 0, 1, findingHeight, kFindingColour);
         }
     }
     if (current_ >= 0 && current_ < n) {

@@ -1,6 +1,7 @@
 #pragma once
 // A thin bar with one mark per page of the folder: dark ticks where documents
 // begin, orange where a page carries "Changed", red for pages read only in part,
+// a magenta band along the top of pages named by a finding of the marker check,
 // a blue box on the page shown; pages whose markers are not read yet are paler.
 // With more pages than pixels each pixel column stands for the pages under it.
 

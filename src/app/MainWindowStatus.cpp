@@ -87,22 +87,23 @@ void MainWindow::pageSaved(const QString& file) {
         marks_.setMarkers(index, documentMarkerTicked(),
                           QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) ==
                               kChangeMarker);
-        if (index > 0) {
-            const QString eod = endOfDocumentPath(state_.folderpath, list.at(index - 1));
-            marks_.setEndOfDocumentBefore(index, !eod.isEmpty() && QFileInfo::exists(eod));
-        }
+        // The save writes or removes the end-of-document file of the page before.
+        if (index > 0) marks_.endOfDocumentChanged(index - 1);
     }
     refreshStatus();
 }
 
 void MainWindow::markersRead(int first, const QList<quint8>& bits) {
-    const int shown = pages_->folderList().selectedIndex();
     for (qsizetype i = 0; i < bits.size(); ++i) {
         const int index = first + static_cast<int>(i);
-        // The page shown is known from its own load and saves, which are newer.
-        if (index == shown && marks_.markersKnown(index)) continue;
-        marks_.setMarkers(index, bits[i] & MarkerScan::kBitDocumentMarker,
-                          bits[i] & MarkerScan::kBitChangeMarker);
+        // A page known already was loaded or saved by the window since the scan
+        // began; that is at least as new as the scan's read, which may predate a save.
+        if (marks_.markersKnown(index)) continue;
+        if (bits[i] & MarkerScan::kBitUnreadable)
+            marks_.setUnreadable(index);
+        else
+            marks_.setMarkers(index, bits[i] & MarkerScan::kBitDocumentMarker,
+                              bits[i] & MarkerScan::kBitChangeMarker);
     }
     refreshStatus();
 }
@@ -129,7 +130,14 @@ void MainWindow::refreshStatus() {
         QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) == kChangeMarker;
     f.modified = state_.modified;
     f.damaged = engine.damaged();
+    QStringList sentences;
+    for (const Finding& finding : marks_.findingsOf(f.index)) {
+        f.findings << finding.brief();
+        sentences << finding.text();
+    }
+    f.findings.removeDuplicates();
     strip_->setText(statusText(f));
+    strip_->setToolTip(sentences.join(QLatin1Char('\n')));
     strip_->ruler().update();
 }
 

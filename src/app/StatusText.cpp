@@ -53,6 +53,7 @@ QString statusText(const StatusFacts& f) {
     if (f.changeMarker) parts << QStringLiteral("Changed");
     if (f.modified != 0) parts << QStringLiteral("unsaved changes");
     if (f.damaged) parts << QStringLiteral("damaged");
+    if (!f.findings.isEmpty()) parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
     return parts.join(QStringLiteral("  |  "));
 }
 

@@ -5,6 +5,7 @@
 #include "pages/FolderMarks.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace leafmark::app {
 
@@ -23,10 +24,11 @@ struct StatusFacts {
     bool changeMarker = false;     // the page's file carries "Changed"
     int modified = 0;
     bool damaged = false;
+    QStringList findings;          // the check's findings on this page, a few words each
 };
 
 // "Page 7 of 40  |  Document 2, page 3 of 5  |  Fit 33%  |  300 dpi  |  Group 4, 1 bit
-//  |  BOD  |  Changed  |  unsaved changes  |  damaged"; empty before any page.
+//  |  BOD  |  Changed  |  unsaved changes  |  damaged  |  check: ..."; empty before any page.
 QString statusText(const StatusFacts& f);
 
 // Name of a stored compression code ("Group 4", "LZW", ...; "format N" for others).

@@ -59,38 +59,64 @@ QString Finding::text() const {
     return {};
 }
 
-void FolderDocuments::check(const QList<EndOfDocumentFile>& files) {
-    findings_.clear();
+QString Finding::brief() const {
+    switch (kind) {
+    case StaleEndOfDocument: return QStringLiteral("end-of-document file of no page");
+    case EndOfDocumentOnLastPage: return QStringLiteral("end-of-document file on the last page");
+    case StartWithoutEndOfDocument: return QStringLiteral("BOD without end-of-document file before it");
+    case EndOfDocumentWithoutStart: return QStringLiteral("end-of-document file, next page not BOD");
+    case EndOfDocumentContent: return QStringLiteral("end-of-document file not \"EOD\" CR LF");
+    case UnreadablePage: return QStringLiteral("page unreadable, markers unknown");
+    case SharedEndOfDocument: return QStringLiteral("end-of-document file shared by two pages");
+    }
+    return {};
+}
+
+// Matches the end-of-document files to the pages: which page each closes, and
+// names that two pages share. Depends on the names only, not on the markers.
+void FolderDocuments::match() {
+    const QList<EndOfDocumentFile>& files = files_;
+    matchFindings_.clear();
     QHash<QString, qsizetype> byFolded;  // folded name -> index into files
     for (qsizetype i = 0; i < files.size(); ++i) byFolded.insert(files[i].name.toCaseFolded(), i);
 
-    QList<bool> used(files.size(), false);
+    used_ = QList<bool>(files.size(), false);
+    QList<bool>& used = used_;
     QHash<QString, int> owner;  // folded end-of-document name -> first page that names it
     const int n = pageCount();
     for (int i = 0; i < n; ++i) {
         DocumentPage& page = pages_[i];
+        page.endOfDocument.clear();
         const QString folded = foldedEndOfDocumentName(page.name);
         const auto found = folded.isEmpty() ? byFolded.constEnd() : byFolded.constFind(folded);
         if (found == byFolded.constEnd()) continue;
         page.endOfDocument = files[*found].name;
         const auto first = owner.constFind(folded);
         if (first != owner.constEnd())
-            findings_ << Finding{Finding::SharedEndOfDocument, {page.endOfDocument, pages_[*first].name, page.name}, {}};
+            matchFindings_ << Finding{Finding::SharedEndOfDocument, {page.endOfDocument, pages_[*first].name, page.name}, {}};
         else
             owner.insert(folded, i);
         used[*found] = true;
     }
+}
 
+// Pages whose markers are not read yet are not judged; neither are
+// end-of-document files whose content is not read.
+void FolderDocuments::check() const {
+    findings_ = matchFindings_;
+    const QList<EndOfDocumentFile>& files = files_;
+    const QList<bool>& used = used_;
+    const int n = pageCount();
     for (int i = 0; i < n; ++i) {
         const DocumentPage& page = pages_[i];
-        if (!page.readable)
+        if (page.known && !page.readable)
             findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
         if (i > 0 && page.documentMarker && !pages_[i - 1].hasEndOfDocument())
             findings_ << Finding{Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
         if (!page.hasEndOfDocument()) continue;
         if (i == n - 1)
             findings_ << Finding{Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
-        else if (pages_[i + 1].readable && !pages_[i + 1].documentMarker)
+        else if (pages_[i + 1].known && pages_[i + 1].readable && !pages_[i + 1].documentMarker)
             findings_ << Finding{Finding::EndOfDocumentWithoutStart,
                                  {page.endOfDocument, page.name, pages_[i + 1].name}, {}};
     }
@@ -98,6 +124,7 @@ void FolderDocuments::check(const QList<EndOfDocumentFile>& files) {
     for (qsizetype k = 0; k < files.size(); ++k) {
         const EndOfDocumentFile& f = files[k];
         if (!used[k]) findings_ << Finding{Finding::StaleEndOfDocument, {f.name}, {}};
+        if (!f.contentRead) continue;
         if (!f.readable)
             findings_ << Finding{Finding::EndOfDocumentContent, {f.name}, QStringLiteral("it cannot be opened")};
         else if (f.content != QByteArray(kEndOfDocumentContent))

@@ -5,12 +5,11 @@
 #include "shared/FileList.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 
 namespace leafmark {
-
-namespace {
 
 // Reads an end-of-document file: a correct one is five bytes, so a few more
 // tell a longer file apart without reading a large one whole.
@@ -25,8 +24,6 @@ FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, 
     f.content = file.read(16);
     return f;
 }
-
-}  // namespace
 
 bool isEndOfDocumentName(const QString& name) {
     return name.endsWith(kEndOfDocumentSuffix, Qt::CaseInsensitive);
@@ -66,12 +63,105 @@ FolderDocuments FolderDocuments::fromPages(const QString& folder, QList<Document
     FolderDocuments d;
     d.folder_ = folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/');
     d.pages_ = std::move(pages);
-    d.check(endOfDocumentFiles);
-    d.split();
+    d.files_ = endOfDocumentFiles;
+    d.match();
+    d.recheck();
     return d;
 }
 
-void FolderDocuments::split() {
+FolderDocuments FolderDocuments::fromListing(const QString& folder, const QStringList& names,
+                                             const QStringList& endOfDocumentNames) {
+    QList<DocumentPage> pages;
+    pages.reserve(names.size());
+    for (const QString& name : names) {
+        DocumentPage page;
+        page.name = name;
+        page.readable = true;
+        page.known = false;
+        pages << std::move(page);
+    }
+    QList<EndOfDocumentFile> files;
+    files.reserve(endOfDocumentNames.size());
+    for (const QString& name : endOfDocumentNames) {
+        EndOfDocumentFile f;
+        f.name = name;
+        f.contentRead = false;
+        files << std::move(f);
+    }
+    return fromPages(folder, std::move(pages), files);
+}
+
+void FolderDocuments::setPageMarkers(int index, bool readable, bool documentMarker) {
+    if (index < 0 || index >= pageCount()) return;
+    DocumentPage& page = pages_[index];
+    if (page.known && page.readable == readable && page.documentMarker == documentMarker) return;
+    page.known = true;
+    page.readable = readable;
+    page.documentMarker = readable && documentMarker;
+    if (readable) page.error.clear();
+    else if (page.error.isEmpty()) page.error = QStringLiteral("its tags cannot be read");
+    stale_ = true;
+}
+
+void FolderDocuments::setEndOfDocumentFile(const EndOfDocumentFile& file) {
+    const qsizetype at = std::find_if(files_.begin(), files_.end(),
+                                      [&](const EndOfDocumentFile& f) { return f.name == file.name; }) -
+                         files_.begin();
+    if (at < files_.size())
+        files_[at] = file;
+    else
+        files_ << file;
+    match();
+    stale_ = true;
+}
+
+void FolderDocuments::removeEndOfDocumentFile(const QString& name) {
+    const auto gone = std::remove_if(files_.begin(), files_.end(),
+                                     [&](const EndOfDocumentFile& f) { return f.name == name; });
+    if (gone == files_.end()) return;
+    files_.erase(gone, files_.end());
+    match();
+    stale_ = true;
+}
+
+void FolderDocuments::recheck() const {
+    stale_ = false;
+    check();
+    split();
+    // Which findings name each page, directly or through its end-of-document file.
+    findingsByPage_ = QList<QList<int>>(pageCount());
+    if (findings_.isEmpty()) return;
+    QHash<QString, int> pageOf;
+    for (int i = 0; i < pageCount(); ++i) {
+        pageOf.insert(pages_[i].name, i);
+        if (pages_[i].hasEndOfDocument()) pageOf.insert(pages_[i].endOfDocument, i);
+    }
+    for (qsizetype k = 0; k < findings_.size(); ++k) {
+        for (const QString& file : findings_[k].files) {
+            const auto it = pageOf.constFind(file);
+            if (it == pageOf.constEnd()) continue;
+            QList<int>& of = findingsByPage_[*it];
+            if (of.isEmpty() || of.last() != static_cast<int>(k)) of << static_cast<int>(k);
+        }
+    }
+}
+
+bool FolderDocuments::startsDocument(int pageIndex) const {
+    settle();
+    return std::binary_search(starts_.begin(), starts_.end(), pageIndex);
+}
+
+QList<int> FolderDocuments::findingsOf(int pageIndex) const {
+    settle();
+    return findingsByPage_.value(pageIndex);
+}
+
+bool FolderDocuments::hasFinding(int pageIndex) const {
+    settle();
+    return pageIndex >= 0 && pageIndex < findingsByPage_.size() && !findingsByPage_[pageIndex].isEmpty();
+}
+
+void FolderDocuments::split() const {
     documents_.clear();
     starts_.clear();
     const int n = pageCount();
@@ -86,6 +176,7 @@ void FolderDocuments::split() {
 }
 
 PagePosition FolderDocuments::positionOf(int pageIndex) const {
+    settle();
     if (pageIndex < 0 || pageIndex >= pageCount()) return {};
     const auto it = std::upper_bound(starts_.begin(), starts_.end(), pageIndex);
     const int doc = static_cast<int>(it - starts_.begin()) - 1;

@@ -16,6 +16,7 @@ namespace leafmark {
 struct DocumentPage {
     QString name;               // bare file name as stored
     bool readable = false;      // false: the file could not be read, its markers are unknown
+    bool known = true;          // false: not read yet, so nothing is said about its markers
     QString error;              // why it could not be read
     bool documentMarker = false;  // comment slot 3 holds "BOD"
     QString endOfDocument;      // bare name of its end-of-document file when one exists
@@ -56,6 +57,8 @@ struct Finding {
     QString key() const;
     // One sentence naming the files.
     QString text() const;
+    // A few words naming the finding, for a status line.
+    QString brief() const;
 };
 
 class FolderDocuments {
@@ -69,34 +72,69 @@ public:
         QString name;
         QByteArray content;  // at most a few bytes more than a correct file holds
         bool readable = true;
+        bool contentRead = true;  // false: only listed, so its content is not judged
     };
     static FolderDocuments fromPages(const QString& folder, QList<DocumentPage> pages,
                                      const QList<EndOfDocumentFile>& endOfDocumentFiles);
 
+    // The pages `names` (in list order) of `folder` and its end-of-document files
+    // `endOfDocumentNames`, as a listing gives them: every page marker is unknown
+    // and no content is read, so documents begin only at the first page and after
+    // end-of-document files until the markers are set.
+    static FolderDocuments fromListing(const QString& folder, const QStringList& names,
+                                       const QStringList& endOfDocumentNames);
+    // Sets what was read from page `index`; the documents and findings follow at
+    // the next query (so a batch of pages is checked once).
+    void setPageMarkers(int index, bool readable, bool documentMarker);
+    // Adds (or replaces) or removes an end-of-document file and checks again.
+    void setEndOfDocumentFile(const EndOfDocumentFile& file);
+    void removeEndOfDocumentFile(const QString& name);
+
     const QString& folder() const { return folder_; }  // always ends with "/"
     const QList<DocumentPage>& pages() const { return pages_; }
     int pageCount() const { return static_cast<int>(pages_.size()); }
-    const QList<DocumentRange>& documents() const { return documents_; }
+    const QList<DocumentRange>& documents() const { settle(); return documents_; }
     // First page index of every document, ascending (the first is 0 when there are pages).
-    const QList<int>& documentStarts() const { return starts_; }
+    const QList<int>& documentStarts() const { settle(); return starts_; }
     // Document of page `pageIndex`; invalid for an index out of range.
     PagePosition positionOf(int pageIndex) const;
     // Page index of bare name `name` (compared without regard to case), or -1.
     int indexOf(const QString& name) const;
     // Every finding: shared end-of-document names first, then in page order, then
     // the findings about end-of-document files themselves.
-    const QList<Finding>& findings() const { return findings_; }
+    const QList<Finding>& findings() const { settle(); return findings_; }
+    // Page `pageIndex` begins a document.
+    bool startsDocument(int pageIndex) const;
+    // Indexes into findings() of the findings that involve page `pageIndex`: the
+    // page itself or its end-of-document file is named.
+    QList<int> findingsOf(int pageIndex) const;
+    bool hasFinding(int pageIndex) const;
 
 private:
-    void split();
-    void check(const QList<EndOfDocumentFile>& files);
+    void split() const;
+    void match();
+    void check() const;
+    void recheck() const;
+    void settle() const {
+        if (stale_) recheck();
+    }
+
+    QList<EndOfDocumentFile> files_;
+    QList<Finding> matchFindings_;  // shared names, found when the files are matched
+    QList<bool> used_;              // files_[k] is some page's end-of-document file
+    mutable QList<QList<int>> findingsByPage_;
+    mutable bool stale_ = false;
 
     QString folder_;
     QList<DocumentPage> pages_;
-    QList<DocumentRange> documents_;
-    QList<int> starts_;
-    QList<Finding> findings_;
+    // Derived from the pages and files; brought up to date on query.
+    mutable QList<DocumentRange> documents_;
+    mutable QList<int> starts_;
+    mutable QList<Finding> findings_;
 };
+
+// Reads end-of-document file `name` of `folder` (which ends with "/").
+FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name);
 
 // Names that look like end-of-document files ("...ZZZ.EOD", any case) are never pages.
 bool isEndOfDocumentName(const QString& name);

@@ -3,27 +3,21 @@
 #include "pages/PageMarkers.h"
 
 #include <QDir>
-#include <QSet>
+#include <QFileInfo>
 
 namespace leafmark {
 
 void FolderMarks::reset(const QString& folder, const QStringList& names) {
     pages_.assign(static_cast<std::size_t>(names.size()), 0);
     known_ = 0;
-    if (folder.isEmpty() || names.isEmpty()) return;
-    // One listing of the folder's end-of-document files, matched by upper-case name.
-    QSet<QString> eod;
-    const QStringList found = QDir(folder).entryList(
-        {QStringLiteral("*") + kEndOfDocumentSuffix}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : found) eod.insert(name.toUpper());
-    if (eod.isEmpty()) return;
-    for (qsizetype i = 1; i < names.size(); ++i) {
-        const QString& before = names[i - 1];
-        const qsizetype dot = before.lastIndexOf(QLatin1Char('.'));
-        if (dot < 0) continue;
-        if (eod.contains((before.left(dot) + kEndOfDocumentSuffix).toUpper()))
-            pages_[static_cast<std::size_t>(i)] |= kEodBefore;
+    QStringList eod;
+    if (!folder.isEmpty() && !names.isEmpty()) {
+        // One listing of the folder's end-of-document files; their contents are
+        // not read here, so opening costs no more than the listing.
+        eod = QDir(folder).entryList({QStringLiteral("*") + kEndOfDocumentSuffix},
+                                     QDir::Files | QDir::Hidden | QDir::System);
     }
+    documents_ = FolderDocuments::fromListing(folder, names, eod);
 }
 
 void FolderMarks::set(int index, Bit bit, bool on) {
@@ -32,43 +26,56 @@ void FolderMarks::set(int index, Bit bit, bool on) {
     p = on ? (p | bit) : (p & ~bit);
 }
 
-bool FolderMarks::startsDocument(int index) const {
-    if (index < 0 || index >= count()) return false;
-    return index == 0 || has(index, kEodBefore) || has(index, kDocumentMarker);
+void FolderMarks::setKnown(int index) {
+    if (index < 0 || index >= count() || has(index, kKnown)) return;
+    ++known_;
+    set(index, kKnown, true);
 }
 
 void FolderMarks::setMarkers(int index, bool documentMarker, bool changeMarker) {
     if (index < 0 || index >= count()) return;
-    if (!has(index, kKnown)) ++known_;
-    set(index, kKnown, true);
-    set(index, kDocumentMarker, documentMarker);
+    setKnown(index);
     set(index, kChanged, changeMarker);
+    documents_.setPageMarkers(index, true, documentMarker);
+}
+
+void FolderMarks::setUnreadable(int index) {
+    if (index < 0 || index >= count()) return;
+    setKnown(index);
+    set(index, kChanged, false);
+    documents_.setPageMarkers(index, false, false);
 }
 
 void FolderMarks::setDamaged(int index, bool damaged) { set(index, kDamaged, damaged); }
 
-void FolderMarks::setEndOfDocumentBefore(int index, bool present) {
-    set(index, kEodBefore, present);
+void FolderMarks::endOfDocumentChanged(int index) {
+    if (index < 0 || index >= count()) return;
+    const QString name = documents_.pages()[index].name;
+    const QString path = endOfDocumentPath(documents_.folder(), name);
+    if (path.isEmpty()) return;
+    // The name the save writes, and the one listed for the page (which may
+    // differ in case): each is taken as it is on disk now.
+    QStringList names{QFileInfo(path).fileName()};
+    const QString listed = documents_.pages()[index].endOfDocument;
+    if (!listed.isEmpty() && listed != names[0]) names << listed;
+    for (const QString& bare : names) {
+        if (QFileInfo::exists(documents_.folder() + bare))
+            documents_.setEndOfDocumentFile(readEndOfDocumentFile(documents_.folder(), bare));
+        else
+            documents_.removeEndOfDocumentFile(bare);
+    }
+}
+
+QList<Finding> FolderMarks::findingsOf(int index) const {
+    QList<Finding> found;
+    for (int k : documents_.findingsOf(index)) found << documents_.findings()[k];
+    return found;
 }
 
 DocumentPosition FolderMarks::position(int index) const {
-    DocumentPosition pos;
-    if (index < 0 || index >= count()) return pos;
-    int start = 0;
-    int next = count();
-    for (int i = 0; i < count(); ++i) {
-        if (!startsDocument(i)) continue;
-        ++pos.documents;
-        if (i <= index) {
-            pos.document = pos.documents;
-            start = i;
-        } else if (next == count()) {
-            next = i;
-        }
-    }
-    pos.page = index - start + 1;
-    pos.pages = next - start;
-    return pos;
+    const PagePosition p = documents_.positionOf(index);
+    if (!p.valid()) return {};
+    return {p.document + 1, p.page + 1, p.pages, static_cast<int>(documents_.documents().size())};
 }
 
 }  // namespace leafmark

@@ -1,8 +1,11 @@
 #pragma once
-// What the program knows of every page of the folder list at a glance: where
-// documents begin, which pages carry the change marker, which could be read only
-// in part. Document starts come at once from the end-of-document files of the
-// folder; the page markers are filled in as they are read (see MarkerScan).
+// What the program knows of every page of the folder list at a glance: the
+// documents and the check's findings (by the documents model's rules), which
+// pages carry the change marker, which could be read only in part. Document
+// starts come at once from the end-of-document files of the folder; the page
+// markers are filled in as they are read (see MarkerScan).
+
+#include "pages/Documents.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,42 +24,47 @@ struct DocumentPosition {
 
 class FolderMarks {
 public:
-    // Takes the folder list's names (in list order) and reads the folder's
+    // Takes the folder list's names (in list order) and lists the folder's
     // end-of-document files; every page marker is unknown until set.
     void reset(const QString& folder, const QStringList& names);
     void clear() { reset(QString(), QStringList()); }
 
-    int count() const { return static_cast<int>(pages_.size()); }
-    // Page `index` begins a document: the first page, a page after one that has an
-    // end-of-document file, or a page whose file carries the document marker.
-    bool startsDocument(int index) const;
+    int count() const { return documents_.pageCount(); }
+    bool startsDocument(int index) const { return documents_.startsDocument(index); }
     bool changed(int index) const { return has(index, kChanged); }
     bool damaged(int index) const { return has(index, kDamaged); }
     bool markersKnown(int index) const { return has(index, kKnown); }
     int markersKnownCount() const { return known_; }
+    // Page `index` is named by a finding of the check.
+    bool hasFinding(int index) const { return documents_.hasFinding(index); }
+    // The findings that name page `index`.
+    QList<Finding> findingsOf(int index) const;
 
     // The markers read from page `index`'s file (document marker, change marker).
     void setMarkers(int index, bool documentMarker, bool changeMarker);
+    // Page `index`'s file could not be read: its markers are unknown.
+    void setUnreadable(int index);
     void setDamaged(int index, bool damaged);
-    // Whether the page before `index` has an end-of-document file now.
-    void setEndOfDocumentBefore(int index, bool present);
+    // Page `index` has an end-of-document file now (read from disk), or has none.
+    void endOfDocumentChanged(int index);
 
     // Document k, page j of m for page `index`; all zero for an index out of range.
     DocumentPosition position(int index) const;
+    const FolderDocuments& documents() const { return documents_; }
 
 private:
     enum Bit : std::uint8_t {
-        kDocumentMarker = 1,
         kChanged = 2,
         kDamaged = 4,
         kKnown = 8,
-        kEodBefore = 16,
     };
     bool has(int index, Bit bit) const {
         return index >= 0 && index < count() && (pages_[static_cast<std::size_t>(index)] & bit);
     }
     void set(int index, Bit bit, bool on);
+    void setKnown(int index);
 
+    FolderDocuments documents_;
     std::vector<std::uint8_t> pages_;
     int known_ = 0;
 };

@@ -77,17 +77,17 @@ public:
     void nextimagefile();
     void lastimagefile();
 
-    // Moves to list entry `index` (0-based) like the steps above: the save-changes
-    // prompt first (Cancel keeps everything), then the page; the four menu items
-    // follow the new position. An index outside the list does nothing.
-    void gotoEntry(int index);
+    // Moves to list entry `index` (0-based) through gotoPage. An index outside the
+    // list does nothing. Returns false when the page shown stayed.
+    bool gotoEntry(int index);
     // Go to a page by its number: the save-changes prompt first, then an input box
     // for the number (1 to count); a number outside the folder is refused with a message.
     void goToPageNumber();
-    // Shows the page at full path `path` the way the steps do: the save-changes
-    // prompt first (Cancel or a failed save keeps everything), then the page. A page
-    // of the folder list is selected and shown with the steps' menu states; any
-    // other page is opened. Returns false when the page shown stayed.
+    // Every jump to a chosen page (the ruler, the Documents window, entries by
+    // index) comes here: the save-changes prompt first (Cancel or a failed save
+    // keeps everything), then the page. A page of the folder list is selected and
+    // shown with the steps' menu states; any other page is opened. Returns false
+    // when the page shown stayed.
     bool gotoPage(const QString& path);
 
     // "&Save": dosave(currentfile), whatever modified is.

@@ -110,12 +110,7 @@ bool PageRecords::gotoPage(const QString& path) {
         OpenMaster(path);
         return true;
     }
-    showEntry(index);
-    const int last = folderList_.count() - 1;
-    controls_.setMenuEnabled(PageMenuItem::First, index > 0);
-    controls_.setMenuEnabled(PageMenuItem::Prior, index > 0);
-    controls_.setMenuEnabled(PageMenuItem::Next, index < last);
-    controls_.setMenuEnabled(PageMenuItem::Last, index < last);
+    showAt(index);
     return true;
 }
 
@@ -132,11 +127,11 @@ void PageRecords::showAt(int index) {
     controls_.setMenuEnabled(PageMenuItem::Last, index < last);
 }
 
-void PageRecords::gotoEntry(int index) {
-    if (index < 0 || index >= folderList_.count()) return;
-    if (!settleUnsavedWork()) return;
-    state_.modified = 0;
-    showAt(index);
+bool PageRecords::gotoEntry(int index) {
+    if (index < 0 || index >= folderList_.count()) return false;
+    QString folder = folderList_.folder();
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return gotoPage(folder + folderList_.at(index));
 }
 
 void PageRecords::goToPageNumber() {

@@ -203,6 +203,26 @@ TEST_F(OperatorFlowTest, StatusStripNamesThePlaceInFolderAndDocumentAndDamage) {
     EXPECT_TRUE(window->folderMarks().startsDocument(3));
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("Leafmark    ") + page(5) + QStringLiteral(" (5 of 5)"));
+
+    // Once the markers are read, the check names pages 2 and 3 (page 3 follows an
+    // end-of-document file but is not marked); a ruler click on page 3 shows the
+    // finding in the strip, and its document place is the documents model's.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->folderMarks().markersKnownCount() == 5; }, 10000));
+    const FolderMarks& marks = window->folderMarks();
+    EXPECT_TRUE(marks.hasFinding(1) && marks.hasFinding(2));
+    EXPECT_FALSE(marks.hasFinding(3));  // marked by the save, whatever the scan read before it
+    app::FolderRuler& ruler = window->statusStrip()->ruler();
+    QTest::mouseClick(&ruler, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(ruler.width() * 5 / 10, ruler.height() / 2));  // the middle of page 3
+    ASSERT_EQ(shownName(state), QStringLiteral("00000003.tif"));
+    const PagePosition where = FolderDocuments::read(pageDir).positionOf(2);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("Page 3 of 5  |  Document %1, page %2 of %3  |")
+                                        .arg(where.document + 1)
+                                        .arg(where.page + 1)
+                                        .arg(where.pages)))
+        << status().toStdString();
+    EXPECT_TRUE(status().endsWith(QStringLiteral("  |  check: end-of-document file, next page not BOD")))
+        << status().toStdString();
 }
 
 TEST_F(OperatorFlowTest, DroppingAPageOrAFolderOpensItAsOpenFileDoes) {

@@ -47,6 +47,47 @@ TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) 
     EXPECT_EQ(std::tuple(p.document, p.page, p.pages, p.documents), std::tuple(2, 2, 2, 4));
     EXPECT_TRUE(marks.changed(4));
     EXPECT_EQ(marks.position(7).document, 0);
+    // Unread pages are not judged: page 3 follows an end-of-document file unmarked,
+    // but nothing is said until its markers are read.
+    EXPECT_FALSE(marks.hasFinding(2));
+
+    // With every marker read, starts, positions and findings are the documents
+    // model's for the same folder on disk, where markers and end-of-document files
+    // disagree: page 5 is marked without a file before it, page 3 is unmarked after one.
+    PageSpec bod;
+    bod.description = QStringLiteral("BOD");
+    writePage(path(QStringLiteral("00000005.tif")), bod);
+    for (int i = 0; i < 7; ++i) marks.setMarkers(i, i == 4, false);
+    const FolderDocuments model = FolderDocuments::read(dir.path());
+    EXPECT_EQ(model.documentStarts(), marks.documents().documentStarts());
+    for (int i = 0; i < 7; ++i) {
+        const PagePosition m = model.positionOf(i);
+        p = marks.position(i);
+        EXPECT_EQ(std::tuple(p.document, p.page, p.pages), std::tuple(m.document + 1, m.page + 1, m.pages)) << i;
+    }
+    QStringList keys;
+    for (const Finding& f : marks.documents().findings()) keys << f.key();
+    QStringList modelKeys;
+    for (const Finding& f : model.findings()) modelKeys << f.key();
+    EXPECT_EQ(keys, modelKeys);
+    EXPECT_EQ(keys, QStringList({"eod-without-bod", "bod-without-eod", "eod-without-bod", "stale-eod"}));
+    // Each page named by a finding knows it; the stale file names no page.
+    QList<int> withFindings;
+    for (int i = 0; i < 7; ++i)
+        if (marks.hasFinding(i)) withFindings << i;
+    EXPECT_EQ(withFindings, QList<int>({1, 2, 3, 4, 5}));
+    const auto keysOf = [&](int i) {
+        QStringList k;
+        for (const Finding& f : marks.findingsOf(i)) k << f.key();
+        return k;
+    };
+    EXPECT_EQ(keysOf(4), QStringList({"bod-without-eod", "eod-without-bod"}));
+
+    // A save writing the end-of-document file of page 4 settles page 5's first finding.
+    writeText(path(QStringLiteral("00000004ZZZ.EOD")), "EOD\r\n");
+    marks.endOfDocumentChanged(3);
+    EXPECT_EQ(keysOf(4), QStringList({"eod-without-bod"}));
+    EXPECT_FALSE(marks.hasFinding(3));
 }
 
 TEST_F(PagesTest, MarkerScanReadsTheTagsOfEveryPageInTheBackground) {
