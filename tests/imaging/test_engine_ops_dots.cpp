@@ -2,7 +2,7 @@
 // distances that tell punctuation from specks follow each axis' resolution.
 
 #include "imaging/engine/PageEngine.h"
-#include "pagemaker/SpeckSample.h"
+#include "pagemaker/DotSample.h"
 #include "test_engine_ops_pages.h"
 
 #include <gtest/gtest.h>

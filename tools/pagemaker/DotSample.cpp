@@ -1,4 +1,4 @@
-#include "SpeckSample.h"
+#include "DotSample.h"
 
 #include "PageText.h"
 #include "SeededRandom.h"

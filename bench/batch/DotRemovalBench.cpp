@@ -8,7 +8,7 @@
 // --show-misses draws each lost glyph part and each speck left, with its surroundings.
 #include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
-#include "pagemaker/SpeckSample.h"
+#include "pagemaker/DotSample.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
