@@ -149,12 +149,7 @@ bool loadImage(const std::string& file, PdfImage& img, std::string& reason) {
         img.data.clear();  // a short strip is decoded below, which reports the damage
     }
     DecodedPage page;
-    ByteBudget budget;  // one page at a time: the page's own budget is enough
-    if (!decodeCurrentPage(r, page, reason, budget)) return false;
-    if (page.damaged) {
-        reason = "the page is damaged: " + page.damageReason;
-        return false;
-    }
+    if (!decodeIntactPage(r, page, reason)) return false;
     return imageFromPix(page.pix.get(), info.format == COMPRESSION_JPEG, img, reason);
 }
 

@@ -335,4 +335,14 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, Byt
     return true;
 }
 
+bool decodeIntactPage(TiffReader& r, DecodedPage& out, std::string& reason) {
+    ByteBudget budget;  // one page at a time: the page's own budget is enough
+    if (!decodeCurrentPage(r, out, reason, budget)) return false;
+    if (out.damaged) {
+        reason = "the page is damaged: " + out.damageReason;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace leafmark::imaging

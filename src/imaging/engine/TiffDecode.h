@@ -35,6 +35,11 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info);
 // decodes returns true with `damaged` set.
 bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget);
 
+// For writers that carry pages over one at a time: decodes the current page on a
+// budget of its own and refuses a page that decodes only in part ("the page is
+// damaged: ...").
+bool decodeIntactPage(TiffReader& r, DecodedPage& out, std::string& reason);
+
 // Whether the current directory's page may be decoded: size, samples, bits and
 // compression supported, and its decoded bytes within `limit` (given in `bytes`).
 // Reads only the directory; on refusal `reason` says why.

@@ -16,12 +16,7 @@ namespace {
 // Decodes the page and writes it LZW in its decoded depth, with its tags.
 bool recodePage(TiffReader& r, TIFF* out, std::string& reason) {
     DecodedPage page;
-    ByteBudget budget;  // one page at a time: the page's own budget is enough
-    if (!decodeCurrentPage(r, page, reason, budget)) return false;
-    if (page.damaged) {
-        reason = "the page is damaged: " + page.damageReason;
-        return false;
-    }
+    if (!decodeIntactPage(r, page, reason)) return false;
     EncodePlan plan;
     const int bits = pixGetDepth(page.pix.get()) == 32 ? 24 : pixGetDepth(page.pix.get());
     if (!planEncoding(page.pix.get(), kFormatLzw, bits, PHOTOMETRIC_MINISWHITE, 0, plan, reason)) return false;
