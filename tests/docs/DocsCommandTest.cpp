@@ -1,6 +1,6 @@
 // leafmark-docs as a script runs it: options, exit status, JSON lines, export files.
 
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 #include "pagemaker/PageMaker.h"
 #include "pagemaker/SeparatorSheet.h"
 

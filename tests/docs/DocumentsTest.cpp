@@ -1,6 +1,6 @@
 // The documents of a folder as its markers define them, and the marker check.
 
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 #include "pages/Documents.h"
 
 #include <QCryptographicHash>

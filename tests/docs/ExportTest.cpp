@@ -3,7 +3,7 @@
 
 #include "imaging/engine/PdfWriter.h"
 #include "imaging/engine/TiffJoin.h"
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/TiffSave.h"
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -1,6 +1,6 @@
 // The leafmark-info tool, run as a program on pages written into a temporary folder.
 
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 // TIFF, missing files, and a collection of third-party TIFF files.
 
 #include "imaging/engine/PageEngine.h"
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 #include "HeapPeak.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Quarter turns, any-angle turns, invert and region fill on small hand-built pages.
 
 #include "imaging/engine/PageEngine.h"
-#include "test_engine_ops_pages.h"
+#include "PixTestPages.h"
 
 #include <gtest/gtest.h>
 

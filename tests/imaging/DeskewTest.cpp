@@ -4,7 +4,7 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/PageMaker.h"
-#include "test_engine_ops_pages.h"
+#include "PixTestPages.h"
 
 #include <gtest/gtest.h>
 

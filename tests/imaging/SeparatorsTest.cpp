@@ -5,7 +5,7 @@
 #include "imaging/engine/PageEngine.h"
 #include "imaging/separators/SeparatorDetect.h"
 #include "imaging/separators/SeparatorSuggest.h"
-#include "test_engine_ops_pages.h"
+#include "PixTestPages.h"
 
 #include "pagemaker/SeparatorSheet.h"
 

@@ -2,7 +2,7 @@
 // orientation and resolution are honoured, and bad files are refused clearly.
 
 #include "imaging/engine/PageEngine.h"
-#include "io_TiffFixtures.h"
+#include "support/TestPages.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

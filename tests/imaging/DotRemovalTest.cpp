@@ -3,7 +3,7 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/DotSample.h"
-#include "test_engine_ops_pages.h"
+#include "PixTestPages.h"
 
 #include <gtest/gtest.h>
 
