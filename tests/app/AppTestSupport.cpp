@@ -7,55 +7,9 @@
 #include <QDeadlineTimer>
 #include <QTest>
 #include <QDir>
-#include <QFile>
 #include <leptonica/allheaders.h>
-#include <tiffio.h>
-#include <vector>
 
 namespace leafmark::testing {
-
-void writeBlockPage(const QString& path, int width, int height) {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width));
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height));
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(1));
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(1));
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, static_cast<uint16_t>(COMPRESSION_CCITTFAX4));
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, static_cast<uint16_t>(PHOTOMETRIC_MINISWHITE));
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(height));
-    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, static_cast<uint16_t>(RESUNIT_INCH));
-    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0f);
-    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0f);
-    const int rowBytes = (width + 7) / 8;
-    for (int y = 0; y < height; ++y) {
-        std::vector<unsigned char> row(static_cast<size_t>(rowBytes), 0);
-        if (y >= 8 && y < 12) row[0] = 0x0F;  // columns 4..7
-        ASSERT_EQ(TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0), 1);
-    }
-    TIFFClose(tif);
-}
-
-QSize diskPageSize(const QString& path) {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif) return {0, 0};
-    uint32_t w = 0, h = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-    TIFFClose(tif);
-    return QSize(static_cast<int>(w), static_cast<int>(h));
-}
-
-QString diskDescription(const QString& path) {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif) return QString();
-    char* text = nullptr;
-    QString out;
-    if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) == 1 && text)
-        out = QString::fromLatin1(text);
-    TIFFClose(tif);
-    return out;
-}
 
 int shownPixel(app::MainWindow& w, int x, int y) {
     PIX* pix = w.pageView().engine().pix();
@@ -113,7 +67,7 @@ app::MainWindow& AppTest::makeWindow() {
 }
 
 void AppTest::makePages(int count) {
-    for (int i = 1; i <= count; ++i) writeBlockPage(page(i));
+    for (int i = 1; i <= count; ++i) writePage(page(i), markedPage(4));
 }
 
 QString AppTest::page(int n) const {

@@ -1,11 +1,12 @@
 #pragma once
 // Test bench for the main window: a temporary program folder (settings file,
 // help document) and page folder, the shared state, scripted dialogs, and the
-// real window built on them. Page files are written with libtiff.
+// real window built on them. Pages are written and read back with support/TestPages.
 
 #include "app/MainWindow.h"
 #include "shared/SharedState.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPages.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -16,12 +17,6 @@
 
 namespace leafmark::testing {
 
-// A 1-bit page of `width` x `height` with a black 4 x 4 block at columns 4..7, rows 8..11.
-void writeBlockPage(const QString& path, int width = 64, int height = 48);
-// Width and height of page 1 of a file on disk, {0, 0} when unreadable.
-QSize diskPageSize(const QString& path);
-// The ImageDescription tag of page 1 ("" when absent).
-QString diskDescription(const QString& path);
 // Leptonica's value of the page held by the view at (x, y): 1 black, 0 white.
 int shownPixel(app::MainWindow& w, int x, int y);
 

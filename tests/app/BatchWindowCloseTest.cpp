@@ -59,7 +59,7 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
     EXPECT_EQ(state.modified, 1);
     EXPECT_EQ(window->processWindow(), nullptr);
     // The rotation shown is still the unsaved one: the 64 x 48 page stands 48 wide.
-    EXPECT_EQ(diskPageSize(page(1)), QSize(64, 48));
+    EXPECT_EQ(readPage(page(1)).size(), QSize(64, 48));
 }
 
 }  // namespace leafmark::testing

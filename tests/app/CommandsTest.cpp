@@ -180,13 +180,13 @@ TEST_F(CommandsTest, NavigationFromMenuAndToolbar) {
 TEST_F(CommandsTest, SaveSaveAsRevertAndSaveAndNext) {
     trigger(QStringLiteral("mnuRotate90"));
     trigger(QStringLiteral("mnuSave"));
-    EXPECT_EQ(diskPageSize(page(2)), QSize(48, 64));
+    EXPECT_EQ(readPage(page(2)).size(), QSize(48, 64));
     EXPECT_EQ(state.modified, 0);
 
     const QString copy = pageDir + QStringLiteral("/copy.tif");
     dialogs.saveAnswers.push_back(copy);
     trigger(QStringLiteral("mnuSaveAs"));
-    EXPECT_EQ(diskPageSize(copy), QSize(48, 64));
+    EXPECT_EQ(readPage(copy).size(), QSize(48, 64));
 
     trigger(QStringLiteral("mnuRotate90"));
     trigger(QStringLiteral("mnuRevert"));
@@ -196,7 +196,7 @@ TEST_F(CommandsTest, SaveSaveAsRevertAndSaveAndNext) {
     trigger(QStringLiteral("mnuFirst"));
     trigger(QStringLiteral("mnuRotate90"));
     click(1);  // save and next
-    EXPECT_EQ(diskPageSize(page(1)), QSize(48, 64));
+    EXPECT_EQ(readPage(page(1)).size(), QSize(48, 64));
     EXPECT_EQ(shownName(state), QStringLiteral("00000002.tif"));
 
     // The right mouse button on the page saves and moves on as well.

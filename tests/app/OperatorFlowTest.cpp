@@ -91,7 +91,7 @@ TEST_F(OperatorFlowTest, KeysRunTheirCommandsAndDoNothingWhileTheCommandIsDisabl
     EXPECT_EQ(shownSize(w), QSize(48, 64));
     EXPECT_EQ(state.modified, 1);
     key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(diskPageSize(page(2)), QSize(48, 64));
+    EXPECT_EQ(readPage(page(2)).size(), QSize(48, 64));
     EXPECT_EQ(state.modified, 0);
 
     key(Qt::Key_PageDown);
@@ -104,7 +104,7 @@ TEST_F(OperatorFlowTest, KeysRunTheirCommandsAndDoNothingWhileTheCommandIsDisabl
     // Return is save and next: the marker is written, then the last page says so.
     dialogs.messageAnswers = {MsgAnswer::Ok};
     key(Qt::Key_Return);
-    EXPECT_EQ(diskDescription(page(3)), QStringLiteral("BOD"));
+    EXPECT_EQ(readPage(page(3)).description.value_or(QString()), QStringLiteral("BOD"));
     EXPECT_TRUE(QFileInfo::exists(pageDir + QStringLiteral("/00000002ZZZ.EOD")));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("End of Folder."));
@@ -124,7 +124,7 @@ TEST_F(OperatorFlowTest, KeysRunTheirCommandsAndDoNothingWhileTheCommandIsDisabl
     EXPECT_EQ(dialogs.messages.size(), 3u);
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
     EXPECT_EQ(state.modified, 0);
-    EXPECT_EQ(diskPageSize(page(1)), QSize(64, 48));  // the half turn was dropped
+    EXPECT_EQ(readPage(page(1)).size(), QSize(64, 48));  // the half turn was dropped
 }
 
 // Invert (leaves modified alone), a white band, a quarter turn: undoing all three

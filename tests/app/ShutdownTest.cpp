@@ -53,7 +53,7 @@ TEST_F(ShutdownTest, EveryPathModifiedStateAndAnswer) {
                 quitCalls = 0;
                 dialogs.messages.clear();
                 state = SharedState{};
-                writeBlockPage(page(1));
+                writePage(page(1), markedPage(4));
                 writeSettings({"[Setup]", "Dir1=/before"});
                 makeWindow();
                 openThroughMenu(1);
@@ -79,8 +79,8 @@ TEST_F(ShutdownTest, EveryPathModifiedStateAndAnswer) {
                 }
                 // The page on disk changes only on Yes.
                 const bool saved = modified && answer == MsgAnswer::Yes;
-                EXPECT_EQ(diskPageSize(page(1)), saved && modified == 1 ? QSize(48, 64) : QSize(64, 48));
-                EXPECT_EQ(diskDescription(page(1)), saved && modified == 2 ? QStringLiteral("BOD") : QString());
+                EXPECT_EQ(readPage(page(1)).size(), saved && modified == 1 ? QSize(48, 64) : QSize(64, 48));
+                EXPECT_EQ(readPage(page(1)).description.value_or(QString()), saved && modified == 2 ? QStringLiteral("BOD") : QString());
                 // Settings: only a completed close writes "Dir1".
                 const bool wrote = path == Path::Close && !cancelled;
                 EXPECT_EQ(settingsText().contains(QStringLiteral("Dir1=") + pageDir), wrote);

@@ -32,13 +32,13 @@ TEST_F(UnsavedWorkTest, AnOpenRequestAsksFirstAndCancelKeepsTheWork) {
     ASSERT_EQ(dialogs.messageTexts(), QStringList{kPrompt});
     EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
     EXPECT_EQ(state.modified, 1);
-    EXPECT_EQ(diskPageSize(page(1)), QSize(64, 48));  // nothing saved
+    EXPECT_EQ(readPage(page(1)).size(), QSize(64, 48));  // nothing saved
 
     // Yes saves the rotated page, then opens the requested one.
     dialogs.messageAnswers = {MsgAnswer::Yes};
     window->openRequest(page(3));
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
-    EXPECT_EQ(diskPageSize(page(1)), QSize(48, 64));
+    EXPECT_EQ(readPage(page(1)).size(), QSize(48, 64));
     EXPECT_EQ(state.modified, 0);
 }
 

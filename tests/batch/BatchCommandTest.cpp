@@ -1,37 +1,24 @@
 // The headless command leafmark-batch: arguments, folder checks, exit status and
 // the summary line.
-#include "BatchTestPages.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace leafmark::testing;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Result runCommand(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LEAFMARK_BATCH_COMMAND), args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+CommandResult runCommand(const QStringList& args) {
+    return runProgram(QStringLiteral(LEAFMARK_BATCH_COMMAND), args);
 }
+
+using BatchCommand = FolderRunTest;
 
 }  // namespace
 
-TEST(BatchCommand, BadArgumentsAndMissingFoldersExitWithAReasonAndTouchNothing) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), out = root.filePath("out");
-    QDir().mkpath(in);
-    QDir().mkpath(out);
-    writePage(in + "/1.tif", TestPage{});
+TEST_F(BatchCommand, BadArgumentsAndMissingFoldersExitWithAReasonAndTouchNothing) {
+    writePage(in + "/1.tif", seededPage(0));
 
     const QList<QStringList> bad = {
         {},
@@ -46,33 +33,27 @@ TEST(BatchCommand, BadArgumentsAndMissingFoldersExitWithAReasonAndTouchNothing) 
         {"pre", in, in + "/1.tif"},
     };
     for (const QStringList& args : bad) {
-        const Result r = runCommand(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        const CommandResult r = runCommand(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("leafmark-batch: ") || r.err.startsWith("usage: "))
             << r.err.toStdString();
     }
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
 
-TEST(BatchCommand, RunReportsCountsAndFailsWhenAPageCouldNotBeProcessed) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), out = root.filePath("out");
-    QDir().mkpath(in);
-    QDir().mkpath(out);
-    TestPage changed;
-    changed.comments = {{272, "Changed"}};
-    writePage(in + "/1.tif", changed);
-    writePage(in + "/2.tif", TestPage{});
+TEST_F(BatchCommand, RunReportsCountsAndFailsWhenAPageCouldNotBeProcessed) {
+    writePage(in + "/1.tif", seededPage(0).tag(TIFFTAG_MODEL, "Changed"));
+    writePage(in + "/2.tif", seededPage(0));
     writeFile(in + "/1ZZZ.EOD", "EOD\r\n");
 
-    Result r = runCommand({"post", in, out, "--jobs", "2"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    CommandResult r = runCommand({"post", in, out, "--jobs", "2"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("1 pages processed, 1 copied, 1 EOD files, 0 failures, "))
         << r.out.toStdString();
 
     writeFile(in + "/3.tif", "not a page");
     r = runCommand({"pre", in, out, "--deskew", "--margin", "0.1"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.startsWith("2 pages processed, 0 copied, 1 EOD files, 1 failures, "))
         << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("3.tif: not processed: ")) << r.err.toStdString();

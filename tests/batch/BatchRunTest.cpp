@@ -1,11 +1,11 @@
 // The run core on real page files: markers, copies, failures, stops, and the
 // parallel run's outputs against a one-thread run.
-#include "BatchTestPages.h"
 #include "batch/core/BatchRun.h"
 #include "batch/core/PageJob.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
+#include "support/TestPages.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,10 +71,9 @@ Outcome runOver(RunKind kind, const QString& source, const QString& output, int 
     return runNames(kind, source, output, list.names(), workers, options, stopAfter);
 }
 
-TestPage pageWith(int seed, std::map<int, std::string> comments = {}) {
-    TestPage p;
-    p.seed = seed;
-    p.comments = std::move(comments);
+PageSpec pageWith(int seed, const std::map<int, std::string>& comments = {}, int width = 160, int height = 120) {
+    PageSpec p = seededPage(seed, width, height);
+    for (const auto& [tag, text] : comments) p.tag(static_cast<std::uint32_t>(tag), text);
     return p;
 }
 
@@ -95,11 +94,11 @@ TEST(PostProcessRun, DeskewsExactlyChangedPagesAndCarriesTheDocumentMarker) {
     EXPECT_EQ(r.summary.failures, 0);
 
     // Written by the engine: change marker gone, document marker kept as read.
-    EXPECT_EQ(tagText(f.dst("a.tif"), kDescription), std::optional<std::string>("BOD"));
-    EXPECT_EQ(tagText(f.dst("a.tif"), kModel), std::nullopt);
+    EXPECT_EQ(asciiTag(f.dst("a.tif"), kDescription), std::optional<std::string>("BOD"));
+    EXPECT_EQ(asciiTag(f.dst("a.tif"), kModel), std::nullopt);
     // A slot 3 of blanks only is written as no comment at all.
-    EXPECT_EQ(tagText(f.dst("d.tif"), kDescription), std::nullopt);
-    EXPECT_EQ(tagText(f.dst("d.tif"), kModel), std::nullopt);
+    EXPECT_EQ(asciiTag(f.dst("d.tif"), kDescription), std::nullopt);
+    EXPECT_EQ(asciiTag(f.dst("d.tif"), kModel), std::nullopt);
     // Anything but "Changed" exactly is copied byte for byte, markers and all.
     for (const char* n : {"b.tif", "c.tif", "e.tif"})
         EXPECT_EQ(fileBytes(f.dst(n)), fileBytes(f.src(n))) << n;
@@ -154,8 +153,8 @@ TEST(PreProcessRun, CopiesEndOfDocumentFilesAndRewritesEveryPage) {
     EXPECT_EQ(fileBytes(f.dst("00000002zzz.eod")), QByteArray("EOD\r\n"));
     EXPECT_FALSE(QFile::exists(f.dst("notes.txt")));
     // Even with no operation ticked the page is written again, without its change marker.
-    EXPECT_EQ(tagText(f.dst("00000001.tif"), kDescription), std::optional<std::string>("BOD"));
-    EXPECT_EQ(tagText(f.dst("00000001.tif"), kModel), std::nullopt);
+    EXPECT_EQ(asciiTag(f.dst("00000001.tif"), kDescription), std::optional<std::string>("BOD"));
+    EXPECT_EQ(asciiTag(f.dst("00000001.tif"), kModel), std::nullopt);
     ASSERT_EQ(r.pages.size(), 4u);
     for (std::size_t i = 0; i < r.pages.size(); ++i) EXPECT_EQ(r.pages[i].index, int(i));
 }
@@ -168,7 +167,7 @@ TEST(PreProcessRun, SameFolderWritesPagesInPlaceAndCopiesNothingOntoItself) {
 
     const Outcome post = runOver(RunKind::PostProcess, f.in, sameFolderOtherSpelling, 1);
     EXPECT_EQ(post.summary.pagesProcessed, 1);
-    EXPECT_EQ(tagText(f.src("p1.tif"), kModel), std::nullopt);  // rewritten over its source
+    EXPECT_EQ(asciiTag(f.src("p1.tif"), kModel), std::nullopt);  // rewritten over its source
     EXPECT_EQ(fileBytes(f.src("p1ZZZ.EOD")), QByteArray("EOD\r\n"));
     EXPECT_EQ(QDir(f.in).entryList(QDir::Files).size(), 2);  // no temporary files left
     for (const PageOutcome& o : post.pages)
@@ -273,10 +272,7 @@ TEST(RunStop, ASlowPageDoesNotLetTheOtherWorkerRunAhead) {
     // than race through the list: a stop asked for at the first page committed then
     // leaves exactly the two pages that were in progress.
     Folders f;
-    TestPage slow = pageWith(0);
-    slow.width = 3000;
-    slow.height = 4000;
-    writePage(f.src("p0.tif"), slow);
+    writePage(f.src("p0.tif"), seededPage(0, 3000, 4000));
     for (int i = 1; i < 8; ++i) writePage(f.src(QString("p%1.tif").arg(i)), pageWith(i));
     const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{false, true, true}, 1);
     EXPECT_FALSE(r.summary.completed);
@@ -290,10 +286,8 @@ TEST(ParallelRun, WritesTheSameBytesAsAOneThreadRun) {
     QDir().mkpath(one);
     QDir().mkpath(many);
     for (int i = 0; i < 12; ++i) {
-        TestPage p = pageWith(i, {{kDescription, i % 3 ? "" : "BOD"}});
-        p.width = 400;
-        p.height = 300;
-        writePage(f.src(QString("%1.tif").arg(i, 8, 10, QChar('0'))), p);
+        writePage(f.src(QString("%1.tif").arg(i, 8, 10, QChar('0'))),
+                  pageWith(i, {{kDescription, i % 3 ? "" : "BOD"}}, 400, 300));
     }
     writeFile(f.src("00000003ZZZ.EOD"), "EOD\r\n");
     const PageOptions all{true, true, true, 0.1};
@@ -312,9 +306,8 @@ TEST(ParallelRun, WritesTheSameBytesAsAOneThreadRun) {
 TEST(PreProcessRun, PageWrittenOverAStaleOutputFileTakesNothingFromIt) {
     Folders f;
     writePage(f.src("p.tif"), pageWith(3));  // 300 dpi
-    TestPage stale = pageWith(4);
+    PageSpec stale = seededPage(4, 40);
     stale.xres = stale.yres = 100;
-    stale.width = 40;
     writePage(f.dst("p.tif"), stale);
 
     const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{});

@@ -1,6 +1,7 @@
 // What a batch run must keep: every page and tag of a page written into another
 // folder, and pages the operator protected against writing.
-#include "BatchTestPages.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 #include "batch/core/BatchRun.h"
 #include "batch/core/RunText.h"
 #include "shared/FileList.h"
@@ -59,13 +60,11 @@ void writeTaggedTwoPageFile(const QString& path) {
     TIFFClose(tif);
 }
 
+using BatchKeeps = FolderRunTest;
+
 }  // namespace
 
-TEST(BatchKeeps, APageWrittenIntoAnotherFolderKeepsLaterPagesAndEveryTag) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), out = root.filePath("out");
-    QDir().mkpath(in);
-    QDir().mkpath(out);
+TEST_F(BatchKeeps, APageWrittenIntoAnotherFolderKeepsLaterPagesAndEveryTag) {
     writeTaggedTwoPageFile(in + "/a.tif");
     const RunSummary r = runOnce(in, out);
     ASSERT_EQ(r.pagesProcessed, 1) << r.failed.join('\n').toStdString();
@@ -87,15 +86,9 @@ TEST(BatchKeeps, APageWrittenIntoAnotherFolderKeepsLaterPagesAndEveryTag) {
 
 // In place or over a page already in the output folder: a read-only page is a
 // failure of the run and stays exactly as it was.
-TEST(BatchKeeps, AReadOnlyPageIsAFailureAndUntouched) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), out = root.filePath("out");
-    QDir().mkpath(in);
-    QDir().mkpath(out);
-    TestPage page;
-    writePage(in + "/a.tif", page);
-    page.seed = 7;
-    writePage(out + "/a.tif", page);
+TEST_F(BatchKeeps, AReadOnlyPageIsAFailureAndUntouched) {
+    writePage(in + "/a.tif", seededPage(0));
+    writePage(out + "/a.tif", seededPage(7));
     const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup;
     for (const QString& folder : {in, out}) {
         SCOPED_TRACE(folder.toStdString());

@@ -1,68 +1,43 @@
 // The command's run report, a run killed half-way and resumed, and a folder split
 // into slices run at once: each compared with one uninterrupted run, byte for byte.
-#include "BatchTestPages.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace leafmark::testing;
 
 namespace {
 
-QString command() { return QStringLiteral(LEAFMARK_BATCH_COMMAND); }
+const QString kCommand = QStringLiteral(LEAFMARK_BATCH_COMMAND);
 
-int run(const QStringList& args, QString* out = nullptr) {
-    QProcess p;
-    p.start(command(), args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    if (out) *out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    return p.exitCode();
+int run(const QStringList& args, QString* said = nullptr) {
+    const CommandResult r = runProgram(kCommand, args);
+    if (said) *said = r.out;
+    return r.status;
 }
 
-// `count` pages of `width` x `height` with a few lines of ink, and an
+// `count` pages of `width` x `height`, each with its own block of ink, and an
 // end-of-document file after page 2.
 void makeFolder(const QString& in, int count, int width, int height) {
-    QDir().mkpath(in);
-    for (int i = 1; i <= count; ++i) {
-        TestPage page;
-        page.width = width;
-        page.height = height;
-        page.seed = i;
-        writePage(in + QStringLiteral("/%1.tif").arg(i, 2, 10, QLatin1Char('0')), page);
-    }
+    for (int i = 1; i <= count; ++i)
+        writePage(in + QStringLiteral("/%1.tif").arg(i, 2, 10, QLatin1Char('0')), seededPage(i, width, height));
     writeFile(in + "/02ZZZ.EOD", "EOD\r\n");
 }
 
-// Name -> bytes of the pages and end-of-document files of a folder.
-std::map<QString, QByteArray> contents(const QString& folder) {
-    std::map<QString, QByteArray> all;
-    for (const QString& name : QDir(folder).entryList({"*.tif", "*.EOD"}, QDir::Files))
-        all[name] = fileBytes(folder + '/' + name);
-    return all;
-}
+// The pages and end-of-document files of a folder.
+std::map<QString, QByteArray> contents(const QString& folder) { return folderBytes(folder, {"*.tif", "*.EOD"}); }
 
-std::vector<QJsonObject> reportOf(const QString& path) {
-    std::vector<QJsonObject> lines;
-    for (const QByteArray& line : fileBytes(path).split('\n'))
-        if (!line.isEmpty()) lines.push_back(QJsonDocument::fromJson(line).object());
-    return lines;
-}
+std::vector<QJsonObject> reportOf(const QString& path) { return jsonLines(fileBytes(path)); }
+
+using BatchScale = FolderRunTest;
 
 }  // namespace
 
-TEST(BatchScale, ReportHasALinePerEntryWithOutcomeAngleSpecksAndTime) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), out = root.filePath("out");
-    QDir().mkpath(in);
-    QDir().mkpath(out);
-    TestPage changed;
-    changed.comments = {{272, "Changed"}};
-    writePage(in + "/1.tif", changed);
-    writePage(in + "/2.tif", TestPage{});
+TEST_F(BatchScale, ReportHasALinePerEntryWithOutcomeAngleSpecksAndTime) {
+    writePage(in + "/1.tif", seededPage(0).tag(TIFFTAG_MODEL, "Changed"));
+    writePage(in + "/2.tif", seededPage(0));
     writeFile(in + "/3.tif", "not a page");
     writeFile(in + "/2ZZZ.EOD", "EOD\r\n");
 
@@ -89,9 +64,8 @@ TEST(BatchScale, ReportHasALinePerEntryWithOutcomeAngleSpecksAndTime) {
     EXPECT_FALSE(pre[3]["reason"].toString().isEmpty());
 }
 
-TEST(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), whole = root.filePath("whole"), cut = root.filePath("cut");
+TEST_F(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
+    const QString whole = root.filePath("whole"), cut = root.filePath("cut");
     makeFolder(in, 10, 1200, 900);
     QDir().mkpath(whole);
     QDir().mkpath(cut);
@@ -100,7 +74,7 @@ TEST(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
 
     // Killed (no chance to tidy up) once its done-list holds two entries.
     QProcess p;
-    p.start(command(), QStringList{"pre", in, cut} + options);
+    p.start(kCommand, QStringList{"pre", in, cut} + options);
     ASSERT_TRUE(p.waitForStarted());
     while (fileBytes(cut + "/.leafmark-done").count('\n') < 3 && !p.waitForFinished(20)) {}
     ASSERT_EQ(p.state(), QProcess::Running) << "the run ended before it could be killed";
@@ -128,9 +102,8 @@ TEST(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
     EXPECT_TRUE(said.startsWith("10 pages processed")) << said.toStdString();
 }
 
-TEST(BatchScale, TwoSlicesRunAtOnceTogetherEqualOneRun) {
-    QTemporaryDir root;
-    const QString in = root.filePath("in"), whole = root.filePath("whole");
+TEST_F(BatchScale, TwoSlicesRunAtOnceTogetherEqualOneRun) {
+    const QString whole = root.filePath("whole");
     makeFolder(in, 5, 400, 300);
     QDir().mkpath(whole);
     ASSERT_EQ(run({"pre", in, whole, "--despeckle", "--deskew"}), 0);
@@ -139,8 +112,8 @@ TEST(BatchScale, TwoSlicesRunAtOnceTogetherEqualOneRun) {
     const QString a = root.filePath("a"), b = root.filePath("b");
     QDir().mkpath(a);
     QDir().mkpath(b);
-    first.start(command(), {"pre", in, a, "--despeckle", "--deskew", "--shard", "1/2"});
-    second.start(command(), {"pre", in, b, "--despeckle", "--deskew", "--shard", "2/2"});
+    first.start(kCommand, {"pre", in, a, "--despeckle", "--deskew", "--shard", "1/2"});
+    second.start(kCommand, {"pre", in, b, "--despeckle", "--deskew", "--shard", "2/2"});
     ASSERT_TRUE(first.waitForFinished(120000) && second.waitForFinished(120000));
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_EQ(second.exitCode(), 0);

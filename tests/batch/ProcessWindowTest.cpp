@@ -1,10 +1,10 @@
 // The batch window driven offscreen: settings at loading and unloading, the run's
 // confirmation, progress, stop, close during a run, the folder lists and ESC.
-#include "BatchTestPages.h"
 #include "batch/core/RunReport.h"
 #include "batch/ui/ProcessWindow.h"
 #include "shared/SharedState.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPages.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -47,11 +47,7 @@ protected:
     }
 
     void writePages(int n) {
-        for (int i = 0; i < n; ++i) {
-            TestPage p;
-            p.seed = i;
-            writePage(in + QString("/p%1.tif").arg(i, 2, 10, QChar('0')), p);
-        }
+        for (int i = 0; i < n; ++i) writePage(in + QString("/p%1.tif").arg(i, 2, 10, QChar('0')), seededPage(i));
     }
 
     // A shown window running a one-worker pre-process over 12 pages, once its first
@@ -336,12 +332,10 @@ TEST_F(ProcessWindowTest, ActivationOpensThePageFolderInBothListsAndRemembersCho
 }
 
 TEST_F(ProcessWindowTest, PostProcessBarFollowsTheListIndexAndCaptionNamesOnlyDeskewedPages) {
-    TestPage changed;
-    changed.comments = {{272, "Changed"}};
-    writePage(in + "/a.tif", changed);
-    writePage(in + "/b.tif", TestPage{});
+    writePage(in + "/a.tif", seededPage(0).tag(TIFFTAG_MODEL, "Changed"));
+    writePage(in + "/b.tif", seededPage(0));
     writeFile(in + "/c.eod", "EOD\r\n");
-    writePage(in + "/d.tif", TestPage{});
+    writePage(in + "/d.tif", seededPage(0));
     QPointer<ProcessWindow> w = makeWindow();
     w->show();
     w->openSourceFolder(in);
@@ -373,6 +367,6 @@ TEST_F(ProcessWindowTest, PostProcessBarFollowsTheListIndexAndCaptionNamesOnlyDe
     EXPECT_EQ(w->windowTitle(), "Leafmark Process");
     EXPECT_EQ(fileBytes(out + "/b.tif"), fileBytes(in + "/b.tif"));
     EXPECT_EQ(fileBytes(out + "/c.eod"), QByteArray("EOD\r\n"));
-    EXPECT_FALSE(tagText(out + "/a.tif", 272).has_value());
+    EXPECT_FALSE(asciiTag(out + "/a.tif", 272).has_value());
     delete w;
 }

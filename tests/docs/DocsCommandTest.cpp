@@ -1,5 +1,6 @@
 // leafmark-docs as a script runs it: options, exit status, JSON lines, export files.
 
+#include "support/FolderRunTest.h"
 #include "support/TestPages.h"
 #include "pagemaker/PageMaker.h"
 #include "pagemaker/SeparatorSheet.h"
@@ -10,51 +11,31 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace fx = leafmark::imaging::testing;
+namespace fx = leafmark::testing;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
+using Result = fx::CommandResult;
 
-Result docs(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LEAFMARK_DOCS_EXE), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+Result docs(const QStringList& args) { return fx::runProgram(QStringLiteral(LEAFMARK_DOCS_EXE), args); }
 
 void page(const QString& path, bool marked, bool blank = false) {
     fx::PageSpec spec;
     spec.width = 600, spec.height = 600, spec.xres = spec.yres = 200;
     spec.compression = COMPRESSION_CCITTFAX4, spec.rowsPerStrip = 600;
-    if (marked) spec.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "BOD"}};
-    if (!blank) {
-        ASSERT_TRUE(fx::writeTiff(path.toStdString(), {spec}));
-    } else {  // the same page with every pixel white
-        TIFF* t = TIFFOpen(path.toStdString().c_str(), "w");
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 600);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, 600);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 600);
-        std::vector<unsigned char> row(75, 0);
-        for (std::uint32_t y = 0; y < 600; ++y) TIFFWriteScanline(t, row.data(), y, 0);
-        TIFFClose(t);
-    }
+    if (marked) spec.tag(TIFFTAG_IMAGEDESCRIPTION, "BOD");
+    if (blank) spec.ink = fx::Ink::White;  // the same page with every pixel white
+    fx::writePage(path, spec);
 }
+
+using DocsCommand = fx::FolderRunTest;
 
 }  // namespace
 
-TEST(DocsCommand, OptionsFollowTheCommandLineConventions) {
+TEST_F(DocsCommand, OptionsFollowTheCommandLineConventions) {
     const Result help = docs({QStringLiteral("-h")});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("--blank-threshold")));
@@ -72,28 +53,18 @@ TEST(DocsCommand, OptionsFollowTheCommandLineConventions) {
     EXPECT_TRUE(pattern.err.contains(QStringLiteral("pattern"))) << pattern.err.toStdString();
 }
 
-TEST(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
-    QTemporaryDir dir, out;
-    const QString pages = dir.filePath(QStringLiteral("box"));
-    QDir().mkpath(pages);
+TEST_F(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
+    const QString& pages = in;
     page(pages + QStringLiteral("/1.tif"), true);
     page(pages + QStringLiteral("/2.tif"), false, true);
     page(pages + QStringLiteral("/3.tif"), true);
-    QFile eod(pages + QStringLiteral("/2ZZZ.EOD"));
-    ASSERT_TRUE(eod.open(QIODevice::WriteOnly));
-    eod.write("EOD\r\n");
-    eod.close();
+    fx::writeFile(pages + QStringLiteral("/2ZZZ.EOD"), "EOD\r\n");
 
     // Clean folder: two documents, the white page listed as blank, exit 0.
     Result r = docs({pages, QStringLiteral("--json")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    QList<QJsonObject> lines;
-    for (const QString& line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QJsonDocument j = QJsonDocument::fromJson(line.toUtf8());
-        ASSERT_TRUE(j.isObject()) << line.toStdString();
-        lines << j.object();
-    }
-    ASSERT_EQ(lines.size(), 5);  // two documents, three pages
+    const std::vector<QJsonObject> lines = fx::jsonLines(r.out.toUtf8());
+    ASSERT_EQ(lines.size(), 5u);  // two documents, three pages
     EXPECT_EQ(lines[0][QStringLiteral("last")].toString(), QStringLiteral("2.tif"));
     EXPECT_EQ(lines[0][QStringLiteral("blank")].toArray(), QJsonArray{QStringLiteral("2.tif")});
     EXPECT_EQ(lines[2][QStringLiteral("eod")].toString(), QStringLiteral("2ZZZ.EOD"));
@@ -101,17 +72,17 @@ TEST(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
     EXPECT_EQ(lines[3][QStringLiteral("pages")].toInt(), 1);
 
     // --export DIR and --export=DIR; a second run keeps what is there unless --force.
-    r = docs({pages, QStringLiteral("--export"), out.path(), QStringLiteral("--format"), QStringLiteral("pdf")});
+    r = docs({pages, QStringLiteral("--export"), out, QStringLiteral("--format"), QStringLiteral("pdf")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("1.pdf"), QStringLiteral("3.pdf")}));
-    QFile::resize(out.filePath(QStringLiteral("3.pdf")), 10);
-    r = docs({pages, QStringLiteral("--export=") + out.path(), QStringLiteral("--format=pdf")});
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("1.pdf"), QStringLiteral("3.pdf")}));
+    QFile::resize(QDir(out).filePath(QStringLiteral("3.pdf")), 10);
+    r = docs({pages, QStringLiteral("--export=") + out, QStringLiteral("--format=pdf")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("already exists")));
-    EXPECT_EQ(QFileInfo(out.filePath(QStringLiteral("3.pdf"))).size(), 10);
-    EXPECT_EQ(docs({pages, QStringLiteral("--export=") + out.path(), QStringLiteral("--format=pdf"),
+    EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("3.pdf"))).size(), 10);
+    EXPECT_EQ(docs({pages, QStringLiteral("--export=") + out, QStringLiteral("--format=pdf"),
                     QStringLiteral("--force")}).status, 0);
-    EXPECT_GT(QFileInfo(out.filePath(QStringLiteral("3.pdf"))).size(), 100);
+    EXPECT_GT(QFileInfo(QDir(out).filePath(QStringLiteral("3.pdf"))).size(), 100);
     // Never into the page folder, where an output named after a page could replace it.
     EXPECT_EQ(docs({pages, QStringLiteral("--export"), pages, QStringLiteral("--force")}).status, 2);
 
@@ -123,42 +94,29 @@ TEST(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("finding bod-without-eod: Page \"3.tif\"")));
 }
 
-TEST(DocsCommand, TwoDocumentsNamedAlikeNeverReplaceEachOthersExport) {
-    QTemporaryDir dir, out;
-    page(dir.filePath(QStringLiteral("a.tif")), true);
-    page(dir.filePath(QStringLiteral("a.tiff")), true);
-    const Result r = docs({dir.path(), QStringLiteral("--export"), out.path(), QStringLiteral("--force")});
+TEST_F(DocsCommand, TwoDocumentsNamedAlikeNeverReplaceEachOthersExport) {
+    page(in + QStringLiteral("/a.tif"), true);
+    page(in + QStringLiteral("/a.tiff"), true);
+    const Result r = docs({in, QStringLiteral("--export"), out, QStringLiteral("--force")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("two documents"))) << r.err.toStdString();
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.tif")});
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.tif")});
 }
 
 namespace {
 
+// The JSON lines of `out` of one type.
 QList<QJsonObject> jsonLines(const QString& out, const QString& type) {
     QList<QJsonObject> lines;
-    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        EXPECT_FALSE(o.isEmpty()) << line.toStdString();
+    for (const QJsonObject& o : fx::jsonLines(out.toUtf8()))
         if (o[QStringLiteral("type")].toString() == type) lines << o;
-    }
     return lines;
-}
-
-QMap<QString, QByteArray> folderBytes(const QString& folder) {
-    QMap<QString, QByteArray> bytes;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-        QFile f(QDir(folder).filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        bytes[name] = f.readAll();
-    }
-    return bytes;
 }
 
 }  // namespace
 
-TEST(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutTheSheets) {
-    QTemporaryDir dir, out;
+TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutTheSheets) {
+    const QDir dir(in);
     auto text = [&](const char* name, const char* description = "") {
         leafmark::pagemaker::PageSpec spec;
         spec.seed = static_cast<std::uint64_t>(name[0]);
@@ -203,23 +161,23 @@ TEST(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutTheSh
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
 
     // A second apply agrees everywhere and changes no byte.
-    const QMap<QString, QByteArray> before = folderBytes(dir.path());
+    const auto before = fx::folderBytes(dir.path());
     r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"), QStringLiteral("--json")});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(jsonLines(r.out, QStringLiteral("change")).isEmpty()) << r.out.toStdString();
     starts = jsonLines(r.out, QStringLiteral("start"));
     ASSERT_EQ(starts.size(), 2);
     EXPECT_TRUE(starts[0][QStringLiteral("agrees")].toBool() && starts[1][QStringLiteral("agrees")].toBool());
-    EXPECT_EQ(folderBytes(dir.path()), before);
+    EXPECT_EQ(fx::folderBytes(dir.path()), before);
 
     // The export leaves the sheets out: 1 | 3 4 | 6.
-    r = docs({dir.path(), QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--export"), out.path(),
+    r = docs({dir.path(), QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--export"), out,
               QStringLiteral("--drop-separators")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
               (QStringList{QStringLiteral("1.tif"), QStringLiteral("3.tif"), QStringLiteral("6.tif")}));
     for (const auto& [name, pages] : {std::pair{"1.tif", 1}, {"3.tif", 2}, {"6.tif", 1}}) {
-        TIFF* t = TIFFOpen(out.filePath(QLatin1String(name)).toStdString().c_str(), "r");
+        TIFF* t = TIFFOpen(QDir(out).filePath(QLatin1String(name)).toStdString().c_str(), "r");
         ASSERT_TRUE(t) << name;
         EXPECT_EQ(TIFFNumberOfDirectories(t), pages) << name;
         TIFFClose(t);

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace leafmark;
-namespace fx = leafmark::imaging::testing;
+namespace fx = leafmark::testing;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace leafmark::imaging;
-namespace fx = leafmark::imaging::testing;
+namespace fx = leafmark::testing;
 
 namespace {
 

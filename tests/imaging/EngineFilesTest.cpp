@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 
 using namespace leafmark::imaging;
-using namespace leafmark::imaging::testing;
+using namespace leafmark::testing;
 namespace fs = std::filesystem;
 
 namespace {

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 using namespace leafmark::imaging;
-using namespace leafmark::imaging::testing;
+using namespace leafmark::testing;
 
 namespace {
 

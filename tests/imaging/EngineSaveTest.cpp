@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 using namespace leafmark::imaging;
-using namespace leafmark::imaging::testing;
+using namespace leafmark::testing;
 namespace fs = std::filesystem;
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include <sys/stat.h>
 
-using namespace leafmark::imaging::testing;
+using namespace leafmark::testing;
 
 namespace {
 

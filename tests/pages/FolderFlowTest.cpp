@@ -23,9 +23,9 @@ QStringList pageNames(int count) {
 // a stray one for a page that is not there.
 TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) {
     makePages(7);
-    writeText(path(QStringLiteral("00000002ZZZ.EOD")), "EOD\r\n");
-    writeText(path(QStringLiteral("00000005zzz.eod")), "EOD\r\n");
-    writeText(path(QStringLiteral("00000009ZZZ.EOD")), "EOD\r\n");
+    writeFile(path(QStringLiteral("00000002ZZZ.EOD")), "EOD\r\n");
+    writeFile(path(QStringLiteral("00000005zzz.eod")), "EOD\r\n");
+    writeFile(path(QStringLiteral("00000009ZZZ.EOD")), "EOD\r\n");
     FolderMarks marks;
     marks.reset(dir.path(), pageNames(7));
     EXPECT_EQ(marks.markersKnownCount(), 0);
@@ -54,9 +54,7 @@ TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) 
     // With every marker read, starts, positions and findings are the documents
     // model's for the same folder on disk, where markers and end-of-document files
     // disagree: page 5 is marked without a file before it, page 3 is unmarked after one.
-    PageSpec bod;
-    bod.description = QStringLiteral("BOD");
-    writePage(path(QStringLiteral("00000005.tif")), bod);
+    writePage(path(QStringLiteral("00000005.tif")), markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
     for (int i = 0; i < 7; ++i) marks.setMarkers(i, i == 4, false);
     const FolderDocuments model = FolderDocuments::read(dir.path());
     EXPECT_EQ(model.documentStarts(), marks.documents().documentStarts());
@@ -84,7 +82,7 @@ TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) 
     EXPECT_EQ(keysOf(4), QStringList({"bod-without-eod", "eod-without-bod"}));
 
     // A save writing the end-of-document file of page 4 settles page 5's first finding.
-    writeText(path(QStringLiteral("00000004ZZZ.EOD")), "EOD\r\n");
+    writeFile(path(QStringLiteral("00000004ZZZ.EOD")), "EOD\r\n");
     marks.endOfDocumentChanged(3);
     EXPECT_EQ(keysOf(4), QStringList({"eod-without-bod"}));
     EXPECT_FALSE(marks.hasFinding(3));
@@ -92,11 +90,9 @@ TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) 
 
 TEST_F(PagesTest, MarkerScanReadsTheTagsOfEveryPageInTheBackground) {
     makePages(5);
-    PageSpec marked;
-    marked.description = QStringLiteral(" BOD ");
-    marked.model = QStringLiteral("Changed");
-    writePage(path(QStringLiteral("00000004.tif")), marked);
-    writeText(path(QStringLiteral("00000002.tif")), "not a page");
+    writePage(path(QStringLiteral("00000004.tif")),
+              markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, " BOD ").tag(TIFFTAG_MODEL, "Changed"));
+    writeFile(path(QStringLiteral("00000002.tif")), "not a page");
     MarkerScan scan;
     QList<quint8> bits(5, 0xFF);
     QObject::connect(&scan, &MarkerScan::batchRead, [&](int first, const QList<quint8>& b) {
@@ -125,9 +121,7 @@ TEST_F(PagesTest, NeighbourReadAheadIsShownUnlessItsFileChangedSince) {
 
     // Page 4 is rewritten once it was read ahead: the turn reads the new file.
     ASSERT_TRUE(QTest::qWaitFor([&] { return ahead.readsDone() >= 4; }, 10000));
-    PageSpec wider;
-    wider.width = 80;
-    writePage(path(QStringLiteral("00000004.tif")), wider);
+    writePage(path(QStringLiteral("00000004.tif")), markedPage(0, 80));
     records->nextimagefile();
     EXPECT_EQ(ahead.handedOut(), 1);
     EXPECT_EQ(controls->view->engine().PageWidth(), 80.0f);

@@ -25,9 +25,9 @@ TEST_F(PageOpening, SelectsThePageInItsFolderAndNamesItsPosition) {
 TEST_F(PageOpening, MatchesNamesWithoutCaseButOpensTheStoredName) {
     writePage(path(QStringLiteral("a.tif")));
     writePage(path(QStringLiteral("B.tif")));
-    writePage(path(QStringLiteral("c.TIFF")), {.mark = 5});
-    writeText(path(QStringLiteral("a.jpg")), "x");
-    writeText(path(QStringLiteral("a.eod")), "EOD\r\n");
+    writePage(path(QStringLiteral("c.TIFF")), markedPage(5));
+    writeFile(path(QStringLiteral("a.jpg")), "x");
+    writeFile(path(QStringLiteral("a.eod")), "EOD\r\n");
 
     records->OpenMaster(path(QStringLiteral("C.tiff")));
     EXPECT_EQ(records->folderList().names(),
@@ -41,7 +41,7 @@ TEST_F(PageOpening, MatchesNamesWithoutCaseButOpensTheStoredName) {
 
 TEST_F(PageOpening, AnUnlistedFileIsShownWithoutSelection) {
     makePages(3);
-    writePage(path(QStringLiteral("scan.tf")), {.mark = 9});
+    writePage(path(QStringLiteral("scan.tf")), markedPage(9));
     open(QStringLiteral("scan.tf"));
     EXPECT_EQ(records->folderList().selectedIndex(), -1);
     EXPECT_EQ(state.currentfile, path(QStringLiteral("scan.tf")));
@@ -96,7 +96,7 @@ TEST_F(PageOpening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
 
 TEST_F(PageOpening, APageThatCannotBeLoadedIsStillNamed) {
     makePages(2);
-    writeText(path(QStringLiteral("00000003.tif")), "not an image");
+    writeFile(path(QStringLiteral("00000003.tif")), "not an image");
     open(QStringLiteral("00000001.tif"));
     state.modified = 1;
     open(QStringLiteral("00000003.tif"));
@@ -130,7 +130,7 @@ TEST_F(PageDisplay, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
     };
     writePage(path(QStringLiteral("plain.tif")));
     for (const auto& [text, ticked] : cases) {
-        writePage(path(QStringLiteral("page.tif")), {.description = text});
+        writePage(path(QStringLiteral("page.tif")), markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, text.toStdString()));
         open(QStringLiteral("plain.tif"));
         controls->ticked = !ticked;
         open(QStringLiteral("page.tif"));
@@ -151,9 +151,11 @@ TEST_F(PageDisplay, FolderWithOrWithoutTrailingSeparatorGivesTheSamePath) {
 }
 
 TEST_F(PageDisplay, ActualSizeZoomFollowsTheResolution) {
-    writePage(path(QStringLiteral("a.tif")), {.resolution = 300});
-    writePage(path(QStringLiteral("b.tif")), {.resolution = 200});
-    writePage(path(QStringLiteral("c.tif")), {.resolution = 0});
+    for (const auto& [name, dpi] : {std::pair{"a.tif", 300}, {"b.tif", 200}, {"c.tif", 0}}) {
+        PageSpec spec = markedPage();
+        spec.xres = spec.yres = static_cast<float>(dpi);
+        writePage(path(QString::fromLatin1(name)), spec);
+    }
     state.windowmode = 0;
     state.magfactor = 100;
     open(QStringLiteral("a.tif"));

@@ -1,22 +1,21 @@
 #pragma once
 // Test bench for the page records: the window's controls as plain flags around a
-// real page view (real engine), scripted dialogs, and page files written with
-// libtiff into a temporary folder, read back from disk the same way.
+// real page view (real engine), scripted dialogs, and a temporary page folder
+// (pages written and read back with support/TestPages).
 
 #include "imaging/widget/PageView.h"
 #include "pages/MainWindowControls.h"
 #include "pages/PageRecords.h"
 #include "shared/SharedState.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPages.h"
 
-#include <QByteArray>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 namespace leafmark::testing {
 
@@ -48,31 +47,6 @@ public:
     int enablePageButtonsCalls = 0;
 };
 
-// A page file to write: 1-bit Group 4 by default; `mark` places a black block whose
-// position tells the pages apart.
-struct PageSpec {
-    int width = 64;
-    int height = 48;
-    int resolution = 300;
-    int compression = 4;  // TIFF compression code
-    int bits = 1;         // 1 or 8
-    int mark = 0;
-    std::optional<QString> description = std::nullopt;  // ImageDescription (document marker slot)
-    std::optional<QString> model = std::nullopt;        // Model (change marker slot)
-};
-
-// What a page file on disk holds, read with libtiff.
-struct DiskPage {
-    bool readable = false;
-    std::optional<QString> description;
-    std::optional<QString> model;
-    int compression = 0;
-    int bits = 0;
-    int width = 0;
-    int height = 0;
-    int mark = -1;  // position of the first black pixel in row 0..height, -1 none
-};
-
 // While it lives, every write past the first `bytes` bytes of a file fails, also
 // for root (the file-size limit of the process); the engine's save then fails.
 class FileSizeLimit {
@@ -86,11 +60,6 @@ private:
     std::uint64_t oldCur_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
-
-void writePage(const QString& path, const PageSpec& spec = {});
-DiskPage readPage(const QString& path);
-QByteArray fileBytes(const QString& path);  // empty when absent
-void writeText(const QString& path, const QByteArray& bytes);
 
 // One page folder, the shared state, scripted dialogs, the controls and the records.
 class PagesTest : public ::testing::Test {

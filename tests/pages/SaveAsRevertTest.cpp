@@ -10,7 +10,7 @@ using PageSaveAs = PagesTest;
 
 TEST_F(PageSaveAs, OverwriteQuestionNamesTheFileInUpperCaseAndNoWritesNothing) {
     makePages(2);
-    writePage(path(QStringLiteral("page7.tif")), {.mark = 30});
+    writePage(path(QStringLiteral("page7.tif")), markedPage(30));
     open(QStringLiteral("00000001.tif"));
     state.modified = 1;
     const QByteArray before = fileBytes(path(QStringLiteral("page7.tif")));
@@ -38,7 +38,9 @@ TEST_F(PageSaveAs, OverwriteQuestionNamesTheFileInUpperCaseAndNoWritesNothing) {
 
 TEST_F(PageSaveAs, YesReplacesTheFileInItsOwnFormatWithoutAddingTheChangeMarker) {
     makePages(2);
-    writePage(path(QStringLiteral("other.tif")), {.compression = 5, .mark = 30});
+    PageSpec lzw = markedPage(30);
+    lzw.compression = COMPRESSION_LZW;
+    writePage(path(QStringLiteral("other.tif")), lzw);
     open(QStringLiteral("00000002.tif"));
     controls->ticked = true;
     state.modified = 1;
@@ -75,7 +77,7 @@ using PageRevert = PagesTest;
 
 TEST_F(PageRevert, ShowsThePageAsStoredAndRestoresTheMarkerBox) {
     makePages(2);
-    writePage(path(QStringLiteral("00000002.tif")), {.mark = 2, .description = QStringLiteral("BOD")});
+    writePage(path(QStringLiteral("00000002.tif")), markedPage(2).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
     open(QStringLiteral("00000002.tif"));
     ASSERT_TRUE(controls->ticked);
     // An edit: the page replaced by a blank one of the same size.

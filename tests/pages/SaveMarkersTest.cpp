@@ -76,7 +76,7 @@ TEST_F(PageSaving, ChangeMarkerIsStickyAndNotAddedForAMarkerOnlyChange) {
     EXPECT_EQ(readPage(path(QStringLiteral("00000002.tif"))).model, QStringLiteral("Changed"));
 
     // Only the exact text counts as the marker already present.
-    writePage(path(QStringLiteral("00000003.tif")), {.model = QStringLiteral("changed")});
+    writePage(path(QStringLiteral("00000003.tif")), markedPage().tag(TIFFTAG_MODEL, "changed"));
     open(QStringLiteral("00000003.tif"));
     state.modified = 2;
     records->save();
@@ -96,7 +96,7 @@ TEST_F(PageSaving, NothingIsWrittenBeforeAnyPageIsShown) {
 
 TEST_F(PageSaving, APageThatFailedToLoadIsNeverSavedOver) {
     makePages(1);
-    writeText(path(QStringLiteral("00000002.tif")), "damaged");
+    writeFile(path(QStringLiteral("00000002.tif")), "damaged");
     open(QStringLiteral("00000002.tif"));
     ASSERT_TRUE(records->pageLoadFailed());
     controls->ticked = true;
@@ -126,7 +126,7 @@ TEST_F(PageSaving, APageReadOnlyInPartIsNotSavedOverItsFile) {
         patched = true;
     }
     ASSERT_TRUE(patched);
-    writeText(path(QStringLiteral("00000002.tif")), bytes);
+    writeFile(path(QStringLiteral("00000002.tif")), bytes);
     open(QStringLiteral("00000002.tif"));
     ASSERT_TRUE(controls->view->engine().damaged());
     controls->ticked = true;
@@ -168,7 +168,7 @@ TEST_F(PageSaving, AFailedWriteIsReportedAndKeepsTheWorkUnsaved) {
 TEST_F(PageSaving, ATargetThatIsNoPageIsReportedAndLeftAlone) {
     makePages(1);
     open(QStringLiteral("00000001.tif"));
-    writeText(path(QStringLiteral("notes.txt")), "keep me");
+    writeFile(path(QStringLiteral("notes.txt")), "keep me");
     state.modified = 2;
     dialogs.messageAnswers = {MsgAnswer::Ok};
     EXPECT_FALSE(records->dosave(path(QStringLiteral("notes.txt"))));

@@ -58,7 +58,7 @@ TEST_F(SaveSafety, AFailedSaveLeavesTheEndOfDocumentFileAsItWas) {
     open(QStringLiteral("00000003.tif"));
     for (bool ticked : {true, false}) {
         SCOPED_TRACE(ticked);
-        if (!ticked) writeText(eod, "EOD kept by hand\r\n");
+        if (!ticked) writeFile(eod, "EOD kept by hand\r\n");
         const QStringList entriesBefore = allEntries(dir.path());
         const QByteArray eodBefore = fileBytes(eod);
         controls->ticked = ticked;

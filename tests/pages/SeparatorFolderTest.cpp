@@ -45,15 +45,15 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
                                                    static_cast<quint32>(n), &error))
             << error.toStdString();
     };
-    writePage(at(1), {.mark = 1});
+    writePage(at(1), markedPage(1));
     sheet(2, "Code128");
-    writePage(at(3), {.mark = 3, .model = QStringLiteral("Changed")});
-    writePage(at(4), {.mark = 4});
+    writePage(at(3), markedPage(3).tag(TIFFTAG_MODEL, "Changed"));
+    writePage(at(4), markedPage(4));
     sheet(5, "QRCode");
-    writePage(at(6), {.mark = 6, .description = QStringLiteral("BOD")});  // marked, sheet before not closed
+    writePage(at(6), markedPage(6).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));  // marked, sheet before not closed
     sheet(7, "Code128");
-    writePage(at(8), {.mark = 8, .description = QStringLiteral("BOD")});
-    writeText(dir.filePath(QStringLiteral("00000007ZZZ.EOD")), "EOD\r\n");  // 8 already begins a document
+    writePage(at(8), markedPage(8).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
+    writeFile(dir.filePath(QStringLiteral("00000007ZZZ.EOD")), "EOD\r\n");  // 8 already begins a document
     const QStringList entries = pageNames(dir.path());
 
     const imaging::SeparatorRule rule;
@@ -112,8 +112,8 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
 
 TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
     QTemporaryDir dir;
-    writePage(dir.filePath(QStringLiteral("a.tif")), {.mark = 1});
-    writePage(dir.filePath(QStringLiteral("b.tif")), {.mark = 2});
+    writePage(dir.filePath(QStringLiteral("a.tif")), markedPage(1));
+    writePage(dir.filePath(QStringLiteral("b.tif")), markedPage(2));
     const QByteArray pageB = fileBytes(dir.filePath(QStringLiteral("b.tif")));
     StartApplied applied;
     {
@@ -130,9 +130,9 @@ TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
 TEST(SeparatorScanner, ReadsEachPageOnceForTheSessionAndAgainWhenItChanges) {
     QTemporaryDir dir;
     const QStringList entries = {QStringLiteral("p1.tif"), QStringLiteral("p2.tif"), QStringLiteral("p3.tif")};
-    writePage(dir.filePath(entries[0]), {.mark = 1});
+    writePage(dir.filePath(entries[0]), markedPage(1));
     ASSERT_TRUE(pagemaker::writeSeparatorSheet(dir.filePath(entries[1]), 200, "Code128", "SEP-2", 0.5, 10));
-    writePage(dir.filePath(entries[2]), {.mark = 3});
+    writePage(dir.filePath(entries[2]), markedPage(3));
 
     SeparatorScanner scanner;
     auto scanAndWait = [&] {
@@ -152,7 +152,7 @@ TEST(SeparatorScanner, ReadsEachPageOnceForTheSessionAndAgainWhenItChanges) {
 
     scanAndWait();  // the folder opened again: nothing is read twice
     EXPECT_EQ(scanner.pagesRead(), 3);
-    writePage(dir.filePath(entries[2]), {.mark = 5});  // changed on disk since it was read
+    writePage(dir.filePath(entries[2]), markedPage(5));  // changed on disk since it was read
     QFile page(dir.filePath(entries[2]));
     ASSERT_TRUE(page.open(QIODevice::ReadWrite));
     page.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);

@@ -1,5 +1,8 @@
 #include "support/TestPages.h"
 
+#include <QFile>
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -8,7 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace leafmark::imaging::testing {
+namespace leafmark::testing {
+
+using imaging::PixPtr;
 
 namespace {
 
@@ -31,6 +36,24 @@ void putBits(std::vector<std::uint8_t>& row, std::uint32_t x, int bits, unsigned
     }
 }
 
+// The page's own content at stored pixel (x, y) when it is not the pattern.
+bool inkBlack(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
+    if (s.ink == Ink::Black) return true;
+    if (s.ink != Ink::Block) return false;
+    const auto& b = s.block;
+    return static_cast<int>(x) >= b.x && static_cast<int>(x) < b.x + b.width && static_cast<int>(y) >= b.y &&
+           static_cast<int>(y) < b.y + b.height;
+}
+bool isBlack(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
+    return s.ink == Ink::Pattern ? blackAt(x, y) : inkBlack(s, x, y);
+}
+std::uint8_t grayLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
+    return s.ink == Ink::Pattern ? grayAt(x, y) : inkBlack(s, x, y) ? 0 : 255;
+}
+std::uint32_t rgbLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
+    return s.ink == Ink::Pattern ? rgbAt(x, y) : inkBlack(s, x, y) ? 0u : 0xFFFFFFu;
+}
+
 // One stored row of the page, in the file's own sample layout.
 std::vector<std::uint8_t> storedRow(const PageSpec& s, std::uint32_t y, std::size_t rowBytes) {
     std::vector<std::uint8_t> row(rowBytes, 0);
@@ -38,18 +61,19 @@ std::vector<std::uint8_t> storedRow(const PageSpec& s, std::uint32_t y, std::siz
         if (s.photometric == PHOTOMETRIC_PALETTE) {
             putBits(row, x, s.bps, paletteIndexAt(x, y, s.bps));
         } else if (s.spp == 1 && s.bps == 1) {
-            const bool black = blackAt(x, y);
+            const bool black = isBlack(s, x, y);
             putBits(row, x, 1, (s.photometric == PHOTOMETRIC_MINISWHITE) == black ? 1u : 0u);
         } else if (s.spp == 1 && s.bps == 16) {
-            std::uint16_t v = static_cast<std::uint16_t>(grayAt(x, y) * 257 + (x % 3));
+            std::uint16_t v = s.ink == Ink::Pattern ? static_cast<std::uint16_t>(grayAt(x, y) * 257 + (x % 3))
+                                                    : static_cast<std::uint16_t>(grayLevel(s, x, y) * 257);
             if (s.photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<std::uint16_t>(65535 - v);
             std::memcpy(row.data() + 2 * x, &v, 2);
         } else if (s.spp == 1) {
-            unsigned v = grayAt(x, y) >> (8 - s.bps);
+            unsigned v = grayLevel(s, x, y) >> (8 - s.bps);
             if (s.photometric == PHOTOMETRIC_MINISWHITE) v = ((1u << s.bps) - 1) - v;
             putBits(row, x, s.bps, v);
         } else {
-            const std::uint32_t c = rgbAt(x, y);
+            const std::uint32_t c = rgbLevel(s, x, y);
             std::uint8_t* p = row.data() + static_cast<std::size_t>(x) * s.spp;
             const std::uint8_t r = c >> 16, g = (c >> 8) & 0xFF, b = c & 0xFF;
             if (s.photometric == PHOTOMETRIC_SEPARATED) {
@@ -189,13 +213,13 @@ PixPtr expectedPix(const PageSpec& s) {
             storedAt(s, x, y, c, r);
             l_uint32 v;
             if (bilevel) {
-                v = blackAt(c, r) ? 1 : 0;
+                v = isBlack(s, c, r) ? 1 : 0;
             } else if (gray) {
-                const unsigned level = grayAt(c, r) >> (s.bps >= 8 ? 0 : 8 - s.bps);
+                const unsigned level = grayLevel(s, c, r) >> (s.bps >= 8 ? 0 : 8 - s.bps);
                 v = s.bps >= 8 ? level : level * (255u / ((1u << s.bps) - 1));
             } else {
                 const std::uint32_t rgb = s.photometric == PHOTOMETRIC_PALETTE
-                                              ? paletteColour(paletteIndexAt(c, r, s.bps)) : rgbAt(c, r);
+                                              ? paletteColour(paletteIndexAt(c, r, s.bps)) : rgbLevel(s, c, r);
                 composeRGBPixel(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF, &v);
             }
             pixSetPixel(pix.get(), static_cast<l_int32>(x), static_cast<l_int32>(y), v);
@@ -286,4 +310,118 @@ void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-}  // namespace leafmark::imaging::testing
+PageSpec markedPage(int mark, int width, int height) {
+    PageSpec s;
+    s.width = static_cast<std::uint32_t>(width);
+    s.height = static_cast<std::uint32_t>(height);
+    s.compression = COMPRESSION_CCITTFAX4;
+    s.rowsPerStrip = s.height;
+    s.xres = s.yres = 300;
+    s.ink = mark > 0 ? Ink::Block : Ink::White;
+    s.block = {mark, 8, 4, 4};
+    return s;
+}
+
+PageSpec seededPage(int seed, int width, int height) {
+    PageSpec s = markedPage(0, width, height);
+    s.ink = Ink::Block;
+    s.block = {20 + (seed * 7) % (width / 2), 20 + (seed * 5) % (height / 2), 30, 12};
+    return s;
+}
+
+void writePage(const QString& path, const PageSpec& spec) {
+    ASSERT_TRUE(writeTiff(QFile::encodeName(path).toStdString(), {spec})) << path.toStdString();
+}
+
+void makeDataRunPastTheEnd(const QString& path) {
+    TIFF* tif = openQuiet(QFile::encodeName(path).toStdString(), "r");
+    ASSERT_NE(tif, nullptr);
+    const std::uint64_t at = TIFFCurrentDirOffset(tif);
+    ASSERT_FALSE(TIFFIsByteSwapped(tif) || TIFFIsBigTIFF(tif));
+    TIFFClose(tif);
+    QByteArray bytes = fileBytes(path);
+    std::uint16_t entries = 0;
+    std::memcpy(&entries, bytes.constData() + at, 2);
+    for (std::uint16_t i = 0; i < entries; ++i) {
+        char* entry = bytes.data() + at + 2 + 12u * i;
+        std::uint16_t tag = 0;
+        std::memcpy(&tag, entry, 2);
+        if (tag != TIFFTAG_STRIPBYTECOUNTS) continue;
+        const std::uint32_t count = static_cast<std::uint32_t>(bytes.size()) * 4;  // one strip, LONG
+        std::memcpy(entry + 8, &count, 4);
+        writeFile(path, bytes);
+        return;
+    }
+    FAIL() << "no strip byte counts in " << path.toStdString();
+}
+
+namespace {
+
+std::optional<QString> asciiOf(TIFF* tif, ttag_t tag) {
+    char* text = nullptr;
+    if (TIFFGetField(tif, tag, &text) != 1 || !text) return std::nullopt;
+    return QString::fromLatin1(text);
+}
+
+}  // namespace
+
+DiskPage readPage(const QString& path) {
+    DiskPage page;
+    TIFF* tif = openQuiet(QFile::encodeName(path).toStdString(), "r");
+    if (!tif) return page;
+    page.description = asciiOf(tif, TIFFTAG_IMAGEDESCRIPTION);
+    page.model = asciiOf(tif, TIFFTAG_MODEL);
+    std::uint16_t compression = 0, bits = 0, samples = 1, photometric = 0;
+    std::uint32_t width = 0, height = 0;
+    TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    page.compression = compression;
+    page.bits = bits * samples;
+    page.width = static_cast<int>(width);
+    page.height = static_cast<int>(height);
+
+    // The mark: first dark pixel of row 9 (the block's rows), read as stored.
+    std::vector<unsigned char> row(static_cast<std::size_t>(TIFFScanlineSize(tif)));
+    bool ok = true;
+    for (std::uint32_t y = 0; y < height && ok; ++y) {
+        ok = TIFFReadScanline(tif, row.data(), y, 0) == 1;
+        if (!ok || y != 9 || page.bits != 1) continue;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const bool bit = (row[x / 8] >> (7 - x % 8)) & 1;
+            if (photometric == PHOTOMETRIC_MINISWHITE ? bit : !bit) {
+                page.mark = static_cast<int>(x);
+                break;
+            }
+        }
+    }
+    page.readable = ok;
+    TIFFClose(tif);
+    return page;
+}
+
+std::optional<std::string> asciiTag(const QString& path, int tag) {
+    TIFF* tif = openQuiet(QFile::encodeName(path).toStdString(), "r");
+    if (!tif) return std::nullopt;
+    char* text = nullptr;
+    std::optional<std::string> result;
+    if (TIFFGetField(tif, static_cast<ttag_t>(tag), &text) == 1 && text) result = text;
+    TIFFClose(tif);
+    return result;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+}  // namespace leafmark::testing

@@ -1,18 +1,32 @@
 #pragma once
-// Test pages for the engine's file side: TIFF files written directly with libtiff
-// (independently of the engine's own writer), the pixels a load must produce for
-// them, and text dumps of a file's tags for before/after comparisons.
+// The test pages of every test folder: TIFF files written directly with libtiff
+// (independently of the engine's own writer) into a test's temporary folder, the
+// pixels a load must produce for them, and readers for what is on disk afterwards
+// (markers, size, tags, raw bytes).
 
 #include "imaging/engine/Handles.h"
 
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace leafmark::imaging::testing {
+namespace leafmark::testing {
 
-// One page to write. Pixel values come from the fixed patterns below.
+// What a page shows. Pattern: the fixed patterns below, in which any misplaced
+// pixel shows; White or Black all over; Block: white with one black rectangle.
+enum class Ink { Pattern, White, Black, Block };
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// One page to write.
 struct PageSpec {
     std::uint32_t width = 67, height = 45;  // odd sizes catch row-padding faults
     std::uint16_t bps = 1, spp = 1;
@@ -29,7 +43,23 @@ struct PageSpec {
     std::vector<std::pair<std::uint32_t, std::string>> ascii;  // extra ASCII tags
     bool withPhotometric = true;  // false writes no Photometric tag (the data as min-is-white)
     bool withExif = false;        // an EXIF directory (exposure 0.5 s) the page points to
+    Ink ink = Ink::Pattern;       // palette pages always show the pattern
+    Rect block;                   // the black rectangle of Ink::Block, cut at the page's edges
+
+    // Adds an ASCII tag, e.g. tag(TIFFTAG_IMAGEDESCRIPTION, "BOD") for the document marker.
+    PageSpec& tag(std::uint32_t number, std::string text) {
+        ascii.emplace_back(number, std::move(text));
+        return *this;
+    }
 };
+
+// A page as the page records and the windows handle it: 1-bit Group 4 at 300 dpi in
+// one strip, white; `mark` > 0 adds a 4 x 4 black block at columns mark..mark+3 of
+// rows 8..11, which DiskPage::mark finds again.
+PageSpec markedPage(int mark = 0, int width = 64, int height = 48);
+// A batch test page: 1-bit Group 4 at 300 dpi in one strip, white with a 30 x 12
+// black block whose place depends on `seed`, so pages differ from each other.
+PageSpec seededPage(int seed, int width = 160, int height = 120);
 
 // Logical pattern of the stored (unoriented) image.
 bool blackAt(std::uint32_t x, std::uint32_t y);
@@ -41,8 +71,11 @@ std::uint32_t paletteColour(int index);                       // 0xRRGGBB
 // Writes the pages into `path`; false when libtiff refuses (e.g. an encoder missing).
 bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages);
 
+// Writes one page to `path` (a file name as Qt holds it); fails the test when libtiff refuses.
+void writePage(const QString& path, const PageSpec& spec = markedPage());
+
 // The upright PIX a load of `spec` must give: 1 bpp (1 = black), 8 bpp or 32 bpp.
-PixPtr expectedPix(const PageSpec& spec);
+imaging::PixPtr expectedPix(const PageSpec& spec);
 
 // Largest per-channel difference between two PIX of equal size and depth; -1
 // when sizes or depths differ.
@@ -57,8 +90,31 @@ std::vector<std::string> tagDump(const std::string& path, int page,
 // little-endian file to `newTag`, e.g. to make a required tag go missing.
 bool renameTag(const std::string& path, int page, std::uint16_t tag, std::uint16_t newTag);
 
+// Makes page 1's data run past the end of the file, as in a file cut short while it
+// was copied: the page then reads only in part. Fails the test when it cannot.
+void makeDataRunPastTheEnd(const QString& path);
+
+// What page 1 of a file on disk holds, read with libtiff.
+struct DiskPage {
+    bool readable = false;             // every row decodes
+    std::optional<QString> description;  // ImageDescription: the document marker slot
+    std::optional<QString> model;        // Model: the change marker slot
+    int compression = 0;
+    int bits = 0;  // bits per sample x samples per pixel
+    int width = 0;
+    int height = 0;
+    int mark = -1;  // column of the first black pixel of row 9 of a 1-bit page, -1 none
+    QSize size() const { return {width, height}; }
+};
+DiskPage readPage(const QString& path);
+// Text of an ASCII tag of page 1; nullopt when the tag is absent or the file unreadable.
+std::optional<std::string> asciiTag(const QString& path, int tag);
+
 // Whole file content; empty when unreadable.
 std::string fileBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
+QByteArray fileBytes(const QString& path);
+// Writes `bytes` as the whole file; fails the test when it cannot.
+void writeFile(const QString& path, const QByteArray& bytes);
 
-}  // namespace leafmark::imaging::testing
+}  // namespace leafmark::testing
