@@ -230,44 +230,53 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
     EXPECT_GT(peak.bytes(), 8000u * 8000u) << "the damaged page was held in full";
 }
 
-TEST_F(FilesTest, TruncatedPagesLoadWhatDecodesAndAreMarkedDamaged) {
-    struct Case {
-        std::uint16_t compression, bps;
-        std::uint32_t rowsPerStrip;
-    } cases[] = {{COMPRESSION_CCITTFAX4, 1, 400}, {COMPRESSION_LZW, 8, 400}, {COMPRESSION_NONE, 1, 16},
-                 {COMPRESSION_PACKBITS, 8, 32}};
-    for (const Case& c : cases) {
-        PageSpec s;
-        s.width = 300;
-        s.height = 400;
-        s.compression = c.compression;
-        s.bps = c.bps;
-        s.photometric = PHOTOMETRIC_MINISWHITE;
-        s.rowsPerStrip = c.rowsPerStrip;
-        ASSERT_TRUE(writeTiff(path("full.tif"), {s}));
-        HandTiff t;
-        t.entries = {{256, 4, {s.width}}, {257, 4, {s.height}}, {258, 3, {c.bps}}, {259, 3, {c.compression}},
-                     {262, 3, {0}}, {278, 4, {c.rowsPerStrip}}};
-        t.strips = rawStrips(path("full.tif"));
-        std::string bytes = t.build();
-        writeBytes(path("whole.tif"), bytes);
-        ASSERT_TRUE(engine.LoadPage(path("whole.tif")).ok()) << engine.lastError();
-        ASSERT_FALSE(engine.damaged()) << "hand-built file is sound: " << engine.damageReason();
-        PixPtr full(pixCopy(nullptr, engine.pix()));
+struct Truncation {
+    std::uint16_t compression, bps;
+    std::uint32_t rowsPerStrip;
+};
 
-        writeBytes(path("cut.tif"), bytes.substr(0, bytes.size() * 6 / 10));
-        Status st = engine.LoadPage(path("cut.tif"));
-        ASSERT_TRUE(st.ok()) << "compression " << c.compression << ": " << st.reason();
-        EXPECT_TRUE(engine.damaged()) << "compression " << c.compression;
-        EXPECT_FALSE(engine.damageReason().empty());
-        ASSERT_EQ(pixGetWidth(engine.pix()), 300);
-        // The top third decoded exactly.
-        BoxPtr top(boxCreate(0, 0, 300, 100));
-        PixPtr topGot(pixClipRectangle(engine.pix(), top.get(), nullptr));
-        PixPtr topWant(pixClipRectangle(full.get(), top.get(), nullptr));
-        EXPECT_EQ(maxDifference(topGot.get(), topWant.get()), 0) << "compression " << c.compression;
-    }
+class TruncatedPage : public FilesTest, public ::testing::WithParamInterface<Truncation> {};
+
+TEST_P(TruncatedPage, LoadsWhatDecodesAndIsMarkedDamaged) {
+    const Truncation& c = GetParam();
+    PageSpec s;
+    s.width = 300;
+    s.height = 400;
+    s.compression = c.compression;
+    s.bps = c.bps;
+    s.photometric = PHOTOMETRIC_MINISWHITE;
+    s.rowsPerStrip = c.rowsPerStrip;
+    ASSERT_TRUE(writeTiff(path("full.tif"), {s}));
+    HandTiff t;
+    t.entries = {{256, 4, {s.width}}, {257, 4, {s.height}}, {258, 3, {c.bps}}, {259, 3, {c.compression}},
+                 {262, 3, {0}}, {278, 4, {c.rowsPerStrip}}};
+    t.strips = rawStrips(path("full.tif"));
+    std::string bytes = t.build();
+    writeBytes(path("whole.tif"), bytes);
+    ASSERT_TRUE(engine.LoadPage(path("whole.tif")).ok()) << engine.lastError();
+    ASSERT_FALSE(engine.damaged()) << "hand-built file is sound: " << engine.damageReason();
+    PixPtr full(pixCopy(nullptr, engine.pix()));
+
+    writeBytes(path("cut.tif"), bytes.substr(0, bytes.size() * 6 / 10));
+    Status st = engine.LoadPage(path("cut.tif"));
+    ASSERT_TRUE(st.ok()) << "compression " << c.compression << ": " << st.reason();
+    EXPECT_TRUE(engine.damaged()) << "compression " << c.compression;
+    EXPECT_FALSE(engine.damageReason().empty());
+    ASSERT_EQ(pixGetWidth(engine.pix()), 300);
+    // The top third decoded exactly.
+    BoxPtr top(boxCreate(0, 0, 300, 100));
+    PixPtr topGot(pixClipRectangle(engine.pix(), top.get(), nullptr));
+    PixPtr topWant(pixClipRectangle(full.get(), top.get(), nullptr));
+    EXPECT_EQ(maxDifference(topGot.get(), topWant.get()), 0) << "compression " << c.compression;
 }
+
+INSTANTIATE_TEST_SUITE_P(Codings, TruncatedPage,
+                         ::testing::Values(Truncation{COMPRESSION_CCITTFAX4, 1, 400}, Truncation{COMPRESSION_LZW, 8, 400},
+                                           Truncation{COMPRESSION_NONE, 1, 16}, Truncation{COMPRESSION_PACKBITS, 8, 32}),
+                         [](const ::testing::TestParamInfo<Truncation>& info) {
+                             return "Compression" + std::to_string(info.param.compression) + "Rows" +
+                                    std::to_string(info.param.rowsPerStrip);
+                         });
 
 TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
     expectRefused(path("nothing-here.tif"), "not found");
