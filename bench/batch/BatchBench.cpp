@@ -7,12 +7,12 @@
 //     counting the TIFF -> PBM -> TIFF conversions around it (done by our engine);
 // and the deskew accuracy: the skew our deskew finds against the recorded one,
 // and the residual skew leptonica measures on each straightened page.
+#include "BenchHarness.h"
 #include "batch/core/BatchRun.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/PageMaker.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -36,15 +36,8 @@ struct Timing {
 };
 
 Timing timeIt(int reps, const std::function<void()>& once) {
-    std::vector<double> s;
-    for (int r = 0; r < reps; ++r) {
-        QElapsedTimer t;
-        t.start();
-        once();
-        s.push_back(t.nsecsElapsed() / 1e9);
-    }
-    std::sort(s.begin(), s.end());
-    return {s.front(), s[s.size() / 2]};
+    const bench::Timing t = bench::measure(reps, [&](int) { once(); });
+    return {t.minMs / 1000.0, t.medianMs / 1000.0};
 }
 
 void report(const char* what, int pages, Timing t, double floor = 0) {

@@ -1,4 +1,4 @@
-// leafmark-speck-bench [--pages N] [--seed S] [--show-misses]
+// leafmark-dot-bench [--pages N] [--seed S] [--show-misses]
 // Despeckle on text with specks placed 2 to 12 pixels from it: for each resolution
 // (200, 204 x 196 and 300 dpi) and type size (6, 8, 10, 12 pt), N pages of 4 x 3
 // inches with 60 specks of 1 to 3 pixels each. Prints the share of specks removed

@@ -37,21 +37,7 @@ using namespace leafmark::bench;
 
 namespace {
 
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-Timing measureCpu(int runs, const std::function<void(int)>& body) {
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        const double t0 = cpuMs();
-        body(r);
-        ms.push_back(cpuMs() - t0);
-    }
-    return summarise(ms);
-}
+Timing measureCpu(int runs, const std::function<void(int)>& body) { return measure(runs, body, Clock::ThreadCpu); }
 
 void runKind(const std::string& title, const std::vector<std::string>& paths, int reps, Table& table) {
     const int n = static_cast<int>(paths.size());

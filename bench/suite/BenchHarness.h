@@ -1,5 +1,5 @@
 #pragma once
-// A plain timing harness: medians of repeated runs, printed as a table of figures
+// Timing on Google Benchmark: medians of repeated runs, printed as a table of figures
 // beside their floors (the least work the same job needs), with the ratio of the two.
 
 #include <chrono>
@@ -15,10 +15,15 @@ struct Timing {
     int runs = 0;
 };
 
+// What a run's time is: time on the wall clock, or processor time of the thread
+// running it (which other work on the machine does not stretch).
+enum class Clock { Wall, ThreadCpu };
+
 // Times `body` `runs` times (runs >= 1); `setup` runs before each timed call and is
-// not counted. `body` gets the run number (0-based).
-Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body);
-Timing measure(int runs, const std::function<void(int)>& body);
+// not counted. `body` gets the run number (0-based) and runs on the calling thread.
+Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body,
+               Clock clock = Clock::Wall);
+Timing measure(int runs, const std::function<void(int)>& body, Clock clock = Clock::Wall);
 // Median, fastest and count of a set of times in milliseconds; all zero when empty.
 Timing summarise(std::vector<double> ms);
 
