@@ -2,6 +2,7 @@
 // band selection, mouse buttons, the 1-bit renderings on screen, failed loads and
 // the scaled-page cache.
 #include "imaging/widget/PageView.h"
+#include "support/TestPages.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -280,19 +281,12 @@ TEST(PageViewLoad, FailedLoadShowsTheReasonAndNothingOfTheOldPage) {
 // Writes a white 1-bit page in strips of 16 rows, then points its last strips
 // past the end of the file, as a copy cut short in transfer would read.
 void writeDamagedPage(const std::string& path, int w, int h) {
-    {
-        TiffPtr t(TIFFOpen(path.c_str(), "w"));
-        ASSERT_TRUE(t);
-        TIFFSetField(t.get(), TIFFTAG_IMAGEWIDTH, w);
-        TIFFSetField(t.get(), TIFFTAG_IMAGELENGTH, h);
-        TIFFSetField(t.get(), TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(t.get(), TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(t.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-        TIFFSetField(t.get(), TIFFTAG_ROWSPERSTRIP, 16);
-        std::vector<unsigned char> row(static_cast<std::size_t>((w + 7) / 8), 0);
-        for (int y = 0; y < h; ++y) TIFFWriteScanline(t.get(), row.data(), static_cast<uint32_t>(y), 0);
-    }
+    leafmark::testing::PageSpec white;
+    white.width = static_cast<std::uint32_t>(w);
+    white.height = static_cast<std::uint32_t>(h);
+    white.rowsPerStrip = 16;
+    white.ink = leafmark::testing::Ink::White;
+    ASSERT_TRUE(leafmark::testing::writeTiff(path, {white}));
     std::ifstream in(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     in.close();
