@@ -90,10 +90,10 @@ TEST(Despeckle, RemovesIsolatedSpecksAndLeavesEveryTextPixelOfABitonalPage) {
 
 namespace {
 
-// A white page with one "letter" (a block 8 wide, 40 high) whose bottom is the
-// baseline at row 100, and one mark of w x h whose top-left is at (x, y).
+// A white page with one "letter" (a block 8 wide, 40 high, from column 40) whose
+// bottom is the baseline at row 100, and one mark of w x h whose top-left is at (x, y).
 PixPtr letterAndMark(int x, int y, int w, int h) {
-    PixPtr page(pixCreate(200, 160, 1));
+    PixPtr page(pixCreate(300, 160, 1));
     pixRasterop(page.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
     pixRasterop(page.get(), x, y, w, h, PIX_SET, nullptr, 0, 0);
     return page;
@@ -109,30 +109,56 @@ bool keeps(PIX* page, int xres, int yres) {
 }  // namespace
 
 TEST(Despeckle, PunctuationDistancesFollowEachAxisOwnResolution) {
-    // Widest gap after a letter at which a full stop still counts as one (across),
-    // and widest gap under which the upper dot of a colon still finds the lower
-    // (down): 5 and 12 pixels at 300 dpi, each scaled with its own axis. The stop is
-    // 1 x stopH pixels and the colon's upper dot dotW x dotH, sizes between a speck
-    // too small for any letter and the largest punctuation at that resolution.
+    // Across: a full stop after a low letter (too low to show the baseline) is kept
+    // while a tall letter of its line ends at most `reach` white columns to its left
+    // (40 at 300 dpi). Down: the upper dot of a colon finds the lower one at most
+    // `colonGap` white rows under it (12 at 300 dpi). Each figure scales with its own
+    // axis; the dots are solid and about as wide as tall on the paper.
     struct Row {
-        int xres, yres, stopGap, colonGap, stopH, dotW, dotH;
+        int xres, yres, stopW, stopH, reach, dotW, dotH, colonGap;
     };
-    for (const Row r : {Row{300, 300, 5, 12, 3, 3, 1}, Row{204, 196, 3, 8, 3, 3, 1},
-                        Row{204, 98, 3, 4, 3, 3, 1}, Row{600, 300, 10, 12, 3, 5, 1},
-                        Row{300, 600, 5, 24, 5, 3, 2}}) {
+    for (const Row r : {Row{300, 300, 3, 3, 40, 3, 2, 12}, Row{204, 196, 3, 3, 27, 3, 2, 8},
+                        Row{204, 98, 3, 2, 27, 3, 1, 4}, Row{600, 300, 4, 3, 80, 5, 2, 12},
+                        Row{300, 600, 3, 4, 40, 3, 5, 24}}) {
         SCOPED_TRACE(testing::Message() << r.xres << " x " << r.yres);
-        for (const int gap : {r.stopGap, r.stopGap + 1}) {
-            PixPtr page = letterAndMark(48 + gap, 101 - r.stopH, 1, r.stopH);
-            EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap == r.stopGap) << "stop gap " << gap;
+        for (const int gap : {r.reach - 1, r.reach}) {
+            // The stop, and a low letter two white columns before it.
+            PixPtr page = letterAndMark(48 + gap, 101 - r.stopH, r.stopW, r.stopH);
+            const int lowH = 2 * r.stopH - 1;
+            pixRasterop(page.get(), 48 + gap - 10, 101 - lowH, 8, lowH, PIX_SET, nullptr, 0, 0);
+            EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap < r.reach)
+                << "tall letter " << gap << " away";
         }
-        // A colon: a stop 3 pixels after the letter, and the upper dot over it.
+        // A colon: two like dots, the lower on the baseline three columns after the letter.
         for (const int gap : {r.colonGap, r.colonGap + 1}) {
-            PixPtr page = letterAndMark(51, 101 - r.stopH, 1, r.stopH);
-            pixRasterop(page.get(), 50, 101 - r.stopH - gap - r.dotH, r.dotW, r.dotH, PIX_SET,
+            PixPtr page = letterAndMark(51, 101 - r.dotH, r.dotW, r.dotH);
+            pixRasterop(page.get(), 51, 101 - r.dotH - gap - r.dotH, r.dotW, r.dotH, PIX_SET,
                         nullptr, 0, 0);
             EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap == r.colonGap) << "colon gap " << gap;
         }
     }
+}
+
+TEST(Despeckle, WhereAFullStopBelongsOnlyASolidRoundDotIsKept) {
+    // Three white columns after the letter, on its baseline: a solid dot is a full
+    // stop; a streak, a diagonal or a ragged cluster of the same size is dust.
+    const auto page = [](const char* rows) {  // three rows of three, blank between
+        PixPtr p = letterAndMark(51, 98, 0, 0);
+        for (int i = 0; i < 9; ++i)
+            if (rows[i / 3 * 4 + i % 3] == '#') pixSetPixel(p.get(), 51 + i % 3, 98 + i / 3, 1);
+        return p;
+    };
+    EXPECT_TRUE(keeps(page("### ### ###").get(), 300, 300));
+    EXPECT_TRUE(keeps(page(".#. ### ###").get(), 300, 300));
+    for (const char* dust : {"#.. #.. #..", "#.. .#. ..#", "##. ..# ##.", "### #.# ###"}) {
+        SCOPED_TRACE(dust);
+        EXPECT_FALSE(keeps(page(dust).get(), 300, 300));
+    }
+    // A fax page in normal mode has half as many rows as columns to the inch: a
+    // stop of three pixels by one is round there, a streak on a fine-mode page.
+    PixPtr fax = letterAndMark(51, 100, 3, 1);
+    EXPECT_TRUE(keeps(fax.get(), 204, 98));
+    EXPECT_FALSE(keeps(fax.get(), 204, 196));
 }
 
 TEST(Despeckle, SizesFollowEachAxisAndInkWithinAPixelIsAStrokeNotASpeck) {
@@ -154,13 +180,15 @@ TEST(Despeckle, SizesFollowEachAxisAndInkWithinAPixelIsAStrokeNotASpeck) {
 
 TEST(Despeckle, SpecksNearSmallTypeGoWhileItsStopsDotsAndLeadersStay) {
     // Text of 6 to 10 points at fax and office resolutions, with specks of 1 to 3
-    // pixels placed 2 to 12 pixels from the letters.
+    // pixels placed 2 to 12 pixels from the letters. At 6 points and 200 dpi an i-dot
+    // or the upper dot of a semicolon is two or three pixels, like the specks.
     struct Sample {
         int xres, yres;
         double points;
     };
     int placed = 0, removed = 0;
-    for (const Sample s : {Sample{204, 196, 8}, Sample{200, 200, 10}, Sample{300, 300, 8}}) {
+    for (const Sample s : {Sample{204, 196, 6}, Sample{200, 200, 6}, Sample{204, 196, 8},
+                           Sample{200, 200, 10}, Sample{300, 300, 8}}) {
         SCOPED_TRACE(testing::Message() << s.xres << " x " << s.yres << ", " << s.points << " pt");
         QImage page = leafmark::pagemaker::speckSampleText(2 * s.xres, s.yres, s.xres, s.yres,
                                                            s.points, 7);
@@ -184,7 +212,7 @@ TEST(Despeckle, SpecksNearSmallTypeGoWhileItsStopsDotsAndLeadersStay) {
             if (left == 0) ++removed;
         }
     }
-    EXPECT_GE(removed * 100, placed * 90) << removed << " of " << placed << " specks removed";
+    EXPECT_GE(removed * 100, placed * 97) << removed << " of " << placed << " specks removed";
 }
 
 TEST(Despeckle, GrayAndColourPagesGetSpecksPaintedWithTheirBackground) {

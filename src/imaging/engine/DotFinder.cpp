@@ -1,9 +1,11 @@
 // Which small dots of a page are specks. Every group of dark pixels is boxed once;
 // a dot too small for any part of a letter is a speck, and a dot the size of a
-// full stop is kept only where the boxes around it show a line of text that such
-// a mark belongs to.
+// full stop is kept only when it is shaped like a printed dot and the boxes around
+// it show a line of text that such a mark belongs to.
 
 #include "imaging/engine/IsolatedDots.h"
+
+#include "imaging/engine/DotShape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,6 +83,10 @@ public:
     bool isMark(const Rect& b) const { return b.w() <= l_.markWidth && b.h() <= l_.markHeight; }
     bool isTiny(const Rect& b) const { return b.w() <= l_.tinyWidth && b.h() <= l_.tinyHeight; }
 
+    bool looksPrinted(const Rect& m) const {
+        return looksLikePrintedDot(pix_, m.x0, m.y0, m.w(), m.h(), l_.xres, l_.yres);
+    }
+
     // True when ink lies within one pixel of the mark's box: a piece of a stroke
     // broken by a one-pixel gap, not a speck.
     bool touchesInk(const Rect& m) const {
@@ -133,7 +139,8 @@ private:
         const int dir = stemBelow ? 1 : -1;
         // The row nearest the mark with ink under (or over) it: the dot is set about
         // its own height from the stem.
-        const int reach = std::max(l_.dotGapY, 2 * m.h() + 1);
+        const int reach =
+            stemBelow ? std::max(l_.iDotGapY, m.h()) : std::max(l_.dotGapY, 2 * m.h() + 1);
         int row = -1, col = -1;
         for (int d = 0; d <= reach && row < 0; ++d) {
             const int y = stemBelow ? m.y1 + d : m.y0 - 1 - d;
@@ -142,10 +149,13 @@ private:
                 if (dark(x, y)) row = y, col = x;
         }
         if (row < 0) return false;
-        // The stroke's end there is a run of ink not much wider than the mark.
+        // The stroke's end there is a run of ink not much wider than the mark. Under
+        // an i-dot only the columns of the dot count: the top serif of an i, or the bar
+        // of an f before it, may run into the letters beside it.
         int from = col, to = col;
         while (from > 0 && dark(from - 1, row)) --from;
         while (to + 1 < pixGetWidth(pix_) && dark(to + 1, row)) ++to;
+        if (stemBelow) from = std::max(from, x0 - 1), to = std::min(to, x1);
         if (to - from + 1 > 3 * m.w() + 2) return false;
         // ...and is the stroke's very end: nothing of it beyond that row (the side of
         // a bowl is not the end of a stem).
@@ -160,8 +170,14 @@ private:
         for (int y = row; y >= 0 && y < pixGetHeight(pix_) && inkAcross(x0, x1, y); y += dir) ++depth;
         if (depth < std::max(3, 2 * m.h())) return false;
         if (!stemBelow) return true;
-        for (int y = row; y < row + depth * 2 / 3; ++y)
+        // Below its top rows (where a serif may run into the letter beside it) the
+        // stem stays narrow for the first two thirds: an n or m widens into its
+        // arch, an i does not.
+        for (int y = row + 1 + l_.serifY; y < row + depth * 2 / 3; ++y)
             if (runWidthAt(x0, x1, y) > 3 * m.w() + 2) return false;
+        // Halfway down, below any serif at its top, the stem stands centred under the
+        // dot.
+        if (!centredUnder(m, row + depth / 2)) return false;
         // A letter of the same line starts no lower than the stem and reaches at least
         // halfway down it: the stem belongs to a letter of a line, not to a stroke
         // standing alone.
@@ -174,6 +190,32 @@ private:
                                      b.y0 <= row + tol && b.bottom() >= row + depth / 2 &&
                                      b.y0 < bottom - depth / 2;
                           });
+    }
+
+    // True when a run of ink in row y under the mark has its middle within centreX
+    // of the mark's middle.
+    bool centredUnder(const Rect& m, int y) const {
+        for (int x = m.x0; x < m.x1; ++x) {
+            if (!dark(x, y)) continue;
+            int from = x, to = x;
+            while (from > 0 && dark(from - 1, y)) --from;
+            while (to + 1 < pixGetWidth(pix_) && dark(to + 1, y)) ++to;
+            if (std::abs((from + to + 1) - (m.x0 + m.x1)) <= 2 * l_.centreX) return true;
+            x = to;
+        }
+        return false;
+    }
+
+    // The box of the ink inside `r` (`r` itself when it holds none).
+    Rect inkOf(const Rect& r) const {
+        Rect ink{r.x1, r.y1, r.x0, r.y0};
+        for (int y = r.y0; y < r.y1; ++y)
+            for (int x = r.x0; x < r.x1; ++x)
+                if (dark(x, y)) {
+                    ink.x0 = std::min(ink.x0, x), ink.x1 = std::max(ink.x1, x + 1);
+                    ink.y0 = std::min(ink.y0, y), ink.y1 = std::max(ink.y1, y + 1);
+                }
+        return ink.x0 < ink.x1 ? ink : r;
     }
 
     // Width of the widest run of ink in row y that meets [x0, x1).
@@ -239,14 +281,18 @@ private:
         return found;
     }
 
-    // The upper dot of a colon or semicolon: a dot or comma not much bigger than the
-    // mark lies under it and stands beside a baseline.
+    // The upper dot of a colon or semicolon: a dot or comma as wide as the mark lies
+    // centred under it, and its head (as tall as the mark; a comma's tail hangs
+    // below the baseline) stands beside a baseline.
     bool overAnotherMark(const Rect& m) const {
         const int gap = std::max(l_.colonGapY, 4 * m.h());
         return boxes_.any(m.x0 - 1, m.y1 + 1, m.x1 + 1, m.y1 + gap + 1, [&](int j) {
             const Rect& b = boxes_.at(j);
-            return b.y0 > m.y1 && b.h() <= 3 * m.h() && b.w() <= 2 * m.w() + 1 &&
-                   besideBaseline(b);
+            if (b.y0 <= m.y1 || b.h() > 3 * m.h()) return false;
+            const Rect head = inkOf({b.x0, b.y0, b.x1, std::min(b.y1, b.y0 + m.h())});
+            return std::abs(head.w() - m.w()) <= 1 &&
+                   std::abs((head.x0 + head.x1) - (m.x0 + m.x1)) <= 2 * l_.centreX &&
+                   besideBaseline(head);
         });
     }
 
@@ -267,8 +313,13 @@ SpeckLimits speckLimitsFor(int xres, int yres) {
     l.stopGapX = scaled(5, xres, 2);
     l.lineReachX = scaled(40, xres, 8);
     l.dotGapY = scaled(5, yres, 2);
+    l.iDotGapY = scaled(3, yres, 2);
     l.colonGapY = scaled(12, yres, 4);
     l.leaderGapX = scaled(8, xres, 3);
+    l.centreX = scaled(1, xres, 1);
+    l.serifY = scaled(2, yres, 1);
+    l.xres = xres > 0 ? xres : static_cast<int>(kReferenceDpi);
+    l.yres = yres > 0 ? yres : static_cast<int>(kReferenceDpi);
     return l;
 }
 
@@ -290,7 +341,9 @@ BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits) {
     for (int i = 0; i < index.size(); ++i) {
         const Rect& b = index.at(i);
         if (!judge.isMark(b)) continue;
-        if (judge.touchesInk(b) || (!judge.isTiny(b) && judge.belongsToText(i))) continue;
+        if (judge.touchesInk(b) ||
+            (!judge.isTiny(b) && judge.looksPrinted(b) && judge.belongsToText(i)))
+            continue;
         if (boxaAddBox(specks.get(), boxCreate(b.x0, b.y0, b.w(), b.h()), L_INSERT) != 0)
             return nullptr;
     }

@@ -16,9 +16,14 @@ struct SpeckLimits {
     int alignY = 1;       // a full stop's bottom lies this close to the baseline
     int stopGapX = 5;     // widest gap between a letter and the full stop after it
     int lineReachX = 40;  // how far left the letters that show the baseline are looked for
-    int dotGapY = 5;      // widest gap between an i-dot and its stem (or a stem and the dot under it)
+    int dotGapY = 5;      // widest gap between the stroke of a ! or ? and the dot under it
+    int iDotGapY = 3;     // widest gap between an i-dot and its stem (the dot's height when more)
     int colonGapY = 12;   // widest gap between the two dots of a colon
     int leaderGapX = 8;   // widest gap between neighbouring dots of a leader row
+    int serifY = 2;       // rows of a stem's top that a serif may widen
+    int centreX = 1;      // how far an i-dot's centre may lie beside the middle of its stem
+    int xres = 300;       // the page's resolution, for the shape of a dot on the paper
+    int yres = 300;
 };
 
 // Limits for a page scanned at `xres` x `yres` dots per inch: the figures above at
@@ -28,9 +33,10 @@ SpeckLimits speckLimitsFor(int xres, int yres);
 
 // Bounding boxes of the specks of a 1 bpp image (1 = dark): every group of dark
 // pixels (8-connected) no bigger than a mark with no other ink within one pixel of
-// its box, unless it is bigger than tiny and placed as punctuation of a line of
-// text (beside its baseline after a letter, over an i's stem or under the stroke
-// of a ! or ?, in a row of leader dots, above another such mark). Null on failure.
+// its box, unless it is bigger than tiny, shaped like a printed dot (solid, about as
+// wide as tall) and placed as punctuation of a line of text (beside its baseline
+// after a letter, centred over an i's stem or under the stroke of a ! or ?, in a row
+// of leader dots, above another such mark). Null on failure.
 BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits);
 
 // Paints every speck of `pix` (any depth; gray and colour thresholded at mid gray)
