@@ -142,9 +142,23 @@ Best sweep(const Profiles& p, double from, double to, double step, double aspect
     return best;
 }
 
-// Peak of the parabola through the best step and its neighbours, in steps from the best.
+// Where neighbouring steps score exactly as high as the best (rows are whole, so on a
+// page of few rows to the inch a small change of angle moves no strip at all), the
+// middle of that flat top, in steps from the best; 0 when the best stands alone.
+double flatTopMiddle(const Best& b) {
+    const int n = static_cast<int>(b.scores.size());
+    int first = b.index, last = b.index;
+    while (first > 0 && b.scores[static_cast<std::size_t>(first - 1)] == b.score) --first;
+    while (last + 1 < n && b.scores[static_cast<std::size_t>(last + 1)] == b.score) ++last;
+    return 0.5 * (first + last) - b.index;
+}
+
+// Peak of the parabola through the best step and its neighbours, in steps from the
+// best; the middle of a flat top.
 double parabolicPeak(const Best& b) {
-    if (b.index <= 0 || b.index + 1 >= static_cast<int>(b.scores.size())) return 0.0;
+    const int n = static_cast<int>(b.scores.size());
+    if (const double middle = flatTopMiddle(b); middle != 0.0) return middle;
+    if (b.index <= 0 || b.index + 1 >= n) return 0.0;
     const double l = b.scores[static_cast<std::size_t>(b.index - 1)];
     const double c = b.scores[static_cast<std::size_t>(b.index)];
     const double r = b.scores[static_cast<std::size_t>(b.index + 1)];
@@ -193,7 +207,8 @@ SkewEstimate measureSkew(PIX* pix, int xres, int yres) {
 
     // Fine: single rows, a tenth either side at 0.025 degree, then the parabola's peak.
     const double fineStep = 0.025;
-    const Best f = sweep(fine, m.degrees - 0.1, m.degrees + 0.1, fineStep, aspect, buf);
+    const double centre = m.degrees + flatTopMiddle(m) * 0.1;
+    const Best f = sweep(fine, centre - 0.1, centre + 0.1, fineStep, aspect, buf);
     const double found = f.degrees + parabolicPeak(f) * fineStep;
 
     estimate.angle = found;
