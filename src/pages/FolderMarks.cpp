@@ -2,21 +2,60 @@
 
 #include "pages/PageMarkers.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
 namespace leafmark {
+
+namespace {
+
+// The folder's end-of-document files (any case, hidden ones too, anything but a
+// folder), sorted by name without regard to case. One pass over the raw entries:
+// only the few names that end in the suffix are decoded, and only those whose kind
+// the listing does not give are looked at, so a folder of ten thousand pages costs
+// little more than reading its entries.
+QStringList endOfDocumentNames(const QString& folder) {
+    QStringList found;
+    const QByteArray dir = QFile::encodeName(folder) + '/';
+    const QByteArray suffix = kEndOfDocumentSuffix.toLatin1();
+    DIR* d = ::opendir(dir.constData());
+    if (!d) return found;
+    while (const dirent* e = ::readdir(d)) {
+        const std::size_t length = std::strlen(e->d_name);
+        if (length < static_cast<std::size_t>(suffix.size()) ||
+            ::strcasecmp(e->d_name + length - static_cast<std::size_t>(suffix.size()), suffix.constData()) != 0)
+            continue;
+        if (e->d_type == DT_DIR) continue;
+        struct stat st {};
+        if ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
+            ::stat((dir + e->d_name).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue;
+        found << QFile::decodeName(e->d_name);
+    }
+    ::closedir(d);
+    std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return found;
+}
+
+}  // namespace
 
 void FolderMarks::reset(const QString& folder, const QStringList& names) {
     pages_.assign(static_cast<std::size_t>(names.size()), 0);
     known_ = 0;
     QStringList eod;
-    if (!folder.isEmpty() && !names.isEmpty()) {
-        // One listing of the folder's end-of-document files; their contents are
-        // not read here, so opening costs no more than the listing.
-        eod = QDir(folder).entryList({QStringLiteral("*") + kEndOfDocumentSuffix},
-                                     QDir::Files | QDir::Hidden | QDir::System);
-    }
+    // The end-of-document files are listed, not read: opening costs no more than
+    // the listing.
+    if (!folder.isEmpty() && !names.isEmpty()) eod = endOfDocumentNames(folder);
     documents_ = FolderDocuments::fromListing(folder, names, eod);
 }
 

@@ -19,13 +19,14 @@ QStringList pageNames(int count) {
 }
 }  // namespace
 
-// Seven pages; end-of-document files after pages 2 and 5 (one in lower case) and
-// a stray one for a page that is not there.
+// Seven pages; end-of-document files after pages 2 and 5 (one in lower case), a
+// stray one for a page that is not there, and a folder named like one after page 3.
 TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) {
     makePages(7);
     writeFile(path(QStringLiteral("00000002ZZZ.EOD")), "EOD\r\n");
     writeFile(path(QStringLiteral("00000005zzz.eod")), "EOD\r\n");
     writeFile(path(QStringLiteral("00000009ZZZ.EOD")), "EOD\r\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("00000003ZZZ.EOD")));
     FolderMarks marks;
     marks.reset(dir.path(), pageNames(7));
     EXPECT_EQ(marks.markersKnownCount(), 0);
