@@ -63,8 +63,9 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
         const Timing turn = measure(
             runs,
             [&](int r) {
-                ahead.want({path(r)});
+                // Counted before asking: the read may end before want() returns.
                 const int before = ahead.readsDone();
+                ahead.want({path(r)});
                 while (ahead.readsDone() == before) std::this_thread::yield();
             },
             [&](int r) {
