@@ -3,6 +3,7 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/DotSample.h"
+#include "pagemaker/PageMaker.h"
 #include "PixTestPages.h"
 
 #include <gtest/gtest.h>
@@ -212,7 +213,36 @@ TEST(Despeckle, SpecksNearSmallTypeGoWhileItsStopsDotsAndLeadersStay) {
             if (left == 0) ++removed;
         }
     }
-    EXPECT_GE(removed * 100, placed * 97) << removed << " of " << placed << " specks removed";
+    EXPECT_GE(removed * 100, placed * 96) << removed << " of " << placed << " specks removed";
+}
+
+TEST(Despeckle, OnFaxPagesNotYetStraightenedOnlyThePlacedSpecksGo) {
+    // Generated fax pages leaning a degree or two, in a serif face whose i has a
+    // rising serif tip and a dot a pixel off its stem: every placed speck goes, and
+    // not one other pixel.
+    leafmark::pagemaker::FolderOptions folder;
+    folder.seed = 21;
+    folder.kind = leafmark::pagemaker::PageKind::Fax;
+    for (const int index : {6, 28}) {
+        SCOPED_TRACE(index);
+        const auto page =
+            leafmark::pagemaker::renderPage(leafmark::pagemaker::folderPageSpec(folder, index));
+        PixPtr pix(pixCreate(page.image.width(), page.image.height(), 1));
+        for (int y = 0; y < page.image.height(); ++y) {
+            const uchar* row = page.image.constScanLine(y);
+            for (int x = 0; x < page.image.width(); ++x)
+                if (row[x >> 3] & (0x80 >> (x & 7))) pixSetPixel(pix.get(), x, y, 1);
+        }
+        PixPtr expected = copyOf(pix.get());
+        ASSERT_FALSE(page.info.specks.empty());
+        for (const QRect& r : page.info.specks)
+            pixRasterop(expected.get(), r.x(), r.y(), r.width(), r.height(), PIX_CLR, nullptr, 0,
+                        0);
+        PageEngine engine;
+        engine.setImage(std::move(pix), page.info.xDpi, page.info.yDpi);
+        ASSERT_TRUE(engine.Despeckle().ok());
+        EXPECT_TRUE(samePixels(engine.pix(), expected.get()));
+    }
 }
 
 TEST(Despeckle, GrayAndColourPagesGetSpecksPaintedWithTheirBackground) {

@@ -139,8 +139,7 @@ private:
         const int dir = stemBelow ? 1 : -1;
         // The row nearest the mark with ink under (or over) it: the dot is set about
         // its own height from the stem.
-        const int reach =
-            stemBelow ? std::max(l_.iDotGapY, m.h()) : std::max(l_.dotGapY, 2 * m.h() + 1);
+        const int reach = std::max(l_.dotGapY, 2 * m.h() + 1);
         int row = -1, col = -1;
         for (int d = 0; d <= reach && row < 0; ++d) {
             const int y = stemBelow ? m.y1 + d : m.y0 - 1 - d;
@@ -158,11 +157,12 @@ private:
         if (stemBelow) from = std::max(from, x0 - 1), to = std::min(to, x1);
         if (to - from + 1 > 3 * m.w() + 2) return false;
         // ...and is the stroke's very end: nothing of it beyond that row (the side of
-        // a bowl is not the end of a stem).
+        // a bowl is not the end of a stem). Above an i's stem only the dot's own columns
+        // count: the tip of a serif may rise a row beside it.
         const int beyond = row - dir;
-        if (beyond >= 0 && beyond < pixGetHeight(pix_) &&
-            inkAcross(std::max(0, from - 1), std::min(pixGetWidth(pix_), to + 2), beyond))
-            return false;
+        const int bx0 = stemBelow ? x0 : std::max(0, from - 1);
+        const int bx1 = stemBelow ? x1 : std::min(pixGetWidth(pix_), to + 2);
+        if (beyond >= 0 && beyond < pixGetHeight(pix_) && inkAcross(bx0, bx1, beyond)) return false;
         // Rows of ink under (or over) the mark from that row on, without a break, as
         // narrow as the stroke's end for the first two thirds (an n or m widens into
         // its arch, an i does not).
@@ -175,9 +175,11 @@ private:
         // arch, an i does not.
         for (int y = row + 1 + l_.serifY; y < row + depth * 2 / 3; ++y)
             if (runWidthAt(x0, x1, y) > 3 * m.w() + 2) return false;
-        // Halfway down, below any serif at its top, the stem stands centred under the
-        // dot.
-        if (!centredUnder(m, row + depth / 2)) return false;
+        // Below any serif at its top, the stem's middle, followed up along the stem's
+        // own lean (the page may not be straightened yet), meets the dot's middle.
+        const int upper = std::min(row + 1 + l_.serifY, row + depth - 1);
+        const int lower = std::max(upper, row + depth / 2);
+        if (!stemPointsAt(m, upper, lower)) return false;
         // A letter of the same line starts no lower than the stem and reaches at least
         // halfway down it: the stem belongs to a letter of a line, not to a stroke
         // standing alone.
@@ -192,18 +194,43 @@ private:
                           });
     }
 
-    // True when a run of ink in row y under the mark has its middle within centreX
-    // of the mark's middle.
-    bool centredUnder(const Rect& m, int y) const {
+    // True when the stem under the mark, its middle fitted as a straight line over rows
+    // `upper` to `lower` and followed on up to the mark's middle row, passes within
+    // centreX (and a pixel for rounding) of the mark's middle. The fit over all those
+    // rows evens out the one-pixel steps of a stroke's edges; its lean is at most that
+    // of a page 15 degrees askew.
+    bool stemPointsAt(const Rect& m, int upper, int lower) const {
+        double n = 0, sy = 0, sm = 0, syy = 0, sym = 0;
+        for (int y = upper; y <= lower; ++y) {
+            const int middle = runMiddle(m, y);  // in half pixels
+            if (middle < 0) return false;
+            n += 1, sy += y, sm += middle, syy += double(y) * y, sym += double(y) * middle;
+        }
+        if (n == 0) return false;
+        const double spread = n * syy - sy * sy;
+        const double most = 2.0 * 0.27 * l_.xres / std::max(1, l_.yres);  // half pixels per row
+        const double lean =
+            spread > 0 ? std::clamp((n * sym - sy * sm) / spread, -most, most) : 0.0;
+        const double markRow = (m.y0 + m.y1 - 1) / 2.0;
+        const double atMark = sm / n + lean * (markRow - sy / n);
+        return std::abs(atMark - (m.x0 + m.x1)) <= 2 * l_.centreX + 2;
+    }
+
+    // Twice the middle of the run of ink in row y that meets the mark's columns (the
+    // one nearest the mark's middle); -1 when there is none.
+    int runMiddle(const Rect& m, int y) const {
+        int best = -1;
         for (int x = m.x0; x < m.x1; ++x) {
             if (!dark(x, y)) continue;
             int from = x, to = x;
             while (from > 0 && dark(from - 1, y)) --from;
             while (to + 1 < pixGetWidth(pix_) && dark(to + 1, y)) ++to;
-            if (std::abs((from + to + 1) - (m.x0 + m.x1)) <= 2 * l_.centreX) return true;
+            const int middle = from + to + 1;
+            if (best < 0 || std::abs(middle - (m.x0 + m.x1)) < std::abs(best - (m.x0 + m.x1)))
+                best = middle;
             x = to;
         }
-        return false;
+        return best;
     }
 
     // The box of the ink inside `r` (`r` itself when it holds none).
@@ -313,7 +340,6 @@ SpeckLimits speckLimitsFor(int xres, int yres) {
     l.stopGapX = scaled(5, xres, 2);
     l.lineReachX = scaled(40, xres, 8);
     l.dotGapY = scaled(5, yres, 2);
-    l.iDotGapY = scaled(3, yres, 2);
     l.colonGapY = scaled(12, yres, 4);
     l.leaderGapX = scaled(8, xres, 3);
     l.centreX = scaled(1, xres, 1);

@@ -16,12 +16,11 @@ struct SpeckLimits {
     int alignY = 1;       // a full stop's bottom lies this close to the baseline
     int stopGapX = 5;     // widest gap between a letter and the full stop after it
     int lineReachX = 40;  // how far left the letters that show the baseline are looked for
-    int dotGapY = 5;      // widest gap between the stroke of a ! or ? and the dot under it
-    int iDotGapY = 3;     // widest gap between an i-dot and its stem (the dot's height when more)
+    int dotGapY = 5;      // widest gap between an i-dot and its stem (or a stem and the dot under it)
     int colonGapY = 12;   // widest gap between the two dots of a colon
     int leaderGapX = 8;   // widest gap between neighbouring dots of a leader row
     int serifY = 2;       // rows of a stem's top that a serif may widen
-    int centreX = 1;      // how far an i-dot's centre may lie beside the middle of its stem
+    int centreX = 1;      // how far an i-dot's middle may lie beside the line of its stem
     int xres = 300;       // the page's resolution, for the shape of a dot on the paper
     int yres = 300;
 };
