@@ -82,10 +82,4 @@ const ToolbarEntry* toolbarEntry(int index) {
     return nullptr;
 }
 
-const MenuEntry* menuEntry(const QString& name) {
-    for (const MenuEntry& e : kMenus)
-        if (name == QLatin1String(e.name)) return &e;
-    return nullptr;
-}
-
 }  // namespace leafmark::app

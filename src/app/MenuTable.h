@@ -43,8 +43,6 @@ std::span<const ToolbarEntry> toolbarTable();
 
 // The table entry of a toolbar index; nullptr when no button has that index.
 const ToolbarEntry* toolbarEntry(int index);
-// The table entry of a menu item name; nullptr when there is none.
-const MenuEntry* menuEntry(const QString& name);
 
 inline const QString kDocumentMarkerTooltip = QStringLiteral("Beginning of Document");
 

@@ -121,8 +121,6 @@ bool OpenRequestServer::listen(const QString& serverName) {
     return server_->listen(serverName);
 }
 
-bool OpenRequestServer::isListening() const { return server_->isListening(); }
-
 void OpenRequestServer::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         // Only the user's own programs are heard, a few at a time, and briefly:

@@ -51,7 +51,6 @@ public:
     // Starts listening under `serverName` (only this user may connect), replacing a
     // stale socket left by an instance that ended without closing it. False on failure.
     bool listen(const QString& serverName);
-    bool isListening() const;
 
 private:
     void acceptConnections();

@@ -94,7 +94,6 @@ void PageRecords::display(const QString& name) {
         folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;
 
     imaging::PageView& view = controls_.pageView();
-    view.setPaintWhileLoading(false);
     // A failed load leaves the view empty with the reason shown inside it; the flag
     // keeps any later save from writing that empty page over the file.
     // A neighbour read ahead (and unchanged on disk since) only needs painting.
@@ -109,7 +108,6 @@ void PageRecords::display(const QString& name) {
     view.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
     const int sizeMode = sizeModeFor(state_.windowmode);
     if (sizeMode == 4) {
-        view.setAutoLayout(true);
         view.setSizeMode(4);
         if (auto zoom = actualSizeZoom(view.engine().XResolution(), state_.magfactor))
             view.setZoomPercent(*zoom);
@@ -118,9 +116,7 @@ void PageRecords::display(const QString& name) {
     }
 
     ViewCommands::applyWhiteFillAfterLoad(view, controls_.whiteFillChecked());
-    view.setAutoLayout(true);
     view.Repaint();
-    view.setViewReady(true);
 
     const QString slot3 = QString::fromStdString(imaging::PageEngine::ReadComment(
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));

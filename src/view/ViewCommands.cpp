@@ -22,7 +22,6 @@ void ViewCommands::redisplay() {
     view_.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
     const int sizeMode = sizeModeFor(state_.windowmode);
     if (sizeMode == 4) {
-        view_.setAutoLayout(true);
         view_.setSizeMode(4);
         if (auto zoom = actualSizeZoom(view_.engine().XResolution(), state_.magfactor))
             view_.setZoomPercent(*zoom);
@@ -31,7 +30,6 @@ void ViewCommands::redisplay() {
         view_.setSizeMode(sizeMode);
     }
     view_.Repaint();
-    view_.setViewReady(true);
 }
 
 void ViewCommands::actualSize() {
@@ -64,14 +62,12 @@ void ViewCommands::magnification() {
 }
 
 void ViewCommands::zoomIn() {
-    view_.setAutoLayout(true);
     view_.setSizeMode(4);
     view_.setZoomPercent(view_.zoomPercent() + kZoomStep);
     view_.Repaint();
 }
 
 void ViewCommands::zoomOut() {
-    view_.setAutoLayout(true);
     view_.setSizeMode(4);
     if (view_.zoomPercent() > kZoomStep) {
         view_.setZoomPercent(view_.zoomPercent() - kZoomStep);
@@ -123,7 +119,6 @@ void ViewCommands::rotate(int hundredths) {
     history_.record(view_.engine(), state_.modified);
     state_.modified = 1;
     view_.engine().Rotate(hundredths, true, kWhite);
-    view_.setAutoLayout(true);
     view_.Repaint();
 }
 
@@ -144,7 +139,6 @@ void ViewCommands::setWhiteFill(bool on) {
     if (on) {
         view_.setBandSelect(true);
         view_.setCursorShape(2);
-        view_.setAutoLayout(true);
     } else {
         view_.setCursorShape(0);
         view_.setBandSelect(false);
@@ -178,14 +172,12 @@ void ViewCommands::bandDone() {
 
 bool ViewCommands::undo() {
     if (!history_.undo(view_.engine(), state_.modified)) return false;
-    view_.setAutoLayout(true);
     view_.Repaint();
     return true;
 }
 
 bool ViewCommands::redo() {
     if (!history_.redo(view_.engine(), state_.modified)) return false;
-    view_.setAutoLayout(true);
     view_.Repaint();
     return true;
 }
@@ -195,7 +187,6 @@ void ViewCommands::applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFi
         view.setBandSelect(true);
         view.setCursorShape(2);
     } else {
-        view.setMouseOption(false);
         view.setBandSelect(false);
         view.setCursorShape(0);
     }

@@ -81,7 +81,7 @@ public:
     const EditHistory& history() const { return history_; }
 
     // The white-fill settings of the page view, as the page display applies them
-    // after each load (with the mode off it also clears MouseOption).
+    // after each load.
     static void applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn);
 
 private:

@@ -32,10 +32,6 @@ public:
 
     void setBackColor(const QColor& c);
     QColor backColor() const { return backColor_; }
-    void setPaintWhileLoading(bool on) { paintWhileLoading_ = on; }
-    void setViewReady(bool on) { viewReady_ = on; }
-    void setAutoLayout(bool on) { autoLayout_ = on; }
-    void setMouseOption(bool on) { mouseOption_ = on; }
 
     // 0 normal, 1 favor black, 2 scale to gray (1-bit pages only).
     void setBitonalDisplay(int mode);
@@ -103,10 +99,6 @@ protected:
 private:
     PageEngine engine_;
     QColor backColor_{220, 219, 197};
-    bool paintWhileLoading_ = true;
-    bool viewReady_ = true;
-    bool autoLayout_ = true;
-    bool mouseOption_ = true;
     int bitonalDisplay_ = 0;
     int sizeMode_ = 3;
     float zoomPercent_ = 100.0f;
