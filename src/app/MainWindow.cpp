@@ -42,7 +42,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
         refreshStatus();
     });
     connect(view_, &imaging::PageView::PageMouseButton, this,
-            [this](int button, int, float, float) {
+            [this](imaging::MouseButton button, int, float, float) {
                 pages_->pageMouseButton(button);
                 refreshStatus();
             });

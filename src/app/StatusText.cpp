@@ -34,8 +34,8 @@ QString statusText(const StatusFacts& f) {
     if (f.loaded) {
         QString mode;
         switch (f.sizeMode) {
-        case 2: mode = QStringLiteral("Fit-to-Width"); break;
-        case 3: mode = QStringLiteral("Fit"); break;
+        case imaging::kSizeFitWidth: mode = QStringLiteral("Fit-to-Width"); break;
+        case imaging::kSizeFitPage: mode = QStringLiteral("Fit"); break;
         default:
             mode = f.windowmode == 0 ? QStringLiteral("Actual Size") : QStringLiteral("Zoom");
             break;

@@ -102,7 +102,7 @@ public:
     // Toolbar 1 "Save and Next" and the right mouse button on the page: saves the
     // page shown, then Next; stays on the page when the save failed.
     void saveAndNext();
-    // PageMouseButton: button 2 (right) runs save and next.
+    // PageMouseButton: the right button runs save and next.
     void pageMouseButton(int button);
     // Mouse released over CheckBOD: modified 0 becomes 2.
     void documentMarkerMouseUp();

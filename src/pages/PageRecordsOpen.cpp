@@ -3,8 +3,7 @@
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
 #include "pages/ReadAhead.h"
-#include "view/ViewCommands.h"
-#include "shared/ViewMapping.h"
+#include "view/ViewMapping.h"
 
 #include <QFileInfo>
 #include <cstdint>
@@ -105,18 +104,8 @@ void PageRecords::display(const QString& name) {
         pageLoadFailed_ = !view.LoadPage(file).ok();
     }
 
-    view.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
-    const int sizeMode = sizeModeFor(state_.windowmode);
-    if (sizeMode == 4) {
-        view.setSizeMode(4);
-        if (auto zoom = actualSizeZoom(view.engine().XResolution(), state_.magfactor))
-            view.setZoomPercent(*zoom);
-    } else {
-        view.setSizeMode(sizeMode);
-    }
-
-    ViewCommands::applyWhiteFillAfterLoad(view, controls_.whiteFillChecked());
-    view.Repaint();
+    applyViewState(view, state_);
+    applyWhiteFill(view, controls_.whiteFillChecked());
 
     const QString slot3 = QString::fromStdString(imaging::PageEngine::ReadComment(
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));

@@ -200,7 +200,7 @@ void PageRecords::saveAndNext() {
 }
 
 void PageRecords::pageMouseButton(int button) {
-    if (button == 2) saveAndNext();
+    if (button == imaging::kMouseRight) saveAndNext();
 }
 
 void PageRecords::documentMarkerMouseUp() {

@@ -2,7 +2,7 @@
 
 #include "imaging/widget/PageView.h"
 #include "shared/Settings.h"
-#include "shared/ViewMapping.h"
+#include "view/ViewMapping.h"
 
 #include <QAction>
 #include <limits>
@@ -18,19 +18,7 @@ ViewCommands::ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageVi
                            QWidget* owner, QAction* whiteOut)
     : state_(state), dialogs_(dialogs), view_(view), owner_(owner), whiteOut_(whiteOut) {}
 
-void ViewCommands::redisplay() {
-    view_.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
-    const int sizeMode = sizeModeFor(state_.windowmode);
-    if (sizeMode == 4) {
-        view_.setSizeMode(4);
-        if (auto zoom = actualSizeZoom(view_.engine().XResolution(), state_.magfactor))
-            view_.setZoomPercent(*zoom);
-        view_.Repaint();
-    } else {
-        view_.setSizeMode(sizeMode);
-    }
-    view_.Repaint();
-}
+void ViewCommands::redisplay() { applyViewState(view_, state_); }
 
 void ViewCommands::actualSize() {
     state_.windowmode = 0;
@@ -62,13 +50,13 @@ void ViewCommands::magnification() {
 }
 
 void ViewCommands::zoomIn() {
-    view_.setSizeMode(4);
+    view_.setSizeMode(imaging::kSizeZoom);
     view_.setZoomPercent(view_.zoomPercent() + kZoomStep);
     view_.Repaint();
 }
 
 void ViewCommands::zoomOut() {
-    view_.setSizeMode(4);
+    view_.setSizeMode(imaging::kSizeZoom);
     if (view_.zoomPercent() > kZoomStep) {
         view_.setZoomPercent(view_.zoomPercent() - kZoomStep);
         view_.Repaint();
@@ -136,13 +124,7 @@ void ViewCommands::toggleWhiteFill() { setWhiteFill(!(whiteOut_ && whiteOut_->is
 
 void ViewCommands::setWhiteFill(bool on) {
     if (whiteOut_ && whiteOut_->isChecked() != on) whiteOut_->setChecked(on);
-    if (on) {
-        view_.setBandSelect(true);
-        view_.setCursorShape(2);
-    } else {
-        view_.setCursorShape(0);
-        view_.setBandSelect(false);
-    }
+    applyWhiteFill(view_, on);
 }
 
 void ViewCommands::bandDone() {
@@ -180,16 +162,6 @@ bool ViewCommands::redo() {
     if (!history_.redo(view_.engine(), state_.modified)) return false;
     view_.Repaint();
     return true;
-}
-
-void ViewCommands::applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn) {
-    if (whiteFillOn) {
-        view.setBandSelect(true);
-        view.setCursorShape(2);
-    } else {
-        view.setBandSelect(false);
-        view.setCursorShape(0);
-    }
 }
 
 }  // namespace leafmark

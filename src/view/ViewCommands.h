@@ -80,10 +80,6 @@ public:
     void clearHistory() { history_.clear(); }
     const EditHistory& history() const { return history_; }
 
-    // The white-fill settings of the page view, as the page display applies them
-    // after each load.
-    static void applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn);
-
 private:
     void rotate(int hundredths);
 

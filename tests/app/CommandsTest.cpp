@@ -201,7 +201,7 @@ TEST_F(CommandsTest, SaveSaveAsRevertAndSaveAndNext) {
 
     // The right mouse button on the page saves and moves on as well.
     trigger(QStringLiteral("mnuRotate180"));
-    emit window->pageView().PageMouseButton(2, 0, 1.0f, 1.0f);
+    emit window->pageView().PageMouseButton(imaging::kMouseRight, 0, 1.0f, 1.0f);
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
 }
 
