@@ -24,7 +24,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
     : QMainWindow(parent), state_(state), dialogs_(dialogs), location_(location) {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
-    setWindowIcon(QIcon(applicationPicture(64)));
+    setWindowIcon(applicationIcon());
     auto* central = new QWidget(this);
     setCentralWidget(central);
     view_ = new imaging::PageView(central);
@@ -72,7 +72,7 @@ void MainWindow::buildToolbar() {
         auto* b = new QToolButton(centralWidget());
         b->setObjectName(QStringLiteral("Toolbar%1").arg(e.index));
         b->setToolTip(QString::fromLatin1(e.tooltip));
-        b->setIcon(QIcon(toolbarPicture(e.index)));
+        b->setIcon(toolbarIcon(e));
         b->setIconSize(QSize(kPictureSize, kPictureSize));
         b->setFocusPolicy(Qt::NoFocus);
         const int index = e.index;

@@ -55,20 +55,21 @@ constexpr MenuEntry kMenus[] = {
 };
 
 constexpr ToolbarEntry kToolbar[] = {
-    {1, "Save and Next", C::SaveAndNext, false},
-    {3, "Rotate Anti-clockwise", C::RotateAntiClockwise, false},
-    {4, "Rotate Upside", C::RotateUpside, false},
-    {5, "Rotate Clockwise", C::RotateClockwise, false},
-    {6, "Fit Visible", C::Fit, false},
-    {7, "Fit-to-Width", C::FitWidth, false},
-    {8, "Scale-to-Gray", C::ScaleToGray, false},
-    {9, "Favor Black", C::FavorBlack, false},
-    {16, "First", C::First, false},
-    {17, "Prior", C::Prior, false},
-    {18, "Next", C::Next, false},
-    {19, "Last", C::Last, false},
-    {21, "Open File", C::Open, true},
-    {22, "Process", C::Process, true},
+    {1, "Save and Next", C::SaveAndNext, false, "save-and-next", nullptr},
+    {3, "Rotate Anti-clockwise", C::RotateAntiClockwise, false, "rotate-anticlockwise",
+     "object-rotate-left"},
+    {4, "Rotate Upside", C::RotateUpside, false, "rotate-upside", nullptr},
+    {5, "Rotate Clockwise", C::RotateClockwise, false, "rotate-clockwise", "object-rotate-right"},
+    {6, "Fit Visible", C::Fit, false, "fit-page", "zoom-fit-best"},
+    {7, "Fit-to-Width", C::FitWidth, false, "fit-width", nullptr},
+    {8, "Scale-to-Gray", C::ScaleToGray, false, "scale-to-gray", nullptr},
+    {9, "Favor Black", C::FavorBlack, false, "favor-black", nullptr},
+    {16, "First", C::First, false, "first", "go-first"},
+    {17, "Prior", C::Prior, false, "prior", "go-previous"},
+    {18, "Next", C::Next, false, "next", "go-next"},
+    {19, "Last", C::Last, false, "last", "go-last"},
+    {21, "Open File", C::Open, true, "open-file", "document-open"},
+    {22, "Process", C::Process, true, "process", nullptr},
 };
 
 }  // namespace

@@ -33,7 +33,9 @@ struct ToolbarEntry {
     int index;
     const char* tooltip;
     Command command;
-    bool enabled;  // after start-up
+    bool enabled;           // after start-up
+    const char* picture;    // our picture, icons/<picture>.svg
+    const char* themeIcon;  // the standard icon name of the command; nullptr when none fits
 };
 
 // The menu tree in order: each entry follows its parent and its earlier siblings.

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -27,7 +26,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafmark"));
-    QApplication::setWindowIcon(QIcon(app::applicationPicture(64)));
+    QApplication::setWindowIcon(app::applicationIcon());
 
     const QStringList args = QApplication::arguments().mid(1);
     const QString page = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();

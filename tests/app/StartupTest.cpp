@@ -1,6 +1,7 @@
 // Start-up of the main window: caption, controls' states, settings, geometry.
 #include "AppTestSupport.h"
 
+#include "app/ButtonPictures.h"
 #include "app/DocumentMarkerButton.h"
 #include "app/MenuTable.h"
 #include "app/ToolbarLayout.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -24,7 +26,28 @@ QStringList captions(QMenu* m) {
     for (QAction* a : m->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
+
+// The share of the picture's pixels that are not transparent, drawn at button size.
+double inkOf(const QIcon& icon, QIcon::State state = QIcon::Off) {
+    const QImage img = icon.pixmap(app::kPictureSize, QIcon::Normal, state).toImage();
+    int drawn = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) drawn += qAlpha(img.pixel(x, y)) > 0;
+    return img.isNull() ? 0.0 : double(drawn) / (img.width() * img.height());
+}
 }  // namespace
+
+// The pictures are SVG files drawn when shown: without the SVG plugin, or with a
+// file missing from the resources, a button would stay blank.
+TEST(ButtonPictures, EachOfOurPicturesDraws) {
+    ASSERT_TRUE(QImageReader::supportedImageFormats().contains("svg"));
+    for (const app::ToolbarEntry& e : app::toolbarTable())
+        EXPECT_GT(inkOf(app::ownPicture(e.picture)), 0.05) << e.picture;
+    const QIcon box = app::documentMarkerIcon();
+    EXPECT_GT(inkOf(box, QIcon::Off), 0.05);
+    EXPECT_GT(inkOf(box, QIcon::On), inkOf(box, QIcon::Off));  // the ribbon is filled in
+    EXPECT_GT(inkOf(app::applicationIcon()), 0.05);
+}
 
 TEST_F(AppTest, StartupSetsCaptionStateAndControls) {
     app::MainWindow& w = makeWindow();
