@@ -77,11 +77,11 @@ TEST_F(AppTest, StartupSetsCaptionStateAndControls) {
 
     for (const app::MenuEntry& e : app::menuTable()) {
         const QString name = QString::fromLatin1(e.name);
-        QAction* a = w.menuAction(name);
+        QAction* a = w.menuAction(e.item);
         ASSERT_NE(a, nullptr) << e.name;
         EXPECT_EQ(a->isEnabled(), !kPageItems.contains(name)) << e.name;
     }
-    EXPECT_TRUE(w.menuAction(QStringLiteral("mnuWhiteOut"))->isChecked());
+    EXPECT_TRUE(w.menuAction(app::MenuItem::WhiteOut)->isChecked());
     EXPECT_TRUE(w.whiteFillChecked());
     EXPECT_FALSE(w.menuEnabled(PageMenuItem::Revert));
 }
@@ -91,22 +91,22 @@ TEST_F(AppTest, MenuTreeHasTheCaptionsInOrder) {
     QStringList titles;
     for (QAction* a : w.menuBar()->actions()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuFile"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::File)),
               (QStringList{"&Open File", "&First", "&Prior", "&Next", "&Last", "-", "&Save",
                            "Save &As", "-", "&Revert Image", "-", "&Process", "-", "E&xit"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuEdit"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Edit)),
               (QStringList{"&Rotate", "&Invert", "&White-Fill"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuRotate"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Rotate)),
               (QStringList{"Rotate &Clockwise", "Rotate &Upside", "Rotate &Anti-clock"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuView"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::View)),
               (QStringList{"&Actual Size", "&Fit", "Fit-to-&Width", "&Magnification", "-",
                            "&Zoom-in", "Zoom-&out", "-", "&Bitonal"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuBitonal"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Bitonal)),
               (QStringList{"Scale-to-&Gray", "&Normal", "Favor &Black"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuHelp"))), (QStringList{"&Help", "&About"}));
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Help)), (QStringList{"&Help", "&About"}));
     // No item has a shortcut key.
     for (const app::MenuEntry& e : app::menuTable())
-        EXPECT_TRUE(w.menuAction(QString::fromLatin1(e.name))->shortcut().isEmpty()) << e.name;
+        EXPECT_TRUE(w.menuAction(e.item)->shortcut().isEmpty()) << e.name;
 }
 
 TEST_F(AppTest, DefaultsWithoutSettingsFile) {
@@ -118,7 +118,7 @@ TEST_F(AppTest, DefaultsWithoutSettingsFile) {
     EXPECT_EQ(state.windowmode, 1);
     EXPECT_EQ(state.bitonalmode, 0);
     dialogs.openAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
     ASSERT_EQ(dialogs.openStartFolders.size(), 1);
     EXPECT_EQ(dialogs.openStartFolders[0], QString());
     EXPECT_TRUE(state.currentfile.isEmpty());  // a cancelled dialog changes nothing
@@ -132,13 +132,13 @@ TEST_F(AppTest, SettingsAreReadWithTheirConversions) {
     EXPECT_EQ(state.windowmode, 4);    // halves go to the even neighbour
     EXPECT_EQ(state.bitonalmode, 0);   // no number at all
     dialogs.openAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
     EXPECT_EQ(dialogs.openStartFolders.value(0), QStringLiteral("/scans/box1"));
     // The Save As dialog starts in "Dir2" (it needs a page shown first).
     makePages(1);
     openThroughMenu(1);
     dialogs.saveAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuSaveAs"));
+    trigger(app::MenuItem::SaveAs);
     EXPECT_EQ(dialogs.saveStartFolders.value(0), QStringLiteral("/out"));
 }
 
