@@ -137,8 +137,6 @@ private:
     void markersRead(int first, const QList<quint8>& bits);
     // The page a drop would open ("" when the drop holds no local file or folder with one).
     static QString droppedPage(const QMimeData* data);
-    // The save-changes prompt; true when the caller may go on (No, or a save that worked).
-    bool settleUnsavedWork();
     static MenuItem menuItemOf(PageMenuItem item);
 
     SharedState& state_;

@@ -20,11 +20,6 @@
 
 namespace leafmark::app {
 
-namespace {
-const QString kSavePrompt =
-    QStringLiteral("The image has been modified.  Do you wish to save the changes?");
-}
-
 void MainWindow::toolbarClick(int index) {
     if (const ToolbarEntry* e = toolbarEntry(index)) runCommand(e->command);
 }
@@ -88,7 +83,7 @@ void MainWindow::deliverOpenRequests() {
         const QString path = pendingOpens_.takeFirst();
         // The page shown is not replaced over unsaved work without asking; Cancel
         // (or a save that failed) keeps it, and this request is dropped.
-        if (!settleUnsavedWork()) continue;
+        if (!pages_->settleUnsavedWork()) continue;
         pages_->OpenMaster(path);
         pages_->enablePageCommands();
     }
@@ -129,19 +124,8 @@ void MainWindow::showDocumentsWindow() {
     documentsWindow_->activateWindow();
 }
 
-bool MainWindow::settleUnsavedWork() {
-    if (state_.modified == 0) return true;
-    const MsgAnswer answer =
-        dialogs_.message(this, kSavePrompt, MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
-    if (answer == MsgAnswer::Cancel) return false;
-    // A save that failed has told the operator why; the work stays open rather
-    // than being dropped by the ending run.
-    if (answer == MsgAnswer::Yes && !pages_->dosave(state_.currentfile)) return false;
-    return true;
-}
-
 void MainWindow::exitCommand() {
-    if (!settleUnsavedWork()) return;
+    if (!pages_->settleUnsavedWork()) return;
     state_.modified = 0;
     exiting_ = true;
     if (quit_) {
@@ -159,7 +143,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!settleUnsavedWork()) {
+    if (!pages_->settleUnsavedWork()) {
         event->ignore();
         return;
     }
