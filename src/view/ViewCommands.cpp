@@ -152,16 +152,13 @@ void ViewCommands::bandDone() {
     view_.Repaint();
 }
 
-bool ViewCommands::undo() {
-    if (!history_.undo(view_.engine(), state_.modified)) return false;
-    view_.Repaint();
-    return true;
-}
+bool ViewCommands::undo() { return repaintIf(history_.undo(view_.engine(), state_.modified)); }
 
-bool ViewCommands::redo() {
-    if (!history_.redo(view_.engine(), state_.modified)) return false;
-    view_.Repaint();
-    return true;
+bool ViewCommands::redo() { return repaintIf(history_.redo(view_.engine(), state_.modified)); }
+
+bool ViewCommands::repaintIf(bool changed) {
+    if (changed) view_.Repaint();
+    return changed;
 }
 
 }  // namespace leafmark

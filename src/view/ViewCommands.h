@@ -82,6 +82,8 @@ public:
 
 private:
     void rotate(int hundredths);
+    // Repaints when an undo or redo `changed` the page; returns `changed`.
+    bool repaintIf(bool changed);
 
     SharedState& state_;
     Dialogs& dialogs_;
