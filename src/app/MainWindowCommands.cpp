@@ -126,7 +126,7 @@ void MainWindow::showDocumentsWindow() {
 
 void MainWindow::exitCommand() {
     if (!pages_->settleUnsavedWork()) return;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     exiting_ = true;
     if (quit_) {
         quit_();
@@ -147,7 +147,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     if (processWindow_) processWindow_->stopAndUnload();
     writeFolderSettings();
     event->accept();

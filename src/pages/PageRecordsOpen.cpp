@@ -87,7 +87,7 @@ void PageRecords::OpenMaster(const QString& path) {
 }
 
 void PageRecords::display(const QString& name) {
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     const QString& folder = state_.folderpath;
     state_.currentfile =
         folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;

@@ -105,7 +105,7 @@ void ViewCommands::rotate(int hundredths) {
     // With no page there is nothing to turn and nothing to mark as changed.
     if (!view_.engine().hasImage()) return;
     history_.record(view_.engine(), state_.modified);
-    state_.modified = 1;
+    state_.modified = kImageEdited;
     view_.engine().Rotate(hundredths, true, kWhite);
     view_.Repaint();
 }
@@ -132,7 +132,7 @@ void ViewCommands::bandDone() {
     // A band over an empty view paints nothing and changes nothing.
     if (!view_.engine().hasImage()) return;
     history_.record(view_.engine(), state_.modified);
-    state_.modified = 1;
+    state_.modified = kImageEdited;
     float left = view_.bandLeft();
     float top = view_.bandTop();
     float width = view_.bandWidth();

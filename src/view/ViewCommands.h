@@ -55,7 +55,7 @@ public:
     void viewMenuOpening(const ViewMenuItems& items);
 
     // Quarter, half and three-quarter turns clockwise (9000, 18000, 27000); the frame
-    // follows the page; modified = 1. Without a page nothing happens.
+    // follows the page; modified = kImageEdited. Without a page nothing happens.
     void rotateClockwise();
     void rotateUpside();
     void rotateAntiClockwise();
