@@ -20,6 +20,8 @@ ViewCommands::ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageVi
 
 void ViewCommands::redisplay() { applyViewState(view_, state_); }
 
+// The size-mode and the bitonal commands mirror each other on purpose: each sets
+// its global and redisplays.
 void ViewCommands::actualSize() {
     state_.windowmode = 0;
     redisplay();
