@@ -4,9 +4,9 @@
 // data/leafmark.svg). A button whose command has a standard picture in the
 // desktop's icon theme shows that one, so the row matches the desktop.
 
-#include "app/MenuTable.h"
-
 #include <QIcon>
+
+#include "app/MenuTable.h"
 
 namespace leafmark::app {
 

@@ -2,12 +2,12 @@
 // How the view-state globals map onto the page view's settings, and the one
 // routine that applies them, after each load and after each view command.
 
-#include "imaging/widget/PageView.h"
-#include "shared/SharedState.h"
-
 #include <cstdint>
 #include <limits>
 #include <optional>
+
+#include "imaging/widget/PageView.h"
+#include "shared/SharedState.h"
 
 namespace leafmark {
 
