@@ -21,6 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Leafmark developers <leafmark@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The button pictures are SVG files, drawn by a Qt plugin the program does not link.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # Help opens the help document through the desktop's file opener.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 

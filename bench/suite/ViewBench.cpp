@@ -19,8 +19,8 @@
 namespace leafmark::bench {
 namespace {
 
-constexpr int kFitPage = 3;
-constexpr int kScaleToGray = 2;
+constexpr imaging::SizeMode kFitPage = imaging::kSizeFitPage;
+constexpr imaging::BitonalRendering kScaleToGray = imaging::kBitonalScaleToGray;
 const char* const kModeNames[3] = {"normal", "favor black", "scale to gray"};
 
 }  // namespace
@@ -88,11 +88,11 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
                 runs,
                 [&](int r) {
                     view.LoadPage(path(r));
-                    view.setBitonalDisplay((mode + 1) % 3);
+                    view.setBitonalDisplay(static_cast<imaging::BitonalRendering>((mode + 1) % 3));
                     show();
                 },
                 [&](int) {
-                    view.setBitonalDisplay(mode);
+                    view.setBitonalDisplay(static_cast<imaging::BitonalRendering>(mode));
                     show();
                 });
             table.row(std::string("redisplay, ") + kModeNames[mode] + (grabbed ? ", grabbed" : ", painted"),

@@ -1,21 +1,25 @@
 #pragma once
-// The 32 x 32 pictures of the toolbar buttons and of the document-marker box,
-// drawn in code so that the program carries no image files of others.
+// The pictures of the toolbar buttons, of the document-marker box and of the
+// program: SVG files among the program's resources (src/app/icons and
+// data/leafmark.svg). A button whose command has a standard picture in the
+// desktop's icon theme shows that one, so the row matches the desktop.
 
 #include <QIcon>
-#include <QPixmap>
+
+#include "app/MenuTable.h"
 
 namespace leafmark::app {
 
 constexpr int kPictureSize = 32;
 
-// The picture of toolbar button `index`; a null pixmap for an index without a button.
-QPixmap toolbarPicture(int index);
-// The document-marker box: `down` is the ticked state's picture.
-QPixmap documentMarkerPicture(bool down);
-// The box's icon, with the up picture for Off and the down picture for On.
+// One of our pictures, icons/<name>.svg.
+QIcon ownPicture(const char* name);
+// The picture of a toolbar button: the theme's standard one when the entry names
+// one and the theme has it, else ours.
+QIcon toolbarIcon(const ToolbarEntry& entry);
+// The document-marker box: the clear picture for Off, the ticked one for On.
 QIcon documentMarkerIcon();
-// The application's icon, drawn at `size` pixels square.
-QPixmap applicationPicture(int size);
+// The program's picture.
+QIcon applicationIcon();
 
 }  // namespace leafmark::app

@@ -24,7 +24,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
     : QMainWindow(parent), state_(state), dialogs_(dialogs), location_(location) {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
-    setWindowIcon(QIcon(applicationPicture(64)));
+    setWindowIcon(applicationIcon());
     auto* central = new QWidget(this);
     setCentralWidget(central);
     view_ = new imaging::PageView(central);
@@ -32,7 +32,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
     buildToolbar();
     buildMenus();
     viewCommands_ = std::make_unique<ViewCommands>(state_, dialogs_, *view_, this,
-                                                   menuAction(QStringLiteral("mnuWhiteOut")));
+                                                   menuAction(MenuItem::WhiteOut));
     pages_ = std::make_unique<PageRecords>(state_, dialogs_, *this);
     buildStatusStrip();
     buildKeys();
@@ -42,7 +42,7 @@ MainWindow::MainWindow(SharedState& state, Dialogs& dialogs, const AppLocation& 
         refreshStatus();
     });
     connect(view_, &imaging::PageView::PageMouseButton, this,
-            [this](int button, int, float, float) {
+            [this](imaging::MouseButton button, int, float, float) {
                 pages_->pageMouseButton(button);
                 refreshStatus();
             });
@@ -72,7 +72,7 @@ void MainWindow::buildToolbar() {
         auto* b = new QToolButton(centralWidget());
         b->setObjectName(QStringLiteral("Toolbar%1").arg(e.index));
         b->setToolTip(QString::fromLatin1(e.tooltip));
-        b->setIcon(QIcon(toolbarPicture(e.index)));
+        b->setIcon(toolbarIcon(e));
         b->setIconSize(QSize(kPictureSize, kPictureSize));
         b->setFocusPolicy(Qt::NoFocus);
         const int index = e.index;
@@ -85,53 +85,47 @@ void MainWindow::buildToolbar() {
 }
 
 void MainWindow::buildMenus() {
+    // The table puts every parent before its children (checked where it is written).
     for (const MenuEntry& e : menuTable()) {
+        const int i = static_cast<int>(e.item);
         const QString name = QString::fromLatin1(e.name);
         const QString caption = QString::fromLatin1(e.caption);
-        QMenu* parentMenu = e.parent ? menus_.value(QString::fromLatin1(e.parent)) : nullptr;
-        if (e.parent && !parentMenu) continue;  // a table error: the parent must come first
+        QMenu* parentMenu = e.parent ? menu(*e.parent) : nullptr;
+        QAction* a = nullptr;
         if (caption == QLatin1String("-")) {
-            QAction* sep = parentMenu->addSeparator();
-            sep->setObjectName(name);
-            actions_.insert(name, sep);
-            continue;
-        }
-        // A title or an entry that opens a submenu holds no command of its own.
-        const bool opensMenu = e.command == Command::None;
-        if (opensMenu) {
+            a = parentMenu->addSeparator();
+        } else if (e.command == Command::None) {
+            // A title or an entry that opens a submenu holds no command of its own.
             QMenu* m = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
             m->setObjectName(name);
-            m->menuAction()->setObjectName(name);
-            menus_.insert(name, m);
-            actions_.insert(name, m->menuAction());
-            continue;
+            menus_[i] = m;
+            a = m->menuAction();
+        } else {
+            a = parentMenu->addAction(caption);
+            a->setCheckable(e.checkable);
+            a->setChecked(e.checked);
+            const Command command = e.command;
+            connect(a, &QAction::triggered, this, [this, a, command] {
+                // The check mark of a checkable item is the program's state, not the
+                // toolkit's: undo the automatic flip before the routine runs.
+                if (a->isCheckable()) a->setChecked(!a->isChecked());
+                runCommand(command);
+            });
         }
-        QAction* a = parentMenu->addAction(caption);
         a->setObjectName(name);
-        a->setCheckable(e.checkable);
-        a->setChecked(e.checked);
-        const Command command = e.command;
-        connect(a, &QAction::triggered, this, [this, a, command] {
-            // The check mark of a checkable item is the program's state, not the
-            // toolkit's: undo the automatic flip before the routine runs.
-            if (a->isCheckable()) a->setChecked(!a->isChecked());
-            runCommand(command);
-        });
-        actions_.insert(name, a);
+        actions_[i] = a;
     }
-    if (QMenu* viewMenu = menus_.value(QStringLiteral("mnuView"))) {
-        connect(viewMenu, &QMenu::aboutToShow, this, [this] {
-            ViewMenuItems items;
-            items.magFactor = menuAction(QStringLiteral("mnuMagFactor"));
-            items.actualSize = menuAction(QStringLiteral("mnuActualSize"));
-            items.fit = menuAction(QStringLiteral("mnuFit"));
-            items.fitWidth = menuAction(QStringLiteral("mnuFitWidth"));
-            items.scaleToGray = menuAction(QStringLiteral("mnuScaletoGray"));
-            items.normal = menuAction(QStringLiteral("mnuNormal"));
-            items.favorBlack = menuAction(QStringLiteral("mnuFavorBlack"));
-            viewCommands_->viewMenuOpening(items);
-        });
-    }
+    connect(menu(MenuItem::View), &QMenu::aboutToShow, this, [this] {
+        ViewMenuItems items;
+        items.magFactor = menuAction(MenuItem::MagFactor);
+        items.actualSize = menuAction(MenuItem::ActualSize);
+        items.fit = menuAction(MenuItem::Fit);
+        items.fitWidth = menuAction(MenuItem::FitWidth);
+        items.scaleToGray = menuAction(MenuItem::ScaletoGray);
+        items.normal = menuAction(MenuItem::Normal);
+        items.favorBlack = menuAction(MenuItem::FavorBlack);
+        viewCommands_->viewMenuOpening(items);
+    });
 }
 
 void MainWindow::startUp() {
@@ -153,7 +147,7 @@ void MainWindow::startUp() {
 
     // Every item is usable when the window is built; the page commands wait for a page.
     for (const MenuEntry& e : menuTable())
-        if (!e.enabled) menuAction(QString::fromLatin1(e.name))->setEnabled(false);
+        if (!e.enabled) menuAction(e.item)->setEnabled(false);
 
     state_.inifile = location_.settingsFile();
     readSettings();
@@ -195,31 +189,27 @@ bool MainWindow::documentMarkerTicked() const { return checkBod_->isChecked(); }
 
 void MainWindow::setDocumentMarkerTicked(bool ticked) { checkBod_->setChecked(ticked); }
 
-bool MainWindow::whiteFillChecked() const {
-    QAction* a = menuAction(QStringLiteral("mnuWhiteOut"));
-    return a && a->isChecked();
-}
+bool MainWindow::whiteFillChecked() const { return menuAction(MenuItem::WhiteOut)->isChecked(); }
 
-QString MainWindow::menuName(PageMenuItem item) {
+MenuItem MainWindow::menuItemOf(PageMenuItem item) {
     switch (item) {
-    case PageMenuItem::First: return QStringLiteral("mnuFirst");
-    case PageMenuItem::Prior: return QStringLiteral("mnuPrior");
-    case PageMenuItem::Next: return QStringLiteral("mnuNext");
-    case PageMenuItem::Last: return QStringLiteral("mnuLast");
-    case PageMenuItem::Save: return QStringLiteral("mnuSave");
-    case PageMenuItem::SaveAs: return QStringLiteral("mnuSaveAs");
-    case PageMenuItem::Revert: return QStringLiteral("mnuRevert");
+    case PageMenuItem::First: return MenuItem::First;
+    case PageMenuItem::Prior: return MenuItem::Prior;
+    case PageMenuItem::Next: return MenuItem::Next;
+    case PageMenuItem::Last: return MenuItem::Last;
+    case PageMenuItem::Save: return MenuItem::Save;
+    case PageMenuItem::SaveAs: return MenuItem::SaveAs;
+    case PageMenuItem::Revert: return MenuItem::Revert;
     }
-    return QString();
+    return MenuItem::Revert;  // not reached: every PageMenuItem is listed
 }
 
 void MainWindow::setMenuEnabled(PageMenuItem item, bool enabled) {
-    if (QAction* a = menuAction(menuName(item))) a->setEnabled(enabled);
+    menuAction(menuItemOf(item))->setEnabled(enabled);
 }
 
 bool MainWindow::menuEnabled(PageMenuItem item) const {
-    QAction* a = menuAction(menuName(item));
-    return a && a->isEnabled();
+    return menuAction(menuItemOf(item))->isEnabled();
 }
 
 bool MainWindow::toolbarEnabled(int index) const {
@@ -232,12 +222,6 @@ void MainWindow::enablePageButtons() {
         if (index <= 19) button->setEnabled(true);
     checkBod_->setEnabled(true);
 }
-
-QAction* MainWindow::menuAction(const QString& itemName) const {
-    return actions_.value(itemName, nullptr);
-}
-
-QMenu* MainWindow::menu(const QString& itemName) const { return menus_.value(itemName, nullptr); }
 
 QToolButton* MainWindow::toolbarButton(int index) const {
     auto it = toolbar_.find(index);

@@ -10,10 +10,10 @@
 #include "shared/Dialogs.h"
 #include "shared/SharedState.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -94,8 +94,9 @@ public:
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
     ViewCommands& viewCommands() { return *viewCommands_; }
-    QAction* menuAction(const QString& itemName) const;  // nullptr for unknown names
-    QMenu* menu(const QString& itemName) const;           // a menu title or submenu
+    QAction* menuAction(MenuItem item) const { return actions_[static_cast<int>(item)]; }
+    // A menu title or submenu; nullptr for the other items.
+    QMenu* menu(MenuItem item) const { return menus_[static_cast<int>(item)]; }
     QToolButton* toolbarButton(int index) const;          // nullptr for absent indices
     DocumentMarkerButton* documentMarkerBox() const { return checkBod_; }
     StatusStrip* statusStrip() const { return strip_; }
@@ -136,9 +137,7 @@ private:
     void markersRead(int first, const QList<quint8>& bits);
     // The page a drop would open ("" when the drop holds no local file or folder with one).
     static QString droppedPage(const QMimeData* data);
-    // The save-changes prompt; true when the caller may go on (No, or a save that worked).
-    bool settleUnsavedWork();
-    static QString menuName(PageMenuItem item);
+    static MenuItem menuItemOf(PageMenuItem item);
 
     SharedState& state_;
     Dialogs& dialogs_;
@@ -151,8 +150,8 @@ private:
     int marksGeneration_ = -1;
     QStringList recentFolders_;  // page folders opened in this run, latest first
     std::map<int, QToolButton*> toolbar_;
-    QHash<QString, QAction*> actions_;
-    QHash<QString, QMenu*> menus_;
+    std::array<QAction*, kMenuItemCount> actions_{};
+    std::array<QMenu*, kMenuItemCount> menus_{};
     std::unique_ptr<PageRecords> pages_;
     std::unique_ptr<ViewCommands> viewCommands_;
     QPointer<ProcessWindow> processWindow_;

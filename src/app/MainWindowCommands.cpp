@@ -20,15 +20,12 @@
 
 namespace leafmark::app {
 
-namespace {
-const QString kSavePrompt =
-    QStringLiteral("The image has been modified.  Do you wish to save the changes?");
-}
-
 void MainWindow::toolbarClick(int index) {
     if (const ToolbarEntry* e = toolbarEntry(index)) runCommand(e->command);
 }
 
+// One line a command, in the order of the Command enum; the dispatch is the only
+// place a command meets its routine.
 void MainWindow::runCommand(Command command) {
     PageRecords& p = *pages_;
     ViewCommands& v = *viewCommands_;
@@ -88,7 +85,7 @@ void MainWindow::deliverOpenRequests() {
         const QString path = pendingOpens_.takeFirst();
         // The page shown is not replaced over unsaved work without asking; Cancel
         // (or a save that failed) keeps it, and this request is dropped.
-        if (!settleUnsavedWork()) continue;
+        if (!pages_->settleUnsavedWork()) continue;
         pages_->OpenMaster(path);
         pages_->enablePageCommands();
     }
@@ -129,20 +126,9 @@ void MainWindow::showDocumentsWindow() {
     documentsWindow_->activateWindow();
 }
 
-bool MainWindow::settleUnsavedWork() {
-    if (state_.modified == 0) return true;
-    const MsgAnswer answer =
-        dialogs_.message(this, kSavePrompt, MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
-    if (answer == MsgAnswer::Cancel) return false;
-    // A save that failed has told the operator why; the work stays open rather
-    // than being dropped by the ending run.
-    if (answer == MsgAnswer::Yes && !pages_->dosave(state_.currentfile)) return false;
-    return true;
-}
-
 void MainWindow::exitCommand() {
-    if (!settleUnsavedWork()) return;
-    state_.modified = 0;
+    if (!pages_->settleUnsavedWork()) return;
+    state_.modified = kUnmodified;
     exiting_ = true;
     if (quit_) {
         quit_();
@@ -159,11 +145,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!settleUnsavedWork()) {
+    if (!pages_->settleUnsavedWork()) {
         event->ignore();
         return;
     }
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     if (processWindow_) processWindow_->stopAndUnload();
     writeFolderSettings();
     event->accept();

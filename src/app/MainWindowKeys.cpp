@@ -72,8 +72,7 @@ void MainWindow::buildKeys() {
 bool MainWindow::commandEnabled(Command command) const {
     for (const MenuEntry& e : menuTable())
         if (e.command == command)
-            if (QAction* a = menuAction(QString::fromLatin1(e.name)); a && a->isEnabled())
-                return true;
+            if (menuAction(e.item)->isEnabled()) return true;
     for (const ToolbarEntry& e : toolbarTable())
         if (e.command == command && toolbarEnabled(e.index)) return true;
     return false;

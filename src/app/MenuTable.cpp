@@ -5,71 +5,86 @@ namespace leafmark::app {
 namespace {
 
 using C = Command;
+using M = MenuItem;
 
 // Menu items start enabled; start-up leaves the page commands disabled until a
 // page is opened. "&White-Fill" is the white-fill mode and starts checked; the
 // View menu's marks are set each time it opens.
 constexpr MenuEntry kMenus[] = {
-    {"mnuFile", "&File", nullptr, C::None, true, false, false},
-    {"mnuOpen", "&Open File", "mnuFile", C::Open, true, false, false},
-    {"mnuFirst", "&First", "mnuFile", C::First, false, false, false},
-    {"mnuPrior", "&Prior", "mnuFile", C::Prior, false, false, false},
-    {"mnuNext", "&Next", "mnuFile", C::Next, false, false, false},
-    {"mnuLast", "&Last", "mnuFile", C::Last, false, false, false},
-    {"dash5", "-", "mnuFile", C::None, true, false, false},
-    {"mnuSave", "&Save", "mnuFile", C::Save, false, false, false},
-    {"mnuSaveAs", "Save &As", "mnuFile", C::SaveAs, false, false, false},
-    {"dash66", "-", "mnuFile", C::None, true, false, false},
-    {"mnuRevert", "&Revert Image", "mnuFile", C::Revert, false, false, false},
-    {"dash88", "-", "mnuFile", C::None, true, false, false},
-    {"mnuProcess", "&Process", "mnuFile", C::Process, true, false, false},
-    {"dash67", "-", "mnuFile", C::None, true, false, false},
-    {"mnuExit", "E&xit", "mnuFile", C::Exit, true, false, false},
+    {M::File, "mnuFile", "&File", std::nullopt, C::None, true, false, false},
+    {M::Open, "mnuOpen", "&Open File", M::File, C::Open, true, false, false},
+    {M::First, "mnuFirst", "&First", M::File, C::First, false, false, false},
+    {M::Prior, "mnuPrior", "&Prior", M::File, C::Prior, false, false, false},
+    {M::Next, "mnuNext", "&Next", M::File, C::Next, false, false, false},
+    {M::Last, "mnuLast", "&Last", M::File, C::Last, false, false, false},
+    {M::Dash5, "dash5", "-", M::File, C::None, true, false, false},
+    {M::Save, "mnuSave", "&Save", M::File, C::Save, false, false, false},
+    {M::SaveAs, "mnuSaveAs", "Save &As", M::File, C::SaveAs, false, false, false},
+    {M::Dash66, "dash66", "-", M::File, C::None, true, false, false},
+    {M::Revert, "mnuRevert", "&Revert Image", M::File, C::Revert, false, false, false},
+    {M::Dash88, "dash88", "-", M::File, C::None, true, false, false},
+    {M::Process, "mnuProcess", "&Process", M::File, C::Process, true, false, false},
+    {M::Dash67, "dash67", "-", M::File, C::None, true, false, false},
+    {M::Exit, "mnuExit", "E&xit", M::File, C::Exit, true, false, false},
 
-    {"mnuEdit", "&Edit", nullptr, C::None, true, false, false},
-    {"mnuRotate", "&Rotate", "mnuEdit", C::None, true, false, false},
-    {"mnuRotate90", "Rotate &Clockwise", "mnuRotate", C::RotateClockwise, true, false, false},
-    {"mnuRotate180", "Rotate &Upside", "mnuRotate", C::RotateUpside, true, false, false},
-    {"mnuRotate270", "Rotate &Anti-clock", "mnuRotate", C::RotateAntiClockwise, true, false,
+    {M::Edit, "mnuEdit", "&Edit", std::nullopt, C::None, true, false, false},
+    {M::Rotate, "mnuRotate", "&Rotate", M::Edit, C::None, true, false, false},
+    {M::Rotate90, "mnuRotate90", "Rotate &Clockwise", M::Rotate, C::RotateClockwise, true, false, false},
+    {M::Rotate180, "mnuRotate180", "Rotate &Upside", M::Rotate, C::RotateUpside, true, false, false},
+    {M::Rotate270, "mnuRotate270", "Rotate &Anti-clock", M::Rotate, C::RotateAntiClockwise, true, false,
      false},
-    {"mnuInvert", "&Invert", "mnuEdit", C::Invert, true, false, false},
-    {"mnuWhiteOut", "&White-Fill", "mnuEdit", C::WhiteFill, true, true, true},
+    {M::Invert, "mnuInvert", "&Invert", M::Edit, C::Invert, true, false, false},
+    {M::WhiteOut, "mnuWhiteOut", "&White-Fill", M::Edit, C::WhiteFill, true, true, true},
 
-    {"mnuView", "&View", nullptr, C::None, true, false, false},
-    {"mnuActualSize", "&Actual Size", "mnuView", C::ActualSize, true, true, false},
-    {"mnuFit", "&Fit", "mnuView", C::Fit, true, true, false},
-    {"mnuFitWidth", "Fit-to-&Width", "mnuView", C::FitWidth, true, true, false},
-    {"mnuMagFactor", "&Magnification", "mnuView", C::Magnification, true, false, false},
-    {"dash1", "-", "mnuView", C::None, true, false, false},
-    {"mnuZoomIn", "&Zoom-in", "mnuView", C::ZoomIn, true, false, false},
-    {"mnuZoomOut", "Zoom-&out", "mnuView", C::ZoomOut, true, false, false},
-    {"dash2", "-", "mnuView", C::None, true, false, false},
-    {"mnuBitonal", "&Bitonal", "mnuView", C::None, true, false, false},
-    {"mnuScaletoGray", "Scale-to-&Gray", "mnuBitonal", C::ScaleToGray, true, true, false},
-    {"mnuNormal", "&Normal", "mnuBitonal", C::Normal, true, true, false},
-    {"mnuFavorBlack", "Favor &Black", "mnuBitonal", C::FavorBlack, true, true, false},
+    {M::View, "mnuView", "&View", std::nullopt, C::None, true, false, false},
+    {M::ActualSize, "mnuActualSize", "&Actual Size", M::View, C::ActualSize, true, true, false},
+    {M::Fit, "mnuFit", "&Fit", M::View, C::Fit, true, true, false},
+    {M::FitWidth, "mnuFitWidth", "Fit-to-&Width", M::View, C::FitWidth, true, true, false},
+    {M::MagFactor, "mnuMagFactor", "&Magnification", M::View, C::Magnification, true, false, false},
+    {M::Dash1, "dash1", "-", M::View, C::None, true, false, false},
+    {M::ZoomIn, "mnuZoomIn", "&Zoom-in", M::View, C::ZoomIn, true, false, false},
+    {M::ZoomOut, "mnuZoomOut", "Zoom-&out", M::View, C::ZoomOut, true, false, false},
+    {M::Dash2, "dash2", "-", M::View, C::None, true, false, false},
+    {M::Bitonal, "mnuBitonal", "&Bitonal", M::View, C::None, true, false, false},
+    {M::ScaletoGray, "mnuScaletoGray", "Scale-to-&Gray", M::Bitonal, C::ScaleToGray, true, true, false},
+    {M::Normal, "mnuNormal", "&Normal", M::Bitonal, C::Normal, true, true, false},
+    {M::FavorBlack, "mnuFavorBlack", "Favor &Black", M::Bitonal, C::FavorBlack, true, true, false},
 
-    {"mnuHelp", "&Help", nullptr, C::None, true, false, false},
-    {"mnuHelp2", "&Help", "mnuHelp", C::Help, true, false, false},
-    {"mnuAbout", "&About", "mnuHelp", C::About, true, false, false},
+    {M::Help, "mnuHelp", "&Help", std::nullopt, C::None, true, false, false},
+    {M::Help2, "mnuHelp2", "&Help", M::Help, C::Help, true, false, false},
+    {M::About, "mnuAbout", "&About", M::Help, C::About, true, false, false},
 };
 
 constexpr ToolbarEntry kToolbar[] = {
-    {1, "Save and Next", C::SaveAndNext, false},
-    {3, "Rotate Anti-clockwise", C::RotateAntiClockwise, false},
-    {4, "Rotate Upside", C::RotateUpside, false},
-    {5, "Rotate Clockwise", C::RotateClockwise, false},
-    {6, "Fit Visible", C::Fit, false},
-    {7, "Fit-to-Width", C::FitWidth, false},
-    {8, "Scale-to-Gray", C::ScaleToGray, false},
-    {9, "Favor Black", C::FavorBlack, false},
-    {16, "First", C::First, false},
-    {17, "Prior", C::Prior, false},
-    {18, "Next", C::Next, false},
-    {19, "Last", C::Last, false},
-    {21, "Open File", C::Open, true},
-    {22, "Process", C::Process, true},
+    {1, "Save and Next", C::SaveAndNext, false, "save-and-next", nullptr},
+    {3, "Rotate Anti-clockwise", C::RotateAntiClockwise, false, "rotate-anticlockwise",
+     "object-rotate-left"},
+    {4, "Rotate Upside", C::RotateUpside, false, "rotate-upside", nullptr},
+    {5, "Rotate Clockwise", C::RotateClockwise, false, "rotate-clockwise", "object-rotate-right"},
+    {6, "Fit Visible", C::Fit, false, "fit-page", "zoom-fit-best"},
+    {7, "Fit-to-Width", C::FitWidth, false, "fit-width", nullptr},
+    {8, "Scale-to-Gray", C::ScaleToGray, false, "scale-to-gray", nullptr},
+    {9, "Favor Black", C::FavorBlack, false, "favor-black", nullptr},
+    {16, "First", C::First, false, "first", "go-first"},
+    {17, "Prior", C::Prior, false, "prior", "go-previous"},
+    {18, "Next", C::Next, false, "next", "go-next"},
+    {19, "Last", C::Last, false, "last", "go-last"},
+    {21, "Open File", C::Open, true, "open-file", "document-open"},
+    {22, "Process", C::Process, true, "process", nullptr},
 };
+
+// Each row stands at its item's place and follows its parent, which opens a menu.
+constexpr bool tableInOrder() {
+    if (std::size(kMenus) != kMenuItemCount) return false;
+    for (std::size_t i = 0; i < std::size(kMenus); ++i) {
+        const MenuEntry& e = kMenus[i];
+        if (static_cast<std::size_t>(e.item) != i) return false;
+        if (e.parent && (*e.parent >= e.item || kMenus[static_cast<int>(*e.parent)].command != C::None))
+            return false;
+    }
+    return true;
+}
+static_assert(tableInOrder(), "menu rows out of the order of MenuItem, or a parent after its child");
 
 }  // namespace
 
@@ -79,12 +94,6 @@ std::span<const ToolbarEntry> toolbarTable() { return kToolbar; }
 const ToolbarEntry* toolbarEntry(int index) {
     for (const ToolbarEntry& e : kToolbar)
         if (e.index == index) return &e;
-    return nullptr;
-}
-
-const MenuEntry* menuEntry(const QString& name) {
-    for (const MenuEntry& e : kMenus)
-        if (name == QLatin1String(e.name)) return &e;
     return nullptr;
 }
 

@@ -110,18 +110,20 @@ OpenRequestServer::OpenRequestServer(std::function<void(const QString&)> handler
 
 OpenRequestServer::~OpenRequestServer() = default;
 
-bool OpenRequestServer::listen(const QString& serverName) {
-    if (serverName.isEmpty()) return false;
+imaging::Status OpenRequestServer::listen(const QString& serverName) {
+    using imaging::Status;
+    if (serverName.isEmpty()) return Status::failure("no private folder for the socket");
     // Listening with access options replaces an existing socket file, so a live
     // instance must be asked first, or a second start would take its requests.
-    if (openRequestServerRunning(serverName)) return false;
-    if (server_->listen(serverName)) return true;
-    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
-    QLocalServer::removeServer(serverName);
-    return server_->listen(serverName);
+    if (openRequestServerRunning(serverName))
+        return Status::failure("another Leafmark takes them under " + serverName.toStdString());
+    if (server_->listen(serverName)) return Status::success();
+    if (server_->serverError() == QAbstractSocket::AddressInUseError) {
+        QLocalServer::removeServer(serverName);
+        if (server_->listen(serverName)) return Status::success();
+    }
+    return Status::failure(server_->errorString().toStdString());
 }
-
-bool OpenRequestServer::isListening() const { return server_->isListening(); }
 
 void OpenRequestServer::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {

@@ -6,6 +6,8 @@
 // Each message is a 4-byte big-endian length and that many bytes of UTF-8 path;
 // the server answers "1" for a path taken and "0" for a message it refused.
 
+#include "imaging/engine/Status.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -49,9 +51,10 @@ public:
     ~OpenRequestServer() override;
 
     // Starts listening under `serverName` (only this user may connect), replacing a
-    // stale socket left by an instance that ended without closing it. False on failure.
-    bool listen(const QString& serverName);
-    bool isListening() const;
+    // stale socket left by an instance that ended without closing it. Fails when the
+    // name is empty (no private folder), when another instance listens under it, or
+    // when the socket cannot be made.
+    imaging::Status listen(const QString& serverName);
 
 private:
     void acceptConnections();

@@ -1,5 +1,7 @@
 #include "app/StatusText.h"
 
+#include "shared/SharedState.h"
+
 #include <QStringList>
 #include <cmath>
 
@@ -34,8 +36,8 @@ QString statusText(const StatusFacts& f) {
     if (f.loaded) {
         QString mode;
         switch (f.sizeMode) {
-        case 2: mode = QStringLiteral("Fit-to-Width"); break;
-        case 3: mode = QStringLiteral("Fit"); break;
+        case imaging::kSizeFitWidth: mode = QStringLiteral("Fit-to-Width"); break;
+        case imaging::kSizeFitPage: mode = QStringLiteral("Fit"); break;
         default:
             mode = f.windowmode == 0 ? QStringLiteral("Actual Size") : QStringLiteral("Zoom");
             break;
@@ -51,7 +53,7 @@ QString statusText(const StatusFacts& f) {
     }
     if (f.documentMarker) parts << QStringLiteral("BOD");
     if (f.changeMarker) parts << QStringLiteral("Changed");
-    if (f.modified != 0) parts << QStringLiteral("unsaved changes");
+    if (f.modified != kUnmodified) parts << QStringLiteral("unsaved changes");
     if (f.damaged) parts << QStringLiteral("damaged");
     if (!f.findings.isEmpty()) parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
     return parts.join(QStringLiteral("  |  "));

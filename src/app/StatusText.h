@@ -2,6 +2,7 @@
 // The text of the status strip under the page view, from plain facts about the
 // page shown, so that it can be checked without a window.
 
+#include "imaging/widget/PageView.h"
 #include "pages/FolderMarks.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ struct StatusFacts {
     int index = -1;             // 0-based place in the folder list; -1 when not listed
     int count = 0;              // pages in the folder list
     DocumentPosition document;  // all zero when unknown
-    int sizeMode = 3;           // the view's: 2 fit width, 3 fit, 4 by zoom
+    imaging::SizeMode sizeMode = imaging::kSizeFitPage;  // the view's
     int windowmode = 1;         // the stored size mode (0 actual size)
     float zoomPercent = 100.0f; // the drawn scale
     int xResolution = 0, yResolution = 0;

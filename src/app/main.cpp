@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -27,7 +26,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafmark"));
-    QApplication::setWindowIcon(QIcon(app::applicationPicture(64)));
+    QApplication::setWindowIcon(app::applicationIcon());
 
     const QStringList args = QApplication::arguments().mid(1);
     const QString page = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
@@ -50,7 +49,9 @@ int main(int argc, char** argv) {
     app::MainWindow window(state, dialogs, location);
     // A Leafmark already running without a page request keeps the open requests.
     app::OpenRequestServer server([&window](const QString& path) { window.openRequest(path); });
-    server.listen(serverName);
+    // The window works without it; only pages sent by later starts go unheard.
+    if (const imaging::Status heard = server.listen(serverName); !heard)
+        std::fprintf(stderr, "leafmark: open requests are not heard: %s\n", heard.reason().c_str());
     window.show();
     if (!page.isEmpty()) window.openRequest(page);
     return app.exec();

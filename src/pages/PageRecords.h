@@ -67,6 +67,12 @@ public:
     // nothing and says nothing.
     bool dosave(const QString& f);
 
+    // The save-changes prompt, asked whenever the page shown would be replaced or
+    // the run would end with unsaved work (modified not 0): Yes saves with dosave.
+    // True when the caller may go on (nothing unsaved, No, or Yes and the save
+    // worked); false on Cancel or a failed save, and the work stays.
+    bool settleUnsavedWork();
+
     // The four steps through the folder list: boundary message ("End of Folder.",
     // "Beginning of Folder.") before the save-changes prompt, then the move and the
     // menu states. Cancel, or a failed save at the prompt, keeps everything. With an
@@ -102,7 +108,7 @@ public:
     // Toolbar 1 "Save and Next" and the right mouse button on the page: saves the
     // page shown, then Next; stays on the page when the save failed.
     void saveAndNext();
-    // PageMouseButton: button 2 (right) runs save and next.
+    // PageMouseButton: the right button runs save and next.
     void pageMouseButton(int button);
     // Mouse released over CheckBOD: modified 0 becomes 2.
     void documentMarkerMouseUp();
@@ -111,9 +117,6 @@ public:
     bool pageLoadFailed() const { return pageLoadFailed_; }
 
 private:
-    // The save-changes prompt when there is unsaved work. True when the step may go
-    // on (No, or Yes and the save succeeded); false on Cancel or a failed save.
-    bool settleUnsavedWork();
     // Selects list entry `index` and shows it.
     void showEntry(int index);
     // showEntry, then the four menu items by the new position.

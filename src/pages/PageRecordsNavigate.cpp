@@ -13,7 +13,7 @@
 namespace leafmark {
 
 bool PageRecords::settleUnsavedWork() {
-    if (state_.modified == 0) return true;
+    if (state_.modified == kUnmodified) return true;
     const MsgAnswer answer = dialogs_.message(
         controls_.ownerWindow(),
         QStringLiteral("The image has been modified.  Do you wish to save the changes?"),
@@ -21,7 +21,7 @@ bool PageRecords::settleUnsavedWork() {
     if (answer == MsgAnswer::Yes) {
         // A save that failed has told the operator why; the page stays shown with its work.
         if (!dosave(state_.currentfile)) return false;
-        state_.modified = 0;
+        state_.modified = kUnmodified;
         return true;
     }
     return answer == MsgAnswer::No;
@@ -35,7 +35,7 @@ void PageRecords::showEntry(int index) {
 void PageRecords::firstimagefile() {
     if (folderList_.count() == 0) return;
     if (!settleUnsavedWork()) return;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     showEntry(0);
     controls_.setMenuEnabled(PageMenuItem::First, false);
     controls_.setMenuEnabled(PageMenuItem::Prior, true);
@@ -46,7 +46,7 @@ void PageRecords::firstimagefile() {
 void PageRecords::lastimagefile() {
     if (folderList_.count() == 0) return;
     if (!settleUnsavedWork()) return;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     showEntry(folderList_.count() - 1);
     controls_.setMenuEnabled(PageMenuItem::Last, false);
     controls_.setMenuEnabled(PageMenuItem::First, true);
@@ -64,7 +64,7 @@ void PageRecords::nextimagefile() {
         return;
     }
     if (!settleUnsavedWork()) return;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     const int i = selected + 1;
     showEntry(i);
     if (i == count - 1) {
@@ -84,7 +84,7 @@ void PageRecords::priorimagefile() {
         return;
     }
     if (!settleUnsavedWork()) return;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     const int i = selected - 1;
     showEntry(i);
     if (i == 0) {
@@ -98,7 +98,7 @@ void PageRecords::priorimagefile() {
 
 bool PageRecords::gotoPage(const QString& path) {
     if (!settleUnsavedWork()) return false;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     const QFileInfo file(path);
     int index = -1;
     if (QFileInfo(folderList_.folder()) == QFileInfo(file.path())) {
@@ -148,7 +148,7 @@ void PageRecords::goToPageNumber() {
         tell(QStringLiteral("There is no page %1 in this folder.").arg(answer->trimmed()));
         return;
     }
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     showAt(number - 1);
 }
 

@@ -3,8 +3,7 @@
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
 #include "pages/ReadAhead.h"
-#include "view/ViewCommands.h"
-#include "shared/ViewMapping.h"
+#include "view/ViewMapping.h"
 
 #include <QFileInfo>
 #include <cstdint>
@@ -88,13 +87,12 @@ void PageRecords::OpenMaster(const QString& path) {
 }
 
 void PageRecords::display(const QString& name) {
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     const QString& folder = state_.folderpath;
     state_.currentfile =
         folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;
 
     imaging::PageView& view = controls_.pageView();
-    view.setPaintWhileLoading(false);
     // A failed load leaves the view empty with the reason shown inside it; the flag
     // keeps any later save from writing that empty page over the file.
     // A neighbour read ahead (and unchanged on disk since) only needs painting.
@@ -106,21 +104,8 @@ void PageRecords::display(const QString& name) {
         pageLoadFailed_ = !view.LoadPage(file).ok();
     }
 
-    view.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
-    const int sizeMode = sizeModeFor(state_.windowmode);
-    if (sizeMode == 4) {
-        view.setAutoLayout(true);
-        view.setSizeMode(4);
-        if (auto zoom = actualSizeZoom(view.engine().XResolution(), state_.magfactor))
-            view.setZoomPercent(*zoom);
-    } else {
-        view.setSizeMode(sizeMode);
-    }
-
-    ViewCommands::applyWhiteFillAfterLoad(view, controls_.whiteFillChecked());
-    view.setAutoLayout(true);
-    view.Repaint();
-    view.setViewReady(true);
+    applyViewState(view, state_);
+    applyWhiteFill(view, controls_.whiteFillChecked());
 
     const QString slot3 = QString::fromStdString(imaging::PageEngine::ReadComment(
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));

@@ -128,12 +128,12 @@ bool PageRecords::dosave(const QString& f) {
     // The change marker is sticky: a file that carries it keeps it on every save.
     const std::string oldChange =
         imaging::PageEngine::ReadComment(enginePath(f), 1, imaging::kSlotChangeMarker);
-    const bool changed = QString::fromStdString(oldChange) == kChangeMarker || state_.modified == 1;
+    const bool changed = QString::fromStdString(oldChange) == kChangeMarker || state_.modified == kImageEdited;
     engine.SetComment(imaging::kSlotChangeMarker,
                       changed ? kChangeMarker.toStdString() : std::string());
 
     const std::int16_t modifiedBefore = state_.modified;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
 
     int format = 0;
     int bits = 0;
@@ -164,7 +164,7 @@ void PageRecords::save() {
 
 void PageRecords::saveAs() {
     const std::int16_t modifiedBefore = state_.modified;
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     // The dialog starts where the operator last saved in this run.
     const QString start =
         lastSavePath_.isEmpty() ? saveFolder_ : QFileInfo(lastSavePath_).absolutePath();
@@ -189,7 +189,7 @@ void PageRecords::saveAs() {
 }
 
 void PageRecords::revert() {
-    state_.modified = 0;
+    state_.modified = kUnmodified;
     if (state_.currentfile.isEmpty()) return;
     display(state_.currentfile.mid(state_.currentfile.lastIndexOf(QLatin1Char('/')) + 1));
 }
@@ -200,11 +200,11 @@ void PageRecords::saveAndNext() {
 }
 
 void PageRecords::pageMouseButton(int button) {
-    if (button == 2) saveAndNext();
+    if (button == imaging::kMouseRight) saveAndNext();
 }
 
 void PageRecords::documentMarkerMouseUp() {
-    if (state_.modified == 0) state_.modified = 2;
+    if (state_.modified == kUnmodified) state_.modified = kMarkerChanged;
 }
 
 }  // namespace leafmark

@@ -8,13 +8,18 @@
 
 namespace leafmark {
 
+// The values of SharedState::modified.
+constexpr std::int16_t kUnmodified = 0;     // nothing unsaved
+constexpr std::int16_t kImageEdited = 1;    // the image was turned or white-filled
+constexpr std::int16_t kMarkerChanged = 2;  // only the document marker was changed with the mouse
+
 struct SharedState {
     QString captionprefix;  // start of the main window caption, "Leafmark  "
     QString apppath;        // the program's folder, ending with one separator
     QString inifile;        // full path of the settings file
     QString folderpath;     // the page folder; may end with a separator once a save ran
     QString currentfile;    // full path of the page shown, formed only by display
-    std::int16_t modified = 0;     // 0 nothing unsaved, 1 image edited, 2 only the marker changed
+    std::int16_t modified = kUnmodified;
     std::int32_t magfactor = 100;  // magnification percent of the actual-size view
     std::int16_t windowmode = 1;   // 0 actual size, 1 fit whole page, 2 fit width
     std::int16_t bitonalmode = 0;  // 0 scale to gray, 1 favor black, 2 normal

@@ -32,19 +32,19 @@ void EditHistory::record(const imaging::PageEngine& engine, std::int16_t modifie
 }
 
 bool EditHistory::undo(imaging::PageEngine& engine, std::int16_t& modified) {
-    if (undo_.empty()) return false;
-    redo_.push_back(snapshot(engine, modified));
-    restore(undo_.back(), engine, modified);
-    undo_.pop_back();
-    trim();
-    return true;
+    return step(undo_, redo_, engine, modified);
 }
 
 bool EditHistory::redo(imaging::PageEngine& engine, std::int16_t& modified) {
-    if (redo_.empty()) return false;
-    undo_.push_back(snapshot(engine, modified));
-    restore(redo_.back(), engine, modified);
-    redo_.pop_back();
+    return step(redo_, undo_, engine, modified);
+}
+
+bool EditHistory::step(std::deque<Step>& from, std::deque<Step>& to, imaging::PageEngine& engine,
+                       std::int16_t& modified) {
+    if (from.empty()) return false;
+    to.push_back(snapshot(engine, modified));
+    restore(from.back(), engine, modified);
+    from.pop_back();
     trim();
     return true;
 }

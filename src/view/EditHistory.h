@@ -44,6 +44,10 @@ private:
     };
     static Step snapshot(const imaging::PageEngine& engine, std::int16_t modified);
     static void restore(Step& step, imaging::PageEngine& engine, std::int16_t& modified);
+    // Undo and redo alike: the page and `modified` take the latest step of `from`,
+    // and what they were goes onto `to`.
+    bool step(std::deque<Step>& from, std::deque<Step>& to, imaging::PageEngine& engine,
+              std::int16_t& modified);
     void trim();
 
     std::size_t budget_;

@@ -2,7 +2,7 @@
 
 #include "imaging/widget/PageView.h"
 #include "shared/Settings.h"
-#include "shared/ViewMapping.h"
+#include "view/ViewMapping.h"
 
 #include <QAction>
 #include <limits>
@@ -18,22 +18,10 @@ ViewCommands::ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageVi
                            QWidget* owner, QAction* whiteOut)
     : state_(state), dialogs_(dialogs), view_(view), owner_(owner), whiteOut_(whiteOut) {}
 
-void ViewCommands::redisplay() {
-    view_.setBitonalDisplay(bitonalDisplayFor(state_.bitonalmode));
-    const int sizeMode = sizeModeFor(state_.windowmode);
-    if (sizeMode == 4) {
-        view_.setAutoLayout(true);
-        view_.setSizeMode(4);
-        if (auto zoom = actualSizeZoom(view_.engine().XResolution(), state_.magfactor))
-            view_.setZoomPercent(*zoom);
-        view_.Repaint();
-    } else {
-        view_.setSizeMode(sizeMode);
-    }
-    view_.Repaint();
-    view_.setViewReady(true);
-}
+void ViewCommands::redisplay() { applyViewState(view_, state_); }
 
+// The size-mode and the bitonal commands mirror each other on purpose: each sets
+// its global and redisplays.
 void ViewCommands::actualSize() {
     state_.windowmode = 0;
     redisplay();
@@ -64,15 +52,13 @@ void ViewCommands::magnification() {
 }
 
 void ViewCommands::zoomIn() {
-    view_.setAutoLayout(true);
-    view_.setSizeMode(4);
+    view_.setSizeMode(imaging::kSizeZoom);
     view_.setZoomPercent(view_.zoomPercent() + kZoomStep);
     view_.Repaint();
 }
 
 void ViewCommands::zoomOut() {
-    view_.setAutoLayout(true);
-    view_.setSizeMode(4);
+    view_.setSizeMode(imaging::kSizeZoom);
     if (view_.zoomPercent() > kZoomStep) {
         view_.setZoomPercent(view_.zoomPercent() - kZoomStep);
         view_.Repaint();
@@ -121,9 +107,8 @@ void ViewCommands::rotate(int hundredths) {
     // With no page there is nothing to turn and nothing to mark as changed.
     if (!view_.engine().hasImage()) return;
     history_.record(view_.engine(), state_.modified);
-    state_.modified = 1;
+    state_.modified = kImageEdited;
     view_.engine().Rotate(hundredths, true, kWhite);
-    view_.setAutoLayout(true);
     view_.Repaint();
 }
 
@@ -141,14 +126,7 @@ void ViewCommands::toggleWhiteFill() { setWhiteFill(!(whiteOut_ && whiteOut_->is
 
 void ViewCommands::setWhiteFill(bool on) {
     if (whiteOut_ && whiteOut_->isChecked() != on) whiteOut_->setChecked(on);
-    if (on) {
-        view_.setBandSelect(true);
-        view_.setCursorShape(2);
-        view_.setAutoLayout(true);
-    } else {
-        view_.setCursorShape(0);
-        view_.setBandSelect(false);
-    }
+    applyWhiteFill(view_, on);
 }
 
 void ViewCommands::bandDone() {
@@ -156,7 +134,7 @@ void ViewCommands::bandDone() {
     // A band over an empty view paints nothing and changes nothing.
     if (!view_.engine().hasImage()) return;
     history_.record(view_.engine(), state_.modified);
-    state_.modified = 1;
+    state_.modified = kImageEdited;
     float left = view_.bandLeft();
     float top = view_.bandTop();
     float width = view_.bandWidth();
@@ -176,29 +154,13 @@ void ViewCommands::bandDone() {
     view_.Repaint();
 }
 
-bool ViewCommands::undo() {
-    if (!history_.undo(view_.engine(), state_.modified)) return false;
-    view_.setAutoLayout(true);
-    view_.Repaint();
-    return true;
-}
+bool ViewCommands::undo() { return repaintIf(history_.undo(view_.engine(), state_.modified)); }
 
-bool ViewCommands::redo() {
-    if (!history_.redo(view_.engine(), state_.modified)) return false;
-    view_.setAutoLayout(true);
-    view_.Repaint();
-    return true;
-}
+bool ViewCommands::redo() { return repaintIf(history_.redo(view_.engine(), state_.modified)); }
 
-void ViewCommands::applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn) {
-    if (whiteFillOn) {
-        view.setBandSelect(true);
-        view.setCursorShape(2);
-    } else {
-        view.setMouseOption(false);
-        view.setBandSelect(false);
-        view.setCursorShape(0);
-    }
+bool ViewCommands::repaintIf(bool changed) {
+    if (changed) view_.Repaint();
+    return changed;
 }
 
 }  // namespace leafmark

@@ -55,7 +55,7 @@ public:
     void viewMenuOpening(const ViewMenuItems& items);
 
     // Quarter, half and three-quarter turns clockwise (9000, 18000, 27000); the frame
-    // follows the page; modified = 1. Without a page nothing happens.
+    // follows the page; modified = kImageEdited. Without a page nothing happens.
     void rotateClockwise();
     void rotateUpside();
     void rotateAntiClockwise();
@@ -80,12 +80,10 @@ public:
     void clearHistory() { history_.clear(); }
     const EditHistory& history() const { return history_; }
 
-    // The white-fill settings of the page view, as the page display applies them
-    // after each load (with the mode off it also clears MouseOption).
-    static void applyWhiteFillAfterLoad(imaging::PageView& view, bool whiteFillOn);
-
 private:
     void rotate(int hundredths);
+    // Repaints when an undo or redo `changed` the page; returns `changed`.
+    bool repaintIf(bool changed);
 
     SharedState& state_;
     Dialogs& dialogs_;

@@ -76,13 +76,9 @@ QString AppTest::page(int n) const {
 
 void AppTest::openThroughMenu(int n) {
     dialogs.openAnswers.push_back(page(n));
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
 }
 
-void AppTest::trigger(const QString& itemName) {
-    QAction* a = window->menuAction(itemName);
-    ASSERT_NE(a, nullptr) << itemName.toStdString();
-    a->trigger();
-}
+void AppTest::trigger(app::MenuItem item) { window->menuAction(item)->trigger(); }
 
 }  // namespace leafmark::testing

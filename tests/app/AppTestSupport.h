@@ -38,7 +38,7 @@ protected:
     QString page(int n) const;
     // Opens page `n` through the Open File command with a scripted dialog answer.
     void openThroughMenu(int n);
-    void trigger(const QString& itemName);
+    void trigger(app::MenuItem item);
 
     QTemporaryDir tmp;
     QString appDir;    // ends with "/"

@@ -18,7 +18,7 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
     makePages(2);
     makeWindow();
     openThroughMenu(1);
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::Rotate90);
     ASSERT_EQ(state.modified, 1);
     const QString out = tmp.path() + QStringLiteral("/out");
     QDir().mkpath(out);
@@ -29,7 +29,7 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
     int cycle = 0;
     for (MsgAnswer answer : answers) {
         SCOPED_TRACE(cycle);
-        trigger(QStringLiteral("mnuProcess"));
+        trigger(app::MenuItem::Process);
         QPointer<ProcessWindow> pw = window->processWindow();
         ASSERT_TRUE(pw);
         pw->setWorkerCount(1);

@@ -55,14 +55,14 @@ TEST_F(CommandsTest, OpenEnablesPageCommandsAndButtons) {
 // The block at columns 4..7, rows 8..11 of the 64 x 48 page shows where each turn went.
 TEST_F(CommandsTest, RotationsFromMenuAndToolbar) {
     app::MainWindow& w = *window;
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::Rotate90);
     EXPECT_EQ(shownSize(w), QSize(48, 64));
     EXPECT_EQ(shownPixel(w, 48 - 1 - 9, 5), 1);  // clockwise: (x, y) -> (h - 1 - y, x)
     EXPECT_EQ(state.modified, 1);
-    trigger(QStringLiteral("mnuRotate270"));
+    trigger(app::MenuItem::Rotate270);
     EXPECT_EQ(shownSize(w), QSize(64, 48));
     EXPECT_EQ(shownPixel(w, 5, 9), 1);
-    trigger(QStringLiteral("mnuRotate180"));
+    trigger(app::MenuItem::Rotate180);
     EXPECT_EQ(shownPixel(w, 64 - 1 - 5, 48 - 1 - 9), 1);
     EXPECT_EQ(shownPixel(w, 5, 9), 0);
     click(4);  // upside again: back to the start
@@ -79,17 +79,17 @@ TEST_F(CommandsTest, RotationsFromMenuAndToolbar) {
 TEST_F(CommandsTest, InvertAndWhiteFillMode) {
     app::MainWindow& w = *window;
     EXPECT_EQ(shownPixel(w, 0, 0), 0);
-    trigger(QStringLiteral("mnuInvert"));
+    trigger(app::MenuItem::Invert);
     EXPECT_EQ(shownPixel(w, 0, 0), 1);
     EXPECT_EQ(shownPixel(w, 5, 9), 0);
 
-    QAction* whiteOut = w.menuAction(QStringLiteral("mnuWhiteOut"));
+    QAction* whiteOut = w.menuAction(app::MenuItem::WhiteOut);
     EXPECT_TRUE(w.pageView().bandSelect());
-    trigger(QStringLiteral("mnuWhiteOut"));
+    trigger(app::MenuItem::WhiteOut);
     EXPECT_FALSE(whiteOut->isChecked());
     EXPECT_FALSE(w.whiteFillChecked());
     EXPECT_FALSE(w.pageView().bandSelect());
-    trigger(QStringLiteral("mnuWhiteOut"));
+    trigger(app::MenuItem::WhiteOut);
     EXPECT_TRUE(whiteOut->isChecked());
     EXPECT_TRUE(w.pageView().bandSelect());
 }
@@ -97,24 +97,25 @@ TEST_F(CommandsTest, InvertAndWhiteFillMode) {
 TEST_F(CommandsTest, SizeAndBitonalModes) {
     app::MainWindow& w = *window;
     struct Case {
-        const char* item;
+        app::MenuItem item;
         int toolbar;
         int sizeMode;
         int windowmode;
     };
-    for (const Case& c : {Case{"mnuActualSize", 0, 4, 0}, Case{"mnuFit", 6, 3, 1},
-                          Case{"mnuFitWidth", 7, 2, 2}}) {
+    using M = app::MenuItem;
+    for (const Case& c :
+         {Case{M::ActualSize, 0, 4, 0}, Case{M::Fit, 6, 3, 1}, Case{M::FitWidth, 7, 2, 2}}) {
         state.windowmode = -1;
-        trigger(QString::fromLatin1(c.item));
-        EXPECT_EQ(w.pageView().sizeMode(), c.sizeMode) << c.item;
-        EXPECT_EQ(state.windowmode, c.windowmode) << c.item;
+        trigger(c.item);
+        EXPECT_EQ(w.pageView().sizeMode(), c.sizeMode) << c.toolbar;
+        EXPECT_EQ(state.windowmode, c.windowmode) << c.toolbar;
         if (c.toolbar) {
-            trigger(QStringLiteral("mnuActualSize"));
+            trigger(app::MenuItem::ActualSize);
             click(c.toolbar);
             EXPECT_EQ(w.pageView().sizeMode(), c.sizeMode) << c.toolbar;
         }
     }
-    trigger(QStringLiteral("mnuNormal"));
+    trigger(app::MenuItem::Normal);
     EXPECT_EQ(state.bitonalmode, 2);
     EXPECT_EQ(w.pageView().bitonalDisplay(), 0);
     click(9);
@@ -123,49 +124,49 @@ TEST_F(CommandsTest, SizeAndBitonalModes) {
     click(8);
     EXPECT_EQ(state.bitonalmode, 0);
     EXPECT_EQ(w.pageView().bitonalDisplay(), 2);
-    trigger(QStringLiteral("mnuFavorBlack"));
+    trigger(app::MenuItem::FavorBlack);
     EXPECT_EQ(state.bitonalmode, 1);
-    trigger(QStringLiteral("mnuScaletoGray"));
+    trigger(app::MenuItem::ScaletoGray);
     EXPECT_EQ(state.bitonalmode, 0);
 }
 
 TEST_F(CommandsTest, MagnificationZoomAndTheViewMenuMarks) {
     app::MainWindow& w = *window;
     dialogs.inputAnswers.push_back(QStringLiteral("150"));
-    trigger(QStringLiteral("mnuMagFactor"));
+    trigger(app::MenuItem::MagFactor);
     EXPECT_EQ(dialogs.inputPrompts.size(), 1);
     EXPECT_EQ(state.magfactor, 150);
 
-    trigger(QStringLiteral("mnuFit"));
+    trigger(app::MenuItem::Fit);
     const float before = w.pageView().zoomPercent();
-    trigger(QStringLiteral("mnuZoomIn"));
+    trigger(app::MenuItem::ZoomIn);
     const float in = w.pageView().zoomPercent();
     EXPECT_GT(in, before);
-    trigger(QStringLiteral("mnuZoomOut"));
+    trigger(app::MenuItem::ZoomOut);
     EXPECT_LT(w.pageView().zoomPercent(), in);
 
     // Opening the View menu sets its caption and exactly one mark per group.
     state.windowmode = 2;
     state.bitonalmode = 1;
-    QMenu* view = w.menu(QStringLiteral("mnuView"));
+    QMenu* view = w.menu(app::MenuItem::View);
     QMetaObject::invokeMethod(view, "aboutToShow");
-    EXPECT_EQ(w.menuAction(QStringLiteral("mnuMagFactor"))->text(), QStringLiteral("Magnification (150)"));
-    EXPECT_TRUE(w.menuAction(QStringLiteral("mnuFitWidth"))->isChecked());
-    EXPECT_FALSE(w.menuAction(QStringLiteral("mnuFit"))->isChecked());
-    EXPECT_FALSE(w.menuAction(QStringLiteral("mnuActualSize"))->isChecked());
-    EXPECT_TRUE(w.menuAction(QStringLiteral("mnuFavorBlack"))->isChecked());
-    EXPECT_FALSE(w.menuAction(QStringLiteral("mnuNormal"))->isChecked());
-    EXPECT_FALSE(w.menuAction(QStringLiteral("mnuScaletoGray"))->isChecked());
+    EXPECT_EQ(w.menuAction(app::MenuItem::MagFactor)->text(), QStringLiteral("Magnification (150)"));
+    EXPECT_TRUE(w.menuAction(app::MenuItem::FitWidth)->isChecked());
+    EXPECT_FALSE(w.menuAction(app::MenuItem::Fit)->isChecked());
+    EXPECT_FALSE(w.menuAction(app::MenuItem::ActualSize)->isChecked());
+    EXPECT_TRUE(w.menuAction(app::MenuItem::FavorBlack)->isChecked());
+    EXPECT_FALSE(w.menuAction(app::MenuItem::Normal)->isChecked());
+    EXPECT_FALSE(w.menuAction(app::MenuItem::ScaletoGray)->isChecked());
 }
 
 TEST_F(CommandsTest, NavigationFromMenuAndToolbar) {
-    trigger(QStringLiteral("mnuNext"));
+    trigger(app::MenuItem::Next);
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
-    trigger(QStringLiteral("mnuFirst"));
+    trigger(app::MenuItem::First);
     EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
-    trigger(QStringLiteral("mnuLast"));
+    trigger(app::MenuItem::Last);
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
-    trigger(QStringLiteral("mnuPrior"));
+    trigger(app::MenuItem::Prior);
     EXPECT_EQ(shownName(state), QStringLiteral("00000002.tif"));
     click(16);
     EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
@@ -178,30 +179,30 @@ TEST_F(CommandsTest, NavigationFromMenuAndToolbar) {
 }
 
 TEST_F(CommandsTest, SaveSaveAsRevertAndSaveAndNext) {
-    trigger(QStringLiteral("mnuRotate90"));
-    trigger(QStringLiteral("mnuSave"));
+    trigger(app::MenuItem::Rotate90);
+    trigger(app::MenuItem::Save);
     EXPECT_EQ(readPage(page(2)).size(), QSize(48, 64));
     EXPECT_EQ(state.modified, 0);
 
     const QString copy = pageDir + QStringLiteral("/copy.tif");
     dialogs.saveAnswers.push_back(copy);
-    trigger(QStringLiteral("mnuSaveAs"));
+    trigger(app::MenuItem::SaveAs);
     EXPECT_EQ(readPage(copy).size(), QSize(48, 64));
 
-    trigger(QStringLiteral("mnuRotate90"));
-    trigger(QStringLiteral("mnuRevert"));
+    trigger(app::MenuItem::Rotate90);
+    trigger(app::MenuItem::Revert);
     EXPECT_EQ(shownSize(*window), QSize(48, 64));
     EXPECT_EQ(state.modified, 0);
 
-    trigger(QStringLiteral("mnuFirst"));
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::First);
+    trigger(app::MenuItem::Rotate90);
     click(1);  // save and next
     EXPECT_EQ(readPage(page(1)).size(), QSize(48, 64));
     EXPECT_EQ(shownName(state), QStringLiteral("00000002.tif"));
 
     // The right mouse button on the page saves and moves on as well.
-    trigger(QStringLiteral("mnuRotate180"));
-    emit window->pageView().PageMouseButton(2, 0, 1.0f, 1.0f);
+    trigger(app::MenuItem::Rotate180);
+    emit window->pageView().PageMouseButton(imaging::kMouseRight, 0, 1.0f, 1.0f);
     EXPECT_EQ(shownName(state), QStringLiteral("00000003.tif"));
 }
 
@@ -238,12 +239,12 @@ TEST_F(CommandsTest, DocumentMarkerBoxMouseAndKeyboard) {
 }
 
 TEST_F(CommandsTest, ProcessShowsOneBatchWindow) {
-    trigger(QStringLiteral("mnuProcess"));
+    trigger(app::MenuItem::Process);
     ProcessWindow* first = window->processWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     click(22);
-    trigger(QStringLiteral("mnuProcess"));
+    trigger(app::MenuItem::Process);
     EXPECT_EQ(window->processWindow(), first);
     int count = 0;
     for (QWidget* t : QApplication::topLevelWidgets())
@@ -258,7 +259,7 @@ TEST_F(CommandsTest, ProcessShowsOneBatchWindow) {
 
 TEST_F(CommandsTest, AboutHelpAndUnknownToolbarIndices) {
     dialogs.messageAnswers.push_back(MsgAnswer::Ok);
-    trigger(QStringLiteral("mnuAbout"));
+    trigger(app::MenuItem::About);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const AskedMessage& m = dialogs.messages[0];
     EXPECT_EQ(m.text.split(QLatin1Char('\n')).size(), 5);
@@ -267,7 +268,7 @@ TEST_F(CommandsTest, AboutHelpAndUnknownToolbarIndices) {
     EXPECT_EQ(m.icon, MsgIcon::None);
     EXPECT_EQ(m.title, QStringLiteral("Leafmark"));
 
-    trigger(QStringLiteral("mnuHelp2"));
+    trigger(app::MenuItem::Help2);
     ASSERT_EQ(openedUrls.size(), 1);
     EXPECT_EQ(openedUrls[0].toLocalFile(), appDir + QStringLiteral("leafmark.pdf"));
     EXPECT_EQ(dialogs.messages.size(), 1u);  // a missing document shows nothing

@@ -53,7 +53,7 @@ TEST_F(DocumentsWindowTest, DKeyListsDocumentsAndFindingsAndDoubleClickShowsTheP
     EXPECT_EQ(w.windowTitle(), caption);  // the report changes nothing of the main window
 
     // Unsaved work: Cancel keeps the page, No shows the page double-clicked.
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::Rotate90);
     ASSERT_EQ(state.modified, 1);
     QTreeWidgetItem* third = tree->topLevelItem(1)->child(0);
     dialogs.messageAnswers.push_back(MsgAnswer::Cancel);

@@ -26,9 +26,9 @@ TEST_F(AppTest, HelpOpensTheInstalledDocumentUnlessOneLiesBesideTheProgram) {
     const QString installed = tmp.path() + QStringLiteral("/share/doc/leafmark/leafmark.pdf");
     EXPECT_EQ(window->location().installedHelpDocument(), installed);
     touch(installed);
-    trigger(QStringLiteral("mnuHelp2"));
+    trigger(app::MenuItem::Help2);
     touch(appDir + QStringLiteral("leafmark.pdf"));
-    trigger(QStringLiteral("mnuHelp2"));
+    trigger(app::MenuItem::Help2);
     ASSERT_EQ(openedUrls.size(), 2);
     EXPECT_EQ(openedUrls[0].toLocalFile(), installed);
     EXPECT_EQ(openedUrls[1].toLocalFile(), appDir + QStringLiteral("leafmark.pdf"));

@@ -170,7 +170,10 @@ TEST(OpenRequest, StaleSocketOfAnEndedInstanceIsReplaced) {
     EXPECT_EQ(sendWhileServing(name, QStringLiteral("/a.tif")), app::HandOver::Delivered);
     // A second server under a live name does not take it over.
     app::OpenRequestServer second([](const QString&) {});
-    EXPECT_FALSE(second.listen(name));
+    const imaging::Status taken = second.listen(name);
+    EXPECT_FALSE(taken.ok());
+    EXPECT_NE(taken.reason().find("another Leafmark"), std::string::npos) << taken.reason();
+    EXPECT_FALSE(second.listen(QString()).ok());
     EXPECT_EQ(sendWhileServing(name, QStringLiteral("/b.tif")), app::HandOver::Delivered);
     EXPECT_EQ(received, (QStringList{"/a.tif", "/b.tif"}));
 }

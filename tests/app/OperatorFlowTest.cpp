@@ -79,10 +79,10 @@ TEST_F(OperatorFlowTest, KeysRunTheirCommandsAndDoNothingWhileTheCommandIsDisabl
 
     openThroughMenu(2);
     // A command whose only item is disabled: its key leaves the page alone.
-    w.menuAction(QStringLiteral("mnuInvert"))->setEnabled(false);
+    w.menuAction(app::MenuItem::Invert)->setEnabled(false);
     key(Qt::Key_I);
     EXPECT_EQ(shownPixel(w, 0, 0), 0);
-    w.menuAction(QStringLiteral("mnuInvert"))->setEnabled(true);
+    w.menuAction(app::MenuItem::Invert)->setEnabled(true);
     key(Qt::Key_I);
     EXPECT_EQ(shownPixel(w, 0, 0), 1);
     key(Qt::Key_I);

@@ -26,14 +26,14 @@ protected:
     }
     // Makes unsaved work of kind `modified` (1 a rotation, 2 the marker by mouse).
     void makeWork(int modified) {
-        if (modified == 1) trigger(QStringLiteral("mnuRotate90"));
+        if (modified == 1) trigger(app::MenuItem::Rotate90);
         if (modified == 2) QTest::mouseClick(window->documentMarkerBox(), Qt::LeftButton);
         ASSERT_EQ(state.modified, modified);
     }
     // Runs the path; true when the program ended (or the window closed).
     bool end(Path p) {
         if (p == Path::Exit) {
-            trigger(QStringLiteral("mnuExit"));
+            trigger(app::MenuItem::Exit);
             return quitCalls > 0;
         }
         return window->close();
@@ -94,9 +94,9 @@ TEST_F(ShutdownTest, CloseWritesDialogFoldersExitWritesNothing) {
     const QString copy = tmp.path() + QStringLiteral("/saved/copy.tif");
     QDir().mkpath(tmp.path() + QStringLiteral("/saved"));
     dialogs.saveAnswers.push_back(copy);
-    trigger(QStringLiteral("mnuSaveAs"));
+    trigger(app::MenuItem::SaveAs);
     const QString before = settingsText();
-    trigger(QStringLiteral("mnuExit"));
+    trigger(app::MenuItem::Exit);
     EXPECT_EQ(quitCalls, 1);
     EXPECT_TRUE(window->exitRequested());
     EXPECT_EQ(settingsText(), before);
@@ -109,7 +109,7 @@ TEST_F(ShutdownTest, CloseWritesDialogFoldersExitWritesNothing) {
     makeWindow();
     openThroughMenu(2);
     dialogs.saveAnswers.push_back(tmp.path() + QStringLiteral("/saved/other.tif"));
-    trigger(QStringLiteral("mnuSaveAs"));
+    trigger(app::MenuItem::SaveAs);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Dir1=") + pageDir + QLatin1Char('\n')));
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Dir2=") + tmp.path() + QStringLiteral("/saved\n")));
@@ -128,7 +128,7 @@ TEST_F(ShutdownTest, NothingChosenOrNoSeparatorLeavesFoldersAlone) {
     window.reset();
     makeWindow();
     dialogs.openAnswers.push_back(QStringLiteral("00000001.tif"));
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
     dialogs.messageAnswers.assign(5, MsgAnswer::Ok);  // whatever the opening reports
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Dir1=/before\n")));
@@ -143,9 +143,9 @@ TEST_F(ShutdownTest, NoPageEverOpenedWritesNothing) {
 }
 
 TEST_F(ShutdownTest, CloseUnloadsTheBatchWindowExitLeavesIt) {
-    trigger(QStringLiteral("mnuProcess"));
+    trigger(app::MenuItem::Process);
     ASSERT_NE(window->processWindow(), nullptr);
-    trigger(QStringLiteral("mnuExit"));
+    trigger(app::MenuItem::Exit);
     EXPECT_EQ(quitCalls, 1);
     QCoreApplication::processEvents();
     EXPECT_NE(window->processWindow(), nullptr);
@@ -154,7 +154,7 @@ TEST_F(ShutdownTest, CloseUnloadsTheBatchWindowExitLeavesIt) {
 
     window.reset();
     makeWindow();
-    trigger(QStringLiteral("mnuProcess"));
+    trigger(app::MenuItem::Process);
     ASSERT_NE(window->processWindow(), nullptr);
     EXPECT_TRUE(window->close());
     ASSERT_TRUE(waitFor([&] { return window->processWindow() == nullptr; }));

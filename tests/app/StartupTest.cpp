@@ -1,6 +1,7 @@
 // Start-up of the main window: caption, controls' states, settings, geometry.
 #include "AppTestSupport.h"
 
+#include "app/ButtonPictures.h"
 #include "app/DocumentMarkerButton.h"
 #include "app/MenuTable.h"
 #include "app/ToolbarLayout.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -24,7 +26,28 @@ QStringList captions(QMenu* m) {
     for (QAction* a : m->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
+
+// The share of the picture's pixels that are not transparent, drawn at button size.
+double inkOf(const QIcon& icon, QIcon::State state = QIcon::Off) {
+    const QImage img = icon.pixmap(app::kPictureSize, QIcon::Normal, state).toImage();
+    int drawn = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) drawn += qAlpha(img.pixel(x, y)) > 0;
+    return img.isNull() ? 0.0 : double(drawn) / (img.width() * img.height());
+}
 }  // namespace
+
+// The pictures are SVG files drawn when shown: without the SVG plugin, or with a
+// file missing from the resources, a button would stay blank.
+TEST(ButtonPictures, EachOfOurPicturesDraws) {
+    ASSERT_TRUE(QImageReader::supportedImageFormats().contains("svg"));
+    for (const app::ToolbarEntry& e : app::toolbarTable())
+        EXPECT_GT(inkOf(app::ownPicture(e.picture)), 0.05) << e.picture;
+    const QIcon box = app::documentMarkerIcon();
+    EXPECT_GT(inkOf(box, QIcon::Off), 0.05);
+    EXPECT_GT(inkOf(box, QIcon::On), inkOf(box, QIcon::Off));  // the ribbon is filled in
+    EXPECT_GT(inkOf(app::applicationIcon()), 0.05);
+}
 
 TEST_F(AppTest, StartupSetsCaptionStateAndControls) {
     app::MainWindow& w = makeWindow();
@@ -54,11 +77,11 @@ TEST_F(AppTest, StartupSetsCaptionStateAndControls) {
 
     for (const app::MenuEntry& e : app::menuTable()) {
         const QString name = QString::fromLatin1(e.name);
-        QAction* a = w.menuAction(name);
+        QAction* a = w.menuAction(e.item);
         ASSERT_NE(a, nullptr) << e.name;
         EXPECT_EQ(a->isEnabled(), !kPageItems.contains(name)) << e.name;
     }
-    EXPECT_TRUE(w.menuAction(QStringLiteral("mnuWhiteOut"))->isChecked());
+    EXPECT_TRUE(w.menuAction(app::MenuItem::WhiteOut)->isChecked());
     EXPECT_TRUE(w.whiteFillChecked());
     EXPECT_FALSE(w.menuEnabled(PageMenuItem::Revert));
 }
@@ -68,22 +91,22 @@ TEST_F(AppTest, MenuTreeHasTheCaptionsInOrder) {
     QStringList titles;
     for (QAction* a : w.menuBar()->actions()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuFile"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::File)),
               (QStringList{"&Open File", "&First", "&Prior", "&Next", "&Last", "-", "&Save",
                            "Save &As", "-", "&Revert Image", "-", "&Process", "-", "E&xit"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuEdit"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Edit)),
               (QStringList{"&Rotate", "&Invert", "&White-Fill"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuRotate"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Rotate)),
               (QStringList{"Rotate &Clockwise", "Rotate &Upside", "Rotate &Anti-clock"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuView"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::View)),
               (QStringList{"&Actual Size", "&Fit", "Fit-to-&Width", "&Magnification", "-",
                            "&Zoom-in", "Zoom-&out", "-", "&Bitonal"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuBitonal"))),
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Bitonal)),
               (QStringList{"Scale-to-&Gray", "&Normal", "Favor &Black"}));
-    EXPECT_EQ(captions(w.menu(QStringLiteral("mnuHelp"))), (QStringList{"&Help", "&About"}));
+    EXPECT_EQ(captions(w.menu(app::MenuItem::Help)), (QStringList{"&Help", "&About"}));
     // No item has a shortcut key.
     for (const app::MenuEntry& e : app::menuTable())
-        EXPECT_TRUE(w.menuAction(QString::fromLatin1(e.name))->shortcut().isEmpty()) << e.name;
+        EXPECT_TRUE(w.menuAction(e.item)->shortcut().isEmpty()) << e.name;
 }
 
 TEST_F(AppTest, DefaultsWithoutSettingsFile) {
@@ -95,7 +118,7 @@ TEST_F(AppTest, DefaultsWithoutSettingsFile) {
     EXPECT_EQ(state.windowmode, 1);
     EXPECT_EQ(state.bitonalmode, 0);
     dialogs.openAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
     ASSERT_EQ(dialogs.openStartFolders.size(), 1);
     EXPECT_EQ(dialogs.openStartFolders[0], QString());
     EXPECT_TRUE(state.currentfile.isEmpty());  // a cancelled dialog changes nothing
@@ -109,13 +132,13 @@ TEST_F(AppTest, SettingsAreReadWithTheirConversions) {
     EXPECT_EQ(state.windowmode, 4);    // halves go to the even neighbour
     EXPECT_EQ(state.bitonalmode, 0);   // no number at all
     dialogs.openAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuOpen"));
+    trigger(app::MenuItem::Open);
     EXPECT_EQ(dialogs.openStartFolders.value(0), QStringLiteral("/scans/box1"));
     // The Save As dialog starts in "Dir2" (it needs a page shown first).
     makePages(1);
     openThroughMenu(1);
     dialogs.saveAnswers.push_back(std::nullopt);
-    trigger(QStringLiteral("mnuSaveAs"));
+    trigger(app::MenuItem::SaveAs);
     EXPECT_EQ(dialogs.saveStartFolders.value(0), QStringLiteral("/out"));
 }
 

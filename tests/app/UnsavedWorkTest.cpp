@@ -26,7 +26,7 @@ protected:
 };
 
 TEST_F(UnsavedWorkTest, AnOpenRequestAsksFirstAndCancelKeepsTheWork) {
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::Rotate90);
     dialogs.messageAnswers = {MsgAnswer::Cancel};
     window->openRequest(page(3));
     ASSERT_EQ(dialogs.messageTexts(), QStringList{kPrompt});
@@ -43,7 +43,7 @@ TEST_F(UnsavedWorkTest, AnOpenRequestAsksFirstAndCancelKeepsTheWork) {
 }
 
 TEST_F(UnsavedWorkTest, OpenFileAsksFirstAndCancelKeepsTheWork) {
-    trigger(QStringLiteral("mnuRotate90"));
+    trigger(app::MenuItem::Rotate90);
     dialogs.messageAnswers = {MsgAnswer::Cancel};
     openThroughMenu(2);
     ASSERT_EQ(dialogs.messageTexts(), QStringList{kPrompt});
@@ -59,7 +59,7 @@ TEST_F(UnsavedWorkTest, AKeyboardToggleOfTheMarkerIsAChange) {
     ASSERT_TRUE(window->documentMarkerTicked());
     EXPECT_EQ(state.modified, 2);
     dialogs.messageAnswers = {MsgAnswer::Cancel};
-    trigger(QStringLiteral("mnuNext"));
+    trigger(app::MenuItem::Next);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{kPrompt});
     EXPECT_EQ(shownName(state), QStringLiteral("00000001.tif"));
 }

@@ -50,7 +50,7 @@ TEST(PageViewScale, FitModesReportTheDrawnScale) {
     blackRect(page.get(), 0, 0, 40, 3300);  // left edge band, visible at any scale
     v.show(std::move(page));
 
-    v.view.setSizeMode(3);
+    v.view.setSizeMode(kSizeFitPage);
     const double fit = 100.0 * std::min(800.0 / 2550, 600.0 / 3300);
     EXPECT_NEAR(v.view.zoomPercent(), fit, 1e-3);
     const int drawnWidth = static_cast<int>(std::lround(2550 * fit / 100));
@@ -62,7 +62,7 @@ TEST(PageViewScale, FitModesReportTheDrawnScale) {
     EXPECT_TRUE(isBlack(shot.pixel(left + 1, 300)));
     EXPECT_EQ(shot.pixel(left - 2, 300), kBack);
 
-    v.view.setSizeMode(2);
+    v.view.setSizeMode(kSizeFitWidth);
     const int vpWidth = v.view.viewport()->width();
     EXPECT_LT(vpWidth, 800) << "a tall page at fit width needs a vertical scroll bar";
     EXPECT_NEAR(v.view.zoomPercent() * 2550 / 100, vpWidth, 0.5);
@@ -70,7 +70,7 @@ TEST(PageViewScale, FitModesReportTheDrawnScale) {
     const float widthZoom = v.view.zoomPercent();
 
     // Leaving a fit mode for size mode 4 keeps the page at the size it had.
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     EXPECT_FLOAT_EQ(v.view.zoomPercent(), widthZoom);
     v.view.setZoomPercent(40);
     EXPECT_FLOAT_EQ(v.view.zoomPercent(), 40);
@@ -83,9 +83,9 @@ TEST(PageViewScale, FitModesReportTheDrawnScale) {
 
 TEST(PageViewScale, WithoutAPageTheStoredZoomIsReported) {
     ShownView v(QSize(300, 200));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(50);
-    v.view.setSizeMode(3);
+    v.view.setSizeMode(kSizeFitPage);
     EXPECT_FLOAT_EQ(v.view.zoomPercent(), 50);
     EXPECT_EQ(v.view.grabPage().pixel(150, 100), kBack);
 }
@@ -95,7 +95,7 @@ TEST(PageViewScroll, OriginGoesNegativeAndTheDrawingFollows) {
     PixPtr page = whitePage(2550, 3300);
     blackRect(page.get(), 400, 600, 4, 4);
     v.show(std::move(page));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(100);
     v.view.horizontalScrollBar()->setValue(300);
     v.view.verticalScrollBar()->setValue(500);
@@ -111,7 +111,7 @@ TEST(PageViewScroll, LargeZoomDrawsOnlyWhatIsSeenAndStaysCorrect) {
     PixPtr page = whitePage(2550, 3300);
     blackRect(page.get(), 2000, 3000, 2, 2);  // far from the first screenful
     v.show(std::move(page));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(400);
     EXPECT_FLOAT_EQ(v.view.zoomPercent(), 400);
     v.view.grabPage();
@@ -134,7 +134,7 @@ void drag(QWidget* w, QPoint from, QPoint to) {
 TEST(PageViewScroll, ZoomKeepsTheCentreOnceScrolledAndTheTopLeftOtherwise) {
     ShownView v(QSize(400, 300));
     v.show(whitePage(2000, 3000));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(50);
     ASSERT_FLOAT_EQ(v.view.viewLeft(), 0);
     v.view.setZoomPercent(80);
@@ -190,7 +190,7 @@ TEST(PageViewBand, DragSetsANormalisedBand) {
 TEST(PageViewMouse, ButtonsAreReportedInPagePixels) {
     ShownView v(QSize(400, 300));
     v.show(whitePage(600, 400));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(50);  // 300 x 200, centred at (50, 50)
     ASSERT_FLOAT_EQ(v.view.viewLeft(), 50);
     ASSERT_FLOAT_EQ(v.view.viewTop(), 50);
@@ -222,21 +222,21 @@ TEST(PageViewBitonal, RenderingsOnScreen) {
     for (int y = 0; y < 100; ++y)                      // checkerboard, top-left corner
         for (int x = (y % 2); x < 100; x += 2) pixSetPixel(page.get(), x, y, 1);
     v.show(std::move(page));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(25);  // 100 x 100
     const int left = static_cast<int>(v.view.viewLeft());
     const int top = static_cast<int>(v.view.viewTop());
 
-    v.view.setBitonalDisplay(0);
+    v.view.setBitonalDisplay(kBitonalNormal);
     QImage shot = v.view.grabPage();
     EXPECT_FALSE(isBlack(shot.pixel(left + 50, top + 60)));
 
-    v.view.setBitonalDisplay(1);
+    v.view.setBitonalDisplay(kBitonalFavorBlack);
     shot = v.view.grabPage();
     for (int y = 30; y < 100; y += 7) EXPECT_TRUE(isBlack(shot.pixel(left + 50, top + y)));
     EXPECT_TRUE(isBlack(shot.pixel(left + 10, top + 10)));
 
-    v.view.setBitonalDisplay(2);
+    v.view.setBitonalDisplay(kBitonalScaleToGray);
     shot = v.view.grabPage();
     const int line = qGray(shot.pixel(left + 50, top + 60));
     const int board = qGray(shot.pixel(left + 10, top + 10));
@@ -341,7 +341,7 @@ TEST(PageViewPaint, EveryExposedPixelIsPaintedAndNothingElse) {
     PixPtr page = whitePage(200, 300);
     pixSetAll(page.get());  // all black
     v.show(std::move(page));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(100);
     ASSERT_FLOAT_EQ(v.view.viewLeft(), 100);
 
@@ -365,7 +365,7 @@ TEST(PageViewPaint, EveryExposedPixelIsPaintedAndNothingElse) {
 
     // A synchronous repaint of the shown view draws a changed rendering.
     const int renders = v.view.renderCount();
-    v.view.setBitonalDisplay(2);
+    v.view.setBitonalDisplay(kBitonalScaleToGray);
     v.view.viewport()->repaint();
     EXPECT_EQ(v.view.renderCount(), renders + 1);
 }
@@ -373,7 +373,7 @@ TEST(PageViewPaint, EveryExposedPixelIsPaintedAndNothingElse) {
 TEST(PageViewCache, ScalesOnlyWhenSomethingChanged) {
     ShownView v(QSize(400, 300));
     v.show(whitePage(1000, 800));
-    v.view.setSizeMode(4);
+    v.view.setSizeMode(kSizeZoom);
     v.view.setZoomPercent(100);
     v.view.grabPage();
     const int first = v.view.renderCount();
@@ -386,7 +386,7 @@ TEST(PageViewCache, ScalesOnlyWhenSomethingChanged) {
     v.view.grabPage();
     EXPECT_EQ(v.view.renderCount(), first) << "scrolling or repainting must not re-scale";
 
-    v.view.setBitonalDisplay(1);
+    v.view.setBitonalDisplay(kBitonalFavorBlack);
     v.view.grabPage();
     EXPECT_EQ(v.view.renderCount(), first + 1);
     v.view.setZoomPercent(80);

@@ -17,7 +17,7 @@ void drag(QWidget* w, QPoint from, QPoint to) {
 TEST(WhiteFillBand, HalfZoomBandFillsThePageRectangleAndNothingElse) {
     ViewTestWindow w(QSize(320, 220));
     w.show(solidPage(600, 400, true));
-    w.view.setSizeMode(4);
+    w.view.setSizeMode(imaging::kSizeZoom);
     w.view.setZoomPercent(50);  // 300 x 200 drawn from (10, 10)
     ASSERT_FLOAT_EQ(w.view.viewLeft(), 10);
     ASSERT_FLOAT_EQ(w.view.viewTop(), 10);
@@ -33,7 +33,7 @@ TEST(WhiteFillBand, HalfZoomBandFillsThePageRectangleAndNothingElse) {
 TEST(WhiteFillBand, ScrolledPageWithNegativeOrigin) {
     ViewTestWindow w(QSize(400, 300));
     w.show(solidPage(2000, 2000, true));
-    w.view.setSizeMode(4);
+    w.view.setSizeMode(imaging::kSizeZoom);
     w.view.setZoomPercent(100);
     w.view.horizontalScrollBar()->setValue(500);
     w.view.verticalScrollBar()->setValue(700);

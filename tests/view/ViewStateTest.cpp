@@ -63,7 +63,7 @@ TEST(Redisplay, ModesMapOntoTheView) {
 
 TEST(Redisplay, FitModesLeaveTheZoomAlone) {
     ViewTestWindow w;  // no page: the zoom held is what the view reports
-    w.view.setSizeMode(4);
+    w.view.setSizeMode(imaging::kSizeZoom);
     w.view.setZoomPercent(55);
     w.commands->fit();
     EXPECT_FLOAT_EQ(w.view.zoomPercent(), 55);
@@ -94,7 +94,7 @@ TEST(Zoom, StepsOfFifteenWithAFloor) {
 
 TEST(Zoom, ZoomOutAtFifteenChangesNothingButTheSizeMode) {
     ViewTestWindow w;  // without a page the zoom held is exact
-    w.view.setSizeMode(3);
+    w.view.setSizeMode(imaging::kSizeFitPage);
     w.view.setZoomPercent(15);
     w.commands->zoomOut();
     EXPECT_EQ(w.view.sizeMode(), 4);

@@ -5,6 +5,7 @@
 #include "imaging/widget/PageView.h"
 #include "support/ScriptedDialogs.h"
 #include "view/ViewCommands.h"
+#include "view/ViewMapping.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -40,7 +41,7 @@ struct ViewTestWindow {
         view.show();
         commands = std::make_unique<ViewCommands>(state, dialogs, view, &view, &whiteOut);
         QObject::connect(&view, &imaging::PageView::BandDone, [this] { commands->bandDone(); });
-        ViewCommands::applyWhiteFillAfterLoad(view, whiteOut.isChecked());
+        applyWhiteFill(view, whiteOut.isChecked());
         QCoreApplication::processEvents();
     }
 

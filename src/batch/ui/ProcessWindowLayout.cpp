@@ -59,33 +59,27 @@ void ProcessWindowPrivate::buildControls() {
         place(lb, l, t, wd, h);
         return lb;
     };
-    auto tree = [&](QWidget* parent, FolderTreeModel*& model) {
+    // SOURCE and OUTPUT: a volume box over a folder tree each, at slightly
+    // different places inside their frames.
+    auto folders = [&](const QString& caption, int left, int width, int inner, int driveLeft,
+                       QComboBox*& drive, QTreeView*& tree, FolderTreeModel*& model) {
+        auto* frame = new QGroupBox(caption, &w);
+        place(frame, left, 180, width, 3135);
+        label(frame, QStringLiteral("Drive:"), inner, 270, 915, 285);
+        drive = new QComboBox(frame);
+        place(drive, driveLeft, 480, 1935, 315);
+        label(frame, QStringLiteral("Directories:"), inner, 870, 1095, 285);
         model = new FolderTreeModel(&w);
-        auto* view = new QTreeView(parent);
-        view->setModel(model);
-        for (int c = 1; c < model->columnCount(); ++c) view->hideColumn(c);
-        view->header()->hide();
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        return view;
+        tree = new QTreeView(frame);
+        tree->setModel(model);
+        for (int c = 1; c < model->columnCount(); ++c) tree->hideColumn(c);
+        tree->header()->hide();
+        tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        place(tree, inner, 1080, 1965, 1890);
+        return frame;
     };
-
-    frame3 = new QGroupBox(QStringLiteral("SOURCE"), &w);
-    place(frame3, 180, 180, 2325, 3135);
-    label(frame3, QStringLiteral("Drive:"), 180, 270, 915, 285);
-    drive1 = new QComboBox(frame3);
-    place(drive1, 180, 480, 1935, 315);
-    label(frame3, QStringLiteral("Directories:"), 180, 870, 1095, 285);
-    dir1 = tree(frame3, model1);
-    place(dir1, 180, 1080, 1965, 1890);
-
-    frame4 = new QGroupBox(QStringLiteral("OUTPUT"), &w);
-    place(frame4, 2700, 180, 2385, 3135);
-    label(frame4, QStringLiteral("Drive:"), 210, 270, 915, 285);
-    drive2 = new QComboBox(frame4);
-    place(drive2, 240, 480, 1935, 315);
-    label(frame4, QStringLiteral("Directories:"), 210, 870, 1095, 285);
-    dir2 = tree(frame4, model2);
-    place(dir2, 210, 1080, 1965, 1890);
+    frame3 = folders(QStringLiteral("SOURCE"), 180, 2325, 180, 180, drive1, dir1, model1);
+    frame4 = folders(QStringLiteral("OUTPUT"), 2700, 2385, 210, 240, drive2, dir2, model2);
 
     frame1 = new QGroupBox(QStringLiteral("Pre-Process"), &w);
     place(frame1, 5280, 180, 1845, 1935);

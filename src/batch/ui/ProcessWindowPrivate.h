@@ -5,24 +5,13 @@
 
 #include "batch/core/RunReport.h"
 #include "batch/core/RunTypes.h"
+#include "batch/ui/ProcessWindow.h"
 #include "shared/FileList.h"
 
 #include <QPointer>
 #include <QString>
 
-class QCheckBox;
-class QComboBox;
 class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTreeView;
-
-namespace leafmark {
-struct SharedState;
-class Dialogs;
-class ProcessWindow;
-}  // namespace leafmark
 
 namespace leafmark::batch {
 

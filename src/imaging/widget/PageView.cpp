@@ -41,7 +41,7 @@ struct PageView::Cache {
     std::uint64_t generation = 0;
     double imageScale = 0.0;
     double ratio = 1.0;
-    int bitonal = -1;
+    int bitonal = -1;  // the BitonalRendering of `image`; -1 before the first
     QRect rect;
     QImage image;
     int renders = 0;
@@ -98,14 +98,14 @@ void PageView::setBackColor(const QColor& c) {
     viewport()->update();
 }
 
-void PageView::setBitonalDisplay(int mode) {
+void PageView::setBitonalDisplay(BitonalRendering mode) {
     bitonalDisplay_ = mode;
     viewport()->update();
 }
 
-void PageView::setSizeMode(int mode) {
-    if (mode != 2 && mode != 3 && mode != 4) return;
-    if (mode == 4 && sizeMode_ != 4 && engine_.hasImage())
+void PageView::setSizeMode(SizeMode mode) {
+    if (mode != kSizeFitWidth && mode != kSizeFitPage && mode != kSizeZoom) return;
+    if (mode == kSizeZoom && sizeMode_ != kSizeZoom && engine_.hasImage())
         zoomPercent_ = static_cast<float>(drawnScale() * 100.0);
     sizeMode_ = mode;
     relayout();
@@ -114,7 +114,7 @@ void PageView::setSizeMode(int mode) {
 
 void PageView::setZoomPercent(float percent) {
     if (!(percent > 0.0f) || !std::isfinite(percent)) return;
-    if (sizeMode_ != 4 || !engine_.hasImage()) {
+    if (sizeMode_ != kSizeZoom || !engine_.hasImage()) {
         zoomPercent_ = percent;
         return;
     }
@@ -153,9 +153,9 @@ void PageView::setBandSelect(bool on) {
     }
 }
 
-void PageView::setCursorShape(int shape) {
+void PageView::setCursorShape(CursorShape shape) {
     cursorShape_ = shape;
-    if (shape == 2)
+    if (shape == kCursorCrossHair)
         viewport()->setCursor(Qt::CrossCursor);
     else
         viewport()->unsetCursor();
@@ -183,9 +183,9 @@ double PageView::drawnScale() const {
     const double ph = engine_.PageHeight();
     double s = zoomPercent_ / 100.0;
     const QSize avail = availableSize();
-    if (sizeMode_ == 3) {
+    if (sizeMode_ == kSizeFitPage) {
         s = std::min(avail.width() / pw, avail.height() / ph);
-    } else if (sizeMode_ == 2) {
+    } else if (sizeMode_ == kSizeFitWidth) {
         s = avail.width() / pw;
         if (ph * s > avail.height()) s = (avail.width() - verticalScrollBar()->sizeHint().width()) / pw;
     }
@@ -204,9 +204,9 @@ void PageView::relayout() {
     const QSize avail = availableSize();
     const int barW = verticalScrollBar()->sizeHint().width();
     const int barH = horizontalScrollBar()->sizeHint().height();
-    bool needH = sizeMode_ == 4 && c.scaled.width() > avail.width();
-    bool needV = sizeMode_ != 3 && c.scaled.height() > avail.height();
-    if (sizeMode_ == 4) {
+    bool needH = sizeMode_ == kSizeZoom && c.scaled.width() > avail.width();
+    bool needV = sizeMode_ != kSizeFitPage && c.scaled.height() > avail.height();
+    if (sizeMode_ == kSizeZoom) {
         if (needH && !needV) needV = c.scaled.height() > avail.height() - barH;
         if (needV && !needH) needH = c.scaled.width() > avail.width() - barW;
     }
@@ -344,11 +344,11 @@ void PageView::mousePressEvent(QMouseEvent* e) {
         cache_->rubber->setGeometry(QRect(pos, QSize()));
         cache_->rubber->show();
     }
-    int button = 0;
+    MouseButton button = kMouseLeft;
     switch (e->button()) {
-        case Qt::LeftButton: button = 1; break;
-        case Qt::RightButton: button = 2; break;
-        case Qt::MiddleButton: button = 4; break;
+        case Qt::LeftButton: button = kMouseLeft; break;
+        case Qt::RightButton: button = kMouseRight; break;
+        case Qt::MiddleButton: button = kMouseMiddle; break;
         default: return;
     }
     const Qt::KeyboardModifiers m = e->modifiers();

@@ -4,6 +4,7 @@
 // window uses. Property and signal names follow the imaging component's.
 
 #include "imaging/engine/PageEngine.h"
+#include "imaging/widget/PageRenderer.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -12,6 +13,19 @@
 #include <memory>
 
 namespace leafmark::imaging {
+
+// How the page is sized in the view; the numbers are the imaging component's.
+enum SizeMode : int {
+    kSizeFitWidth = 2,  // the page's width fills the view; scroll down the page
+    kSizeFitPage = 3,   // the whole page fits in the view
+    kSizeZoom = 4,      // drawn at ZoomPercent
+};
+
+// The mouse pointer over the page.
+enum CursorShape : int { kCursorDefault = 0, kCursorCrossHair = 2 };
+
+// The button PageMouseButton reports.
+enum MouseButton : int { kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
 
 class PageView : public QAbstractScrollArea {
     Q_OBJECT
@@ -32,22 +46,18 @@ public:
 
     void setBackColor(const QColor& c);
     QColor backColor() const { return backColor_; }
-    void setPaintWhileLoading(bool on) { paintWhileLoading_ = on; }
-    void setViewReady(bool on) { viewReady_ = on; }
-    void setAutoLayout(bool on) { autoLayout_ = on; }
-    void setMouseOption(bool on) { mouseOption_ = on; }
 
-    // 0 normal, 1 favor black, 2 scale to gray (1-bit pages only).
-    void setBitonalDisplay(int mode);
-    int bitonalDisplay() const { return bitonalDisplay_; }
+    // How 1-bit pages are drawn; gray and colour pages are always averaged.
+    void setBitonalDisplay(BitonalRendering mode);
+    BitonalRendering bitonalDisplay() const { return bitonalDisplay_; }
 
-    // 2 fit width, 3 fit whole page, 4 scale by ZoomPercent; other values are
-    // ignored. Switching from a fit mode to 4 keeps the page at the size it had.
-    void setSizeMode(int mode);
-    int sizeMode() const { return sizeMode_; }
+    // Values outside the enum are ignored. Switching from a fit mode to kSizeZoom
+    // keeps the page at the size it had.
+    void setSizeMode(SizeMode mode);
+    SizeMode sizeMode() const { return sizeMode_; }
 
     // Percent; 100 = one page pixel per window pixel. Reports the drawn scale in
-    // every size mode. Setting it only takes effect in size mode 4; values not
+    // every size mode. Setting it only takes effect in kSizeZoom; values not
     // greater than 0 (or not a number) are ignored; the drawn scale is capped so
     // the page stays under 100000 screen pixels a side (then that cap is reported).
     void setZoomPercent(float percent);
@@ -68,9 +78,8 @@ public:
     float bandWidth() const { return band_.width(); }
     float bandHeight() const { return band_.height(); }
 
-    // 0 default arrow, 2 cross-hair.
-    void setCursorShape(int shape);
-    int cursorShape() const { return cursorShape_; }
+    void setCursorShape(CursorShape shape);
+    CursorShape cursorShape() const { return cursorShape_; }
 
     // Draws now with the current settings (re-scales the cached page if needed).
     void Repaint();
@@ -88,9 +97,9 @@ public:
 signals:
     // A completed drag while BandSelect is on.
     void BandDone();
-    // A mouse button pressed over the page: button 1 left, 2 right, 4 middle;
-    // shift state; position in page pixels.
-    void PageMouseButton(int button, int shift, float x, float y);
+    // A mouse button pressed over the page; shift state (1 Shift, 2 Control,
+    // 4 Alt, added); position in page pixels.
+    void PageMouseButton(leafmark::imaging::MouseButton button, int shift, float x, float y);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -103,15 +112,11 @@ protected:
 private:
     PageEngine engine_;
     QColor backColor_{220, 219, 197};
-    bool paintWhileLoading_ = true;
-    bool viewReady_ = true;
-    bool autoLayout_ = true;
-    bool mouseOption_ = true;
-    int bitonalDisplay_ = 0;
-    int sizeMode_ = 3;
+    BitonalRendering bitonalDisplay_ = kBitonalNormal;
+    SizeMode sizeMode_ = kSizeFitPage;
     float zoomPercent_ = 100.0f;
     bool bandSelect_ = false;
-    int cursorShape_ = 0;
+    CursorShape cursorShape_ = kCursorDefault;
     QRectF band_;
     QString message_;
     // Implementation state (layout, scaled-page cache, drag in progress) lives in the .cpp.
