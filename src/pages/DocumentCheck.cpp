@@ -2,7 +2,7 @@
 
 #include "pages/Documents.h"
 
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QHash>
 

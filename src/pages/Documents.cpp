@@ -1,7 +1,7 @@
 #include "pages/Documents.h"
 
 #include "imaging/engine/PageHeader.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "shared/FileList.h"
 
 #include <QFile>
@@ -25,14 +25,10 @@ FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, 
     return f;
 }
 
-bool isEndOfDocumentName(const QString& name) {
-    return name.endsWith(kEndOfDocumentSuffix, Qt::CaseInsensitive);
-}
-
 FolderDocuments FolderDocuments::read(const QString& folder) {
-    const QString dir = folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/');
+    const QString dir = folder.isEmpty() ? folder : withSeparator(folder);
     FileList list;
-    list.read(dir, QStringLiteral("*.tif*;*.eod"));
+    list.read(dir, kPageAndEodPatterns);
     QList<DocumentPage> pages;
     QList<EndOfDocumentFile> eods;
     pages.reserve(list.count());
@@ -61,7 +57,7 @@ FolderDocuments FolderDocuments::read(const QString& folder) {
 FolderDocuments FolderDocuments::fromPages(const QString& folder, QList<DocumentPage> pages,
                                            const QList<EndOfDocumentFile>& endOfDocumentFiles) {
     FolderDocuments d;
-    d.folder_ = folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/');
+    d.folder_ = folder.isEmpty() ? folder : withSeparator(folder);
     d.pages_ = std::move(pages);
     d.files_ = endOfDocumentFiles;
     d.match();

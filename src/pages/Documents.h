@@ -136,7 +136,4 @@ private:
 // Reads end-of-document file `name` of `folder` (which ends with "/").
 FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name);
 
-// Names that look like end-of-document files ("...ZZZ.EOD", any case) are never pages.
-bool isEndOfDocumentName(const QString& name);
-
 }  // namespace leafmark
