@@ -111,6 +111,15 @@ public:
     bool hasFinding(int pageIndex) const;
 
 private:
+    // The two markers that begin a document at page `i`: its document marker and
+    // the end-of-document file of the page before. Either one begins a document;
+    // a start is whole when both are there, and the check reports the one missing.
+    struct StartMarks {
+        bool documentMarker = false;
+        bool endOfDocumentBefore = false;
+        bool any() const { return documentMarker || endOfDocumentBefore; }
+    };
+    StartMarks startMarksOf(int i) const;
     void split() const;
     void match();
     void check() const;
