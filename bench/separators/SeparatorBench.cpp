@@ -48,8 +48,8 @@ void runKind(const std::string& title, const std::vector<std::string>& paths, in
     imaging::PageEngine engine;
     int found = 0;
     for (const auto& p : paths) {
-        if (!engine.LoadPage(p)) {
-            table.note("cannot load " + p + ": " + engine.lastError());
+        if (const auto loaded = engine.LoadPage(p); !loaded) {
+            table.note("cannot load " + p + ": " + loaded.reason());
             return;
         }
         decoded.emplace_back(pixClone(engine.pix()));

@@ -31,7 +31,7 @@ void whitenMargins(PageEngine& engine, double inches) {
     const auto by = static_cast<float>(inches * engine.YResolution());
     const float bands[4][4] = {{0, 0, w, by}, {0, h - by, w, by}, {0, 0, bx, h}, {w - bx, 0, bx, h}};
     for (const auto& b : bands) {
-        engine.SetRegionRect(b[0], b[1], b[2], b[3], 1);
+        engine.SetRegionRect(b[0], b[1], b[2], b[3]);
         engine.FillRegion(0xFFFFFF);
     }
     engine.ClearRegion();
@@ -49,9 +49,9 @@ void runEngineBench(const Corpus& corpus, int reps, Table& table) {
     std::vector<Bitmap> bitmaps(static_cast<std::size_t>(n));
     PageEngine engine;
     for (int i = 0; i < n; ++i) {
-        if (!engine.LoadPage(corpus.paths[static_cast<std::size_t>(i)])) {
+        if (const auto loaded = engine.LoadPage(corpus.paths[static_cast<std::size_t>(i)]); !loaded) {
             table.note("engine cannot load " + corpus.paths[static_cast<std::size_t>(i)] + ": " +
-                       engine.lastError());
+                       loaded.reason());
             return;
         }
         originals.emplace_back(pixCopy(nullptr, engine.pix()));

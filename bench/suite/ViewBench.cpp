@@ -105,7 +105,7 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
     view.setBitonalDisplay(kScaleToGray);
     view.grabPage();
     const Timing fillOnly = measure(runs, [&](int) {
-        view.engine().SetRegionRect(600, 900, 600, 600, 1);
+        view.engine().SetRegionRect(600, 900, 600, 600);
         view.engine().FillRegion(0xFFFFFF);
     });
     PIX* bare = pixCopy(nullptr, view.engine().pix());
@@ -117,7 +117,7 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
     pixDestroy(&bare);
     table.row("white-fill 2x2 in (engine)", fillOnly, "leptonica clear in rect", lepClear);
     const Timing fillPaint = measure(runs, [&](int) {
-        view.engine().SetRegionRect(600, 900, 600, 600, 1);
+        view.engine().SetRegionRect(600, 900, 600, 600);
         view.engine().FillRegion(0xFFFFFF);
         view.Repaint();
         paint();

@@ -35,10 +35,6 @@ QString AppLocation::installedHelpDocument() const {
     return QDir::cleanPath(withSeparator(apppath) + QStringLiteral("../share/doc/leafmark/leafmark.pdf"));
 }
 
-QString AppLocation::withSeparator(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 QString aboutText(const Version& v) {
     const QStringList lines = {
         QStringLiteral("Version %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision),

@@ -4,6 +4,7 @@
 // and the About text.
 
 #include "shared/AppInfo.h"
+#include "shared/PageFiles.h"
 
 #include <QString>
 
@@ -18,8 +19,6 @@ struct AppLocation {
 
     // The running executable's folder and base name, and the user's settings file.
     static AppLocation ofRunningProgram();
-    // `folder` with one "/" appended unless it already ends with one.
-    static QString withSeparator(const QString& folder);
 
     // apppath + base name + ".ini".
     QString besideSettingsFile() const { return withSeparator(apppath) + baseName + QStringLiteral(".ini"); }

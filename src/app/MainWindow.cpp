@@ -132,7 +132,7 @@ void MainWindow::startUp() {
     state_.captionprefix = kCaptionPrefix;
     view_->setBackColor(QColor(220, 219, 197));
     setWindowTitle(state_.captionprefix);
-    state_.apppath = AppLocation::withSeparator(location_.apppath);
+    state_.apppath = withSeparator(location_.apppath);
 
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);

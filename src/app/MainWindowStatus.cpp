@@ -7,7 +7,7 @@
 #include "app/StatusText.h"
 #include "imaging/widget/PageView.h"
 #include "pages/MarkerScan.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
 #include "view/ViewCommands.h"
 

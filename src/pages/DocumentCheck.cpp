@@ -2,7 +2,7 @@
 
 #include "pages/Documents.h"
 
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QHash>
 
@@ -111,12 +111,14 @@ void FolderDocuments::check() const {
         const DocumentPage& page = pages_[i];
         if (page.known && !page.readable)
             findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
-        if (i > 0 && page.documentMarker && !pages_[i - 1].hasEndOfDocument())
+        const StartMarks start = startMarksOf(i);
+        if (start.documentMarker && !start.endOfDocumentBefore)
             findings_ << Finding{Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
         if (!page.hasEndOfDocument()) continue;
+        const StartMarks next = startMarksOf(i + 1);
         if (i == n - 1)
             findings_ << Finding{Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
-        else if (pages_[i + 1].known && pages_[i + 1].readable && !pages_[i + 1].documentMarker)
+        else if (pages_[i + 1].known && pages_[i + 1].readable && !next.documentMarker)
             findings_ << Finding{Finding::EndOfDocumentWithoutStart,
                                  {page.endOfDocument, page.name, pages_[i + 1].name}, {}};
     }

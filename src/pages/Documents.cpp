@@ -1,7 +1,7 @@
 #include "pages/Documents.h"
 
 #include "imaging/engine/PageHeader.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "shared/FileList.h"
 
 #include <QFile>
@@ -25,14 +25,10 @@ FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, 
     return f;
 }
 
-bool isEndOfDocumentName(const QString& name) {
-    return name.endsWith(kEndOfDocumentSuffix, Qt::CaseInsensitive);
-}
-
 FolderDocuments FolderDocuments::read(const QString& folder) {
-    const QString dir = folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/');
+    const QString dir = folder.isEmpty() ? folder : withSeparator(folder);
     FileList list;
-    list.read(dir, QStringLiteral("*.tif*;*.eod"));
+    list.read(dir, kPageAndEodPatterns);
     QList<DocumentPage> pages;
     QList<EndOfDocumentFile> eods;
     pages.reserve(list.count());
@@ -61,7 +57,7 @@ FolderDocuments FolderDocuments::read(const QString& folder) {
 FolderDocuments FolderDocuments::fromPages(const QString& folder, QList<DocumentPage> pages,
                                            const QList<EndOfDocumentFile>& endOfDocumentFiles) {
     FolderDocuments d;
-    d.folder_ = folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/');
+    d.folder_ = folder.isEmpty() ? folder : withSeparator(folder);
     d.pages_ = std::move(pages);
     d.files_ = endOfDocumentFiles;
     d.match();
@@ -73,21 +69,10 @@ FolderDocuments FolderDocuments::fromListing(const QString& folder, const QStrin
                                              const QStringList& endOfDocumentNames) {
     QList<DocumentPage> pages;
     pages.reserve(names.size());
-    for (const QString& name : names) {
-        DocumentPage page;
-        page.name = name;
-        page.readable = true;
-        page.known = false;
-        pages << std::move(page);
-    }
+    for (const QString& name : names) pages << DocumentPage{.name = name, .readable = true, .known = false};
     QList<EndOfDocumentFile> files;
     files.reserve(endOfDocumentNames.size());
-    for (const QString& name : endOfDocumentNames) {
-        EndOfDocumentFile f;
-        f.name = name;
-        f.contentRead = false;
-        files << std::move(f);
-    }
+    for (const QString& name : endOfDocumentNames) files << EndOfDocumentFile{.name = name, .contentRead = false};
     return fromPages(folder, std::move(pages), files);
 }
 
@@ -161,14 +146,17 @@ bool FolderDocuments::hasFinding(int pageIndex) const {
     return pageIndex >= 0 && pageIndex < findingsByPage_.size() && !findingsByPage_[pageIndex].isEmpty();
 }
 
+FolderDocuments::StartMarks FolderDocuments::startMarksOf(int i) const {
+    if (i <= 0 || i >= pageCount()) return {};
+    return {pages_[i].documentMarker, pages_[i - 1].hasEndOfDocument()};
+}
+
 void FolderDocuments::split() const {
     documents_.clear();
     starts_.clear();
     const int n = pageCount();
-    for (int i = 0; i < n; ++i) {
-        const bool start = i == 0 || pages_[i].documentMarker || pages_[i - 1].hasEndOfDocument();
-        if (start) starts_ << i;
-    }
+    for (int i = 0; i < n; ++i)
+        if (i == 0 || startMarksOf(i).any()) starts_ << i;
     for (qsizetype k = 0; k < starts_.size(); ++k) {
         const int last = k + 1 < starts_.size() ? starts_[k + 1] - 1 : n - 1;
         documents_ << DocumentRange{starts_[k], last};

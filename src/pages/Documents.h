@@ -111,6 +111,15 @@ public:
     bool hasFinding(int pageIndex) const;
 
 private:
+    // The two markers that begin a document at page `i`: its document marker and
+    // the end-of-document file of the page before. Either one begins a document;
+    // a start is whole when both are there, and the check reports the one missing.
+    struct StartMarks {
+        bool documentMarker = false;
+        bool endOfDocumentBefore = false;
+        bool any() const { return documentMarker || endOfDocumentBefore; }
+    };
+    StartMarks startMarksOf(int i) const;
     void split() const;
     void match();
     void check() const;
@@ -135,8 +144,5 @@ private:
 
 // Reads end-of-document file `name` of `folder` (which ends with "/").
 FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name);
-
-// Names that look like end-of-document files ("...ZZZ.EOD", any case) are never pages.
-bool isEndOfDocumentName(const QString& name);
 
 }  // namespace leafmark

@@ -1,6 +1,6 @@
 #include "pages/FolderMarks.h"
 
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

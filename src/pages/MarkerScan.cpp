@@ -1,7 +1,7 @@
 #include "pages/MarkerScan.h"
 
 #include "imaging/engine/PageEngine.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QMetaObject>
 #include <chrono>
@@ -28,7 +28,7 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
     stop_ = std::make_shared<std::atomic<bool>>(false);
     finished_ = std::make_shared<std::atomic<bool>>(false);
     QString dir = folder;
-    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    dir = withSeparator(dir);
     std::vector<std::string> files;
     files.reserve(static_cast<std::size_t>(names.size()));
     for (const QString& n : names) files.push_back(enginePath(dir + n));
@@ -53,7 +53,7 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
         for (const std::string& file : files) {
             if (stop->load()) return;
             quint8 bits = 0;
-            if (imaging::PageEngine::ReadComments(file, texts)) {
+            if (imaging::PageEngine::ReadComments(file, texts).ok()) {
                 if (isDocumentMarker(QString::fromStdString(texts[imaging::kSlotDocumentMarker])))
                     bits |= kBitDocumentMarker;
                 if (QString::fromStdString(texts[imaging::kSlotChangeMarker]) == kChangeMarker)

@@ -1,6 +1,6 @@
 // Opening a page and its folder, and showing a page of the folder.
 #include "imaging/widget/PageView.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
 #include "pages/ReadAhead.h"
 #include "view/ViewMapping.h"
@@ -16,7 +16,6 @@ namespace {
 // The Open dialog's filter; file dialogs match patterns case-sensitively here, so
 // the usual spellings of the extension are all listed.
 const QString kOpenFilter = QStringLiteral("TIFF Files (*.tif* *.TIF* *.Tif*)");
-const QString kFolderPattern = QStringLiteral("*.tif*");
 
 }  // namespace
 
@@ -48,10 +47,10 @@ void PageRecords::enablePageCommands() {
 
 QString PageRecords::firstPageOf(const QString& folder) {
     FileList list;
-    list.read(folder, kFolderPattern);
+    list.read(folder, kPagePattern);
     list.exclude(kEndOfDocumentSuffix);
     if (list.count() == 0) return QString();
-    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + list.at(0);
+    return withSeparator(folder) + list.at(0);
 }
 
 void PageRecords::OpenMaster(const QString& path) {
@@ -66,7 +65,7 @@ void PageRecords::OpenMaster(const QString& path) {
     // A page in the root folder leaves an empty folder path; the list reads "/" then.
     const QString listFolder =
         state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
-    folderList_.read(listFolder, kFolderPattern);
+    folderList_.read(listFolder, kPagePattern);
     // An end-of-document file is never a page, even where its name matches the
     // pattern (the one of "z.tif.bak" is "z.tifZZZ.EOD").
     folderList_.exclude(kEndOfDocumentSuffix);
@@ -89,8 +88,7 @@ void PageRecords::OpenMaster(const QString& path) {
 void PageRecords::display(const QString& name) {
     state_.modified = kUnmodified;
     const QString& folder = state_.folderpath;
-    state_.currentfile =
-        folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + name;
+    state_.currentfile = withSeparator(folder) + name;
 
     imaging::PageView& view = controls_.pageView();
     // A failed load leaves the view empty with the reason shown inside it; the flag

@@ -2,7 +2,7 @@
 // and the document marker box's mouse handler.
 #include "imaging/engine/FileAccess.h"
 #include "imaging/widget/PageView.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
 
@@ -93,7 +93,7 @@ bool PageRecords::dosave(const QString& f) {
         return false;
     }
 
-    if (!state_.folderpath.endsWith(QLatin1Char('/'))) state_.folderpath += QLatin1Char('/');
+    state_.folderpath = withSeparator(state_.folderpath);
 
     // The end-of-document file of the entry before the page is settled first. It
     // changes together with the page: when the page is not written, it is put back.
@@ -138,7 +138,7 @@ bool PageRecords::dosave(const QString& f) {
     int format = 0;
     int bits = 0;
     imaging::Status status = formatForSave(f, format, bits);
-    if (status.ok()) status = engine.SavePage(enginePath(f), format, bits, 2, 0);
+    if (status.ok()) status = engine.SavePage(enginePath(f), format, bits);
     if (!status.ok()) {
         // The old file is whole (the write is atomic); the work stays unsaved, and the
         // end-of-document file goes back to what it was, in step with the page.

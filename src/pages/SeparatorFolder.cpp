@@ -1,7 +1,7 @@
 #include "pages/SeparatorFolder.h"
 
 #include "imaging/engine/PageEngine.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +15,7 @@ namespace leafmark {
 namespace {
 
 QString withSlash(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    folder = withSeparator(folder);
     return folder;
 }
 
@@ -113,9 +113,9 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
     if (!readPageMarks(dir, entries, index).documentMarker) {
         imaging::PageEngine engine;
         const std::string path = enginePath(page);
-        if (!engine.LoadPage(path))
+        if (const imaging::Status loaded = engine.LoadPage(path); !loaded)
             return fail(QStringLiteral("The page %1 could not be read: %2")
-                            .arg(page, QString::fromStdString(engine.lastError())));
+                            .arg(page, QString::fromStdString(loaded.reason())));
         if (engine.damaged())
             return fail(QStringLiteral("The page %1 could only be read in part (%2), so it is not saved over "
                                        "its file.")
@@ -126,7 +126,7 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
                              kChangeMarker.toStdString();
         engine.SetComment(imaging::kSlotChangeMarker, changed ? kChangeMarker.toStdString() : std::string());
         imaging::Status status = engine.ReadFileInfo(path);
-        if (status.ok()) status = engine.SavePage(path, engine.StoredFormat(), engine.StoredBitDepth(), 2, 0);
+        if (status.ok()) status = engine.SavePage(path, engine.StoredFormat(), engine.StoredBitDepth());
         if (!status.ok())
             return fail(QStringLiteral("The page could not be saved to %1.\n\n%2")
                             .arg(page, QString::fromStdString(status.reason())));

@@ -1,6 +1,6 @@
 #include "pages/SeparatorScanner.h"
 
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -12,7 +12,7 @@ namespace leafmark {
 namespace {
 
 QString withSlash(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    folder = withSeparator(folder);
     return folder;
 }
 

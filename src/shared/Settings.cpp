@@ -2,10 +2,10 @@
 #include "shared/SettingsLocation.h"
 
 #include "shared/RegularFile.h"
+#include "imaging/engine/OutputFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <fcntl.h>
@@ -262,15 +262,11 @@ bool writeProfileString(const QString& file, const QString& section, const QStri
     // The user's settings folder exists only once something has been written.
     if (!prepareSettingsFolder(file))
         return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    imaging::OutputFile out;
+    if (!out.open(QFile::encodeName(file).toStdString()))
         return false;
     const QByteArray bytes = text.toLatin1();
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return out.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && out.commit();
 }
 
 double leadingNumber(const QString& text) {

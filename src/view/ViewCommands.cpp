@@ -148,7 +148,7 @@ void ViewCommands::bandDone() {
         height = height / s;
     }
     imaging::PageEngine& engine = view_.engine();
-    engine.SetRegionRect(left, top, width, height, 1);
+    engine.SetRegionRect(left, top, width, height);
     engine.FillRegion(kWhite);
     engine.ClearRegion();
     view_.Repaint();

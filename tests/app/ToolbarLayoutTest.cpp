@@ -82,8 +82,6 @@ TEST(AppLocation, SettingsAndHelpAreNamedAfterTheExecutable) {
     AppLocation loc{QStringLiteral("/opt/tools/"), QStringLiteral("viewer")};
     EXPECT_EQ(loc.settingsFile(), QStringLiteral("/opt/tools/viewer.ini"));
     EXPECT_EQ(loc.helpDocument(), QStringLiteral("/opt/tools/viewer.pdf"));
-    EXPECT_EQ(AppLocation::withSeparator(QStringLiteral("/opt/tools")), QStringLiteral("/opt/tools/"));
-    EXPECT_EQ(AppLocation::withSeparator(QStringLiteral("/")), QStringLiteral("/"));
     // The running test program: its own folder and name.
     const AppLocation self = AppLocation::ofRunningProgram();
     EXPECT_EQ(self.baseName, QStringLiteral("app_test"));

@@ -67,7 +67,7 @@ Outcome runNames(RunKind kind, const QString& source, const QString& output, con
 Outcome runOver(RunKind kind, const QString& source, const QString& output, int workers,
                 PageOptions options = {}, int stopAfter = -1) {
     FileList list;
-    list.read(source, kPagePatterns);
+    list.read(source, kPageAndEodPatterns);
     return runNames(kind, source, output, list.names(), workers, options, stopAfter);
 }
 
@@ -214,7 +214,7 @@ TEST(PreProcessRun, PipesAndDeviceLinksAsPagesAreRefusedAtOnceAndNeverCopied) {
     Folders f;
     for (int i = 1; i <= 3; ++i) writePage(f.src(QString::number(i) + ".tif"), pageWith(i));
     FileList list;
-    list.read(f.in, kPagePatterns);
+    list.read(f.in, kPageAndEodPatterns);
     // Swapped after the folder was listed.
     QFile::remove(f.src("2.tif"));
     QFile::remove(f.src("3.tif"));

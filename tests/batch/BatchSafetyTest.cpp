@@ -23,7 +23,7 @@ namespace {
 
 RunSummary runOnce(const QString& source, const QString& output) {
     FileList list;
-    list.read(source, kPagePatterns);
+    list.read(source, kPageAndEodPatterns);
     BatchRun run({RunKind::PreProcess, source, output, list.names(), 1});
     run.setOptionsProvider([] { return PageOptions{true, false, false, 0.0}; });
     QSignalSpy finished(&run, &BatchRun::finished);

@@ -121,10 +121,10 @@ TEST(RunTexts, PreProcessQuestionNamesTheTickedOperationsInOrder) {
 }
 
 TEST(RunTexts, EndOfDocumentNamesAreFoundInAnyCase) {
-    EXPECT_TRUE(isEndOfDocument("00000006ZZZ.EOD"));
-    EXPECT_TRUE(isEndOfDocument("00000123zzz.eod"));
-    EXPECT_FALSE(isEndOfDocument("00000123.tif"));
-    EXPECT_FALSE(isEndOfDocument("EOD"));
+    EXPECT_TRUE(hasEodExtension("00000006ZZZ.EOD"));
+    EXPECT_TRUE(hasEodExtension("00000123zzz.eod"));
+    EXPECT_FALSE(hasEodExtension("00000123.tif"));
+    EXPECT_FALSE(hasEodExtension("EOD"));
     EXPECT_EQ(withSeparator("/a"), "/a/");
     EXPECT_EQ(withSeparator("/"), "/");
 }

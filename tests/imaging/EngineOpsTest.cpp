@@ -77,7 +77,7 @@ TEST_P(DepthTest, RegionFillIsCutAtThePageAndTouchesNothingElse) {
     PixPtr original = patterned(10, 8, depth);
     engine.setImage(copyOf(original.get()), 300, 300);
     // Hangs off the left and bottom edges: page pixels x 0..3, y 5..7 are inside.
-    engine.SetRegionRect(-5.0f, 5.0f, 9.0f, 20.0f, 1);
+    engine.SetRegionRect(-5.0f, 5.0f, 9.0f, 20.0f);
     ASSERT_TRUE(engine.FillRegion(kWhite).ok());
     const l_uint32 white = depth == 1 ? 0u : depth == 8 ? 255u : 0xFFFFFF00u;
     for (int y = 0; y < 8; ++y)
@@ -104,7 +104,7 @@ TEST_P(DepthTest, EmptyOrMissingRegionChangesNothing) {
                                 {20, 2, 5, 5}, {2, -9, 5, 5},  {2, 2, 0.3f, 5}, {2, 2, NAN, 5},
                                 {-8, -8, 4, 4}, {2, 2, INFINITY, 5}};
     for (const auto& r : empties) {
-        engine.SetRegionRect(r[0], r[1], r[2], r[3], 1);
+        engine.SetRegionRect(r[0], r[1], r[2], r[3]);
         EXPECT_TRUE(engine.FillRegion(kWhite).ok());
     }
     engine.ClearRegion();
@@ -120,9 +120,9 @@ TEST(RegionFill, FractionalEdgesRoundToNearestSoBandsMeetWithoutGapOrOverlap) {
     PageEngine engine;
     engine.setImage(PixPtr(pixCreate(100, 10, 8)), 204, 204);
     // 0.1 inch at 204 dpi is 20.4 pixels: left band [0, 20), right band [80, 100).
-    engine.SetRegionRect(0.0f, 0.0f, 20.4f, 10.0f, 1);
+    engine.SetRegionRect(0.0f, 0.0f, 20.4f, 10.0f);
     ASSERT_TRUE(engine.FillRegion(0xFFFFFF).ok());
-    engine.SetRegionRect(100.0f - 20.4f, 0.0f, 20.4f, 10.0f, 1);
+    engine.SetRegionRect(100.0f - 20.4f, 0.0f, 20.4f, 10.0f);
     ASSERT_TRUE(engine.FillRegion(0x808080).ok());
     EXPECT_EQ(at(engine.pix(), 19, 3), 255u);
     EXPECT_EQ(at(engine.pix(), 20, 3), 0u);
@@ -130,9 +130,9 @@ TEST(RegionFill, FractionalEdgesRoundToNearestSoBandsMeetWithoutGapOrOverlap) {
     EXPECT_EQ(at(engine.pix(), 80, 3), 128u);
     EXPECT_EQ(at(engine.pix(), 99, 9), 128u);
     // Two regions that abut in page units share no pixel and leave none out.
-    engine.SetRegionRect(30.6f, 0.0f, 10.2f, 10.0f, 1);
+    engine.SetRegionRect(30.6f, 0.0f, 10.2f, 10.0f);
     ASSERT_TRUE(engine.FillRegion(0x101010).ok());
-    engine.SetRegionRect(40.8f, 0.0f, 10.2f, 10.0f, 1);
+    engine.SetRegionRect(40.8f, 0.0f, 10.2f, 10.0f);
     ASSERT_TRUE(engine.FillRegion(0x202020).ok());
     EXPECT_EQ(at(engine.pix(), 30, 0), 0u);
     EXPECT_EQ(at(engine.pix(), 31, 0), 16u);
@@ -145,7 +145,7 @@ TEST(RegionFill, FractionalEdgesRoundToNearestSoBandsMeetWithoutGapOrOverlap) {
 TEST(RegionFill, ColourOnColourPagesAndMappedPagesUsesTheColour) {
     PageEngine engine;
     engine.setImage(PixPtr(pixCreate(6, 6, 32)), 300, 300);
-    engine.SetRegionRect(1, 1, 2, 2, 1);
+    engine.SetRegionRect(1, 1, 2, 2);
     ASSERT_TRUE(engine.FillRegion(0x12A0C3).ok());
     l_int32 r, g, b;
     extractRGBValues(at(engine.pix(), 2, 2), &r, &g, &b);
@@ -162,7 +162,7 @@ TEST(RegionFill, ColourOnColourPagesAndMappedPagesUsesTheColour) {
     pixSetColormap(mapped.get(), cmap);
     pixSetAllArbitrary(mapped.get(), 1);
     engine.setImage(std::move(mapped), 300, 300);
-    engine.SetRegionRect(0, 0, 3, 6, 1);
+    engine.SetRegionRect(0, 0, 3, 6);
     ASSERT_TRUE(engine.FillRegion(0xFFFFFF).ok());
     EXPECT_EQ(at(engine.pix(), 2, 5), 0u) << "white found in the map";
     EXPECT_EQ(at(engine.pix(), 3, 5), 1u);
@@ -237,7 +237,7 @@ TEST(Operations, WithoutAPageFailAndDoNothing) {
     PageEngine engine;
     EXPECT_FALSE(engine.Rotate(9000, true, kWhite).ok());
     EXPECT_FALSE(engine.Invert().ok());
-    engine.SetRegionRect(0, 0, 5, 5, 1);
+    engine.SetRegionRect(0, 0, 5, 5);
     EXPECT_FALSE(engine.FillRegion(kWhite).ok());
     EXPECT_FALSE(engine.Despeckle().ok());
     EXPECT_FALSE(engine.Deskew().applied);

@@ -2,6 +2,7 @@
 // pages survive byte for byte, comment slots are written and removed, and a
 // failed save leaves the old file exactly as it was.
 
+#include "imaging/engine/OutputFile.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/TiffSave.h"
 #include "support/TestPages.h"
@@ -92,8 +93,9 @@ TEST_P(SaveRoundTrip, KeepsFormatDepthTagsAndPixels) {
     if (!writeTiff(file, {s})) GTEST_SKIP() << "libtiff has no encoder for " << what;
     const std::vector<std::string> skip = {"Rows/Strip", "JPEG Tables"};
     const auto before = tagDump(file, 0, skip);
-    ASSERT_TRUE(engine.LoadPage(file).ok()) << what << ": " << engine.lastError();
-    Status st = engine.SavePage(file, engine.loadedFormat(), engine.loadedBitDepth(), 2, 0);
+    const auto status = engine.LoadPage(file);
+    ASSERT_TRUE(status.ok()) << what << ": " << status.reason();
+    Status st = engine.SavePage(file, engine.loadedFormat(), engine.loadedBitDepth());
     ASSERT_TRUE(st.ok()) << what << ": " << st.reason();
     EXPECT_EQ(tagDump(file, 0, skip), before) << what;
     ASSERT_TRUE(engine.ReadFileInfo(file).ok());
@@ -164,7 +166,8 @@ TEST_F(SaveTest, LaterPagesAreKeptByteForByteWithAllTheirTags) {
     }
     ASSERT_TRUE(engine.LoadPage(file).ok());
     pixInvert(engine.pix(), engine.pix());
-    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok()) << engine.lastError();
+    const auto status = engine.SavePage(file, 4, 1);
+    ASSERT_TRUE(status.ok()) << status.reason();
     ASSERT_TRUE(engine.ReadFileInfo(file).ok());
     EXPECT_EQ(engine.storedInfo().pageCount, 4);
     for (int p = 1; p < 4; ++p) {
@@ -230,7 +233,8 @@ TEST_F(SaveTest, DepthAndCompressionRequestsAreMetOrFallBackToLzw) {
                  {7, 1, 5, 1}, {1, 4, 1, 4}, {32773, 32, 32773, 32}};
     for (const Case& c : cases) {
         const std::string file = path("conv" + std::to_string(c.format) + "_" + std::to_string(c.bits) + ".tif");
-        ASSERT_TRUE(engine.SavePage(file, c.format, c.bits).ok()) << engine.lastError();
+        const auto status = engine.SavePage(file, c.format, c.bits);
+        ASSERT_TRUE(status.ok()) << status.reason();
         ASSERT_TRUE(engine.ReadFileInfo(file).ok());
         EXPECT_EQ(engine.StoredFormat(), c.storedFormat) << c.format << "/" << c.bits;
         EXPECT_EQ(engine.StoredBitDepth(), c.storedBits) << c.format << "/" << c.bits;
@@ -264,7 +268,6 @@ TEST_F(SaveTest, FailedSavesLeaveTheOldFileByteIdenticalAndSayWhy) {
         Status st = engine.SavePage(file, 4, 1);
         EXPECT_FALSE(st.ok()) << "budget " << budget;
         EXPECT_NE(st.reason().find("No space left on device"), std::string::npos) << st.reason();
-        EXPECT_EQ(engine.lastError(), st.reason());
         EXPECT_TRUE(fileBytes(file) == original) << "budget " << budget;
         EXPECT_EQ(folderNames(), names) << "no temporary file is left behind";
         EXPECT_TRUE(engine.hasImage());
@@ -402,7 +405,8 @@ TEST_F(SaveTest, TheReplacedFileKeepsItsPermissionsAndALinkStaysALink) {
     const std::string before = fileBytes(target);
     ASSERT_TRUE(engine.LoadPage(link).ok());
     pixInvert(engine.pix(), engine.pix());
-    ASSERT_TRUE(engine.SavePage(link, 4, 1).ok()) << engine.lastError();
+    const auto status = engine.SavePage(link, 4, 1);
+    ASSERT_TRUE(status.ok()) << status.reason();
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link), "real/page.tif");
     EXPECT_NE(fileBytes(target), before) << "the linked file holds the saved page";
@@ -445,7 +449,8 @@ TEST_F(SaveTest, DirectoryPointersAreNeverCopiedAsPlainNumbers) {
     ASSERT_EQ(exifExposure(file, 0), 0.5);
     ASSERT_EQ(exifExposure(file, 1), 0.5);
     ASSERT_TRUE(engine.LoadPage(file).ok());
-    ASSERT_TRUE(engine.SavePage(file, 4, 1).ok()) << engine.lastError();
+    const auto status = engine.SavePage(file, 4, 1);
+    ASSERT_TRUE(status.ok()) << status.reason();
     for (int page : {0, 1}) {
         const std::optional<double> exposure = exifExposure(file, page);
         if (exposure) {
@@ -501,4 +506,34 @@ TEST_F(SaveTest, AWriteProtectedPageIsNeverReplaced) {
     if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot switch to user 65534 here";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: replaced, 2: wrong reason, 4: folder not writable";
     EXPECT_TRUE(fileBytes(othersPage) == before);
+}
+
+// The one way files are replaced: an unfinished replacement leaves the old file
+// and no temporary file; a finished one keeps the replaced file's permissions and
+// writes through a symbolic link instead of replacing the link.
+TEST_F(SaveTest, OutputFileReplacesWholeOrNotAtAll) {
+    const std::string target = path("settings.ini"), link = path("link.ini");
+    writeBytes(target, "old");
+    ::chmod(target.c_str(), 0600);
+    fs::create_symlink(target, link);
+    const auto before = folderNames();
+    {
+        OutputFile unfinished;
+        ASSERT_TRUE(unfinished.open(link).ok());
+        ASSERT_TRUE(unfinished.write("new", 3).ok());
+    }
+    EXPECT_EQ(fileBytes(target), "old");
+    EXPECT_EQ(folderNames(), before) << "no temporary file is left behind";
+
+    OutputFile out;
+    ASSERT_TRUE(out.open(link).ok());
+    ASSERT_TRUE(out.write("new", 3).ok());
+    const Status committed = out.commit();
+    ASSERT_TRUE(committed.ok()) << committed.reason();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fileBytes(target), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(folderNames(), before);
 }

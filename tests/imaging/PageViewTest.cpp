@@ -273,7 +273,8 @@ TEST(PageViewLoad, FailedLoadShowsTheReasonAndNothingOfTheOldPage) {
     blackRect(page.get(), 0, 0, 300, 200);
     pixSetResolution(page.get(), 200, 200);
     ASSERT_EQ(pixWriteTiff(good.c_str(), page.get(), IFF_TIFF_G4, "w"), 0);
-    ASSERT_TRUE(v.view.LoadPage(good).ok()) << v.view.engine().lastError();
+    const auto status = v.view.LoadPage(good);
+    ASSERT_TRUE(status.ok()) << status.reason();
     EXPECT_TRUE(v.view.messageText().isEmpty());
     EXPECT_TRUE(isBlack(v.view.grabPage().pixel(200, 150)));
 }
@@ -321,7 +322,8 @@ TEST(PageViewLoad, DamagedPageIsShownWithANotice) {
     const std::string file = (dir.path() + "/cut.tif").toStdString();
     writeDamagedPage(file, 200, 160);
     ShownView v(QSize(400, 300));
-    ASSERT_TRUE(v.view.LoadPage(file).ok()) << v.view.engine().lastError();
+    const auto status = v.view.LoadPage(file);
+    ASSERT_TRUE(status.ok()) << status.reason();
     ASSERT_TRUE(v.view.engine().damaged());
     EXPECT_TRUE(v.view.messageText().isEmpty());
     const QImage shot = v.view.grabPage();

@@ -48,7 +48,8 @@ std::string writePage(const QString& folder, int index, const QImage& img, int d
     PageEngine engine;
     engine.setImage(testpages::binaryOf(img), dpi, dpi);
     const std::string path = (folder + QStringLiteral("/%1.tif").arg(index, 8, 10, QLatin1Char('0'))).toStdString();
-    EXPECT_TRUE(engine.SavePage(path, kFormatGroup4, 1).ok()) << engine.lastError();
+    const auto status = engine.SavePage(path, kFormatGroup4, 1);
+    EXPECT_TRUE(status.ok()) << status.reason();
     return path;
 }
 

@@ -3,7 +3,7 @@
 
 #include "PagesTestSupport.h"
 
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 #include "pages/SeparatorFolder.h"
 #include "pages/SeparatorScanner.h"
 #include "pagemaker/SeparatorSheet.h"

@@ -4,7 +4,7 @@
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/PdfWriter.h"
 #include "imaging/engine/TiffJoin.h"
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QDir>
 #include <QSet>

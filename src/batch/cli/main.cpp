@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
     if (const QString error = checkFolder(args.output, true); !error.isEmpty()) return fail(error);
 
     FileList list;
-    list.read(QFileInfo(args.source).absoluteFilePath(), kPagePatterns);
+    list.read(QFileInfo(args.source).absoluteFilePath(), kPageAndEodPatterns);
     const QString source = QFileInfo(args.source).absoluteFilePath();
     const QString output = QFileInfo(args.output).absoluteFilePath();
     QStringList names = shardOf(list.names(), args.shard, args.shards);
@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
     }
     int total = 0;
     for (const QString& name : names)
-        if (!isEndOfDocument(name)) ++total;
+        if (!hasEodExtension(name)) ++total;
 
     BatchRun::Setup setup;
     setup.kind = args.kind;

@@ -22,14 +22,14 @@ bool fillBand(imaging::PageEngine& engine, double x0, double y0, double x1, doub
     // A band without area (or not a number) must not touch the page.
     if (!(x1 > x0) || !(y1 > y0)) return true;
     engine.SetRegionRect(static_cast<float>(x0), static_cast<float>(y0),
-                         static_cast<float>(x1 - x0), static_cast<float>(y1 - y0), 1);
+                         static_cast<float>(x1 - x0), static_cast<float>(y1 - y0));
     return engine.FillRegion(kWhite).ok();
 }
 
 }  // namespace
 
-bool margincleanup(imaging::PageEngine& engine, double inches) {
-    if (!engine.hasImage()) return true;
+imaging::Status margincleanup(imaging::PageEngine& engine, double inches) {
+    if (!engine.hasImage()) return imaging::Status::success();
     const auto xr = static_cast<std::int16_t>(engine.XResolution());
     const auto yr = static_cast<std::int16_t>(engine.YResolution());
     const double w = engine.PageWidth();
@@ -42,7 +42,7 @@ bool margincleanup(imaging::PageEngine& engine, double inches) {
     painted = fillBand(engine, w - xm, 0, w, h, w, h) && painted;  // right
     painted = fillBand(engine, 0, h - ym, w, h, w, h) && painted;  // bottom
     engine.ClearRegion();
-    return painted;
+    return painted ? imaging::Status::success() : imaging::Status::failure("The margins could not be whitened.");
 }
 
 }  // namespace leafmark::batch

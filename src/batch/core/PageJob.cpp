@@ -3,13 +3,13 @@
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/FileAccess.h"
+#include "imaging/engine/OutputFile.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/RegularFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -25,8 +25,6 @@ namespace leafmark::batch {
 namespace {
 
 using imaging::PageEngine;
-
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 bool isBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
@@ -67,20 +65,20 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
 imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
                               const QString& outputPath, int format, int depth) {
     const QFileInfo target(outputPath);
-    if (imaging::isWriteProtected(nativePath(outputPath)))
-        return imaging::Status::failure(imaging::writeProtectedText(nativePath(outputPath)));
+    if (imaging::isWriteProtected(enginePath(outputPath)))
+        return imaging::Status::failure(imaging::writeProtectedText(enginePath(outputPath)));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
         return imaging::Status::failure("cannot write into " +
-                                        nativePath(target.absolutePath()) + ": " +
+                                        enginePath(target.absolutePath()) + ": " +
                                         scratch.errorString().toStdString());
     const QString fresh = scratch.filePath(target.fileName());
     const QString copyError = copyReplacing(sourcePath, fresh);
     if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
-    imaging::Status status = engine.SavePage(nativePath(fresh), format, depth, 2, 0);
+    imaging::Status status = engine.SavePage(enginePath(fresh), format, depth);
     if (!status) return status;
     if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
-        return imaging::Status::failure("cannot write " + nativePath(outputPath) + ": " +
+        return imaging::Status::failure("cannot write " + enginePath(outputPath) + ": " +
                                         std::strerror(errno));
     // Makes the rename durable.
     const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(),
@@ -95,32 +93,28 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
-    if (imaging::isWriteProtected(nativePath(to)))
-        return QString::fromStdString(imaging::writeProtectedText(nativePath(to)));
+    if (imaging::isWriteProtected(enginePath(to)))
+        return QString::fromStdString(imaging::writeProtectedText(enginePath(to)));
     // Only a regular file is copied, and no more than the size it had when opened:
     // a page swapped for a pipe or a device link cannot block the run or fill the disk.
     const RegularFile in(from);
     if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
-    auto abandon = [&out](const QString& why) {
-        out.cancelWriting();
-        out.commit();
-        return why;
-    };
+    imaging::OutputFile out(QStringLiteral("cannot write %1: ").arg(to).toStdString());
+    if (const imaging::Status opened = out.open(enginePath(to)); !opened)
+        return QString::fromStdString(opened.reason());
     char buffer[64 * 1024];
     qint64 left = in.size();
     while (left > 0) {
         const ssize_t n = ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return abandon(QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno)));
-        if (n == 0) return abandon(QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from));
-        if (out.write(buffer, n) != n)
-            return abandon(QStringLiteral("cannot write %1: %2").arg(to, out.errorString()));
+        if (n < 0) return QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno));
+        if (n == 0) return QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from);
+        if (const imaging::Status written = out.write(buffer, static_cast<std::size_t>(n)); !written)
+            return QString::fromStdString(written.reason());
         left -= n;
     }
-    if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    if (const imaging::Status committed = out.commit(); !committed)
+        return QString::fromStdString(committed.reason());
     return {};
 }
 
@@ -138,14 +132,14 @@ PageOutcome processPage(PageEngine& engine, const PageTask& task) {
 
 namespace {
 
-// Straightens the page and notes what was found and done; false when the page
-// was to be turned but could not be.
-bool deskewInto(PageEngine& engine, PageOutcome& outcome) {
+// Straightens the page and notes what was found and done; a failure when the
+// page was to be turned but could not be.
+imaging::Status deskewInto(PageEngine& engine, PageOutcome& outcome) {
     const imaging::DeskewResult r = engine.Deskew();
     outcome.deskewed = true;
     outcome.angleFound = r.angle;
     outcome.angleApplied = r.applied ? -r.angle : 0.0;
-    return !r.failed;
+    return r.status;
 }
 
 // The task itself: copy, or load, clean up and write.
@@ -153,12 +147,12 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     PageOutcome outcome;
     outcome.index = task.index;
     outcome.name = task.name;
-    outcome.endOfDocument = isEndOfDocument(task.name);
+    outcome.endOfDocument = hasEodExtension(task.name);
     if (outcome.endOfDocument) return copyEntry(task, outcome);
 
-    const std::string source = nativePath(task.sourcePath);
+    const std::string source = enginePath(task.sourcePath);
     if (task.kind == RunKind::PostProcess &&
-        PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) != "Changed")
+        PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) != kChangeMarker.toStdString())
         return copyEntry(task, outcome);
 
     imaging::Status status = engine.ReadFileInfo(source);
@@ -182,9 +176,9 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     // reported as processed.
     QString stepFailed;
     if (task.kind == RunKind::PostProcess) {
-        if (!deskewInto(engine, outcome)) stepFailed = QStringLiteral("deskew failed");
+        if (!deskewInto(engine, outcome).ok()) stepFailed = QStringLiteral("deskew failed");
     } else {
-        if (task.options.marginCleanup && !margincleanup(engine, task.options.marginInches))
+        if (task.options.marginCleanup && !margincleanup(engine, task.options.marginInches).ok())
             stepFailed = QStringLiteral("margin clean-up failed");
         if (stepFailed.isEmpty() && task.options.despeckle) {
             const imaging::Status despeckled = engine.Despeckle();
@@ -194,7 +188,7 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
             else
                 outcome.specksRemoved = engine.specksRemoved();
         }
-        if (stepFailed.isEmpty() && task.options.deskew && !deskewInto(engine, outcome))
+        if (stepFailed.isEmpty() && task.options.deskew && !deskewInto(engine, outcome).ok())
             stepFailed = QStringLiteral("deskew failed");
     }
     if (!stepFailed.isEmpty()) return fallBack(engine, task, outcome, stepFailed);
@@ -203,7 +197,7 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 
-    status = task.sameFile ? engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0)
+    status = task.sameFile ? engine.SavePage(enginePath(task.outputPath), format, depth)
                            : saveAsNewFile(engine, task.sourcePath, task.outputPath, format, depth);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     engine.clearImage();

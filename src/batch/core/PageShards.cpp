@@ -20,14 +20,14 @@ QStringList shardOf(const QStringList& names, int k, int n) {
     if (n < 1 || k < 1 || k > n) return {};
     int pages = 0;
     for (const QString& name : names)
-        if (!isEndOfDocument(name)) ++pages;
+        if (!hasEodExtension(name)) ++pages;
     // Page p (0-based among pages) lies in slice floor(p * n / pages) + 1.
     QHash<QString, int> sliceOfStem;
     QList<int> slice;
     slice.reserve(names.size());
     int page = 0, lastSlice = 1;
     for (const QString& name : names) {
-        if (isEndOfDocument(name)) {
+        if (hasEodExtension(name)) {
             slice << 0;  // decided below, once every page is placed
             continue;
         }

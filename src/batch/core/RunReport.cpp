@@ -52,7 +52,7 @@ QByteArray skippedLine(const QString& name) {
     o.insert(QStringLiteral("file"), name);
     o.insert(QStringLiteral("outcome"), QStringLiteral("skipped"));
     o.insert(QStringLiteral("reason"), QStringLiteral("done by an earlier run"));
-    if (isEndOfDocument(name)) o.insert(QStringLiteral("end_of_document"), true);
+    if (hasEodExtension(name)) o.insert(QStringLiteral("end_of_document"), true);
     return asLine(o);
 }
 

@@ -2,10 +2,6 @@
 
 namespace leafmark::batch {
 
-QString withSeparator(const QString& folder) {
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 QString folderLines(const QString& source, const QString& output) {
     return QStringLiteral("\r\n\r\nSource Directory = ") + source +
            QStringLiteral("\r\nOutput Directory = ") + output;
@@ -41,10 +37,6 @@ QString summaryLine(const RunSummary& s) {
         .arg(s.failures)
         .arg(s.seconds, 0, 'f', 2)
         .arg(s.completed ? QString() : QStringLiteral(" (stopped)"));
-}
-
-bool isEndOfDocument(const QString& name) {
-    return name.right(4).toUpper() == QLatin1String(".EOD");
 }
 
 }  // namespace leafmark::batch

@@ -3,6 +3,7 @@
 // messages, and the command's summary line.
 
 #include "batch/core/RunTypes.h"
+#include "shared/PageFiles.h"
 
 #include <QString>
 
@@ -12,12 +13,6 @@ inline const QString kProcessCaption = QStringLiteral("Leafmark Process");
 inline const QString kAbortedText = QStringLiteral("Process aborted.");
 inline const QString kCompletedText = QStringLiteral("Completed");
 inline const QString kStopHint = QStringLiteral("Press ESC key to stop.");
-// The file-name patterns of the page list.
-inline const QString kPagePatterns = QStringLiteral("*.tif*;*.eod");
-
-// `folder` with one "/" appended when it does not already end with one.
-QString withSeparator(const QString& folder);
-
 // The two folder lines that end every confirmation (CR LF separated, as shown).
 QString folderLines(const QString& source, const QString& output);
 
@@ -31,8 +26,5 @@ QString failureReport(const QStringList& failed);
 
 // One line: pages processed, copied, EOD files, failures, seconds.
 QString summaryLine(const RunSummary& summary);
-
-// True when `name` is an end-of-document file (ends in ".EOD", any case).
-bool isEndOfDocument(const QString& name);
 
 }  // namespace leafmark::batch

@@ -134,7 +134,7 @@ void ProcessWindowPrivate::sourcePressed() {
     const QModelIndex selected = dir1->currentIndex();
     const QString folder = selected.isValid() ? model1->filePath(selected) : model1->openFolder();
     if (folder.isEmpty()) return;
-    file1.read(folder, kPagePatterns);
+    file1.read(folder, kPageAndEodPatterns);
     openFolder(1, folder);
 }
 

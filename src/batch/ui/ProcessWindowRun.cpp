@@ -42,7 +42,7 @@ void ProcessWindowPrivate::run(int index) {
     const QString o = withSeparator(outputFolder);
     // The names come from the folder the run reads, whatever File1 pointed at before.
     if (!sourceFolder.isEmpty())
-        file1.read(sourceFolder, kPagePatterns);
+        file1.read(sourceFolder, kPageAndEodPatterns);
     else
         file1.clear();
     last = file1.count() - 1;
@@ -67,7 +67,7 @@ void ProcessWindowPrivate::run(int index) {
     pagesDone = 0;
     pagesTotal = 0;
     for (const QString& name : file1.names())
-        if (!isEndOfDocument(name)) ++pagesTotal;
+        if (!hasEodExtension(name)) ++pagesTotal;
     closeAfterRun = false;
     quietStop = false;
 

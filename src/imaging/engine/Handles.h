@@ -8,12 +8,16 @@
 
 namespace leafmark::imaging {
 
-struct PixDeleter {
-    void operator()(PIX* p) const noexcept {
-        if (p) pixDestroy(&p);
+// Leptonica's destroy functions take the address of the pointer.
+template <typename T, void (*Destroy)(T**)>
+struct LeptDeleter {
+    void operator()(T* p) const noexcept {
+        if (p) Destroy(&p);
     }
 };
-using PixPtr = std::unique_ptr<PIX, PixDeleter>;
+using PixPtr = std::unique_ptr<PIX, LeptDeleter<PIX, pixDestroy>>;
+using BoxPtr = std::unique_ptr<BOX, LeptDeleter<BOX, boxDestroy>>;
+using BoxaPtr = std::unique_ptr<BOXA, LeptDeleter<BOXA, boxaDestroy>>;
 
 struct TiffDeleter {
     void operator()(TIFF* t) const noexcept {
@@ -21,20 +25,6 @@ struct TiffDeleter {
     }
 };
 using TiffPtr = std::unique_ptr<TIFF, TiffDeleter>;
-
-struct BoxDeleter {
-    void operator()(BOX* b) const noexcept {
-        if (b) boxDestroy(&b);
-    }
-};
-using BoxPtr = std::unique_ptr<BOX, BoxDeleter>;
-
-struct BoxaDeleter {
-    void operator()(BOXA* b) const noexcept {
-        if (b) boxaDestroy(&b);
-    }
-};
-using BoxaPtr = std::unique_ptr<BOXA, BoxaDeleter>;
 
 // A new reference-counted alias of an existing PIX (pixClone), owned by the result.
 inline PixPtr clonePix(PIX* p) { return PixPtr(p ? pixClone(p) : nullptr); }

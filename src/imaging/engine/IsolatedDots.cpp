@@ -52,13 +52,13 @@ BoxPtr grown(const BOX* box, int dx, int dy, int width, int height) {
 
 }  // namespace
 
-int removeSpecks(PIX* pix, int xres, int yres) {
-    if (!pix) return -1;
+std::optional<int> removeSpecks(PIX* pix, int xres, int yres) {
+    if (!pix) return std::nullopt;
     PixPtr dark = darkMask(pix);
-    if (!dark) return -1;
+    if (!dark) return std::nullopt;
     const SpeckLimits limits = speckLimitsFor(xres, yres);
     BoxaPtr specks = findSpecks(dark.get(), limits);
-    if (!specks) return -1;
+    if (!specks) return std::nullopt;
     const int n = boxaGetCount(specks.get());
     if (n == 0) return 0;
 
@@ -74,7 +74,7 @@ int removeSpecks(PIX* pix, int xres, int yres) {
     paints.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         BoxPtr box(boxaGetBox(specks.get(), i, L_COPY));
-        if (!box) return -1;
+        if (!box) return std::nullopt;
         if (plainBinary) {
             paints.push_back({std::move(box), Rgb{255, 255, 255}});
             continue;
@@ -82,9 +82,9 @@ int removeSpecks(PIX* pix, int xres, int yres) {
         // Gray and colour: take in the soft rim of the speck as well.
         BoxPtr rim = grown(box.get(), 1, 1, width, height);
         BoxPtr around = grown(box.get(), 3 * limits.markWidth, 3 * limits.markHeight, width, height);
-        if (!rim || !around) return -1;
+        if (!rim || !around) return std::nullopt;
         const Rgb background = backgroundAround(pix, dark.get(), around.get(), rim.get());
-        if (!storedValueFor(pix, background)) return -1;
+        if (!storedValueFor(pix, background)) return std::nullopt;
         paints.push_back({std::move(rim), background});
     }
     for (const Paint& p : paints) {

@@ -4,6 +4,8 @@
 
 #include "imaging/engine/Handles.h"
 
+#include <optional>
+
 namespace leafmark::imaging {
 
 // Sizes and distances that decide what a speck is, in page pixels. Horizontal
@@ -39,8 +41,8 @@ SpeckLimits speckLimitsFor(int xres, int yres);
 BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits);
 
 // Paints every speck of `pix` (any depth; gray and colour thresholded at mid gray)
-// with the page's background around it. Returns the number of specks removed, or
-// -1 on failure (the page is then unchanged).
-int removeSpecks(PIX* pix, int xres, int yres);
+// with the page's background around it. Returns the number of specks removed;
+// nothing on failure (the page is then unchanged).
+std::optional<int> removeSpecks(PIX* pix, int xres, int yres);
 
 }  // namespace leafmark::imaging

@@ -56,33 +56,25 @@ TiffPtr openBuffer(Buffer& b, const char* mode) {
 
 }  // namespace
 
-bool encodeGroup4Strip(PIX* pix, std::vector<unsigned char>& out, std::string& reason) {
+Status encodeGroup4Strip(PIX* pix, std::vector<unsigned char>& out) {
     Buffer b;
     {
         TiffPtr t = openBuffer(b, "w");
+        if (!t) return Status::failure("the Group 4 coder could not start");
         EncodePlan plan;
-        if (!t || !planEncoding(pix, kFormatGroup4, 1, PHOTOMETRIC_MINISWHITE, 0, plan, reason)) {
-            if (reason.empty()) reason = "the Group 4 coder could not start";
-            return false;
-        }
+        if (Status planned = planEncoding(pix, COMPRESSION_CCITTFAX4, 1, PHOTOMETRIC_MINISWHITE, 0, plan); !planned)
+            return planned;
         setPixelTags(t.get(), plan);
-        if (!writePixels(t.get(), plan, reason) || !TIFFWriteDirectory(t.get())) {
-            if (reason.empty()) reason = "the Group 4 coder failed";
-            return false;
-        }
+        if (Status written = writePixels(t.get(), plan); !written) return written;
+        if (!TIFFWriteDirectory(t.get())) return Status::failure("the Group 4 coder failed");
     }
     TiffPtr t = openBuffer(b, "r");
-    if (!t || TIFFNumberOfStrips(t.get()) != 1) {
-        reason = "the Group 4 coder did not give one strip";
-        return false;
-    }
+    if (!t || TIFFNumberOfStrips(t.get()) != 1) return Status::failure("the Group 4 coder did not give one strip");
     const std::uint64_t size = TIFFGetStrileByteCount(t.get(), 0);
     out.resize(static_cast<std::size_t>(size));
-    if (TIFFReadRawStrip(t.get(), 0, out.data(), static_cast<tmsize_t>(size)) != static_cast<tmsize_t>(size)) {
-        reason = "reading back the Group 4 strip failed";
-        return false;
-    }
-    return true;
+    if (TIFFReadRawStrip(t.get(), 0, out.data(), static_cast<tmsize_t>(size)) != static_cast<tmsize_t>(size))
+        return Status::failure("reading back the Group 4 strip failed");
+    return Status::success();
 }
 
 }  // namespace leafmark::imaging

@@ -25,37 +25,61 @@ OutputFile::~OutputFile() {
     if (!temp_.empty()) ::unlink(temp_.c_str());
 }
 
-Status OutputFile::open(const std::string& path) {
+Status OutputFile::open(const std::string& requested) {
+    if (prefix_.empty()) prefix_ = "Cannot write " + requested + ": ";
+    // Writing over a symbolic link replaces the file it points to, not the link.
+    std::string path = requested;
+    if (char* real = ::realpath(requested.c_str(), nullptr)) {
+        path = real;
+        std::free(real);
+    }
+    requested_ = requested;
     path_ = path;
     const auto slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folderOf(path) + "/." + base + ".XXXXXX";
+    const std::string folder = folderOf(path);
+    std::string temp = folder + "/." + base + ".XXXXXX";
     fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd_ < 0) return Status::failure("Cannot write " + path + ": " + errnoText(errno));
+    if (fd_ < 0) return failure(errnoText(errno) + " (creating a temporary file in " + folder + ")");
     temp_ = temp;
-    ::fchmod(fd_, 0644);
+    struct stat old {};
+    // Best effort: a file left with mkostemp's 0600 still holds its content whole.
+    ::fchmod(fd_, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    return Status::success();
+}
+
+Status OutputFile::write(const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return failure(n < 0 ? errnoText(errno) : errnoText(ENOSPC));
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
     return Status::success();
 }
 
 Status OutputFile::commit(bool replace) {
-    auto fail = [&](int err) { return Status::failure("Cannot write " + path_ + ": " + errnoText(err)); };
-    if (fd_ < 0) return Status::failure("Cannot write " + path_ + ": the file was not opened");
-    if (::fsync(fd_) != 0) return fail(errno);
+    if (fd_ < 0) return failure("the file was not opened");
+    if (::fsync(fd_) != 0) return failure(errnoText(errno));
     const int closed = ::close(fd_);
     fd_ = -1;
-    if (closed != 0) return fail(errno);
+    if (closed != 0) return failure(errnoText(errno));
     if (replace) {
-        if (::rename(temp_.c_str(), path_.c_str()) != 0) return fail(errno);
+        if (::rename(temp_.c_str(), path_.c_str()) != 0) return failure(errnoText(errno));
     } else {
         // A hard link fails when the name is taken, where a rename would replace it.
         if (::link(temp_.c_str(), path_.c_str()) != 0) {
             const int err = errno;
-            if (err == EEXIST) return Status::failure(path_ + " already exists");
-            return fail(err);
+            if (err == EEXIST) return Status::failure(requested_ + " already exists");
+            return failure(errnoText(err));
         }
         ::unlink(temp_.c_str());
     }
     temp_.clear();
+    // Makes the new name durable; the file itself is already in place, so a folder
+    // that cannot be synced does not undo the write.
     const int dirFd = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);

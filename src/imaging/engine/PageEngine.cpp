@@ -49,7 +49,6 @@ void PageEngine::takeLoadedPage(PageEngine& from) {
     comments_ = from.comments_;
     damaged_ = from.damaged_;
     damageReason_ = from.damageReason_;
-    lastError_.clear();
     from.clearImage();
     from.comments_ = {};
 }

@@ -15,17 +15,10 @@
 
 namespace leafmark::imaging {
 
-// TIFF compression codes used as stored formats.
-enum StoredFormatCode : int {
-    kFormatNone = 1,
-    kFormatCcittRle = 2,
-    kFormatGroup3 = 3,
-    kFormatGroup4 = 4,
-    kFormatLzw = 5,
-    kFormatJpeg = 7,
-    kFormatDeflate = 8,
-    kFormatPackBits = 32773,
-};
+// Stored formats are TIFF compression codes; these two are named for the tests
+// and benchmarks that write pages.
+constexpr int kFormatGroup4 = 4;
+constexpr int kFormatLzw = 5;
 
 // Comment slots and the TIFF ASCII tags that carry them.
 constexpr int kCommentSlots = 10;
@@ -54,7 +47,7 @@ struct DeskewResult {
     bool applied = false;   // the page was rotated
     double angle = 0.0;     // skew found, degrees, positive = clockwise text tilt corrected
     double confidence = 0.0;
-    bool failed = false;    // the skew was to be corrected but the page could not be turned
+    Status status = Status::success();  // failure: the skew was to be corrected but the page could not be turned
 };
 
 class PageEngine {
@@ -92,9 +85,8 @@ public:
     // file on disk, without decoding pixels; empty when absent or unreadable.
     static std::string ReadComment(const std::string& file, int page, int slot);
     // All ten comment slots of page 1 of a file in one read, without decoding
-    // pixels; false (and `out` all empty) when the file cannot be read.
-    static bool ReadComments(const std::string& file,
-                             std::array<std::string, kCommentSlots>& out);
+    // pixels; on failure `out` is all empty.
+    static Status ReadComments(const std::string& file, std::array<std::string, kCommentSlots>& out);
 
     // Sets the text the next SavePage writes into a slot; an empty text writes no tag.
     void SetComment(int slot, const std::string& text);
@@ -106,8 +98,7 @@ public:
     // resolution is written (swapped by quarter turns); every other tag of the file
     // replaced is kept, comment slots are as set, pages 2..n of a multi-page file
     // are kept. Atomic: on failure the old file is left whole.
-    // `quality` and `mode` are accepted for the caller's sake (always 2 and 0).
-    Status SavePage(const std::string& file, int format, int bits, int quality = 2, int mode = 0);
+    Status SavePage(const std::string& file, int format, int bits);
 
     // ---- the page held ----
     bool hasImage() const { return static_cast<bool>(pix_); }
@@ -131,8 +122,6 @@ public:
     int loadedFormat() const { return loadedFormat_; }
     int loadedBitDepth() const { return loadedBitDepth_; }
 
-    // Reason of the last failed call (empty after a success).
-    const std::string& lastError() const { return lastError_; }
     // True when the last LoadPage succeeded only partly; damageReason() says why.
     bool damaged() const { return damaged_; }
     const std::string& damageReason() const { return damageReason_; }
@@ -144,8 +133,8 @@ public:
     Status Rotate(int hundredths, bool resize, std::uint32_t fillRgb);
     // Black for white (colour pages: each channel inverted).
     Status Invert();
-    // Region in page pixels; mode 1 only: the region becomes exactly this rectangle.
-    void SetRegionRect(float left, float top, float width, float height, int mode);
+    // Region in page pixels: the region becomes exactly this rectangle.
+    void SetRegionRect(float left, float top, float width, float height);
     // Paints the region with `rgb` (white is 0xFFFFFF); cut at the page's edges; a
     // region of zero or negative size, or none, changes nothing.
     Status FillRegion(std::uint32_t rgb);
@@ -173,7 +162,6 @@ private:
         float left, top, width, height;
     };
     std::optional<Region> region_;
-    std::string lastError_;
     bool damaged_ = false;
     std::string damageReason_;
     std::uint64_t generation_ = 0;

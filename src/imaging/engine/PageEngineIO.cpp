@@ -44,10 +44,8 @@ Status PageEngine::LoadPage(const std::string& file) {
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
     DecodedPage page;
-    if (!r.tiff || !decodeCurrentPage(r, page, reason, *budget_)) {
-        lastError_ = reason;
-        return Status::failure(reason);
-    }
+    if (!r.tiff) return Status::failure(reason);
+    if (Status decoded = decodeCurrentPage(r, page, *budget_); !decoded) return decoded;
     held_ = page.reserved;
     for (int slot = 0; slot < kCommentSlots; ++slot)
         comments_[static_cast<std::size_t>(slot)] =
@@ -58,7 +56,6 @@ Status PageEngine::LoadPage(const std::string& file) {
     loadedPhotometric_ = page.photometric;
     damaged_ = page.damaged;
     damageReason_ = page.damageReason;
-    lastError_.clear();
     return Status::success();
 }
 
@@ -66,15 +63,11 @@ Status PageEngine::ReadFileInfo(const std::string& file) {
     info_ = FileInfo{};
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) {
-        lastError_ = reason;
-        return Status::failure(reason);
-    }
+    if (!r.tiff) return Status::failure(reason);
     FileInfo info;
     readDirectoryInfo(r.tiff.get(), info);
     info.pageCount = static_cast<int>(TIFFNumberOfDirectories(r.tiff.get()));
     info_ = info;
-    lastError_.clear();
     return Status::success();
 }
 
@@ -82,7 +75,7 @@ std::string PageEngine::TruncationOf(const std::string& file) {
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
     // A page refused from its header is left to LoadPage, which says why.
-    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes, reason)) return {};
+    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes)) return {};
     return truncationOf(r.tiff.get(), r.file->realSize);
 }
 
@@ -94,20 +87,18 @@ std::string PageEngine::ReadComment(const std::string& file, int page, int slot)
     return readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
 }
 
-bool PageEngine::ReadComments(const std::string& file,
-                              std::array<std::string, kCommentSlots>& out) {
+Status PageEngine::ReadComments(const std::string& file, std::array<std::string, kCommentSlots>& out) {
     out = {};
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return false;
+    if (!r.tiff) return Status::failure(reason);
     for (int slot = 0; slot < kCommentSlots; ++slot)
         out[static_cast<std::size_t>(slot)] =
             readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
-    return true;
+    return Status::success();
 }
 
-Status PageEngine::SavePage(const std::string& file, int format, int bits, int /*quality*/,
-                            int /*mode*/) {
+Status PageEngine::SavePage(const std::string& file, int format, int bits) {
     silenceLeptonica();
     SaveRequest request;
     request.pix = pix_.get();
@@ -117,9 +108,7 @@ Status PageEngine::SavePage(const std::string& file, int format, int bits, int /
     request.yResolution = yres_;
     request.bilevelPhotometric = loadedPhotometric_;
     request.comments = &comments_;
-    Status status = savePageAtomically(file, request);
-    lastError_ = status.ok() ? std::string() : status.reason();
-    return status;
+    return savePageAtomically(file, request);
 }
 
 }  // namespace leafmark::imaging

@@ -101,8 +101,7 @@ Status PageEngine::Invert() {
     return Status::success();
 }
 
-void PageEngine::SetRegionRect(float left, float top, float width, float height, int mode) {
-    if (mode != 1) return;  // only "exactly this rectangle" is supported; others leave it
+void PageEngine::SetRegionRect(float left, float top, float width, float height) {
     region_ = Region{left, top, width, height};
 }
 
@@ -125,10 +124,10 @@ void PageEngine::ClearRegion() { region_.reset(); }
 
 Status PageEngine::Despeckle() {
     if (!pix_) return Status::failure(kNoPage);
-    const int removed = removeSpecks(pix_.get(), xres_, yres_);
-    if (removed < 0) return Status::failure("The page could not be despeckled.");
-    specksRemoved_ = removed;
-    if (removed > 0) touch();
+    const std::optional<int> removed = removeSpecks(pix_.get(), xres_, yres_);
+    if (!removed) return Status::failure("The page could not be despeckled.");
+    specksRemoved_ = *removed;
+    if (*removed > 0) touch();
     return Status::success();
 }
 
@@ -142,7 +141,7 @@ DeskewResult PageEngine::Deskew() {
     // The text leans clockwise by `angle`: turn it back the other way.
     PixPtr out = rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
     if (!out) {
-        result.failed = true;
+        result.status = Status::failure("The page could not be turned to straighten it.");
         return result;
     }
     pixSetResolution(out.get(), xres_, yres_);

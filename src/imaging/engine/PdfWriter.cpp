@@ -76,16 +76,16 @@ bool deflate(const std::vector<unsigned char>& raw, std::vector<unsigned char>& 
 }
 
 // Image of a decoded page (1 bpp, 8 bpp gray or 32 bpp RGB).
-bool imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img, std::string& reason) {
+Status imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img) {
     img.width = pixGetWidth(pix);
     img.height = pixGetHeight(pix);
     const int depth = pixGetDepth(pix);
     if (depth == 1) {
-        if (!encodeGroup4Strip(pix, img.data, reason)) return false;
+        if (Status coded = encodeGroup4Strip(pix, img.data); !coded) return coded;
         img.bitsPerComponent = 1;
         img.filter = "/CCITTFaxDecode";
         img.decodeParms = faxParms(img.width, img.height, false);
-        return true;
+        return Status::success();
     }
     img.colorSpace = depth == 32 ? "/DeviceRGB" : "/DeviceGray";
     if (storedAsJpeg) {
@@ -95,7 +95,7 @@ bool imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img, std::string& reaso
             img.data.assign(bytes, bytes + size);
             lept_free(bytes);
             img.filter = "/DCTDecode";
-            return true;
+            return Status::success();
         }
     }
     const int channels = depth == 32 ? 3 : 1;
@@ -116,16 +116,16 @@ bool imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img, std::string& reaso
         }
     }
     if (!deflate(raw, img.data)) {
-        reason = "compressing the page failed";
-        return false;
+        return Status::failure("compressing the page failed");
     }
     img.filter = "/FlateDecode";
-    return true;
+    return Status::success();
 }
 
-bool loadImage(const std::string& file, PdfImage& img, std::string& reason) {
+Status loadImage(const std::string& file, PdfImage& img) {
+    std::string reason;
     TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return false;
+    if (!r.tiff) return Status::failure(reason);
     TIFF* tif = r.tiff.get();
     FileInfo info;
     readDirectoryInfo(tif, info);
@@ -143,14 +143,14 @@ bool loadImage(const std::string& file, PdfImage& img, std::string& reason) {
                 img.bitsPerComponent = 1;
                 img.filter = "/CCITTFaxDecode";
                 img.decodeParms = faxParms(img.width, img.height, blackIs1);
-                return true;
+                return Status::success();
             }
         }
         img.data.clear();  // a short strip is decoded below, which reports the damage
     }
     DecodedPage page;
-    if (!decodeIntactPage(r, page, reason)) return false;
-    return imageFromPix(page.pix.get(), info.format == COMPRESSION_JPEG, img, reason);
+    if (Status decoded = decodeIntactPage(r, page); !decoded) return decoded;
+    return imageFromPix(page.pix.get(), info.format == COMPRESSION_JPEG, img);
 }
 
 // Writes the PDF objects to a stdio stream, keeping each object's offset.
@@ -214,10 +214,9 @@ Status writePagesToPdf(const std::vector<std::string>& pages, const std::string&
 
     for (std::size_t i = 0; i < pages.size(); ++i) {
         PdfImage img;
-        std::string reason;
-        if (!loadImage(pages[i], img, reason)) {
+        if (Status loaded = loadImage(pages[i], img); !loaded) {
             std::fclose(f);
-            return Status::failure("Cannot write " + path + ": " + pages[i] + ": " + reason);
+            return Status::failure("Cannot write " + path + ": " + pages[i] + ": " + loaded.reason());
         }
         const double w = img.width * 72.0 / img.xDpi, h = img.height * 72.0 / img.yDpi;
         const int page = static_cast<int>(3 + 3 * i);

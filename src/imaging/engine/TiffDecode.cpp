@@ -270,30 +270,28 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info) {
     }
 }
 
-bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytesOut) {
-    if (!pageSizeAcceptable(tif, reason)) return false;
+Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytesOut) {
+    if (Status size = pageSizeAcceptable(tif); !size) return size;
     const PageGeometry g = readGeometry(tif);
     if (!TIFFIsCODECConfigured(g.compression)) {
-        reason = "Unsupported compression (code " + std::to_string(g.compression) + ")";
-        return false;
+        return Status::failure("Unsupported compression (code " + std::to_string(g.compression) + ")");
     }
     const Layout layout = chooseLayout(g);
     const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
     const std::uint64_t bytes = decodedPageBytes(g.width, g.height, static_cast<unsigned>(depth));
     if (bytes > limit) {
-        reason = "The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
+        return Status::failure("The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
                  " pixels take " + std::to_string(bytes / (1024 * 1024)) + " MiB (at most " +
-                 std::to_string(limit / (1024 * 1024)) + " MiB are accepted)";
-        return false;
+                 std::to_string(limit / (1024 * 1024)) + " MiB are accepted)");
     }
     if (bytesOut) *bytesOut = bytes;
-    return true;
+    return Status::success();
 }
 
-bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget) {
+Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget) {
     TIFF* tif = r.tiff.get();
     std::uint64_t bytes = 0;
-    if (!pageAcceptable(tif, budget.limit(), reason, &bytes)) return false;
+    if (Status acceptable = pageAcceptable(tif, budget.limit(), &bytes); !acceptable) return acceptable;
     const PageGeometry g = readGeometry(tif);
     readDirectoryInfo(tif, out.info);
     out.photometric = g.photometric;
@@ -304,19 +302,17 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, Byt
     const bool truncated = prepareForTruncation(tif, *r.file, g);
     PixPtr pix;
     if (layout == Layout::Generic) {
-        if (!readGeneric(tif, g, pix, reason)) return false;
+        if (std::string reason; !readGeneric(tif, g, pix, reason)) return Status::failure(reason);
     } else {
         pix.reset(pixCreate(static_cast<l_int32>(g.width), static_cast<l_int32>(g.height), depth));
         if (!pix) {
-            reason = "Not enough memory for the page";
-            return false;
+            return Status::failure("Not enough memory for the page");
         }
-        if (!readBands(tif, layout, g, pix.get(), reason)) return false;
+        if (std::string reason; !readBands(tif, layout, g, pix.get(), reason)) return Status::failure(reason);
     }
     pix = applyOrientation(std::move(pix), g.orientation);
     if (!pix) {
-        reason = "Not enough memory to turn the page upright";
-        return false;
+        return Status::failure("Not enough memory to turn the page upright");
     }
     pixSetResolution(pix.get(), out.info.xResolution, out.info.yResolution);
     out.pix = std::move(pix);
@@ -332,17 +328,16 @@ bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, Byt
                            : truncated    ? "The file is truncated (" + errors.front() + ")"
                                           : errors.front();
     }
-    return true;
+    return Status::success();
 }
 
-bool decodeIntactPage(TiffReader& r, DecodedPage& out, std::string& reason) {
+Status decodeIntactPage(TiffReader& r, DecodedPage& out) {
     ByteBudget budget;  // one page at a time: the page's own budget is enough
-    if (!decodeCurrentPage(r, out, reason, budget)) return false;
+    if (Status decoded = decodeCurrentPage(r, out, budget); !decoded) return decoded;
     if (out.damaged) {
-        reason = "the page is damaged: " + out.damageReason;
-        return false;
+        return Status::failure("the page is damaged: " + out.damageReason);
     }
-    return true;
+    return Status::success();
 }
 
 }  // namespace leafmark::imaging

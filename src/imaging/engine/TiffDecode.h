@@ -30,20 +30,20 @@ void readDirectoryInfo(TIFF* tif, FileInfo& info);
 
 // Decodes the current directory of `r`, taking the decoded page's bytes from
 // `budget` (`out.reserved`; the caller gives them back when it drops the page).
-// Returns false with `reason` when the page is refused (larger than the whole
-// budget, unsupported layout, nothing decodable); a page that only partly
-// decodes returns true with `damaged` set.
-bool decodeCurrentPage(TiffReader& r, DecodedPage& out, std::string& reason, ByteBudget& budget);
+// Fails when the page is refused (larger than the whole budget, unsupported
+// layout, nothing decodable); a page that only partly decodes succeeds with
+// `damaged` set.
+Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget);
 
 // For writers that carry pages over one at a time: decodes the current page on a
 // budget of its own and refuses a page that decodes only in part ("the page is
 // damaged: ...").
-bool decodeIntactPage(TiffReader& r, DecodedPage& out, std::string& reason);
+Status decodeIntactPage(TiffReader& r, DecodedPage& out);
 
 // Whether the current directory's page may be decoded: size, samples, bits and
 // compression supported, and its decoded bytes within `limit` (given in `bytes`).
-// Reads only the directory; on refusal `reason` says why.
-bool pageAcceptable(TIFF* tif, std::uint64_t limit, std::string& reason, std::uint64_t* bytes = nullptr);
+// Reads only the directory.
+Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytes = nullptr);
 
 // The reason the current directory's strips or tiles reach past the end of the
 // file, from the structure alone; empty when they do not.

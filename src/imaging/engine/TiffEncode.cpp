@@ -135,18 +135,16 @@ void buildRow(const EncodePlan& plan, const l_uint32* line, std::uint32_t w, std
 
 }  // namespace
 
-bool planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
-                  EncodePlan& plan, std::string& reason) {
+Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
+                    EncodePlan& plan) {
     if (!pix) {
-        reason = "there is no image to save";
-        return false;
+        return Status::failure("there is no image to save");
     }
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         bits = naturalBits(pix);
     PixPtr base(pixGetColormap(pix) ? pixRemoveColormap(pix, REMOVE_CMAP_BASED_ON_SRC) : pixClone(pix));
     if (!base) {
-        reason = "not enough memory to prepare the page";
-        return false;
+        return Status::failure("not enough memory to prepare the page");
     }
     const bool colour = pixGetDepth(base.get()) == 32;
     plan.bitsPerSample = bits;
@@ -173,8 +171,7 @@ bool planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::u
         plan.work.reset(pixGetDepth(base.get()) == 8 ? pixClone(base.get()) : pixConvertTo8(base.get(), 0));
     }
     if (!plan.work) {
-        reason = "not enough memory to prepare the page";
-        return false;
+        return Status::failure("not enough memory to prepare the page");
     }
     int compression = isKnownFormat(format) && TIFFIsCODECConfigured(static_cast<std::uint16_t>(format))
                           ? format : COMPRESSION_LZW;
@@ -183,7 +180,7 @@ bool planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::u
     if (compression == COMPRESSION_JPEG && !jpegable) compression = COMPRESSION_LZW;
     plan.compression = compression;
     plan.group3Options = group3Options;
-    return true;
+    return Status::success();
 }
 
 void setPixelTags(TIFF* out, const EncodePlan& plan) {
@@ -228,14 +225,13 @@ void setPixelTags(TIFF* out, const EncodePlan& plan) {
     }
 }
 
-bool writePixels(TIFF* out, const EncodePlan& plan, std::string& reason) {
+Status writePixels(TIFF* out, const EncodePlan& plan) {
     PIX* pix = plan.work.get();
     const auto w = static_cast<std::uint32_t>(pixGetWidth(pix));
     const auto h = static_cast<std::uint32_t>(pixGetHeight(pix));
     const tmsize_t rowBytes = TIFFScanlineSize(out);
     if (rowBytes <= 0) {
-        reason = "cannot work out the row size of the page";
-        return false;
+        return Status::failure("cannot work out the row size of the page");
     }
     std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
     const l_int32 wpl = pixGetWpl(pix);
@@ -243,11 +239,10 @@ bool writePixels(TIFF* out, const EncodePlan& plan, std::string& reason) {
     for (std::uint32_t y = 0; y < h; ++y) {
         buildRow(plan, data + static_cast<std::size_t>(y) * wpl, w, row.data(), row.size());
         if (TIFFWriteScanline(out, row.data(), y, 0) < 0) {
-            reason = "writing the page's pixels failed";
-            return false;
+            return Status::failure("writing the page's pixels failed");
         }
     }
-    return true;
+    return Status::success();
 }
 
 }  // namespace leafmark::imaging

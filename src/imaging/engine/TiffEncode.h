@@ -4,6 +4,7 @@
 // that describe the pixels, and writing the pixel rows.
 
 #include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 #include <cstdint>
 #include <string>
@@ -27,14 +28,14 @@ struct EncodePlan {
 // 24 writes RGB, 32 RGBA; other depths use the image's own. Group 3/4 and RLE
 // with more than 1 bit, JPEG at a depth other than 8-bit gray or 24, and unknown
 // or unavailable compressions write LZW. `bilevelPhotometric` is the sense of a
-// 1-bit page (min-is-white or min-is-black). False with `reason` on failure.
-bool planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
-                  EncodePlan& plan, std::string& reason);
+// 1-bit page (min-is-white or min-is-black).
+Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
+                    EncodePlan& plan);
 
 // Sets the pixel-describing tags of the directory being written in `out`.
 void setPixelTags(TIFF* out, const EncodePlan& plan);
 
-// Writes every row of the planned page. False with `reason` when libtiff refuses.
-bool writePixels(TIFF* out, const EncodePlan& plan, std::string& reason);
+// Writes every row of the planned page; fails when libtiff refuses.
+Status writePixels(TIFF* out, const EncodePlan& plan);
 
 }  // namespace leafmark::imaging

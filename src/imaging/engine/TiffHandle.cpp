@@ -157,7 +157,7 @@ TiffReader openTiffForReading(const std::string& path, std::string& reason) {
     return r;
 }
 
-bool pageSizeAcceptable(TIFF* tif, std::string& reason) {
+Status pageSizeAcceptable(TIFF* tif) {
     std::uint32_t w = 0, h = 0;
     std::uint16_t spp = 1, bps = 1;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
@@ -165,23 +165,19 @@ bool pageSizeAcceptable(TIFF* tif, std::string& reason) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
     if (w == 0 || h == 0) {
-        reason = "The page has no pixels (width or height is 0)";
-        return false;
+        return Status::failure("The page has no pixels (width or height is 0)");
     }
     if (w > kMaxPageSide || h > kMaxPageSide) {
-        reason = "The page is too large: " + std::to_string(w) + " x " + std::to_string(h) +
-                 " pixels (at most " + std::to_string(kMaxPageSide) + " pixels a side are accepted)";
-        return false;
+        return Status::failure("The page is too large: " + std::to_string(w) + " x " + std::to_string(h) +
+                 " pixels (at most " + std::to_string(kMaxPageSide) + " pixels a side are accepted)");
     }
     if (spp == 0 || spp > 8) {
-        reason = "Unsupported number of samples per pixel: " + std::to_string(spp);
-        return false;
+        return Status::failure("Unsupported number of samples per pixel: " + std::to_string(spp));
     }
     if (bps == 0 || bps > 64) {
-        reason = "Unsupported bits per sample: " + std::to_string(bps);
-        return false;
+        return Status::failure("Unsupported bits per sample: " + std::to_string(bps));
     }
-    return true;
+    return Status::success();
 }
 
 }  // namespace leafmark::imaging

@@ -4,6 +4,7 @@
 // reports missing, unreadable and non-TIFF files with their own reasons.
 
 #include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 #include <cstdint>
 #include <memory>
@@ -52,8 +53,8 @@ std::string errnoText(int err);
 TIFFOpenOptions* makeOpenOptions(TiffMessages* sink);
 
 // Whether the header's size (no side 0 or over kMaxPageSide), samples and bits
-// are within what the engine accepts. On refusal `reason` says why. Reads only
-// the directory, allocates nothing; the byte budget is checked by the decoder.
-bool pageSizeAcceptable(TIFF* tif, std::string& reason);
+// are within what the engine accepts. Reads only the directory, allocates
+// nothing; the byte budget is checked by the decoder.
+Status pageSizeAcceptable(TIFF* tif);
 
 }  // namespace leafmark::imaging

@@ -14,44 +14,44 @@ namespace leafmark::imaging {
 namespace {
 
 // Decodes the page and writes it LZW in its decoded depth, with its tags.
-bool recodePage(TiffReader& r, TIFF* out, std::string& reason) {
+Status recodePage(TiffReader& r, TIFF* out) {
     DecodedPage page;
-    if (!decodeIntactPage(r, page, reason)) return false;
+    if (Status decoded = decodeIntactPage(r, page); !decoded) return decoded;
     EncodePlan plan;
     const int bits = pixGetDepth(page.pix.get()) == 32 ? 24 : pixGetDepth(page.pix.get());
-    if (!planEncoding(page.pix.get(), kFormatLzw, bits, PHOTOMETRIC_MINISWHITE, 0, plan, reason)) return false;
+    if (Status planned = planEncoding(page.pix.get(), COMPRESSION_LZW, bits, PHOTOMETRIC_MINISWHITE, 0, plan); !planned)
+        return planned;
     setPixelTags(out, plan);
     copyDescriptiveTags(r.tiff.get(), out);
     for (std::uint32_t tag : kCommentTags) {
         char* text = nullptr;
         if (TIFFGetField(r.tiff.get(), tag, &text) && text) TIFFSetField(out, tag, text);
     }
-    if (!writePixels(out, plan, reason)) return false;
+    if (Status written = writePixels(out, plan); !written) return written;
     if (!TIFFWriteDirectory(out)) {
-        reason = "writing the page's directory failed";
-        return false;
+        return Status::failure("writing the page's directory failed");
     }
-    return true;
+    return Status::success();
 }
 
-bool addPage(const std::string& file, TIFF* out, std::string& reason) {
+Status addPage(const std::string& file, TIFF* out) {
+    std::string reason;
     TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return false;
+    if (!r.tiff) return Status::failure(reason);
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(r.tiff.get(), TIFFTAG_COMPRESSION, &compression);
-    if (compression == COMPRESSION_OJPEG) return recodePage(r, out, reason);
-    if (!pageSizeAcceptable(r.tiff.get(), reason)) return false;
+    if (compression == COMPRESSION_OJPEG) return recodePage(r, out);
+    if (Status size = pageSizeAcceptable(r.tiff.get()); !size) return size;
     // Every coded block must lie inside the file: a cut-off page is refused, not padded.
     const bool tiled = TIFFIsTiled(r.tiff.get());
     const std::uint32_t blocks = tiled ? TIFFNumberOfTiles(r.tiff.get()) : TIFFNumberOfStrips(r.tiff.get());
     for (std::uint32_t i = 0; i < blocks; ++i) {
         const std::uint64_t end = TIFFGetStrileOffset(r.tiff.get(), i) + TIFFGetStrileByteCount(r.tiff.get(), i);
         if (end > r.file->realSize) {
-            reason = "the page is damaged: its data ends before the file does";
-            return false;
+            return Status::failure("the page is damaged: its data ends before the file does");
         }
     }
-    return copyDirectoryRaw(r.tiff.get(), out, reason);
+    return copyDirectoryRaw(r.tiff.get(), out);
 }
 
 }  // namespace
@@ -77,8 +77,8 @@ Status joinPagesToTiff(const std::vector<std::string>& pages, const std::string&
         if (out) {
             ok = true;
             for (const std::string& p : pages) {
-                if (!addPage(p, out.get(), reason)) {
-                    reason = p + ": " + reason;
+                if (Status added = addPage(p, out.get()); !added) {
+                    reason = p + ": " + added.reason();
                     ok = false;
                     break;
                 }

@@ -1,6 +1,7 @@
 #include "imaging/engine/TiffSave.h"
 
 #include "imaging/engine/FileAccess.h"
+#include "imaging/engine/OutputFile.h"
 #include "imaging/engine/TiffDecode.h"
 #include "imaging/engine/TiffEncode.h"
 #include "imaging/engine/TiffHandle.h"
@@ -82,17 +83,6 @@ toff_t wSize(thandle_t h) {
 int wMap(thandle_t, void**, toff_t*) { return 0; }
 void wUnmap(thandle_t, void*, toff_t) {}
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Settles the photometric sense and Group 3 options of a 1-bit page from the
 // file being replaced, when it is a 1-bit page itself.
 void senseFromOld(TIFF* old, int& photometric, std::uint32_t& group3) {
@@ -139,13 +129,14 @@ void setPageResolution(TIFF* out, TIFF* old, const SaveRequest& req) {
     TIFFSetField(out, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
 }
 
-// Writes page 1 and the kept pages into `out`. False with `reason`.
-bool writeAll(TIFF* out, TIFF* old, const SaveRequest& req, std::string& reason) {
+// Writes page 1 and the kept pages into `out`.
+Status writeAll(TIFF* out, TIFF* old, const SaveRequest& req) {
     int photometric = req.bilevelPhotometric;
     std::uint32_t group3 = 0;
     if (old) senseFromOld(old, photometric, group3);
     EncodePlan plan;
-    if (!planEncoding(req.pix, req.format, req.bits, photometric, group3, plan, reason)) return false;
+    if (Status planned = planEncoding(req.pix, req.format, req.bits, photometric, group3, plan); !planned)
+        return planned;
     setPixelTags(out, plan);
     if (old) copyDescriptiveTags(old, out);
     setPageResolution(out, old, req);
@@ -155,21 +146,19 @@ bool writeAll(TIFF* out, TIFF* old, const SaveRequest& req, std::string& reason)
             if (!text.empty()) TIFFSetField(out, kCommentTags[static_cast<std::size_t>(slot)], text.c_str());
         }
     }
-    if (!writePixels(out, plan, reason)) return false;
+    if (Status written = writePixels(out, plan); !written) return written;
     if (!TIFFWriteDirectory(out)) {
-        reason = "writing the page's directory failed";
-        return false;
+        return Status::failure("writing the page's directory failed");
     }
-    if (!old) return true;
+    if (!old) return Status::success();
     const tdir_t pages = TIFFNumberOfDirectories(old);
     for (tdir_t d = 1; d < pages; ++d) {
         if (!TIFFSetDirectory(old, d)) {
-            reason = "page " + std::to_string(d + 1) + " of the file cannot be read";
-            return false;
+            return Status::failure("page " + std::to_string(d + 1) + " of the file cannot be read");
         }
-        if (!copyDirectoryRaw(old, out, reason)) return false;
+        if (Status copied = copyDirectoryRaw(old, out); !copied) return copied;
     }
-    return true;
+    return Status::success();
 }
 
 }  // namespace
@@ -196,14 +185,11 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
         std::string ignored;  // a file that is not a readable TIFF is simply replaced
         old = openTiffForReading(path, ignored);
     }
-    const std::string folder = folderOf(path);
-    std::string temp = folder + "/." + baseOf(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(errnoText(errno) + " (creating a temporary file in " + folder + ")");
-    ::fchmod(fd, exists ? (oldStat.st_mode & 07777) : 0644);
+    OutputFile file("Cannot save " + requested + ": ");
+    if (Status opened = file.open(path); !opened) return opened;
 
     WriteFile wf;
-    wf.fd = fd;
+    wf.fd = file.fd();
     std::string reason;
     bool ok = false;
     {
@@ -215,28 +201,17 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
         if (!out) {
             reason = wf.messages.firstError();
         } else {
-            ok = writeAll(out.get(), old.tiff.get(), req, reason) && TIFFFlush(out.get()) && wf.error == 0;
+            const Status written = writeAll(out.get(), old.tiff.get(), req);
+            reason = written.reason();
+            ok = written && TIFFFlush(out.get()) && wf.error == 0;
         }
     }  // the TIFF is closed here; any late write error lands in wf.error
-    if (ok && wf.error == 0 && ::fsync(fd) != 0) wf.error = errno;
-    if (::close(fd) != 0 && !wf.error) wf.error = errno;
-    if (!ok || wf.error) {
-        ::unlink(temp.c_str());
-        if (wf.error) return fail(errnoText(wf.error));
+    if (wf.error) return fail(errnoText(wf.error));
+    if (!ok) {
         if (reason.empty()) reason = wf.messages.firstError();
         return fail(reason.empty() ? "the TIFF writer failed" : reason);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return fail(errnoText(err));
-    }
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);  // makes the rename durable; the new file is already in place
-        ::close(dirFd);
-    }
-    return Status::success();
+    return file.commit();
 }
 
 }  // namespace leafmark::imaging

@@ -83,7 +83,8 @@ void copyStdTag(TIFF* in, TIFF* out, const StdTag& t) {
         if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
         break;
     }
-    case Kind::ColorMap: {
+    case Kind::ColorMap:
+    case Kind::Transfer: {  // three tables each
         std::uint16_t *r, *g, *b;
         if (TIFFGetField(in, t.tag, &r, &g, &b)) TIFFSetField(out, t.tag, r, g, b);
         break;
@@ -91,11 +92,6 @@ void copyStdTag(TIFF* in, TIFF* out, const StdTag& t) {
     case Kind::ExtraSamples: {
         std::uint16_t n, *v;
         if (TIFFGetField(in, t.tag, &n, &v)) TIFFSetField(out, t.tag, n, v);
-        break;
-    }
-    case Kind::Transfer: {
-        std::uint16_t *r, *g, *b;
-        if (TIFFGetField(in, t.tag, &r, &g, &b)) TIFFSetField(out, t.tag, r, g, b);
         break;
     }
     case Kind::Bytes: {
@@ -188,12 +184,11 @@ void copyDescriptiveTags(TIFF* in, TIFF* out) {
     copyCustomTags(in, out, false);
 }
 
-bool copyDirectoryRaw(TIFF* in, TIFF* out, std::string& reason) {
+Status copyDirectoryRaw(TIFF* in, TIFF* out) {
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(in, TIFFTAG_COMPRESSION, &compression);
     if (compression == COMPRESSION_OJPEG) {
-        reason = "a later page uses old-style JPEG compression, which cannot be carried over";
-        return false;
+        return Status::failure("a later page uses old-style JPEG compression, which cannot be carried over");
     }
     for (const StdTag& t : kStdTags) copyStdTag(in, out, t);
     copyCustomTags(in, out, true);
@@ -207,33 +202,28 @@ bool copyDirectoryRaw(TIFF* in, TIFF* out, std::string& reason) {
         const std::uint64_t size = TIFFGetStrileByteCount(in, i);
         const std::uint64_t offset = TIFFGetStrileOffset(in, i);
         if (size > 0 && (offset > fileSize || size > fileSize - offset)) {
-            reason = "a later page of the file is damaged and cannot be carried over";
-            return false;
+            return Status::failure("a later page of the file is damaged and cannot be carried over");
         }
         if (size > (1ull << 31)) {
-            reason = "a later page has a block of data too large to copy";
-            return false;
+            return Status::failure("a later page has a block of data too large to copy");
         }
         buf.resize(static_cast<std::size_t>(size));
         const tmsize_t got = size == 0 ? 0
                              : tiled ? TIFFReadRawTile(in, i, buf.data(), static_cast<tmsize_t>(size))
                                      : TIFFReadRawStrip(in, i, buf.data(), static_cast<tmsize_t>(size));
         if (got < 0) {
-            reason = "a later page of the file is damaged and cannot be carried over";
-            return false;
+            return Status::failure("a later page of the file is damaged and cannot be carried over");
         }
         const tmsize_t put = tiled ? TIFFWriteRawTile(out, i, buf.data(), got)
                                    : TIFFWriteRawStrip(out, i, buf.data(), got);
         if (put != got) {
-            reason = "writing a later page failed";
-            return false;
+            return Status::failure("writing a later page failed");
         }
     }
     if (!TIFFWriteDirectory(out)) {
-        reason = "writing a later page's directory failed";
-        return false;
+        return Status::failure("writing a later page's directory failed");
     }
-    return true;
+    return Status::success();
 }
 
 }  // namespace leafmark::imaging

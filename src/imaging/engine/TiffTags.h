@@ -2,6 +2,8 @@
 // Copying TIFF tags and page data from one open file to another, for saves that
 // keep what the replaced file held.
 
+#include "imaging/engine/Status.h"
+
 #include <tiffio.h>
 
 #include <string>
@@ -18,8 +20,8 @@ bool isCommentTag(std::uint32_t tag);
 void copyDescriptiveTags(TIFF* in, TIFF* out);
 
 // Copies the current directory of `in` to `out` unchanged: all its tags and its
-// compressed strips or tiles byte for byte, then writes the directory. False with
-// `reason` when the page cannot be carried over (unreadable data, old-style JPEG).
-bool copyDirectoryRaw(TIFF* in, TIFF* out, std::string& reason);
+// compressed strips or tiles byte for byte, then writes the directory. Fails when
+// the page cannot be carried over (unreadable data, old-style JPEG).
+Status copyDirectoryRaw(TIFF* in, TIFF* out);
 
 }  // namespace leafmark::imaging

@@ -31,9 +31,9 @@ SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set) {
 
 SeparatorReading readSeparatorPage(const std::string& file, Symbologies set) {
     PageEngine engine;
-    if (!engine.LoadPage(file)) {
+    if (const Status loaded = engine.LoadPage(file); !loaded) {
         SeparatorReading out;
-        out.error = engine.lastError();
+        out.error = loaded.reason();
         return out;
     }
     return readSeparatorPix(engine.pix(), std::max(engine.XResolution(), engine.YResolution()), set);

@@ -81,8 +81,7 @@ Status PageView::pageLoaded(Status st) {
     if (!st.ok()) {
         // Nothing of the previous page may stay on screen.
         if (engine_.hasImage()) engine_.clearImage();
-        const std::string why = st.reason().empty() ? engine_.lastError() : st.reason();
-        message_ = QStringLiteral("Cannot show this page: ") + QString::fromStdString(why);
+        message_ = QStringLiteral("Cannot show this page: ") + QString::fromStdString(st.reason());
     }
     cache_->valid = false;
     cache_->image = QImage();

@@ -1,13 +1,25 @@
-#include "pages/PageMarkers.h"
+#include "shared/PageFiles.h"
 
 #include <QFile>
 
 namespace leafmark {
 
+QString withSeparator(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 QString endOfDocumentPath(const QString& folder, const QString& entry) {
     const qsizetype dot = entry.lastIndexOf(QLatin1Char('.'));
     if (dot < 0) return {};
     return folder + entry.left(dot) + kEndOfDocumentSuffix;
+}
+
+bool isEndOfDocumentName(const QString& name) {
+    return name.endsWith(kEndOfDocumentSuffix, Qt::CaseInsensitive);
+}
+
+bool hasEodExtension(const QString& name) {
+    return name.endsWith(QLatin1String(".eod"), Qt::CaseInsensitive);
 }
 
 bool isDocumentMarker(const QString& slotText) {
