@@ -54,6 +54,7 @@ QString statusText(const StatusFacts& f) {
     if (f.modified != 0) parts << QStringLiteral("unsaved changes");
     if (f.damaged) parts << QStringLiteral("damaged");
     if (!f.findings.isEmpty()) parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
+    if (!f.proposal.isEmpty()) parts << f.proposal;
     return parts.join(QStringLiteral("  |  "));
 }
 

@@ -1,6 +1,6 @@
 #include "imaging/separators/BarcodeRead.h"
 
-#include "imaging/separators/InkShare.h"
+#include "imaging/separators/InkArea.h"
 #include "imaging/separators/LinearCodeAreas.h"
 
 #include <ReadBarcode.h>
@@ -138,20 +138,24 @@ ReducedPage reducePage(PIX* page, int dpi) {
     out.dpi = std::max(1, dpi / out.factor);
     const float scale = 1.0f / static_cast<float>(out.factor);
     const int depth = pixGetDepth(page);
+    if (depth == 1 && out.factor <= 2) {
+        // The reader thresholds the gray copy at mid-gray, which for a 1-bit page halved
+        // is "at least two of the four page pixels are ink": the rank reduction gives
+        // that ink map directly, and the gray copy is made from it.
+        out.ink.reset(out.factor == 1 ? pixClone(page) : pixReduceRankBinary2(page, 2, nullptr));
+        if (out.ink) out.gray.reset(pixConvert1To8(nullptr, out.ink.get(), 255, 0));
+        if (!out.gray) out.ink.reset();
+        return out;
+    }
     if (depth == 1) {
-        out.gray.reset(out.factor == 1 ? pixConvert1To8(nullptr, page, 255, 0) : pixScaleToGray(page, scale));
+        out.gray.reset(pixScaleToGray(page, scale));
     } else {
         PixPtr gray8(depth == 8 && !pixGetColormap(page) ? pixClone(page) : pixConvertTo8(page, 0));
         if (gray8)
             out.gray.reset(out.factor == 1 ? pixClone(gray8.get()) : pixScaleAreaMap(gray8.get(), scale, scale));
     }
     if (!out.gray) return out;
-    // The ink map: for 1-bit pages straight from the page (a working pixel is ink when
-    // at least half its page pixels are), which is the gray copy's threshold without
-    // a pass over the gray pixels.
-    if (depth == 1 && out.factor == 1) out.ink.reset(pixClone(page));
-    else if (depth == 1 && out.factor == 2) out.ink.reset(pixReduceRankBinary2(page, 2, nullptr));
-    else out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
+    out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
     if (!out.ink) out.gray.reset();
     return out;
 }
