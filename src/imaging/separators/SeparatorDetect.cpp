@@ -11,7 +11,7 @@ SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set, int yDpi)
     SeparatorReading out;
     if (yDpi <= 0) yDpi = dpi;
     ReducedPage reduced = reducePage(page, std::max(dpi, yDpi));
-    if (!reduced.gray) {
+    if (!reduced.ink) {
         out.error = "Not enough memory to read the page";
         return out;
     }
