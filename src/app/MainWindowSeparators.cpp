@@ -2,9 +2,8 @@
 // the background when the folder opens; the document starts they propose show in
 // the status strip and the folder ruler, P takes the one on the page shown as a
 // click on the marker box would, and N / Shift+N go to the next or previous one.
-#include "app/MainWindow.h"
-
 #include "app/DocumentMarkerButton.h"
+#include "app/MainWindow.h"
 #include "app/StatusStrip.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"

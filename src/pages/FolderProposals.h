@@ -5,16 +5,15 @@
 // is "agreeing" when the markers already make the page begin a document as a save
 // with the document marker would, and "proposed" otherwise. Qt Core only.
 
-#include "imaging/separators/SeparatorDetect.h"
-#include "pages/SeparatorScanner.h"
-
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
 #include <cstdint>
 #include <vector>
+
+#include "imaging/separators/SeparatorDetect.h"
+#include "pages/SeparatorScanner.h"
 
 namespace leafmark {
 
@@ -22,7 +21,7 @@ class FolderMarks;
 
 class FolderProposals : public QObject {
     Q_OBJECT
-public:
+  public:
     // `marks` describes the same folder list and must outlive this object.
     explicit FolderProposals(const FolderMarks& marks, QObject* parent = nullptr);
 
@@ -50,12 +49,12 @@ public:
 
     SeparatorScanner& scanner() { return scanner_; }
 
-signals:
+  signals:
     // Separators were found or starts changed; sent at most every tenth of a second
     // while the pages are read.
     void changed();
 
-private:
+  private:
     enum Bit : std::uint8_t { kSeparator = 1, kProposed = 2, kAgrees = 4, kRead = 8 };
     bool has(int index, Bit bit) const {
         return index >= 0 && index < count() && (state_[static_cast<std::size_t>(index)] & bit);

@@ -1,18 +1,17 @@
 // Separator sheets in the main window: the starts they propose appear in the
 // status strip and ruler once the folder is read in the background, N goes to
 // them, and P takes one as a click on the marker box would, saved by the usual rules.
-#include "AppTestSupport.h"
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
 
+#include "AppTestSupport.h"
 #include "app/DocumentMarkerButton.h"
 #include "app/StatusStrip.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/SeparatorSheet.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
 
 namespace leafmark::testing {
 namespace {
@@ -22,7 +21,9 @@ void markBeginning(const QString& path) {
     ASSERT_TRUE(engine.LoadPage(path.toStdString()));
     engine.SetComment(imaging::kSlotDocumentMarker, "BOD");
     ASSERT_TRUE(engine.ReadFileInfo(path.toStdString()).ok());
-    ASSERT_TRUE(engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth(), 2, 0).ok());
+    ASSERT_TRUE(
+        engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth(), 2, 0)
+            .ok());
 }
 
 QByteArray fileText(const QString& path) {
@@ -33,10 +34,11 @@ QByteArray fileText(const QString& path) {
 }  // namespace
 
 class SeparatorProposalsTest : public AppTest {
-protected:
+  protected:
     void sheet(int n, const char* symbology) {
         QString error;
-        ASSERT_TRUE(pagemaker::writeSeparatorSheet(page(n), 200, symbology, "SEP-" + std::to_string(n), 2.0, 20,
+        ASSERT_TRUE(pagemaker::writeSeparatorSheet(page(n), 200, symbology,
+                                                   "SEP-" + std::to_string(n), 2.0, 20,
                                                    static_cast<quint32>(n), &error))
             << error.toStdString();
     }
@@ -67,8 +69,11 @@ TEST_F(SeparatorProposalsTest, ProposalsShowAndAreTakenAsAClickOnTheMarkerBox) {
     openThroughMenu(1);
     FolderProposals& p = w.proposals();
     // Every page read for separators, and the markers of page 7 read, make the strip count two.
-    ASSERT_TRUE(waitFor([&] { return p.finished() && p.agrees(6) && status().contains(QStringLiteral("2 proposed")); },
-                        60000))
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return p.finished() && p.agrees(6) && status().contains(QStringLiteral("2 proposed"));
+        },
+        60000))
         << status().toStdString();
     EXPECT_TRUE(p.separator(1) && p.separator(3) && p.separator(5));
     EXPECT_EQ(p.why(1), QStringLiteral("barcode Code128 \"SEP-2\""));
@@ -83,7 +88,8 @@ TEST_F(SeparatorProposalsTest, ProposalsShowAndAreTakenAsAClickOnTheMarkerBox) {
     EXPECT_EQ(shown(), 4);
     key(Qt::Key_N);
     EXPECT_EQ(shown(), 2);
-    EXPECT_TRUE(status().contains(QStringLiteral("proposed start (P takes it)"))) << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("proposed start (P takes it)")))
+        << status().toStdString();
 
     // P ticks the box as a click does; the save writes the marker and the end-of-document file.
     key(Qt::Key_P);

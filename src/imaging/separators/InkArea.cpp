@@ -1,8 +1,8 @@
 #include "imaging/separators/InkArea.h"
 
-#include "imaging/engine/Handles.h"
-
 #include <algorithm>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -31,9 +31,11 @@ InkArea growOverInk(PIX* ink, InkArea a, double density, int pad) {
     for (bool grew = true; grew;) {
         grew = false;
         if (a.top > 0 && dense(a.left, a.top - 1, a.width, 1)) --a.top, ++a.height, grew = true;
-        if (a.top + a.height < h && dense(a.left, a.top + a.height, a.width, 1)) ++a.height, grew = true;
+        if (a.top + a.height < h && dense(a.left, a.top + a.height, a.width, 1))
+            ++a.height, grew = true;
         if (a.left > 0 && dense(a.left - 1, a.top, 1, a.height)) --a.left, ++a.width, grew = true;
-        if (a.left + a.width < w && dense(a.left + a.width, a.top, 1, a.height)) ++a.width, grew = true;
+        if (a.left + a.width < w && dense(a.left + a.width, a.top, 1, a.height))
+            ++a.width, grew = true;
     }
     const int x0 = std::max(0, a.left - pad), y0 = std::max(0, a.top - pad);
     const int x1 = std::min(w, a.left + a.width + pad), y1 = std::min(h, a.top + a.height + pad);

@@ -3,9 +3,9 @@
 // read along one row, so its area is grown over the rest of its bars before it is
 // set aside from the page's ink (see imaging/engine/InkShare).
 
-#include "imaging/engine/InkShare.h"
-
 #include <leptonica/allheaders.h>
+
+#include "imaging/engine/InkShare.h"
 
 namespace leafmark::imaging {
 
