@@ -10,6 +10,7 @@
 #include "app/StatusStrip.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/SeparatorSheet.h"
+#include "support/TestPages.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"
 
@@ -96,7 +97,7 @@ TEST_F(SeparatorProposalsTest, ProposalsShowAndAreTakenAsAClickOnTheMarkerBox) {
     EXPECT_TRUE(w.documentMarkerBox()->isChecked());
     EXPECT_EQ(state.modified, 2);
     key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(diskDescription(page(3)), QStringLiteral("BOD"));
+    EXPECT_EQ(readPage(page(3)).description, QStringLiteral("BOD"));
     EXPECT_EQ(fileText(pageDir + QStringLiteral("/00000002ZZZ.EOD")), QByteArray("EOD\r\n"));
     EXPECT_TRUE(p.agrees(2));
     EXPECT_TRUE(status().contains(QStringLiteral("start agrees with the separator sheet")));
@@ -110,7 +111,7 @@ TEST_F(SeparatorProposalsTest, ProposalsShowAndAreTakenAsAClickOnTheMarkerBox) {
     EXPECT_EQ(state.modified, 2);
     key(Qt::Key_Return);
     EXPECT_EQ(shown(), 5);
-    EXPECT_EQ(diskDescription(page(5)), QStringLiteral("BOD"));
+    EXPECT_EQ(readPage(page(5)).description, QStringLiteral("BOD"));
     EXPECT_EQ(fileText(pageDir + QStringLiteral("/00000004ZZZ.EOD")), QByteArray("EOD\r\n"));
     EXPECT_EQ(p.proposedCount(), 0);
 
