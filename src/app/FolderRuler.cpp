@@ -1,5 +1,7 @@
 #include "app/FolderRuler.h"
 
+#include "pages/FolderProposals.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -9,6 +11,8 @@ namespace leafmark::app {
 
 namespace {
 const QColor kFindingColour(200, 0, 200);
+const QColor kSeparatorColour(150, 195, 235);
+const QColor kProposalColour(0, 170, 60);
 }
 
 FolderRuler::FolderRuler(const FolderMarks& marks, QWidget* parent)
@@ -42,6 +46,10 @@ void FolderRuler::paintEvent(QPaintEvent*) {
     // over every other mark.
     const int findingHeight = std::max(1, h / 3);
     const auto left = [&](int i) { return static_cast<int>(static_cast<long long>(i) * w / n); };
+    const FolderProposals* sheets = proposals_ && proposals_->count() == n ? proposals_ : nullptr;
+    const auto separator = [&](int i) { return sheets && sheets->separator(i); };
+    const auto proposed = [&](int i) { return sheets && sheets->proposed(i); };
+    const auto agrees = [&](int i) { return sheets && sheets->agrees(i); };
     if (n <= w) {
         // A cell per page: background (paler until its markers are read), a red upper
         // half when damaged, an orange lower half for "Changed", a dark tick at the
@@ -52,9 +60,12 @@ void FolderRuler::paintEvent(QPaintEvent*) {
             const int inner = cw > 3 ? cw - 1 : cw;  // a hairline between wide cells
             p.fillRect(x0, 0, inner, h,
                        marks_.markersKnown(i) ? QColor(245, 245, 240) : QColor(222, 222, 214));
+            if (separator(i)) p.fillRect(x0, 0, inner, h, kSeparatorColour);
             if (marks_.damaged(i)) p.fillRect(x0, 0, inner, h / 2, QColor(200, 30, 30));
             if (marks_.changed(i)) p.fillRect(x0, h / 2, inner, h - h / 2, QColor(240, 150, 0));
             if (marks_.startsDocument(i)) p.fillRect(x0, 0, std::min(cw, 3), h, QColor(40, 40, 40));
+            if (proposed(i)) p.fillRect(x0, 0, std::min(cw, 3), h, kProposalColour);
+            if (agrees(i)) p.fillRect(x0, h / 2, std::min(cw, 3), h - h / 2, kProposalColour);
             if (marks_.hasFinding(i)) p.fillRect(x0, 0, inner, findingHeight, kFindingColour);
         }
     } else {
@@ -62,17 +73,24 @@ void FolderRuler::paintEvent(QPaintEvent*) {
         const auto first = [&](int x) { return static_cast<int>(static_cast<long long>(x) * n / w); };
         for (int x = 0; x < w; ++x) {
             bool start = false, changed = false, damaged = false, known = true, finding = false;
+            bool sheet = false, proposal = false, agreeing = false;
             for (int i = first(x); i < first(x + 1); ++i) {
                 start |= marks_.startsDocument(i);
                 changed |= marks_.changed(i);
                 damaged |= marks_.damaged(i);
                 known &= marks_.markersKnown(i);
                 finding |= marks_.hasFinding(i);
+                sheet |= separator(i);
+                proposal |= proposed(i);
+                agreeing |= agrees(i);
             }
             p.fillRect(x, 0, 1, h, known ? QColor(245, 245, 240) : QColor(222, 222, 214));
+            if (sheet) p.fillRect(x, 0, 1, h, kSeparatorColour);
             if (damaged) p.fillRect(x, 0, 1, h / 2, QColor(200, 30, 30));
             if (changed) p.fillRect(x, h / 2, 1, h - h / 2, QColor(240, 150, 0));
             if (start) p.fillRect(x, 0, 1, h, QColor(40, 40, 40));
+            if (proposal) p.fillRect(x, 0, 1, h, kProposalColour);
+            else if (agreeing) p.fillRect(x, h / 2, 1, h - h / 2, kProposalColour);
             if (finding) p.fillRect(x, 0, 1, findingHeight, kFindingColour);
         }
     }

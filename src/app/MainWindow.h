@@ -25,6 +25,7 @@ class QToolButton;
 class QUrl;
 
 namespace leafmark {
+class FolderProposals;
 class MarkerScan;
 class PageRecords;
 class ProcessWindow;
@@ -37,7 +38,9 @@ class DocumentMarkerButton;
 class StatusStrip;
 
 // Routines reached only from the keyboard (the others run a menu command).
-enum class KeyRoutine { Command, DocumentMarker, GoToPage, Undo, Redo };
+enum class KeyRoutine {
+    Command, DocumentMarker, GoToPage, Undo, Redo, AcceptProposal, NextProposal, PriorProposal
+};
 class DocumentsWindow;
 
 class MainWindow : public QMainWindow, public MainWindowControls {
@@ -90,6 +93,11 @@ public:
     void clickDocumentMarker();
     // The D key: the "Documents" report of the page folder, read again each time.
     void showDocumentsWindow();
+    // The P key: the document start proposed by a separator sheet for the page shown
+    // is taken as a click on the marker box takes it (saved by the usual save rules).
+    void acceptProposal();
+    // N and Shift+N: the next (`step` 1) or previous (-1) proposed start, going round.
+    void goToProposal(int step);
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -102,6 +110,7 @@ public:
     StatusStrip* statusStrip() const { return strip_; }
     const FolderMarks& folderMarks() const { return marks_; }
     MarkerScan& markerScan() const { return *scan_; }
+    FolderProposals& proposals() const { return *proposals_; }
     // Writes the status strip's text and repaints the ruler from the present state.
     void refreshStatus();
     ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
@@ -135,6 +144,8 @@ private:
     void buildStatusStrip();
     void placeStatusStrip();
     void markersRead(int first, const QList<quint8>& bits);
+    void buildProposals();
+    QString proposalStatus() const;
     // The page a drop would open ("" when the drop holds no local file or folder with one).
     static QString droppedPage(const QMimeData* data);
     static MenuItem menuItemOf(PageMenuItem item);
@@ -147,6 +158,7 @@ private:
     StatusStrip* strip_ = nullptr;
     FolderMarks marks_;
     MarkerScan* scan_ = nullptr;
+    FolderProposals* proposals_ = nullptr;
     int marksGeneration_ = -1;
     QStringList recentFolders_;  // page folders opened in this run, latest first
     std::map<int, QToolButton*> toolbar_;

@@ -50,6 +50,9 @@ QList<KeyEntry> keyTable() {
         {"keyRedo", {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
          KeyRoutine::Redo, Command::None},
         {"keyHelp", {K(Qt::Key_F1)}, KeyRoutine::Command, Command::Help},
+        {"keyAcceptProposal", {K(Qt::Key_P)}, KeyRoutine::AcceptProposal, Command::None},
+        {"keyNextProposal", {K(Qt::Key_N)}, KeyRoutine::NextProposal, Command::None},
+        {"keyPriorProposal", {K(Qt::SHIFT | Qt::Key_N)}, KeyRoutine::PriorProposal, Command::None},
     };
 }
 
@@ -89,6 +92,9 @@ void MainWindow::keyCommand(KeyRoutine routine, Command command) {
     case KeyRoutine::GoToPage:
         if (pages_->folderList().count() > 0) pages_->goToPageNumber();
         break;
+    case KeyRoutine::AcceptProposal: acceptProposal(); return;
+    case KeyRoutine::NextProposal: goToProposal(1); return;
+    case KeyRoutine::PriorProposal: goToProposal(-1); return;
     case KeyRoutine::Undo: viewCommands_->undo(); break;
     case KeyRoutine::Redo: viewCommands_->redo(); break;
     }

@@ -6,6 +6,7 @@
 #include "app/StatusStrip.h"
 #include "app/StatusText.h"
 #include "imaging/widget/PageView.h"
+#include "pages/FolderProposals.h"
 #include "pages/MarkerScan.h"
 #include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
@@ -33,6 +34,7 @@ void MainWindow::buildStatusStrip() {
         refreshStatus();
     });
     centralWidget()->installEventFilter(this);
+    buildProposals();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -57,6 +59,7 @@ void MainWindow::pageShown() {
         marksGeneration_ = pages_->folderListGeneration();
         marks_.reset(list.folder(), list.names());
         scan_->start(list.folder(), list.names());
+        proposals_->start(list.folder(), list.names());
         // The Open dialog offers the page folders opened lately.
         const QString folder = QFileInfo(list.folder()).absoluteFilePath();
         recentFolders_.removeAll(folder);
@@ -136,6 +139,8 @@ void MainWindow::refreshStatus() {
         sentences << finding.text();
     }
     f.findings.removeDuplicates();
+    proposals_->update();
+    f.proposal = proposalStatus();
     strip_->setText(statusText(f));
     strip_->setToolTip(sentences.join(QLatin1Char('\n')));
     strip_->ruler().update();

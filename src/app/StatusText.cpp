@@ -56,6 +56,7 @@ QString statusText(const StatusFacts& f) {
     if (f.modified != kUnmodified) parts << QStringLiteral("unsaved changes");
     if (f.damaged) parts << QStringLiteral("damaged");
     if (!f.findings.isEmpty()) parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
+    if (!f.proposal.isEmpty()) parts << f.proposal;
     return parts.join(QStringLiteral("  |  "));
 }
 

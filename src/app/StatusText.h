@@ -26,10 +26,11 @@ struct StatusFacts {
     int modified = 0;
     bool damaged = false;
     QStringList findings;          // the check's findings on this page, a few words each
+    QString proposal;              // separator sheets: what they say of this page or the folder
 };
 
 // "Page 7 of 40  |  Document 2, page 3 of 5  |  Fit 33%  |  300 dpi  |  Group 4, 1 bit
-//  |  BOD  |  Changed  |  unsaved changes  |  damaged  |  check: ..."; empty before any page.
+//  |  BOD  |  Changed  |  unsaved changes  |  damaged  |  check: ...  |  proposal"; empty before any page.
 QString statusText(const StatusFacts& f);
 
 // Name of a stored compression code ("Group 4", "LZW", ...; "format N" for others).

@@ -183,3 +183,20 @@ TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutThe
         TIFFClose(t);
     }
 }
+
+TEST(DocsCommand, BlankThresholdSteersBlankSeparatorsToo) {
+    QTemporaryDir dir;
+    page(dir.filePath(QStringLiteral("1.tif")), true);
+    page(dir.filePath(QStringLiteral("2.tif")), false, true);
+    page(dir.filePath(QStringLiteral("3.tif")), false);
+    const QStringList args{dir.path(), QStringLiteral("--suggest"), QStringLiteral("--separators=blank"),
+                           QStringLiteral("--json")};
+    Result r = docs(args);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(jsonLines(r.out, QStringLiteral("separator")).size(), 1) << r.out.toStdString();
+    // No page is blank under a limit of 0; every page is under 100.
+    r = docs(args + QStringList{QStringLiteral("--blank-threshold=0")});
+    EXPECT_TRUE(jsonLines(r.out, QStringLiteral("separator")).isEmpty()) << r.out.toStdString();
+    r = docs(args + QStringList{QStringLiteral("--blank-threshold=100")});
+    EXPECT_EQ(jsonLines(r.out, QStringLiteral("separator")).size(), 3) << r.out.toStdString();
+}

@@ -130,6 +130,11 @@ TEST(SeparatorRules, BlankSheetsAndSymbologies) {
     blanks.kinds = SeparatorKinds::Blank;
     EXPECT_TRUE(isSeparator(blankRead, blanks)) << blankRead.inkPercent;
     EXPECT_FALSE(isSeparator(lineRead, blanks)) << lineRead.inkPercent;
+    // A blank separator is a blank page of the documents: the same measure and limit
+    // (under 250 dpi the working copy is the page itself, so the figures are equal).
+    EXPECT_DOUBLE_EQ(lineRead.inkPercent, inkSharePercent(testpages::binaryOf(oneLine).get(), dpi, dpi));
+    blanks.blankPercent = lineRead.inkPercent + 0.01;
+    EXPECT_TRUE(isSeparator(lineRead, blanks));
     EXPECT_FALSE(isSeparator(sheetRead, blanks));
     EXPECT_FALSE(isSeparator(blankRead, SeparatorRule{}));  // barcodes only by default
     SeparatorRule both;

@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
         return usageError(parser,
                           QStringLiteral("--separators, --pattern and --symbologies go with --suggest or --drop-separators."));
     imaging::SeparatorRule rule;
+    rule.blankPercent = blankThreshold;  // a blank separator is a blank page by the same limit
     const QString kindName = parser.value(kinds).toLower();
     if (kindName == QLatin1String("blank")) rule.kinds = imaging::SeparatorKinds::Blank;
     else if (kindName == QLatin1String("both")) rule.kinds = imaging::SeparatorKinds::Both;

@@ -19,7 +19,9 @@ void innerSpan(int size, int dpi, int& start, int& length) {
 
 }  // namespace
 
-double inkSharePercent(PIX* pix, int xDpi, int yDpi) {
+double inkSharePercent(PIX* pix, int xDpi, int yDpi) { return inkSharePercent(pix, xDpi, yDpi, {}); }
+
+double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>& leftOut) {
     if (!pix || pixGetWidth(pix) <= 0 || pixGetHeight(pix) <= 0) return -1.0;
     if (xDpi <= 0) xDpi = 300;
     if (yDpi <= 0) yDpi = 300;
@@ -35,6 +37,26 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi) {
                                                                            : PixPtr(pixConvertTo1(part.get(), 128)));
     if (!bits) return -1.0;
 
+    double area = static_cast<double>(w) * h;
+    if (!leftOut.empty()) {
+        // The areas set aside, in the measured part: a mask of them gives the area
+        // they cover (overlaps once), and their pixels are cleared from the ink.
+        PixPtr mask(pixCreate(w, h, 1));
+        if (!mask) return -1.0;
+        for (const InkArea& a : leftOut) {
+            const int x0 = std::max(0, a.left - x), y0 = std::max(0, a.top - y);
+            const int x1 = std::min(w, a.left - x + a.width), y1 = std::min(h, a.top - y + a.height);
+            if (x1 <= x0 || y1 <= y0) continue;
+            BoxPtr box(boxCreate(x0, y0, x1 - x0, y1 - y0));
+            pixSetInRect(mask.get(), box.get());
+            pixClearInRect(bits.get(), box.get());
+        }
+        l_int32 covered = 0;
+        pixCountPixels(mask.get(), &covered, nullptr);
+        area -= covered;
+        if (area < 0.05 * w * h) return 0.0;
+    }
+
     l_int32 all = 0;
     pixCountPixels(bits.get(), &all, nullptr);
     if (all == 0) return 0.0;
@@ -44,7 +66,7 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi) {
     PixPtr kept(pixSelectBySize(bits.get(), minW, minH, 8, L_SELECT_IF_EITHER, L_SELECT_IF_GTE, nullptr));
     l_int32 ink = all;
     if (kept) pixCountPixels(kept.get(), &ink, nullptr);
-    return 100.0 * static_cast<double>(ink) / (static_cast<double>(w) * h);
+    return 100.0 * static_cast<double>(ink) / area;
 }
 
 }  // namespace leafmark::imaging

@@ -6,6 +6,8 @@
 
 #include <leptonica/allheaders.h>
 
+#include <vector>
+
 namespace leafmark::imaging {
 
 // Margin set aside on every side, in inches (smaller on pages too small for it).
@@ -23,6 +25,16 @@ constexpr double kBlankThresholdPercent = 0.02;
 // (0 or less is taken as 300). Gray and colour pages count pixels darker than
 // mid-gray as ink. Returns a negative value when there is no page to measure.
 double inkSharePercent(PIX* pix, int xDpi, int yDpi);
+
+// An area of a page, in its pixels.
+struct InkArea {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// The same share with `leftOut` set aside as well (the barcodes of a separator
+// sheet): their pixels count neither as ink nor as area. 0 when almost nothing
+// (under 5 % of the measured area) is left to judge by.
+double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>& leftOut);
 
 // True when `percent` (from inkSharePercent) is below `thresholdPercent`.
 inline bool isBlank(double percent, double thresholdPercent = kBlankThresholdPercent) {

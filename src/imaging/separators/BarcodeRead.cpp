@@ -1,6 +1,6 @@
 #include "imaging/separators/BarcodeRead.h"
 
-#include "imaging/separators/InkShare.h"
+#include "imaging/separators/InkArea.h"
 #include "imaging/separators/LinearCodeAreas.h"
 
 #include <ReadBarcode.h>
@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <exception>
 
@@ -35,17 +36,45 @@ std::string lowered(std::string s) {
     return out;
 }
 
-// Runs the reader over an 8-bit gray image for the symbologies in `set`; valid results only.
-std::vector<ZXing::Result> readView(PIX* gray, Symbologies set) {
+// The reader's rows of bytes (0 ink, 255 white) for a 1-bit (1 = ink) or 8-bit gray
+// image, in a buffer each thread keeps from page to page: a fresh buffer of the
+// page's size per read would cost a page fault per 4 KiB, which on a virtual
+// machine is as much as the search itself. False when the depth is another.
+bool readerBytes(PIX* image, std::vector<std::uint8_t>& bytes) {
+    const int w = static_cast<int>(pixGetWidth(image)), h = static_cast<int>(pixGetHeight(image));
+    const int depth = pixGetDepth(image);
+    if ((depth != 1 && depth != 8) || pixGetColormap(image) || w <= 0 || h <= 0) return false;
+    bytes.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    const int wpl = pixGetWpl(image);
+    const l_uint32* data = pixGetData(image);
+    for (int y = 0; y < h; ++y) {
+        const l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
+        std::uint8_t* row = bytes.data() + static_cast<std::ptrdiff_t>(y) * w;
+        if (depth == 8) {
+            for (int x = 0; x < w; ++x) row[x] = static_cast<std::uint8_t>(GET_DATA_BYTE(line, x));
+            continue;
+        }
+        for (int x = 0; x < w; x += 32) {
+            const l_uint32 word = line[x / 32];
+            const int n = std::min(32, w - x);
+            if (word == 0) {
+                std::memset(row + x, 255, static_cast<std::size_t>(n));
+                continue;
+            }
+            for (int b = 0; b < n; ++b) row[x + b] = (word >> (31 - b)) & 1 ? 0 : 255;
+        }
+    }
+    return true;
+}
+
+// Runs the reader over a 1-bit ink map or an 8-bit gray image for the symbologies
+// in `set`; valid results only.
+std::vector<ZXing::Result> readView(PIX* image, Symbologies set) {
     std::vector<ZXing::Result> out;
-    // The reader wants rows of bytes in pixel order; leptonica keeps 8-bit pixels
-    // in native words, so a byte-swapped copy is handed over.
-    PixPtr bytes(pixEndianByteSwapNew(gray));
-    if (!bytes) return out;
-    const ZXing::ImageView view(reinterpret_cast<const std::uint8_t*>(pixGetData(bytes.get())),
-                                static_cast<int>(pixGetWidth(bytes.get())),
-                                static_cast<int>(pixGetHeight(bytes.get())), ZXing::ImageFormat::Lum,
-                                static_cast<int>(pixGetWpl(bytes.get())) * 4);
+    thread_local std::vector<std::uint8_t> bytes;
+    if (!readerBytes(image, bytes)) return out;
+    const ZXing::ImageView view(bytes.data(), static_cast<int>(pixGetWidth(image)),
+                                static_cast<int>(pixGetHeight(image)), ZXing::ImageFormat::Lum);
     ZXing::DecodeHints hints;
     hints.setFormats(static_cast<ZXing::BarcodeFormat>(set));
     hints.setTryHarder(true);
@@ -138,33 +167,35 @@ ReducedPage reducePage(PIX* page, int dpi) {
     out.dpi = std::max(1, dpi / out.factor);
     const float scale = 1.0f / static_cast<float>(out.factor);
     const int depth = pixGetDepth(page);
+    if (depth == 1 && out.factor <= 2) {
+        // The reader thresholds the gray copy at mid-gray, which for a 1-bit page halved
+        // is "at least two of the four page pixels are ink": the rank reduction gives
+        // that ink map directly, and the reader is given it (no gray copy).
+        out.ink.reset(out.factor == 1 ? pixClone(page) : pixReduceRankBinary2(page, 2, nullptr));
+        return out;
+    }
     if (depth == 1) {
-        out.gray.reset(out.factor == 1 ? pixConvert1To8(nullptr, page, 255, 0) : pixScaleToGray(page, scale));
+        out.gray.reset(pixScaleToGray(page, scale));
     } else {
         PixPtr gray8(depth == 8 && !pixGetColormap(page) ? pixClone(page) : pixConvertTo8(page, 0));
         if (gray8)
             out.gray.reset(out.factor == 1 ? pixClone(gray8.get()) : pixScaleAreaMap(gray8.get(), scale, scale));
     }
     if (!out.gray) return out;
-    // The ink map: for 1-bit pages straight from the page (a working pixel is ink when
-    // at least half its page pixels are), which is the gray copy's threshold without
-    // a pass over the gray pixels.
-    if (depth == 1 && out.factor == 1) out.ink.reset(pixClone(page));
-    else if (depth == 1 && out.factor == 2) out.ink.reset(pixReduceRankBinary2(page, 2, nullptr));
-    else out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
+    out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
     if (!out.ink) out.gray.reset();
     return out;
 }
 
 std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symbologies set) {
     std::vector<BarcodeHit> hits;
-    if (!page || !reduced.gray || set == 0) return hits;
+    if (!page || !reduced.ink || set == 0) return hits;
     const auto all = static_cast<Symbologies>(ZXing::BarcodeFormat::Any);
     const Symbologies matrix = set & static_cast<Symbologies>(ZXing::BarcodeFormat::MatrixCodes) & all;
     const Symbologies linear = set & static_cast<Symbologies>(ZXing::BarcodeFormat::LinearCodes) & all;
     // Matrix codes have modules large enough to be read on the working copy.
     if (matrix) {
-        for (const ZXing::Result& r : readView(reduced.gray.get(), matrix)) {
+        for (const ZXing::Result& r : readView(reduced.gray ? reduced.gray.get() : reduced.ink.get(), matrix)) {
             InkArea a = growOverInk(reduced.ink.get(), boundsOf(r), 0.25, 0);
             hits.push_back(hitOf(r, {a.left * reduced.factor, a.top * reduced.factor, a.width * reduced.factor,
                                      a.height * reduced.factor}));
@@ -187,8 +218,7 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
                                  bars.height + 2 * margin));
             PixPtr crop(pixClipRectangle(page, box.get(), nullptr));
             if (!crop) continue;
-            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixConvert1To8(nullptr, crop.get(), 255, 0)
-                                                     : pixConvertTo8(crop.get(), 0));
+            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get()) : pixConvertTo8(crop.get(), 0));
             if (!gray) continue;
             for (const ZXing::Result& r : readView(gray.get(), linear)) hits.push_back(hitOf(r, bars));
         }

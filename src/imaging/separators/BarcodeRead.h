@@ -1,9 +1,10 @@
 #pragma once
 // Reading the barcodes printed on a page. The page is first reduced to a working
-// copy of about 150 dots per inch (8-bit gray plus a 1-bit ink map), so one read
-// costs about as much as decoding the page: the barcode reader searches the gray
-// copy for matrix codes, and reads linear codes at full resolution only where the
-// ink map shows blocks of bars. Positions are reported in page pixels. No Qt.
+// copy of about 150 dots per inch (a 1-bit ink map, and 8-bit gray for gray and
+// colour pages), so one read costs about as much as decoding the page: the barcode
+// reader searches the working copy for matrix codes, and reads linear codes at full
+// resolution only where the ink map shows blocks of bars. Positions are reported
+// in page pixels. No Qt.
 
 #include "imaging/engine/Handles.h"
 
@@ -36,15 +37,15 @@ struct BarcodeHit {
 
 // The working copy of a page.
 struct ReducedPage {
-    PixPtr gray;     // 8 bpp, 255 = white
-    PixPtr ink;      // 1 bpp, 1 = ink, same size as `gray`
+    PixPtr gray;     // 8 bpp, 255 = white; empty for 1-bit pages (the reader reads `ink`)
+    PixPtr ink;      // 1 bpp, 1 = ink, at the working resolution
     int factor = 1;  // page pixels per working pixel, along each axis
     int dpi = 0;     // resolution of the working copy
 };
 
 // Builds the working copy of `page` (any depth the engine loads: 1, 8 or 32 bpp)
 // scanned at `dpi` (0 when unknown: the page is taken as 8.5 inches wide). Pages
-// under 250 dpi are kept at full size. Empty `gray` when out of memory.
+// under 250 dpi are kept at full size. Empty `ink` when out of memory.
 ReducedPage reducePage(PIX* page, int dpi);
 
 // The barcodes of the symbologies in `set` on `page`, whose working copy is

@@ -1,22 +1,27 @@
 #include "imaging/separators/SeparatorDetect.h"
 
 #include "imaging/engine/PageEngine.h"
-#include "imaging/separators/InkShare.h"
+#include "imaging/separators/InkArea.h"
 
 #include <algorithm>
 
 namespace leafmark::imaging {
 
-SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set) {
+SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set, int yDpi) {
     SeparatorReading out;
-    ReducedPage reduced = reducePage(page, dpi);
-    if (!reduced.gray) {
+    if (yDpi <= 0) yDpi = dpi;
+    ReducedPage reduced = reducePage(page, std::max(dpi, yDpi));
+    if (!reduced.ink) {
         out.error = "Not enough memory to read the page";
         return out;
     }
     out.readable = true;
     out.barcodes = readBarcodes(page, reduced, set);
-    out.inkPercent = inkPercent(reduced.ink.get(), kSeparatorMarginFraction);
+    // The documents' ink share, on the working copy at its own resolution.
+    // (An unknown resolution is taken as the working copy's, which assumes a letter-wide page.)
+    const int xWorking = dpi > 0 ? std::max(1, dpi / reduced.factor) : reduced.dpi;
+    const int yWorking = yDpi > 0 ? std::max(1, yDpi / reduced.factor) : reduced.dpi;
+    out.inkPercent = std::max(0.0, inkSharePercent(reduced.ink.get(), xWorking, yWorking));
     std::vector<InkArea> areas;
     const int pad = std::max(2, static_cast<int>(pixGetWidth(reduced.ink.get())) / 100);
     for (const BarcodeHit& b : out.barcodes) {
@@ -25,7 +30,8 @@ SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set) {
         areas.push_back({a.left - pad, a.top - pad, a.width + 2 * pad, a.height + 2 * pad});
     }
     out.inkOutsideBarcodes =
-        areas.empty() ? out.inkPercent : inkPercent(reduced.ink.get(), kSeparatorMarginFraction, areas);
+        areas.empty() ? out.inkPercent
+                      : std::max(0.0, inkSharePercent(reduced.ink.get(), xWorking, yWorking, areas));
     return out;
 }
 
@@ -36,7 +42,7 @@ SeparatorReading readSeparatorPage(const std::string& file, Symbologies set) {
         out.error = loaded.reason();
         return out;
     }
-    return readSeparatorPix(engine.pix(), std::max(engine.XResolution(), engine.YResolution()), set);
+    return readSeparatorPix(engine.pix(), engine.XResolution(), set, engine.YResolution());
 }
 
 bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule, std::string* why) {
@@ -52,7 +58,8 @@ bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule, std
             if (accepted) return say("barcode " + b.symbology + " \"" + b.text + "\"");
         }
     }
-    if (rule.kinds != SeparatorKinds::Barcode && reading.barcodes.empty() && reading.inkPercent < rule.blankPercent)
+    if (rule.kinds != SeparatorKinds::Barcode && reading.barcodes.empty() &&
+        isBlank(reading.inkPercent, rule.blankPercent))
         return say("blank page");
     return false;
 }

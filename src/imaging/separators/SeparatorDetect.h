@@ -4,6 +4,7 @@
 // ink measured) and the reading is then judged against a rule, so a change of
 // rule needs no second decode. No Qt.
 
+#include "imaging/engine/InkShare.h"
 #include "imaging/separators/BarcodeRead.h"
 
 #include <functional>
@@ -17,8 +18,8 @@ struct SeparatorReading {
     bool readable = false;
     std::string error;                  // why the page could not be read
     std::vector<BarcodeHit> barcodes;   // of the symbologies asked for
-    double inkPercent = 0.0;            // ink share, margins set aside
-    double inkOutsideBarcodes = 0.0;    // the same without the barcodes' areas
+    double inkPercent = 0.0;            // the page's ink share (inkSharePercent on the working copy)
+    double inkOutsideBarcodes = 0.0;    // the same with the barcodes' areas set aside
 };
 
 // Which pages count as separators.
@@ -34,20 +35,18 @@ struct SeparatorRule {
     // Ink outside the barcodes (percent) under which a page is "otherwise nearly
     // blank": room for a printed label or the barcode's own digits, never a page of text.
     double nearlyBlankPercent = 1.0;
-    // Ink (percent) under which a page is blank: specks and edge shadows stay
-    // under it, a single line of text does not.
-    double blankPercent = 0.05;
+    // Ink share (percent) under which a page is blank: the blank-page threshold
+    // of the documents, unless the operator gives another.
+    double blankPercent = kBlankThresholdPercent;
 };
-
-// Share of the page's width and height set aside as margin on each side.
-constexpr double kSeparatorMarginFraction = 0.05;
 
 // Decodes page 1 of `file` and reads it. A page that only partly decodes is read
 // as far as it decoded; one that cannot be decoded comes back not readable.
 SeparatorReading readSeparatorPage(const std::string& file, Symbologies set);
 
-// The same on a page already decoded (any depth the engine loads) at `dpi`.
-SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set);
+// The same on a page already decoded (any depth the engine loads) at `dpi` across
+// and `yDpi` down (0: as across).
+SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set, int yDpi = 0);
 
 // Whether a reading makes the page a separator under `rule`; `why` (optional)
 // gets a short reason such as "barcode Code128 \"SEP\"" or "blank page".
