@@ -27,9 +27,8 @@ OutputFile::~OutputFile() {
 
 Status OutputFile::open(const std::string& path) {
     path_ = path;
-    const auto slash = path.find_last_of('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folderOf(path) + "/." + base + ".XXXXXX";
+    inUse_ = std::make_unique<FolderInUse>(folderOf(path));  // until the temporary file is gone
+    std::string temp = temporaryTemplateFor(path);
     fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd_ < 0) return Status::failure("Cannot write " + path + ": " + errnoText(errno));
     temp_ = temp;

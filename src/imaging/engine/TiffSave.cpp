@@ -1,6 +1,7 @@
 #include "imaging/engine/TiffSave.h"
 
 #include "imaging/engine/FileAccess.h"
+#include "imaging/engine/Leftovers.h"
 #include "imaging/engine/TiffDecode.h"
 #include "imaging/engine/TiffEncode.h"
 #include "imaging/engine/TiffHandle.h"
@@ -86,11 +87,6 @@ std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Settles the photometric sense and Group 3 options of a 1-bit page from the
@@ -197,7 +193,8 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
         old = openTiffForReading(path, ignored);
     }
     const std::string folder = folderOf(path);
-    std::string temp = folder + "/." + baseOf(path) + ".XXXXXX";
+    const FolderInUse inUse(folder);  // until the temporary file is gone again
+    std::string temp = temporaryTemplateFor(path);
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return fail(errnoText(errno) + " (creating a temporary file in " + folder + ")");
     ::fchmod(fd, exists ? (oldStat.st_mode & 07777) : 0644);
