@@ -234,6 +234,7 @@ TEST_F(ProcessWindowTest, DuringARunRunIsRefusedAndCloseStopsAtThePageBoundary) 
     w->Run(1);  // refused: asks nothing, starts nothing
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
+    dialogs.messageAnswers = {MsgAnswer::Ok};
     QTest::mouseClick(w->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitGone(w));
     // The page in progress was finished; nothing after it was started.
