@@ -1,13 +1,14 @@
 #include "imaging/engine/Leftovers.h"
 
-#include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace leafmark::imaging {
@@ -38,7 +39,8 @@ bool isScratchFolderName(const std::string& name) {
 bool isTemporaryFileName(const std::string& name, std::string& original) {
     if (name.size() < 2 + kMarkSize + kRandomSize || name[0] != '.') return false;
     const std::size_t mark = name.size() - kRandomSize - kMarkSize;
-    if (name.compare(mark, kMarkSize, kMark) != 0 || !randomPart(name, mark + kMarkSize)) return false;
+    if (name.compare(mark, kMarkSize, kMark) != 0 || !randomPart(name, mark + kMarkSize))
+        return false;
     original = name.substr(1, mark - 1);
     return !original.empty();
 }
@@ -48,7 +50,8 @@ bool isEndOfDocumentName(const std::string& name) {
     const std::size_t n = sizeof(kSuffix) - 1;
     if (name.size() < n) return false;
     for (std::size_t i = 0; i < n; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[name.size() - n + i])) != kSuffix[i]) return false;
+        if (std::toupper(static_cast<unsigned char>(name[name.size() - n + i])) != kSuffix[i])
+            return false;
     return true;
 }
 
@@ -69,7 +72,8 @@ std::vector<std::string> entriesOf(int dir) {
     }
     ::rewinddir(d);
     while (const dirent* e = ::readdir(d)) {
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+            names.emplace_back(e->d_name);
     }
     ::closedir(d);
     return names;
@@ -102,7 +106,8 @@ bool removeScratchFolder(int parent, const std::string& name) {
 
 std::string temporaryTemplateFor(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    const std::string folder =
+        slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     return folder + (folder == "/" ? "." : "/.") + base + kMark + "XXXXXX";
 }

@@ -19,13 +19,13 @@ std::string temporaryTemplateFor(const std::string& path);
 // A shared lock on a folder, held while this process has temporary files in it.
 // A folder that cannot be opened or locked is used without one.
 class FolderInUse {
-public:
+  public:
     explicit FolderInUse(const std::string& folder);
     ~FolderInUse();
     FolderInUse(const FolderInUse&) = delete;
     FolderInUse& operator=(const FolderInUse&) = delete;
 
-private:
+  private:
     int fd_ = -1;
 };
 
