@@ -130,13 +130,13 @@ void MainWindow::exitCommand() {
     if (!pages_->settleUnsavedWork()) return;
     state_.modified = kUnmodified;
     exiting_ = true;
+    // A batch run still going is stopped at the next page boundary first: no worker
+    // is left mid-page, and no temporary file of a page in progress stays behind.
+    if (processWindow_) processWindow_->stopRun();
     if (quit_) {
         quit_();
         return;
     }
-    // A batch run still going is stopped at the next page boundary first: no worker
-    // is left mid-page, and no temporary file of a page in progress stays behind.
-    if (processWindow_) processWindow_->stopRun();
     QCoreApplication::exit(0);
 }
 

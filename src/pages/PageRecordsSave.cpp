@@ -1,11 +1,13 @@
 // Saving the page shown with its markers; Save, Save As, Revert, save and next,
 // and the document marker box's mouse handler.
 #include "imaging/engine/FileAccess.h"
+#include "imaging/engine/Leftovers.h"
 #include "imaging/widget/PageView.h"
 #include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -30,8 +32,8 @@ QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); 
 // page save that fails can put it back. Empty (errno set) when it could not be moved.
 QString parkEndOfDocumentFile(const QString& eodPath) {
     const QFileInfo eod(eodPath);
-    QTemporaryFile reserved(eod.absolutePath() + QStringLiteral("/.") + eod.fileName() +
-                            QStringLiteral(".XXXXXX"));
+    const std::string name = imaging::temporaryTemplateFor(enginePath(eod.absoluteFilePath()));
+    QTemporaryFile reserved(QFile::decodeName(QByteArray::fromStdString(name)));
     reserved.setAutoRemove(false);
     if (!reserved.open()) {
         errno = EACCES;
@@ -94,6 +96,13 @@ bool PageRecords::dosave(const QString& f) {
     }
 
     state_.folderpath = withSeparator(state_.folderpath);
+    // What a killed save or run left in the folders written goes first; while this
+    // save has a file moved aside or half-written there, the folders are in use.
+    const std::string pageFolder = enginePath(QFileInfo(f).absolutePath());
+    const std::string markerFolder = enginePath(QDir::cleanPath(state_.folderpath));
+    imaging::sweepLeftovers(pageFolder);
+    if (markerFolder != pageFolder) imaging::sweepLeftovers(markerFolder);
+    const imaging::FolderInUse markerFolderInUse(markerFolder);
 
     // The end-of-document file of the entry before the page is settled first. It
     // changes together with the page: when the page is not written, it is put back.

@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 
 #include "batch/ui/ProcessWindow.h"
+#include "imaging/engine/PageEngine.h"
 
 #include <QDir>
 #include <QPointer>
@@ -60,6 +61,50 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
     EXPECT_EQ(window->processWindow(), nullptr);
     // The rotation shown is still the unsaved one: the 64 x 48 page stands 48 wide.
     EXPECT_EQ(readPage(page(1)).size(), QSize(64, 48));
+}
+
+// Exit while a run is between pages: the program ends only after the page in
+// progress is written whole, and no temporary file of the run is left behind.
+TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
+    makePages(1);
+    const QString in = tmp.path() + QStringLiteral("/in"), out = tmp.path() + QStringLiteral("/out");
+    QDir().mkpath(in);
+    QDir().mkpath(out);
+    for (int i = 0; i < 12; ++i) writeBlockPage(in + QStringLiteral("/p%1.tif").arg(i, 2, 10, QChar('0')), 900, 1200);
+    makeWindow();
+    openThroughMenu(1);
+    trigger(QStringLiteral("mnuProcess"));
+    QPointer<ProcessWindow> pw = window->processWindow();
+    ASSERT_TRUE(pw);
+    pw->setWorkerCount(1);
+    ASSERT_TRUE(pw->openSourceFolder(in));
+    ASSERT_TRUE(pw->openOutputFolder(out));
+
+    bool runningAtExit = true;
+    QStringList entriesAtExit;
+    window->setQuitHandler([&] {
+        runningAtExit = pw && pw->isRunning();
+        entriesAtExit = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    });
+    // The operator chooses Exit once the first page is done, while the next is in progress.
+    QObject::connect(pw.data(), &ProcessWindow::pageDone, window.get(), [this](int done) {
+        if (done == 1)
+            QMetaObject::invokeMethod(window.get(), [this] { trigger(QStringLiteral("mnuExit")); },
+                                      Qt::QueuedConnection);
+    }, Qt::SingleShotConnection);
+    dialogs.messageAnswers = {MsgAnswer::Yes};
+    QTest::mouseClick(pw->runButton(0), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !entriesAtExit.isEmpty(); }, 60000));
+
+    EXPECT_FALSE(runningAtExit);
+    EXPECT_LT(entriesAtExit.size(), 12) << "the run went on to the end";
+    for (const QString& name : entriesAtExit) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(name.startsWith(QLatin1Char('.'))) << "a temporary file was left behind";
+        imaging::PageEngine engine;
+        EXPECT_TRUE(engine.LoadPage(QFile::encodeName(out + QLatin1Char('/') + name).toStdString()).ok());
+        EXPECT_FALSE(engine.damaged());
+    }
 }
 
 }  // namespace leafmark::testing

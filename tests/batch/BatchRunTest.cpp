@@ -2,6 +2,7 @@
 // parallel run's outputs against a one-thread run.
 #include "batch/core/BatchRun.h"
 #include "batch/core/PageJob.h"
+#include "batch/core/RunReport.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
@@ -135,6 +136,34 @@ TEST(PostProcessRun, ChangedPageComesOutStraight) {
     const Outcome r = runOver(RunKind::PostProcess, f.in, f.out, 1);
     EXPECT_EQ(r.summary.pagesProcessed, 1);
     EXPECT_LT(std::abs(measuredSkew(f.dst("s.tif"))), 0.3);
+}
+
+// A clean-up step that fails makes the page a failure, in the summary and in the
+// report, with the step named; the page is copied as it was, never written half-done.
+TEST(PreProcessRun, AFailedCleanupStepMakesThePageAFailureNeverProcessed) {
+    struct Case {
+        imaging::EditFault fault;
+        PageOptions options;
+        const char* reason;
+    } cases[] = {
+        {imaging::EditFault::Fill, {true, false, false, 0.1}, "margin clean-up failed"},
+        {imaging::EditFault::Despeckle, {false, true, false, 0.0}, "despeckle failed"},
+        {imaging::EditFault::Straighten, {false, false, true, 0.0}, "deskew failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        Folders f;
+        writeSkewedChangedPage(f.src("s.tif"), 2.0);
+        imaging::setEditFaultForTesting(c.fault);
+        const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, c.options);
+        imaging::setEditFaultForTesting(imaging::EditFault::None);
+        EXPECT_EQ(r.summary.pagesProcessed, 0);
+        EXPECT_EQ(r.summary.failures, 1);
+        ASSERT_EQ(r.pages.size(), 1u);
+        EXPECT_TRUE(r.pages[0].reason.startsWith(c.reason)) << r.pages[0].reason.toStdString();
+        EXPECT_TRUE(reportLine(r.pages[0]).contains("\"outcome\":\"failed\"")) << reportLine(r.pages[0]).constData();
+        EXPECT_EQ(fileBytes(f.dst("s.tif")), fileBytes(f.src("s.tif")));
+    }
 }
 
 TEST(PreProcessRun, CopiesEndOfDocumentFilesAndRewritesEveryPage) {

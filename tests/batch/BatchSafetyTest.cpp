@@ -1,13 +1,16 @@
 // What a batch run must keep: every page and tag of a page written into another
-// folder, and pages the operator protected against writing.
+// folder, pages the operator protected against writing, the low bits of 16-bit
+// pages, and everything in the output folder that is not a leftover of ours.
 #include "support/FolderRunTest.h"
 #include "support/TestPages.h"
 #include "batch/core/BatchRun.h"
 #include "batch/core/RunText.h"
+#include "imaging/engine/Leftovers.h"
 #include "shared/FileList.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -60,6 +63,33 @@ void writeTaggedTwoPageFile(const QString& path) {
     TIFFClose(tif);
 }
 
+// A 16-bit page, 120 x 90 at 300 dpi: gray (one sample) or colour (three), light
+// samples whose low byte differs from pixel to pixel.
+std::uint16_t deepSample(std::uint32_t x, std::uint32_t y, std::uint32_t channel) {
+    return static_cast<std::uint16_t>(0x9000 + x * 37 + y * 3 + channel * 11);
+}
+
+void writeSixteenBitPage(const QString& path, std::uint16_t samples) {
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 120u);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 90u);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 300.0);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 300.0);
+    std::vector<std::uint16_t> row(120u * samples);
+    for (std::uint32_t y = 0; y < 90; ++y) {
+        for (std::uint32_t x = 0; x < 120; ++x)
+            for (std::uint32_t c = 0; c < samples; ++c) row[x * samples + c] = deepSample(x, y, c);
+        TIFFWriteScanline(tif, row.data(), y, 0);
+    }
+    TIFFClose(tif);
+}
+
 using BatchKeeps = FolderRunTest;
 
 }  // namespace
@@ -102,4 +132,75 @@ TEST_F(BatchKeeps, AReadOnlyPageIsAFailureAndUntouched) {
         EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList({"a.tif"}));
     }
+}
+
+// Every clean-up step over a 16-bit gray page writes 16 bits back, the low byte of
+// each sample it did not paint included; a 16-bit colour page, which would lose its
+// low bytes, is reported as a failure and copied unchanged.
+TEST_F(BatchKeeps, SixteenBitPagesKeepTheirLowBitsOrAreReported) {
+    writeSixteenBitPage(in + "/colour.tif", 3);
+    writeSixteenBitPage(in + "/gray.tif", 1);
+    FileList list;
+    list.read(in, kPagePatterns);
+    BatchRun run({RunKind::PreProcess, in, out, list.names(), 1});
+    run.setOptionsProvider([] { return PageOptions{true, true, true, 0.05}; });  // 15-pixel margin
+    QSignalSpy finished(&run, &BatchRun::finished);
+    run.start();
+    if (finished.isEmpty()) {
+        ASSERT_TRUE(finished.wait(60000));
+    }
+    const RunSummary r = run.summary();
+    EXPECT_EQ(r.pagesProcessed, 1);
+    ASSERT_EQ(r.failures, 1);
+    EXPECT_TRUE(r.failed[0].startsWith("colour.tif: 16-bit colour")) << r.failed[0].toStdString();
+    EXPECT_EQ(fileBytes(out + "/colour.tif"), fileBytes(in + "/colour.tif"));
+
+    TIFF* tif = TIFFOpen(QFile::encodeName(out + "/gray.tif").constData(), "r");
+    ASSERT_NE(tif, nullptr);
+    std::uint16_t bps = 0;
+    TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+    EXPECT_EQ(bps, 16);
+    std::vector<std::uint16_t> row(120);
+    int kept = 0, white = 0;
+    for (std::uint32_t y = 0; y < 90; ++y) {
+        ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1);
+        for (std::uint32_t x = 0; x < 120; ++x) {
+            const bool margin = x < 15 || x >= 105 || y < 15 || y >= 75;
+            if (margin ? row[x] == 0xFFFF : row[x] == deepSample(x, y, 0)) (margin ? white : kept)++;
+        }
+    }
+    TIFFClose(tif);
+    EXPECT_EQ(kept, 90 * 60);
+    EXPECT_EQ(white, 120 * 90 - 90 * 60);
+}
+
+// What killed saves and runs left in the output folder goes when the next run
+// starts there, unless a live process is still writing into the folder; look-alikes
+// that are not ours stay, and a moved-aside end-of-document file is put back, never lost.
+TEST_F(BatchKeeps, LeftoversOfKilledRunsGoAndNothingElseIsTouched) {
+    QDir().mkpath(out + "/.leafmark-Qw34Er");
+    QDir().mkpath(out + "/.leafmark-Ty67Ui/keep");
+    writePage(in + "/a.tif", seededPage(0));
+    const QStringList ours = {".a.tif.leafmark-Ab12Cd", ".leafmark-Qw34Er/a.tif",
+                              ".leafmark-Qw34Er/.a.tif.leafmark-Zx56Cv"};
+    const QStringList foreign = {".a.tif.Ab12Cd", ".a.tif.leafmark-Ab12C", "a.tif.leafmark-Ab12Cd",
+                                 ".leafmark-Ty67Ui/keep/x", "1ZZZ.EOD", ".1ZZZ.EOD.leafmark-Mn78Bw"};
+    for (const QString& name : ours + foreign) writeFile(out + '/' + name, "x");
+    writeFile(out + "/.0ZZZ.EOD.leafmark-Mn78Bv", "moved aside\r\n");
+    const auto hidden = [&] {
+        QStringList names = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        return names.filter(QRegularExpression("^\\.|ZZZ"));
+    };
+    const QStringList before = hidden();
+
+    {
+        const imaging::FolderInUse writing(QFile::encodeName(out).toStdString());  // a live writer
+        runOnce(in, out);
+        EXPECT_EQ(hidden(), before) << "touched while another process was writing there";
+    }
+    runOnce(in, out);
+    EXPECT_EQ(hidden(), (QStringList{".1ZZZ.EOD.leafmark-Mn78Bw", ".a.tif.Ab12Cd", ".a.tif.leafmark-Ab12C",
+                                     ".leafmark-Ty67Ui", "0ZZZ.EOD", "1ZZZ.EOD"}));
+    EXPECT_EQ(fileBytes(out + "/0ZZZ.EOD"), "moved aside\r\n");
+    for (const QString& name : foreign) EXPECT_EQ(fileBytes(out + '/' + name), "x") << name.toStdString();
 }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 using namespace leafmark::testing;
 
@@ -88,6 +89,9 @@ TEST_F(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
                   &said),
               0);
     EXPECT_EQ(contents(cut), contents(whole));
+    // Nothing the killed run had in progress is left: only the done-list is hidden.
+    EXPECT_EQ(QDir(cut).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(QRegularExpression("^\\.")),
+              QStringList{".leafmark-done"});
     int skipped = 0;
     for (const QJsonObject& line : reportOf(root.filePath("r.jsonl")))
         if (line["outcome"].toString() == "skipped") ++skipped;

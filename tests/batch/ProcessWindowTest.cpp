@@ -234,11 +234,16 @@ TEST_F(ProcessWindowTest, DuringARunRunIsRefusedAndCloseStopsAtThePageBoundary) 
     w->Run(1);  // refused: asks nothing, starts nothing
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
+    dialogs.messageAnswers = {MsgAnswer::Ok};
     QTest::mouseClick(w->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitGone(w));
     // The page in progress was finished; nothing after it was started.
     EXPECT_EQ(outputNames(), QStringList({"p00.tif", "p01.tif"}));
-    EXPECT_EQ(dialogs.messages.size(), 1u);  // no "Process aborted." on closing
+    // No "Process aborted." on closing; the operator is told what was written instead.
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text.toStdString(),
+              "The window was closed, so the run was stopped after the pages in progress.\n\n"
+              "2 of 12 pages were written to " + out.toStdString() + ".");
     EXPECT_TRUE(iniLines().contains("Process1=1"));
 }
 

@@ -537,3 +537,46 @@ TEST_F(SaveTest, OutputFileReplacesWholeOrNotAtAll) {
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_EQ(folderNames(), before);
 }
+
+// A 16-bit gray page keeps all 16 bits of every sample through a quarter turn, an
+// invert and a white-fill: read back from the file itself, not through the engine.
+TEST_F(SaveTest, SixteenBitGrayKeepsEveryBitThroughEditsAndSave) {
+    PageSpec s;
+    s.bps = 16;
+    s.photometric = PHOTOMETRIC_MINISWHITE;
+    s.compression = COMPRESSION_ADOBE_DEFLATE;
+    const std::string file = path("deep.tif");
+    ASSERT_TRUE(writeTiff(file, {s}));
+    ASSERT_TRUE(engine.LoadPage(file).ok());
+    ASSERT_TRUE(engine.Rotate(9000, true, 0xFFFFFF).ok());
+    ASSERT_TRUE(engine.Invert().ok());
+    engine.SetRegionRect(2, 3, 5, 4);  // x 2..6, y 3..6 of the turned page
+    ASSERT_TRUE(engine.FillRegion(0xFFFFFF).ok());
+    ASSERT_TRUE(engine.SavePage(file, engine.loadedFormat(), engine.loadedBitDepth()).ok());
+
+    TIFF* tif = TIFFOpen(file.c_str(), "r");
+    ASSERT_NE(tif, nullptr);
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t bps = 0, photometric = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    EXPECT_EQ(bps, 16);
+    ASSERT_EQ(w, s.height);  // turned a quarter: the sides swap
+    ASSERT_EQ(h, s.width);
+    std::vector<std::uint16_t> row(w);
+    int wrong = 0;
+    for (std::uint32_t y = 0; y < h; ++y) {
+        ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1);
+        for (std::uint32_t x = 0; x < w; ++x) {
+            // Turned clockwise: the turned page's (x, y) was the stored (y, height - 1 - x).
+            std::uint16_t want = static_cast<std::uint16_t>(0xFFFF - gray16At(y, s.height - 1 - x));
+            if (x >= 2 && x < 7 && y >= 3 && y < 7) want = 0xFFFF;  // filled white
+            const std::uint16_t got = photometric == PHOTOMETRIC_MINISWHITE ? 0xFFFF - row[x] : row[x];
+            if (got != want && ++wrong <= 3) ADD_FAILURE() << "sample " << x << "," << y << ": " << got << " not " << want;
+        }
+    }
+    TIFFClose(tif);
+    EXPECT_EQ(wrong, 0);
+}

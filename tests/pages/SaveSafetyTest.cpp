@@ -1,5 +1,6 @@
-// What a save must never do: replace a write-protected page, or leave the
-// end-of-document file disagreeing with the page when the page was not written.
+// What a save must never do: replace a write-protected page, leave the
+// end-of-document file disagreeing with the page when the page was not written,
+// or leave a killed save's temporary file behind.
 #include "PagesTestSupport.h"
 
 #include <QDir>
@@ -97,6 +98,21 @@ TEST_F(SaveSafety, AnEndOfDocumentFileThatCannotBeMadeStopsTheSave) {
 
 // The end-of-document file of "z.tif.bak" matches the page pattern, yet it is no
 // page: the list leaves it out, so the page after the backup keeps its marker file.
+// A save clears what a killed save left in the page's folder, and nothing else.
+TEST_F(SaveSafety, ASaveClearsTheLeftoversOfAKilledSaveOnly) {
+    makePages(2);
+    for (const char* name : {".00000002.tif.leafmark-Ab12Cd", ".00000002.tif.Ab12Cd"}) {
+        QFile file(path(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half a page");
+    }
+    open(QStringLiteral("00000002.tif"));
+    state.modified = 1;
+    EXPECT_TRUE(records->dosave(state.currentfile));
+    EXPECT_EQ(allEntries(dir.path()),
+              (QStringList{".00000002.tif.Ab12Cd", "00000001.tif", "00000002.tif"}));
+}
+
 TEST_F(SaveSafety, EndOfDocumentFilesAreNeverPages) {
     writePage(path(QStringLiteral("z.tif.bak")));
     writePage(path(QStringLiteral("z.tifzzz.tif")));

@@ -50,6 +50,11 @@ bool isBlack(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
 std::uint8_t grayLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
     return s.ink == Ink::Pattern ? grayAt(x, y) : inkBlack(s, x, y) ? 0 : 255;
 }
+
+// 16-bit samples whose low byte is not a copy of the high one (for the pattern).
+std::uint16_t gray16Level(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
+    return s.ink == Ink::Pattern ? gray16At(x, y) : static_cast<std::uint16_t>(grayLevel(s, x, y) * 257);
+}
 std::uint32_t rgbLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
     return s.ink == Ink::Pattern ? rgbAt(x, y) : inkBlack(s, x, y) ? 0u : 0xFFFFFFu;
 }
@@ -64,8 +69,7 @@ std::vector<std::uint8_t> storedRow(const PageSpec& s, std::uint32_t y, std::siz
             const bool black = isBlack(s, x, y);
             putBits(row, x, 1, (s.photometric == PHOTOMETRIC_MINISWHITE) == black ? 1u : 0u);
         } else if (s.spp == 1 && s.bps == 16) {
-            std::uint16_t v = s.ink == Ink::Pattern ? static_cast<std::uint16_t>(grayAt(x, y) * 257 + (x % 3))
-                                                    : static_cast<std::uint16_t>(grayLevel(s, x, y) * 257);
+            std::uint16_t v = gray16Level(s, x, y);
             if (s.photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<std::uint16_t>(65535 - v);
             std::memcpy(row.data() + 2 * x, &v, 2);
         } else if (s.spp == 1) {
@@ -176,6 +180,10 @@ std::uint8_t grayAt(std::uint32_t x, std::uint32_t y) { return static_cast<std::
 std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y) {
     return ((x * 3) % 256) << 16 | ((y * 5) % 256) << 8 | ((x + y) % 256);
 }
+
+std::uint16_t gray16At(std::uint32_t x, std::uint32_t y) {
+    return static_cast<std::uint16_t>(grayAt(x, y) * 257 + (x % 3));
+}
 std::uint8_t paletteIndexAt(std::uint32_t x, std::uint32_t y, int bits) {
     return static_cast<std::uint8_t>((x / 4 + y / 3) % (1u << bits));
 }
@@ -206,7 +214,8 @@ PixPtr expectedPix(const PageSpec& s) {
     const std::uint32_t w = turned ? s.height : s.width, h = turned ? s.width : s.height;
     const bool bilevel = s.spp == 1 && s.bps == 1 && s.photometric != PHOTOMETRIC_PALETTE;
     const bool gray = s.spp == 1 && s.photometric != PHOTOMETRIC_PALETTE;
-    PixPtr pix(pixCreate(static_cast<l_int32>(w), static_cast<l_int32>(h), bilevel ? 1 : gray ? 8 : 32));
+    const int depth = bilevel ? 1 : gray ? (s.bps == 16 ? 16 : 8) : 32;
+    PixPtr pix(pixCreate(static_cast<l_int32>(w), static_cast<l_int32>(h), depth));
     for (std::uint32_t y = 0; y < h; ++y) {
         for (std::uint32_t x = 0; x < w; ++x) {
             std::uint32_t c, r;
@@ -214,6 +223,8 @@ PixPtr expectedPix(const PageSpec& s) {
             l_uint32 v;
             if (bilevel) {
                 v = isBlack(s, c, r) ? 1 : 0;
+            } else if (depth == 16) {
+                v = gray16Level(s, c, r);
             } else if (gray) {
                 const unsigned level = grayLevel(s, c, r) >> (s.bps >= 8 ? 0 : 8 - s.bps);
                 v = s.bps >= 8 ? level : level * (255u / ((1u << s.bps) - 1));

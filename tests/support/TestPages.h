@@ -64,6 +64,7 @@ PageSpec seededPage(int seed, int width = 160, int height = 120);
 // Logical pattern of the stored (unoriented) image.
 bool blackAt(std::uint32_t x, std::uint32_t y);
 std::uint8_t grayAt(std::uint32_t x, std::uint32_t y);        // 0..255
+std::uint16_t gray16At(std::uint32_t x, std::uint32_t y);     // 16-bit, low bits not a copy of the high
 std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y);        // 0xRRGGBB
 std::uint8_t paletteIndexAt(std::uint32_t x, std::uint32_t y, int bits);
 std::uint32_t paletteColour(int index);                       // 0xRRGGBB
@@ -74,7 +75,8 @@ bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages);
 // Writes one page to `path` (a file name as Qt holds it); fails the test when libtiff refuses.
 void writePage(const QString& path, const PageSpec& spec = markedPage());
 
-// The upright PIX a load of `spec` must give: 1 bpp (1 = black), 8 bpp or 32 bpp.
+// The upright PIX a load of `spec` must give: 1 bpp (1 = black), 8 bpp (16 bpp for
+// 16-bit gray) or 32 bpp.
 imaging::PixPtr expectedPix(const PageSpec& spec);
 
 // Largest per-channel difference between two PIX of equal size and depth; -1

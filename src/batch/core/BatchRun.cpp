@@ -2,8 +2,10 @@
 
 #include "batch/core/RunText.h"
 #include "batch/core/WorkerPool.h"
+#include "imaging/engine/Leftovers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
@@ -43,6 +45,8 @@ void BatchRun::start() {
     if (running_ || pool_) return;
     running_ = true;
     clock_.start();
+    // What a killed run or save left in the output folder goes before this run writes there.
+    imaging::sweepLeftovers(QFile::encodeName(setup_.output).toStdString());
     // Results come back to this object's thread as queued calls. The pool is joined
     // in the destructor before the object goes, and queued calls to a deleted object
     // are dropped, so `this` is valid whenever a call is made or runs.
@@ -118,8 +122,10 @@ void BatchRun::count(const PageOutcome& outcome) {
         ++summary_.eodFiles;
     } else if (outcome.kind == PageOutcome::Kind::Processed) {
         ++summary_.pagesProcessed;
+        ++summary_.pagesWritten;
     } else {
         ++summary_.pagesCopied;
+        if (outcome.kind == PageOutcome::Kind::Copied) ++summary_.pagesWritten;
     }
 }
 

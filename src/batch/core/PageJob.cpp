@@ -4,6 +4,7 @@
 #include "batch/core/RunText.h"
 #include "imaging/engine/FileAccess.h"
 #include "imaging/engine/OutputFile.h"
+#include "imaging/engine/Leftovers.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/RegularFile.h"
 
@@ -67,6 +68,8 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
     const QFileInfo target(outputPath);
     if (imaging::isWriteProtected(enginePath(outputPath)))
         return imaging::Status::failure(imaging::writeProtectedText(enginePath(outputPath)));
+    // The scratch folder is ours while the output folder is marked in use.
+    const imaging::FolderInUse inUse(enginePath(target.absolutePath()));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
         return imaging::Status::failure("cannot write into " +
@@ -171,6 +174,13 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
         return fallBack(engine, task, outcome,
                         QStringLiteral("damaged page: ") +
                             QString::fromStdString(engine.damageReason()));
+
+    // Written back, a page held in fewer bits a sample than its file stores (16-bit
+    // colour) would lose the rest: it stays as it is and is reported.
+    if (engine.samplesNarrowed())
+        return fallBack(engine, task, outcome,
+                        QStringLiteral("16-bit colour page: cleaning it up would lose the low 8 bits "
+                                       "of every sample"));
 
     // A clean-up step that fails leaves the page not done: it is a failure, never
     // reported as processed.

@@ -22,6 +22,14 @@ QString confirmationText(RunKind kind, const PageOptions& options, const QString
            QStringLiteral(".  OK to continue? ") + folderLines(source, output);
 }
 
+QString closedDuringRunText(int written, int total, const QString& output) {
+    return QStringLiteral("The window was closed, so the run was stopped after the pages in "
+                          "progress.\n\n%1 of %2 pages were written to %3.")
+        .arg(written)
+        .arg(total)
+        .arg(output);
+}
+
 QString failureReport(const QStringList& failed) {
     if (failed.isEmpty()) return {};
     return QStringLiteral("These files could not be processed and were copied unchanged "

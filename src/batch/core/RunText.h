@@ -24,6 +24,10 @@ QString confirmationText(RunKind kind, const PageOptions& options, const QString
 // The message listing the pages a run could not process (empty when none).
 QString failureReport(const QStringList& failed);
 
+// Told when the window is closed during a run: the run stopped, and how many of
+// the pages (end-of-document files not counted) were written into `output`.
+QString closedDuringRunText(int written, int total, const QString& output);
+
 // One line: pages processed, copied, EOD files, failures, seconds.
 QString summaryLine(const RunSummary& summary);
 

@@ -45,6 +45,7 @@ struct RunSummary {
     int pagesCopied = 0;   // pages copied (or left in place) unchanged, failures excluded
     int eodFiles = 0;      // end-of-document entries handled
     int failures = 0;
+    int pagesWritten = 0;  // pages this run wrote into the output folder (processed or copied)
     QStringList failed;    // "name: reason", in list order
     bool completed = false;  // every entry was handled (no stop)
     double seconds = 0.0;

@@ -95,6 +95,7 @@ public:
     int last = 0;               // index of the last entry of the run's list
     int pagesDone = 0;
     int pagesTotal = 0;
+    QString runOutput;  // output folder of the run in progress or last run
     QStringList failures;       // of the last run
     ReportWriter report;        // the run report in the output folder, while a run lasts
     bool closeAfterRun = false; // Close pressed or frame closed during a run

@@ -70,6 +70,7 @@ void ProcessWindowPrivate::run(int index) {
         if (!hasEodExtension(name)) ++pagesTotal;
     closeAfterRun = false;
     quietStop = false;
+    runOutput = outputFolder;
 
     // The run report goes beside the output folder as the entries are done; a run
     // goes on without it when it cannot be written there.
@@ -129,6 +130,11 @@ void ProcessWindowPrivate::runFinished(bool completed) {
         if (!quietStop)
             dialogs.message(&w, kAbortedText + QStringLiteral("\n\n") + counts, MsgButtons::Ok,
                             MsgIcon::Exclamation, kAppTitle);
+        else if (closeAfterRun && finishedRun)
+            dialogs.message(&w,
+                            closedDuringRunText(finishedRun->summary().pagesWritten, pagesTotal,
+                                                runOutput),
+                            MsgButtons::Ok, MsgIcon::Information, kAppTitle);
     }
     if (!failures.isEmpty())
         dialogs.message(&w, failureReport(failures) + QStringLiteral("\n\n") + counts, MsgButtons::Ok, MsgIcon::Exclamation,

@@ -35,10 +35,9 @@ Status OutputFile::open(const std::string& requested) {
     }
     requested_ = requested;
     path_ = path;
-    const auto slash = path.find_last_of('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::string folder = folderOf(path);
-    std::string temp = folder + "/." + base + ".XXXXXX";
+    inUse_ = std::make_unique<FolderInUse>(folder);  // until the temporary file is gone
+    std::string temp = temporaryTemplateFor(path);
     fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd_ < 0) return failure(errnoText(errno) + " (creating a temporary file in " + folder + ")");
     temp_ = temp;

@@ -6,8 +6,10 @@
 // existing file of that name is never touched (the check and the move are one
 // step, so a file made meanwhile is not overwritten either).
 
+#include "imaging/engine/Leftovers.h"
 #include "imaging/engine/Status.h"
 
+#include <memory>
 #include <string>
 
 namespace leafmark::imaging {
@@ -36,6 +38,7 @@ private:
 
     std::string prefix_, requested_, path_, temp_;
     int fd_ = -1;
+    std::unique_ptr<FolderInUse> inUse_;  // from open() until this object goes, its temporary file with it
 };
 
 }  // namespace leafmark::imaging

@@ -35,6 +35,7 @@ void PageEngine::clearImage() {
     xres_ = yres_ = 0;
     loadedFormat_ = loadedBitDepth_ = 0;
     damaged_ = false;
+    narrowed_ = false;
     damageReason_.clear();
     region_.reset();
     touch();
@@ -48,6 +49,7 @@ void PageEngine::takeLoadedPage(PageEngine& from) {
     loadedPhotometric_ = from.loadedPhotometric_;
     comments_ = from.comments_;
     damaged_ = from.damaged_;
+    narrowed_ = from.narrowed_;
     damageReason_ = from.damageReason_;
     from.clearImage();
     from.comments_ = {};

@@ -50,6 +50,12 @@ struct DeskewResult {
     Status status = Status::success();  // failure: the skew was to be corrected but the page could not be turned
 };
 
+// Makes one kind of edit fail in every engine of the process, as when memory runs
+// out, until set back to None: the white-fill of a region, despeckle, or the turn
+// that straightens a skewed page. For tests of what callers do with such a failure.
+enum class EditFault { None, Fill, Despeckle, Straighten };
+void setEditFaultForTesting(EditFault fault);
+
 class PageEngine {
 public:
     PageEngine();
@@ -125,6 +131,10 @@ public:
     // True when the last LoadPage succeeded only partly; damageReason() says why.
     bool damaged() const { return damaged_; }
     const std::string& damageReason() const { return damageReason_; }
+    // True when the page loaded holds its samples in fewer bits than its file
+    // stores them (16-bit colour is held in 8 bits a channel); saving it back would
+    // lose the rest. 16-bit gray is held whole.
+    bool samplesNarrowed() const { return narrowed_; }
 
     // ---- operations (PageEngineOps.cpp) ----
 
@@ -163,6 +173,7 @@ private:
     };
     std::optional<Region> region_;
     bool damaged_ = false;
+    bool narrowed_ = false;
     std::string damageReason_;
     std::uint64_t generation_ = 0;
     int specksRemoved_ = 0;

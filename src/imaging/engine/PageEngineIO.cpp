@@ -55,6 +55,7 @@ Status PageEngine::LoadPage(const std::string& file) {
     loadedBitDepth_ = page.info.bitDepth;
     loadedPhotometric_ = page.photometric;
     damaged_ = page.damaged;
+    narrowed_ = page.narrowed;
     damageReason_ = page.damageReason;
     return Status::success();
 }

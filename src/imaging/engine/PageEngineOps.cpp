@@ -8,6 +8,7 @@
 #include "imaging/engine/PixelOps.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace leafmark::imaging {
@@ -15,6 +16,10 @@ namespace leafmark::imaging {
 namespace {
 
 const char* const kNoPage = "No page is loaded.";
+
+std::atomic<EditFault> g_editFault{EditFault::None};
+
+bool faulted(EditFault kind) { return g_editFault.load() == kind; }
 
 // A quarter turn without resize keeps the frame: the turned image is centred on a
 // canvas of the old size painted with `fill`.
@@ -46,6 +51,8 @@ bool regionSpan(float start, float length, int limit, int* from, int* to) {
 }
 
 }  // namespace
+
+void setEditFaultForTesting(EditFault fault) { g_editFault = fault; }
 
 Status PageEngine::Rotate(int hundredths, bool resize, std::uint32_t fillRgb) {
     if (!pix_) return Status::failure(kNoPage);
@@ -114,7 +121,7 @@ Status PageEngine::FillRegion(std::uint32_t rgb) {
     if (!regionSpan(region_->left, region_->width, w, &x0, &x1) ||
         !regionSpan(region_->top, region_->height, h, &y0, &y1))
         return Status::success();  // empty or off the page: nothing to paint
-    if (!paintRect(pix_.get(), x0, y0, x1, y1, rgbFromValue(rgb)))
+    if (faulted(EditFault::Fill) || !paintRect(pix_.get(), x0, y0, x1, y1, rgbFromValue(rgb)))
         return Status::failure("The region could not be painted in that colour.");
     touch();
     return Status::success();
@@ -124,7 +131,8 @@ void PageEngine::ClearRegion() { region_.reset(); }
 
 Status PageEngine::Despeckle() {
     if (!pix_) return Status::failure(kNoPage);
-    const std::optional<int> removed = removeSpecks(pix_.get(), xres_, yres_);
+    const std::optional<int> removed =
+        faulted(EditFault::Despeckle) ? std::nullopt : removeSpecks(pix_.get(), xres_, yres_);
     if (!removed) return Status::failure("The page could not be despeckled.");
     specksRemoved_ = *removed;
     if (*removed > 0) touch();
@@ -139,7 +147,7 @@ DeskewResult PageEngine::Deskew() {
     result.confidence = skew.confidence;
     if (!skew.trusted || std::abs(skew.angle) < kMinDeskewDegrees) return result;
     // The text leans clockwise by `angle`: turn it back the other way.
-    PixPtr out = rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
+    PixPtr out = faulted(EditFault::Straighten) ? nullptr : rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
     if (!out) {
         result.status = Status::failure("The page could not be turned to straighten it.");
         return result;

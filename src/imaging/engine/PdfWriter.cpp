@@ -75,8 +75,14 @@ bool deflate(const std::vector<unsigned char>& raw, std::vector<unsigned char>& 
     return true;
 }
 
-// Image of a decoded page (1 bpp, 8 bpp gray or 32 bpp RGB).
+// Image of a decoded page (1 bpp, 8 or 16 bpp gray, or 32 bpp RGB).
 Status imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img) {
+    if (pixGetDepth(pix) == 16) {
+        // A 16-bit gray page is shown in the document at 8 bits; its file keeps all 16.
+        PixPtr gray(pixConvert16To8(pix, L_MS_BYTE));
+        if (!gray) return Status::failure("not enough memory to prepare the page");
+        return imageFromPix(gray.get(), storedAsJpeg, img);
+    }
     img.width = pixGetWidth(pix);
     img.height = pixGetHeight(pix);
     const int depth = pixGetDepth(pix);

@@ -44,6 +44,14 @@ Layout chooseLayout(const PageGeometry& g) {
     return Layout::Generic;
 }
 
+// Depth of the decoded page: 16-bit gray stays 16 bits, so that a page saved back
+// keeps every bit of its samples; other gray depths are widened to 8.
+int decodedDepth(Layout layout, const PageGeometry& g) {
+    if (layout == Layout::Bilevel) return 1;
+    if (layout == Layout::Gray) return g.bps == 16 ? 16 : 8;
+    return 32;
+}
+
 // Converts one decoded row of the file into one row of the PIX.
 void convertRow(Layout layout, const PageGeometry& g, const std::uint8_t* src, l_uint32* line) {
     const std::uint32_t w = g.width;
@@ -56,16 +64,17 @@ void convertRow(Layout layout, const PageGeometry& g, const std::uint8_t* src, l
     if (layout == Layout::Gray) {
         const bool white0 = g.photometric == PHOTOMETRIC_MINISWHITE;
         for (std::uint32_t x = 0; x < w; ++x) {
+            if (g.bps == 16) {  // kept whole, already in host order
+                std::uint16_t s;
+                std::memcpy(&s, src + 2 * x, 2);
+                SET_DATA_TWO_BYTES(line, x, white0 ? 0xFFFFu - s : s);
+                continue;
+            }
             unsigned v;
             switch (g.bps) {
             case 2: v = ((src[x >> 2] >> (6 - 2 * (x & 3))) & 3u) * 85u; break;
             case 4: v = ((src[x >> 1] >> (4 - 4 * (x & 1))) & 15u) * 17u; break;
-            case 8: v = src[x]; break;
-            default: {  // 16 bits, already in host order
-                std::uint16_t s;
-                std::memcpy(&s, src + 2 * x, 2);
-                v = s >> 8;
-            }
+            default: v = src[x]; break;
             }
             SET_DATA_BYTE(line, x, white0 ? 255u - v : v);
         }
@@ -277,7 +286,7 @@ Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytesOut) {
         return Status::failure("Unsupported compression (code " + std::to_string(g.compression) + ")");
     }
     const Layout layout = chooseLayout(g);
-    const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
+    const int depth = decodedDepth(layout, g);
     const std::uint64_t bytes = decodedPageBytes(g.width, g.height, static_cast<unsigned>(depth));
     if (bytes > limit) {
         return Status::failure("The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
@@ -296,7 +305,8 @@ Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget) {
     readDirectoryInfo(tif, out.info);
     out.photometric = g.photometric;
     const Layout layout = chooseLayout(g);
-    const int depth = layout == Layout::Bilevel ? 1 : layout == Layout::Gray ? 8 : 32;
+    out.narrowed = g.bps > 8 && decodedDepth(layout, g) != 16;
+    const int depth = decodedDepth(layout, g);
     budget.acquire(bytes);
     BudgetHold hold{budget, bytes};
     const bool truncated = prepareForTruncation(tif, *r.file, g);

@@ -20,6 +20,7 @@ struct DecodedPage {
     FileInfo info;         // of the page decoded (format, depth, size as shown, resolution)
     int photometric = -1;  // TIFF photometric interpretation as stored
     bool damaged = false;  // only part of the pixels could be decoded
+    bool narrowed = false; // samples of more than 8 bits (other than gray) held in 8
     std::string damageReason;
     std::uint64_t reserved = 0;  // bytes of the budget the decoded page holds
 };

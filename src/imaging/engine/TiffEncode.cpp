@@ -23,6 +23,7 @@ int naturalBits(PIX* pix) {
     const int d = pixGetDepth(pix);
     if (d == 1) return 1;
     if (d == 32) return 24;
+    if (d == 16) return 16;
     l_int32 colour = 0;
     if (PIXCMAP* cmap = pixGetColormap(pix)) pixcmapHasColor(cmap, &colour);
     return colour ? 24 : 8;
@@ -120,6 +121,13 @@ void buildRow(const EncodePlan& plan, const l_uint32* line, std::uint32_t w, std
         }
         return;
     }
+    if (bps == 16 && pixGetDepth(plan.work.get()) == 16) {  // every bit of the page's samples
+        for (std::uint32_t x = 0; x < w; ++x) {
+            const auto s = static_cast<std::uint16_t>(GET_DATA_TWO_BYTES(line, x));
+            std::memcpy(row + 2 * x, &s, 2);
+        }
+        return;
+    }
     for (std::uint32_t x = 0; x < w; ++x) {
         const unsigned v = GET_DATA_BYTE(line, x);
         if (bps == 16) {
@@ -168,7 +176,11 @@ Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std:
         if (!makePalette(base.get(), bits, plan)) plan.work.reset();
     } else {
         plan.photometric = PHOTOMETRIC_MINISBLACK;
-        plan.work.reset(pixGetDepth(base.get()) == 8 ? pixClone(base.get()) : pixConvertTo8(base.get(), 0));
+        // A 16-bit page written at 16 bits keeps its samples; at fewer bits it
+        // keeps their high byte.
+        const int depth = pixGetDepth(base.get());
+        plan.work.reset(depth == 8 || (depth == 16 && bits == 16) ? pixClone(base.get())
+                                                                  : pixConvertTo8(base.get(), 0));
     }
     if (!plan.work) {
         return Status::failure("not enough memory to prepare the page");
