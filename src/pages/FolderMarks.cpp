@@ -1,8 +1,9 @@
 #include "pages/FolderMarks.h"
 
 #include "pages/PageMarkers.h"
+#include "shared/FileList.h"
+#include "shared/NativePath.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace leafmark {
@@ -14,8 +15,9 @@ void FolderMarks::reset(const QString& folder, const QStringList& names) {
     if (!folder.isEmpty() && !names.isEmpty()) {
         // One listing of the folder's end-of-document files; their contents are
         // not read here, so opening costs no more than the listing.
-        eod = QDir(folder).entryList({QStringLiteral("*") + kEndOfDocumentSuffix},
-                                     QDir::Files | QDir::Hidden | QDir::System);
+        FileList list;
+        list.read(folder, QStringLiteral("*") + kEndOfDocumentSuffix);
+        eod = list.names();
     }
     documents_ = FolderDocuments::fromListing(folder, names, eod);
 }
@@ -59,7 +61,7 @@ void FolderMarks::endOfDocumentChanged(int index) {
     const QString listed = documents_.pages()[index].endOfDocument;
     if (!listed.isEmpty() && listed != names[0]) names << listed;
     for (const QString& bare : names) {
-        if (QFileInfo::exists(documents_.folder() + bare))
+        if (pathExists(documents_.folder() + bare))
             documents_.setEndOfDocumentFile(readEndOfDocumentFile(documents_.folder(), bare));
         else
             documents_.removeEndOfDocumentFile(bare);

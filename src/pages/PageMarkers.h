@@ -22,7 +22,7 @@ QString endOfDocumentPath(const QString& folder, const QString& entry);
 // True when a slot-3 text, with leading and trailing spaces removed, is exactly "BOD".
 bool isDocumentMarker(const QString& slotText);
 
-// Path in the engine's form (UTF-8 bytes as the file system takes them).
+// Path in the engine's form (the bytes of the name on disk).
 std::string enginePath(const QString& path);
 
 // Creates `path` holding exactly the end-of-document line. False when it could not be written.

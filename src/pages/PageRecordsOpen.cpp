@@ -5,6 +5,7 @@
 #include "pages/ReadAhead.h"
 #include "view/ViewCommands.h"
 #include "shared/ViewMapping.h"
+#include "shared/NativePath.h"
 
 #include <QFileInfo>
 #include <cstdint>
@@ -126,7 +127,7 @@ void PageRecords::display(const QString& name) {
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));
     controls_.setDocumentMarkerTicked(isDocumentMarker(slot3));
 
-    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + state_.currentfile +
+    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + shownPath(state_.currentfile) +
                          QStringLiteral(" (") +
                          QString::number(folderList_.selectedIndex() + 1) +
                          QStringLiteral(" of ") + QString::number(folderList_.count()) +

@@ -5,6 +5,7 @@
 #include "pages/PageMarkers.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
+#include "shared/NativePath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +31,9 @@ QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); 
 // page save that fails can put it back. Empty (errno set) when it could not be moved.
 QString parkEndOfDocumentFile(const QString& eodPath) {
     const QFileInfo eod(eodPath);
-    QTemporaryFile reserved(eod.absolutePath() + QStringLiteral("/.") + eod.fileName() +
+    // The hidden name is made by Qt, which cannot write bytes that are not UTF-8:
+    // it is named after the name as shown.
+    QTemporaryFile reserved(eod.absolutePath() + QStringLiteral("/.") + shownPath(eod.fileName()) +
                             QStringLiteral(".XXXXXX"));
     reserved.setAutoRemove(false);
     if (!reserved.open()) {
@@ -39,8 +42,7 @@ QString parkEndOfDocumentFile(const QString& eodPath) {
     }
     const QString parked = reserved.fileName();
     reserved.close();
-    if (std::rename(QFile::encodeName(eodPath).constData(), QFile::encodeName(parked).constData()) !=
-        0) {
+    if (!renameFile(eodPath, parked)) {
         const int err = errno;
         QFile::remove(parked);
         errno = err;
@@ -53,7 +55,7 @@ QString parkEndOfDocumentFile(const QString& eodPath) {
 
 imaging::Status PageRecords::formatForSave(const QString& f, int& format, int& bits) {
     imaging::PageEngine& engine = controls_.pageView().engine();
-    if (QFileInfo::exists(f)) {
+    if (pathExists(f)) {
         // Replacing a file: it keeps its own stored format and depth.
         imaging::Status info = engine.ReadFileInfo(enginePath(f));
         if (!info.ok()) return info;
@@ -103,7 +105,7 @@ bool PageRecords::dosave(const QString& f) {
     bool eodCreated = false;
     QString eodParked;  // where the removed end-of-document file waits until the page is written
     if (selected > 0 && !eodPath.isEmpty()) {
-        const bool exists = QFileInfo::exists(eodPath);
+        const bool exists = pathExists(eodPath);
         if (ticked && !exists) {
             if (!writeEndOfDocumentFile(eodPath)) {
                 tell(QStringLiteral("The end-of-document file %1 could not be created, so the page "
@@ -142,10 +144,9 @@ bool PageRecords::dosave(const QString& f) {
     if (!status.ok()) {
         // The old file is whole (the write is atomic); the work stays unsaved, and the
         // end-of-document file goes back to what it was, in step with the page.
-        if (eodCreated) QFile::remove(eodPath);
+        if (eodCreated) removeFile(eodPath);
         if (!eodParked.isEmpty())
-            std::rename(QFile::encodeName(eodParked).constData(),
-                        QFile::encodeName(eodPath).constData());
+            renameFile(eodParked, eodPath);
         state_.modified = modifiedBefore;
         dialogs_.message(controls_.ownerWindow(),
                          QStringLiteral("The page could not be saved to %1.\n\n%2")

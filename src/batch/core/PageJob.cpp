@@ -3,13 +3,13 @@
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/FileAccess.h"
+#include "imaging/engine/OutputFile.h"
 #include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
 #include "shared/RegularFile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -25,8 +25,6 @@ namespace leafmark::batch {
 namespace {
 
 using imaging::PageEngine;
-
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 bool isBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
@@ -67,23 +65,23 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
 imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
                               const QString& outputPath, int format, int depth) {
     const QFileInfo target(outputPath);
-    if (imaging::isWriteProtected(nativePath(outputPath)))
-        return imaging::Status::failure(imaging::writeProtectedText(nativePath(outputPath)));
+    if (imaging::isWriteProtected(nativePathString(outputPath)))
+        return imaging::Status::failure(imaging::writeProtectedText(nativePathString(outputPath)));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
         return imaging::Status::failure("cannot write into " +
-                                        nativePath(target.absolutePath()) + ": " +
+                                        nativePathString(target.absolutePath()) + ": " +
                                         scratch.errorString().toStdString());
     const QString fresh = scratch.filePath(target.fileName());
     const QString copyError = copyReplacing(sourcePath, fresh);
     if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
-    imaging::Status status = engine.SavePage(nativePath(fresh), format, depth, 2, 0);
+    imaging::Status status = engine.SavePage(nativePathString(fresh), format, depth, 2, 0);
     if (!status) return status;
-    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
-        return imaging::Status::failure("cannot write " + nativePath(outputPath) + ": " +
+    if (!renameFile(fresh, outputPath))
+        return imaging::Status::failure("cannot write " + nativePathString(outputPath) + ": " +
                                         std::strerror(errno));
     // Makes the rename durable.
-    const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(),
+    const int dir = ::open(nativePath(target.absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
@@ -95,32 +93,34 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
 }  // namespace
 
 QString copyReplacing(const QString& from, const QString& to) {
-    if (imaging::isWriteProtected(nativePath(to)))
-        return QString::fromStdString(imaging::writeProtectedText(nativePath(to)));
+    if (imaging::isWriteProtected(nativePathString(to)))
+        return QString::fromStdString(imaging::writeProtectedText(nativePathString(to)));
     // Only a regular file is copied, and no more than the size it had when opened:
     // a page swapped for a pipe or a device link cannot block the run or fill the disk.
     const RegularFile in(from);
     if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
-    auto abandon = [&out](const QString& why) {
-        out.cancelWriting();
-        out.commit();
-        return why;
-    };
+    // Written under a temporary name beside `to` and renamed over it when whole;
+    // the temporary file goes with `out` when the copy fails.
+    imaging::OutputFile out;
+    if (const imaging::Status opened = out.open(nativePathString(to)); !opened)
+        return QString::fromStdString(opened.reason());
     char buffer[64 * 1024];
     qint64 left = in.size();
     while (left > 0) {
         const ssize_t n = ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return abandon(QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno)));
-        if (n == 0) return abandon(QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from));
-        if (out.write(buffer, n) != n)
-            return abandon(QStringLiteral("cannot write %1: %2").arg(to, out.errorString()));
+        if (n < 0) return QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno));
+        if (n == 0) return QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from);
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out.fd(), buffer + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return QStringLiteral("cannot write %1: %2").arg(to, systemErrorText(errno));
+            done += w;
+        }
         left -= n;
     }
-    if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    if (const imaging::Status committed = out.commit(true); !committed)
+        return QString::fromStdString(committed.reason());
     return {};
 }
 
@@ -156,7 +156,7 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     outcome.endOfDocument = isEndOfDocument(task.name);
     if (outcome.endOfDocument) return copyEntry(task, outcome);
 
-    const std::string source = nativePath(task.sourcePath);
+    const std::string source = nativePathString(task.sourcePath);
     if (task.kind == RunKind::PostProcess &&
         PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) != "Changed")
         return copyEntry(task, outcome);
@@ -203,7 +203,7 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 
-    status = task.sameFile ? engine.SavePage(nativePath(task.outputPath), format, depth, 2, 0)
+    status = task.sameFile ? engine.SavePage(nativePathString(task.outputPath), format, depth, 2, 0)
                            : saveAsNewFile(engine, task.sourcePath, task.outputPath, format, depth);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     engine.clearImage();
