@@ -11,7 +11,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QDir>
 #include <QIcon>
 #include <cstdio>
 
@@ -33,7 +33,11 @@ int main(int argc, char** argv) {
     // The page is named by the bytes given (Qt's own argument list would turn a name
     // that is not UTF-8 into another name); Qt's options are gone from argv by now.
     const QString given = argc > 1 ? fromNativePath(argv[1]) : QString();
-    const QString page = given.isEmpty() ? QString() : QFileInfo(given).absoluteFilePath();
+    // Made absolute as text: QFileInfo would pass a relative name through Qt's encoding.
+    const QString page =
+        given.isEmpty() ? QString()
+                        : QDir::cleanPath(QDir::isAbsolutePath(given) ? given
+                                                                      : QDir::currentPath() + QLatin1Char('/') + given);
     const app::AppLocation location = app::AppLocation::ofRunningProgram();
     const QString serverName = app::openRequestServerName(location.baseName);
 
