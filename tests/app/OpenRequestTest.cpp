@@ -208,7 +208,7 @@ TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
     const QByteArray dir = nativePath(pageDir) + '/';
     const QByteArray odd = "00000001\xe9.tif";  // listed between the two pages
     ASSERT_TRUE(renameFile(page(2), fromNativePath(dir + odd)));
-    writeBlockPage(page(2));
+    writePage(page(2));
     app::MainWindow& w = makeWindow();
     app::OpenRequestServer server([&w](const QString& p) { w.openRequest(p); });
     const QString name = app::openRequestServerName(uniqueBaseName());
@@ -233,7 +233,7 @@ TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
     trigger(QStringLiteral("mnuNext"));
     QTest::mouseClick(w.documentMarkerBox(), Qt::LeftButton);
     trigger(QStringLiteral("mnuSave"));
-    EXPECT_EQ(diskDescription(page(2)), QStringLiteral("BOD"));
+    EXPECT_EQ(readPage(page(2)).description, QStringLiteral("BOD"));
     std::set<QByteArray> files;
     DIR* d = ::opendir(dir.constData());
     ASSERT_NE(d, nullptr);
