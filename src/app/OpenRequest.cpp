@@ -1,5 +1,7 @@
 #include "app/OpenRequest.h"
 
+#include "shared/NativePath.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -67,14 +69,14 @@ QString openRequestServerName(const QString& executableBaseName) {
 }
 
 QByteArray encodeOpenRequest(const QString& path) {
-    const QByteArray utf8 = path.toUtf8();
+    const QByteArray bytes = nativePath(path);
     QByteArray msg(4, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), msg.data());
-    return msg + utf8;
+    qToBigEndian<quint32>(static_cast<quint32>(bytes.size()), msg.data());
+    return msg + bytes;
 }
 
 HandOver sendOpenRequest(const QString& serverName, const QString& path, int timeoutMs) {
-    if (path.toUtf8().size() > kMaxRequestBytes) return HandOver::Failed;
+    if (nativePath(path).size() > kMaxRequestBytes) return HandOver::Failed;
     if (serverName.isEmpty()) return HandOver::NoServer;
     QLocalSocket socket;
     socket.connectToServer(serverName);
@@ -160,8 +162,7 @@ void OpenRequestServer::readFrom(QLocalSocket* raw) {
         }
         if (socket->bytesAvailable() < 4 + static_cast<qint64>(length)) return;
         socket->skip(4);
-        const QByteArray utf8 = socket->read(length);
-        const QString path = QString::fromUtf8(utf8);
+        const QString path = fromNativePath(socket->read(length));
         const bool usable = !path.isEmpty() && !path.contains(QChar(0));
         // Answer first: a message box raised while opening must not keep the
         // requesting program waiting.

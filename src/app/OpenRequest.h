@@ -3,7 +3,8 @@
 // listening in a folder only the user can enter and hearing only the user's own
 // programs. A second
 // start with a page path hands the path to the running one over a local socket.
-// Each message is a 4-byte big-endian length and that many bytes of UTF-8 path;
+// Each message is a 4-byte big-endian length and that many bytes of path, as the
+// file system names it (UTF-8, or any bytes for a name that is not);
 // the server answers "1" for a path taken and "0" for a message it refused.
 
 #include "imaging/engine/Status.h"
@@ -18,7 +19,7 @@ class QLocalSocket;
 
 namespace leafmark::app {
 
-// Longest path accepted in an open request, in bytes of UTF-8.
+// Longest path accepted in an open request, in bytes.
 constexpr int kMaxRequestBytes = 64 * 1024;
 
 // The folder for the user's open-request sockets: the session's runtime folder

@@ -6,11 +6,13 @@
 #include "app/MainWindow.h"
 #include "app/OpenRequest.h"
 #include "app/QtDialogs.h"
+#include "shared/NativePath.h"
 #include "shared/SharedState.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QDir>
+#include <QIcon>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -28,8 +30,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Leafmark"));
     QApplication::setWindowIcon(app::applicationIcon());
 
-    const QStringList args = QApplication::arguments().mid(1);
-    const QString page = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
+    // The page is named by the bytes given (Qt's own argument list would turn a name
+    // that is not UTF-8 into another name); Qt's options are gone from argv by now.
+    const QString given = argc > 1 ? fromNativePath(argv[1]) : QString();
+    // Made absolute as text: QFileInfo would pass a relative name through Qt's encoding.
+    const QString page =
+        given.isEmpty() ? QString()
+                        : QDir::cleanPath(QDir::isAbsolutePath(given) ? given
+                                                                      : QDir::currentPath() + QLatin1Char('/') + given);
     const app::AppLocation location = app::AppLocation::ofRunningProgram();
     const QString serverName = app::openRequestServerName(location.baseName);
 
@@ -39,7 +47,7 @@ int main(int argc, char** argv) {
         case app::HandOver::NoServer: break;  // none runs: this one starts and opens it
         case app::HandOver::Failed:
             std::fprintf(stderr, "leafmark: the running Leafmark did not take %s\n",
-                         qPrintable(page));
+                         nativePath(page).constData());
             return 1;
         }
     }

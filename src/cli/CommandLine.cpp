@@ -93,8 +93,14 @@ std::size_t utf8Length(const std::string& s, std::size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
     const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
     if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
+    char32_t v = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+    for (std::size_t k = 1; k < n; ++k) {
         if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return 0;
+        v = (v << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (v < kShortest[n] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
     return n;
 }
 
@@ -106,7 +112,9 @@ std::string escaped(const std::string& s) {
         const auto c = static_cast<unsigned char>(s[i]);
         const std::size_t n = utf8Length(s, i);
         if (n == 0) {
-            out += "\xEF\xBF\xBD";
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\udc%02x", c);
+            out += buf;
             ++i;
             continue;
         }

@@ -49,8 +49,9 @@ std::string versionLine(const std::string& program);
 std::optional<double> finiteNumber(const std::string& text);
 
 // Text safe for one output line (and for JSON): quotes, backslashes and control
-// characters escaped, bytes that are not UTF-8 replaced by U+FFFD, so a name
-// with a newline cannot forge a line.
+// characters escaped, so a name with a newline cannot forge a line. A byte that
+// is not UTF-8 is written as "\udcXX" (XX its value), which keeps the line valid
+// UTF-8 and JSON and the name's bytes recoverable.
 std::string escaped(const std::string& s);
 
 }  // namespace leafmark::cli

@@ -3,11 +3,13 @@
 #include "imaging/engine/PageHeader.h"
 #include "shared/PageFiles.h"
 #include "shared/FileList.h"
+#include "shared/RegularFile.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 
 namespace leafmark {
 
@@ -16,12 +18,18 @@ namespace leafmark {
 FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name) {
     FolderDocuments::EndOfDocumentFile f;
     f.name = name;
-    QFile file(folder + name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const RegularFile file(folder + name);
+    if (!file.isOpen()) {
         f.readable = false;
         return f;
     }
-    f.content = file.read(16);
+    char head[16];
+    ssize_t n;
+    do {
+        n = ::read(file.fd(), head, sizeof head);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) f.readable = false;
+    else f.content = QByteArray(head, static_cast<qsizetype>(n));
     return f;
 }
 

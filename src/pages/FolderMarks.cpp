@@ -1,5 +1,6 @@
 #include "pages/FolderMarks.h"
 
+#include "shared/NativePath.h"
 #include "shared/PageFiles.h"
 
 #include <QFile>
@@ -23,7 +24,7 @@ namespace {
 // little more than reading its entries.
 QStringList endOfDocumentNames(const QString& folder) {
     QStringList found;
-    const QByteArray dir = QFile::encodeName(folder) + '/';
+    const QByteArray dir = nativePath(folder) + '/';
     const QByteArray suffix = kEndOfDocumentSuffix.toLatin1();
     DIR* d = ::opendir(dir.constData());
     if (!d) return found;
@@ -37,7 +38,7 @@ QStringList endOfDocumentNames(const QString& folder) {
         if ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
             ::stat((dir + e->d_name).constData(), &st) == 0 && S_ISDIR(st.st_mode))
             continue;
-        found << QFile::decodeName(e->d_name);
+        found << fromNativePath(e->d_name);
     }
     ::closedir(d);
     std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
@@ -98,7 +99,7 @@ void FolderMarks::endOfDocumentChanged(int index) {
     const QString listed = documents_.pages()[index].endOfDocument;
     if (!listed.isEmpty() && listed != names[0]) names << listed;
     for (const QString& bare : names) {
-        if (QFileInfo::exists(documents_.folder() + bare))
+        if (pathExists(documents_.folder() + bare))
             documents_.setEndOfDocumentFile(readEndOfDocumentFile(documents_.folder(), bare));
         else
             documents_.removeEndOfDocumentFile(bare);

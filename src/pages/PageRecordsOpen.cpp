@@ -4,6 +4,7 @@
 #include "pages/PageRecords.h"
 #include "pages/ReadAhead.h"
 #include "view/ViewMapping.h"
+#include "shared/NativePath.h"
 
 #include <QFileInfo>
 #include <cstdint>
@@ -109,7 +110,7 @@ void PageRecords::display(const QString& name) {
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));
     controls_.setDocumentMarkerTicked(isDocumentMarker(slot3));
 
-    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + state_.currentfile +
+    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + shownPath(state_.currentfile) +
                          QStringLiteral(" (") +
                          QString::number(folderList_.selectedIndex() + 1) +
                          QStringLiteral(" of ") + QString::number(folderList_.count()) +

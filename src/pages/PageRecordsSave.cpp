@@ -6,6 +6,7 @@
 #include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
+#include "shared/NativePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,12 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace leafmark {
 
@@ -32,19 +37,17 @@ QString errnoText(int err) { return QString::fromLocal8Bit(std::strerror(err)); 
 // page save that fails can put it back. Empty (errno set) when it could not be moved.
 QString parkEndOfDocumentFile(const QString& eodPath) {
     const QFileInfo eod(eodPath);
-    const std::string name = imaging::temporaryTemplateFor(enginePath(eod.absoluteFilePath()));
-    QTemporaryFile reserved(QFile::decodeName(QByteArray::fromStdString(name)));
-    reserved.setAutoRemove(false);
-    if (!reserved.open()) {
-        errno = EACCES;
-        return {};
-    }
-    const QString parked = reserved.fileName();
-    reserved.close();
-    if (std::rename(QFile::encodeName(eodPath).constData(), QFile::encodeName(parked).constData()) !=
-        0) {
+    // The hidden name is reserved on the bytes of the name on disk (Qt's temporary
+    // files cannot carry bytes that are not UTF-8), so a killed save's leftover can be
+    // put back under exactly its own name.
+    std::string name = imaging::temporaryTemplateFor(enginePath(eod.absoluteFilePath()));
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return {};
+    ::close(fd);
+    const QString parked = fromNativePath(QByteArray::fromStdString(name));
+    if (!renameFile(eodPath, parked)) {
         const int err = errno;
-        QFile::remove(parked);
+        removeFile(parked);
         errno = err;
         return {};
     }
@@ -55,7 +58,7 @@ QString parkEndOfDocumentFile(const QString& eodPath) {
 
 imaging::Status PageRecords::formatForSave(const QString& f, int& format, int& bits) {
     imaging::PageEngine& engine = controls_.pageView().engine();
-    if (QFileInfo::exists(f)) {
+    if (pathExists(f)) {
         // Replacing a file: it keeps its own stored format and depth.
         imaging::Status info = engine.ReadFileInfo(enginePath(f));
         if (!info.ok()) return info;
@@ -112,7 +115,7 @@ bool PageRecords::dosave(const QString& f) {
     bool eodCreated = false;
     QString eodParked;  // where the removed end-of-document file waits until the page is written
     if (selected > 0 && !eodPath.isEmpty()) {
-        const bool exists = QFileInfo::exists(eodPath);
+        const bool exists = pathExists(eodPath);
         if (ticked && !exists) {
             if (!writeEndOfDocumentFile(eodPath)) {
                 tell(QStringLiteral("The end-of-document file %1 could not be created, so the page "
@@ -151,10 +154,9 @@ bool PageRecords::dosave(const QString& f) {
     if (!status.ok()) {
         // The old file is whole (the write is atomic); the work stays unsaved, and the
         // end-of-document file goes back to what it was, in step with the page.
-        if (eodCreated) QFile::remove(eodPath);
+        if (eodCreated) removeFile(eodPath);
         if (!eodParked.isEmpty())
-            std::rename(QFile::encodeName(eodParked).constData(),
-                        QFile::encodeName(eodPath).constData());
+            renameFile(eodParked, eodPath);
         state_.modified = modifiedBefore;
         dialogs_.message(controls_.ownerWindow(),
                          QStringLiteral("The page could not be saved to %1.\n\n%2")

@@ -2,9 +2,8 @@
 
 #include "imaging/engine/PageEngine.h"
 #include "shared/PageFiles.h"
+#include "shared/NativePath.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -38,7 +37,7 @@ imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entri
         imaging::PageEngine::ReadComment(enginePath(dir + entries[index]), 1, imaging::kSlotDocumentMarker)));
     if (index > 0) {
         const QString eod = endOfDocumentPath(dir, entries[index - 1]);
-        marks.endOfDocumentBefore = !eod.isEmpty() && QFileInfo::exists(eod);
+        marks.endOfDocumentBefore = !eod.isEmpty() && pathExists(eod);
     }
     return marks;
 }
@@ -92,7 +91,7 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
     QString created;
     if (index > 0) {
         const QString eod = endOfDocumentPath(dir, entries[index - 1]);
-        if (!eod.isEmpty() && !QFileInfo::exists(eod)) {
+        if (!eod.isEmpty() && !pathExists(eod)) {
             if (!writeEndOfDocumentFile(eod)) {
                 out.error = QStringLiteral("The end-of-document file %1 could not be written.").arg(eod);
                 return out;
@@ -103,7 +102,7 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
     }
     auto fail = [&](const QString& error) {
         if (!created.isEmpty()) {  // keep the end-of-document file in step with the page
-            QFile::remove(created);
+            removeFile(created);
             out.changes.clear();
         }
         out.error = error;

@@ -2,7 +2,6 @@
 
 #include "shared/PageFiles.h"
 
-#include <QFileInfo>
 #include <QMetaObject>
 
 #include <sys/resource.h>
@@ -54,10 +53,10 @@ void SeparatorScanner::scan(const QString& folder, const QStringList& entries) {
 }
 
 std::optional<imaging::SeparatorReading> SeparatorScanner::keptFor(const QString& path) const {
-    const QFileInfo info(path);
+    const FileStamp stamp = FileStamp::of(enginePath(path));
     std::lock_guard lock(mutex_);
     const auto it = kept_.constFind(path);
-    if (it == kept_.constEnd() || it->size != info.size() || it->modified != info.lastModified()) return std::nullopt;
+    if (it == kept_.constEnd() || it->stamp != stamp) return std::nullopt;
     return it->reading;
 }
 
@@ -67,8 +66,7 @@ void SeparatorScanner::run(QString folder, QStringList entries, std::shared_ptr<
     for (int i = 0; i < entries.size() && !stop->load(); ++i) {
         const QString path = folder + entries[i];
         if (!keptFor(path)) {
-            const QFileInfo before(path);
-            Kept kept{before.size(), before.lastModified(), imaging::readSeparatorPage(enginePath(path), set)};
+            Kept kept{FileStamp::of(enginePath(path)), imaging::readSeparatorPage(enginePath(path), set)};
             ++pagesRead_;
             std::lock_guard lock(mutex_);
             kept_.insert(path, std::move(kept));

@@ -1,13 +1,13 @@
 #pragma once
 // Separator detection in the background for the folder the window shows: the pages
 // are read one by one on a thread of lower priority, and each reading is kept for the
-// session (keyed by the file's path, size and modification time), so a folder
+// session (keyed by the file's path and its stamp on disk: size, times, inode), so a folder
 // opened again, or a page shown again, is not read a second time and nothing is
 // written into the page files. Qt Core only.
 
 #include "pages/SeparatorFolder.h"
+#include "pages/ReadAhead.h"
 
-#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -55,8 +55,7 @@ signals:
 
 private:
     struct Kept {
-        qint64 size = -1;
-        QDateTime modified;
+        FileStamp stamp;
         imaging::SeparatorReading reading;
     };
     std::optional<imaging::SeparatorReading> keptFor(const QString& path) const;

@@ -1,6 +1,6 @@
 #include "shared/FileList.h"
 
-#include <QFile>
+#include "shared/NativePath.h"
 
 #include <algorithm>
 #include <utility>
@@ -75,7 +75,7 @@ void FileList::read(const QString& folder, const QString& patterns) {
     selected_ = -1;
     if (folder.isEmpty())
         return;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(nativePath(folder).constData());
     if (!dir)
         return;
 
@@ -84,7 +84,7 @@ void FileList::read(const QString& folder, const QString& patterns) {
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')  // hidden files, "." and ".."
             continue;
-        QString name = QFile::decodeName(entry->d_name);
+        QString name = fromNativePath(entry->d_name);
         QString folded = name.toCaseFolded();
         if (matchesAny(wanted, folded) && isRegularFile(dir, entry))
             found.emplace_back(std::move(folded), std::move(name));

@@ -18,7 +18,8 @@ public:
 
     const QString& folder() const { return folder_; }
     int count() const { return static_cast<int>(names_.size()); }
-    // Bare name as stored on disk; empty for an index out of range.
+    // Bare name as stored on disk (bytes that are not UTF-8 kept as NativePath
+    // keeps them); empty for an index out of range.
     QString at(int index) const;
     const QStringList& names() const { return names_; }
 

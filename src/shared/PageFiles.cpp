@@ -1,6 +1,10 @@
 #include "shared/PageFiles.h"
 
-#include <QFile>
+#include "shared/NativePath.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace leafmark {
 
@@ -32,19 +36,22 @@ bool isDocumentMarker(const QString& slotText) {
 }
 
 std::string enginePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return nativePathString(path);
 }
 
 bool writeEndOfDocumentFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-    const qint64 size = static_cast<qint64>(sizeof(kEndOfDocumentContent) - 1);
-    const bool written = file.write(kEndOfDocumentContent, size) == size;
-    const bool flushed = file.flush();
-    file.close();
-    if (!written || !flushed) {
+    const QByteArray native = nativePath(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const ssize_t size = static_cast<ssize_t>(sizeof(kEndOfDocumentContent) - 1);
+    ssize_t written;
+    do {
+        written = ::write(fd, kEndOfDocumentContent, static_cast<size_t>(size));
+    } while (written < 0 && errno == EINTR);
+    const bool closed = ::close(fd) == 0;
+    if (written != size || !closed) {
         // A partial marker file would read as a different marker later; leave none.
-        QFile::remove(path);
+        ::unlink(native.constData());
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #include "shared/RegularFile.h"
 
-#include <QFile>
+#include "shared/NativePath.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,7 +25,7 @@ QString kindOf(mode_t mode) {
 QString systemErrorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 RegularFile::RegularFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
+    const int fd = ::open(nativePath(path).constData(),
                           O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error_ = systemErrorText(errno);

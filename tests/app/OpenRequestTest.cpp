@@ -3,7 +3,10 @@
 #include "AppTestSupport.h"
 
 #include "app/OpenRequest.h"
+#include "app/DocumentMarkerButton.h"
+#include "imaging/engine/PageEngine.h"
 #include "imaging/widget/PageView.h"
+#include "shared/NativePath.h"
 
 #include <QDialog>
 #include <QDir>
@@ -19,6 +22,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <cstring>
+#include <dirent.h>
+#include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -197,6 +202,51 @@ TEST_F(AppTest, OpenRequestOpensThePageAndEnablesThePageCommands) {
                       PageMenuItem::Revert})
         EXPECT_TRUE(w.menuEnabled(item));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A page whose name is not UTF-8, handed over like a second start, is shown, turned
+// to, saved and marked under its own bytes; no file under a replacement name appears.
+TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
+    makePages(2);
+    const QByteArray dir = nativePath(pageDir) + '/';
+    const QByteArray odd = "00000001\xe9.tif";  // listed between the two pages
+    ASSERT_TRUE(renameFile(page(2), fromNativePath(dir + odd)));
+    writePage(page(2));
+    app::MainWindow& w = makeWindow();
+    app::OpenRequestServer server([&w](const QString& p) { w.openRequest(p); });
+    const QString name = app::openRequestServerName(uniqueBaseName());
+    ASSERT_TRUE(server.listen(name));
+    EXPECT_EQ(sendWhileServing(name, fromNativePath(dir + odd)), app::HandOver::Delivered);
+    ASSERT_TRUE(waitFor([&] { return !state.currentfile.isEmpty(); }));
+    EXPECT_EQ(nativePath(state.currentfile), dir + odd);
+    EXPECT_TRUE(w.pageView().engine().hasImage());
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000001\ufffd.tif (2 of 3)"))) << w.windowTitle().toStdString();
+
+    // Turned away and back, turned a quarter and saved: the file of those bytes changes.
+    trigger(QStringLiteral("mnuNext"));
+    trigger(QStringLiteral("mnuPrior"));
+    EXPECT_EQ(nativePath(state.currentfile), dir + odd);
+    trigger(QStringLiteral("mnuRotate90"));
+    trigger(QStringLiteral("mnuSave"));
+    imaging::PageEngine disk;
+    ASSERT_TRUE(disk.ReadFileInfo((dir + odd).toStdString()).ok());
+    EXPECT_EQ(disk.storedInfo().width, 48);
+
+    // The marker on the page after it writes the end-of-document file named after it.
+    trigger(QStringLiteral("mnuNext"));
+    QTest::mouseClick(w.documentMarkerBox(), Qt::LeftButton);
+    trigger(QStringLiteral("mnuSave"));
+    EXPECT_EQ(readPage(page(2)).description, QStringLiteral("BOD"));
+    std::set<QByteArray> files;
+    DIR* d = ::opendir(dir.constData());
+    ASSERT_NE(d, nullptr);
+    while (const dirent* e = ::readdir(d))
+        if (e->d_name[0] != '.') files.insert(e->d_name);
+    ::closedir(d);
+    EXPECT_EQ(files, (std::set<QByteArray>{"00000001.tif", odd, "00000002.tif", "00000001\xe9ZZZ.EOD"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+    // Qt cannot remove names it cannot spell.
+    for (const QByteArray& n : {odd, QByteArray("00000001\xe9ZZZ.EOD")}) removeFile(fromNativePath(dir + n));
 }
 
 // A request that arrives while a modal box waits (the save-changes prompt runs its

@@ -3,7 +3,14 @@
 #include "support/FolderRunTest.h"
 #include "support/TestPages.h"
 
+#include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
+
 #include <QDir>
+#include <QFile>
+
+#include <dirent.h>
+#include <set>
 
 using namespace leafmark::testing;
 
@@ -65,4 +72,41 @@ TEST_F(BatchCommand, RunReportsCountsAndFailsWhenAPageCouldNotBeProcessed) {
     EXPECT_TRUE(r.err.contains("4\\nforged.tif: not processed: ")) << r.err.toStdString();
     for (const QString& errLine : r.err.split('\n'))
         EXPECT_FALSE(errLine.startsWith("forged")) << r.err.toStdString();
+}
+
+// A page and an end-of-document file whose names are not UTF-8 go through a run
+// under their own bytes: written, reported with the byte kept, and remembered by
+// the done-list, so a resumed run skips them.
+TEST_F(BatchCommand, NamesThatAreNotUtf8KeepTheirBytesThroughTheRun) {
+    const QString report = root.filePath("report.jsonl");
+    const QByteArray page = "p\xe9ge.tif", eod = "p\xe9geZZZ.EOD";
+    writePage(in + "/page.tif", seededPage(0));
+    writeFile(in + "/eod", "EOD\r\n");
+    ASSERT_TRUE(leafmark::renameFile(in + "/page.tif", in + '/' + leafmark::fromNativePath(page)));
+    ASSERT_TRUE(leafmark::renameFile(in + "/eod", in + '/' + leafmark::fromNativePath(eod)));
+
+    CommandResult r = runCommand({"pre", in, out, "--report", report});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("1 pages processed, 0 copied, 1 EOD files, 0 failures, ")) << r.out.toStdString();
+    std::set<QByteArray> written;
+    DIR* dir = ::opendir(QFile::encodeName(out).constData());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent* e = ::readdir(dir))
+        if (e->d_name[0] != '.') written.insert(e->d_name);
+    ::closedir(dir);
+    EXPECT_EQ(written, (std::set<QByteArray>{page, eod}));
+    leafmark::imaging::PageEngine engine;
+    EXPECT_TRUE(engine.LoadPage((QFile::encodeName(out) + '/' + page).toStdString()).ok());
+    const QByteArray lines = fileBytes(report);
+    const qsizetype at = lines.indexOf(R"("file":"p\udce9ge.tif")");
+    ASSERT_GE(at, 0) << lines.toStdString();
+    const QByteArray line = lines.mid(at).split('\n').first();
+    EXPECT_TRUE(line.contains(R"("outcome":"processed")")) << lines.toStdString();
+
+    r = runCommand({"pre", in, out, "--resume"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("2 entries done by an earlier run were skipped")) << r.out.toStdString();
+    // Qt cannot remove names it cannot spell.
+    for (const QString& folder : {in, out})
+        for (const QByteArray& n : {page, eod}) leafmark::removeFile(folder + '/' + leafmark::fromNativePath(n));
 }

@@ -73,5 +73,6 @@ TEST(CommandLine, NumbersMustBeWholeAndFiniteAndNamesCannotForgeLines) {
     EXPECT_EQ(leafmark::cli::finiteNumber("0.5"), 0.5);
     for (const char* bad : {"", " 1", "1 ", "inf", "-nan", "1e999", "2cm"})
         EXPECT_FALSE(leafmark::cli::finiteNumber(bad)) << bad;
-    EXPECT_EQ(leafmark::cli::escaped("a\nb\xff\"c"), "a\\nb\xEF\xBF\xBD\\\"c");
+    EXPECT_EQ(leafmark::cli::escaped("a\nb\xff\"c"), "a\\nb\\udcff\\\"c");
+    EXPECT_EQ(leafmark::cli::escaped("\xc0\xaf\xed\xb2\x80"), "\\udcc0\\udcaf\\udced\\udcb2\\udc80");
 }

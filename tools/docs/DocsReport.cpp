@@ -5,6 +5,7 @@
 #include "imaging/engine/PdfWriter.h"
 #include "imaging/engine/TiffJoin.h"
 #include "shared/PageFiles.h"
+#include "shared/NativePath.h"
 
 #include <QDir>
 #include <QSet>
@@ -32,7 +33,8 @@ QString jsonList(const QStringList& items) {
     return QLatin1Char('[') + quoted.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
-void put(std::FILE* out, const QString& line) { std::fprintf(out, "%s\n", line.toUtf8().constData()); }
+// Names go out as their bytes on disk.
+void put(std::FILE* out, const QString& line) { std::fprintf(out, "%s\n", nativePath(line).constData()); }
 
 QString outputName(const QString& firstPage, ExportFormat format) {
     const qsizetype dot = firstPage.lastIndexOf(QLatin1Char('.'));
@@ -44,8 +46,13 @@ QString outputName(const QString& firstPage, ExportFormat format) {
 
 QString jsonString(const QString& text) {
     QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\')) out += QLatin1Char('\\') + c;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // A byte of a name that is not UTF-8 (a lone surrogate here) is written as
+        // its escape, so the line stays valid UTF-8 and the byte can be recovered.
+        const bool paired = c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
+        if (c.isLowSurrogate() && !paired) out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else if (c == QLatin1Char('"') || c == QLatin1Char('\\')) out += QLatin1Char('\\') + c;
         else if (c == QLatin1Char('\n')) out += QStringLiteral("\\n");
         else if (c == QLatin1Char('\r')) out += QStringLiteral("\\r");
         else if (c == QLatin1Char('\t')) out += QStringLiteral("\\t");
@@ -144,7 +151,7 @@ int exportDocuments(const FolderDocuments& d, const QString& dir, ExportFormat f
         if (targets.contains(target)) {
             ++failed;
             std::fprintf(stderr, "leafmark-docs: %s would hold two documents; the one from %s is not written\n",
-                         target.toUtf8().constData(), d.pages()[first].name.toUtf8().constData());
+                         nativePath(target).constData(), nativePath(d.pages()[first].name).constData());
             continue;
         }
         targets.insert(target);

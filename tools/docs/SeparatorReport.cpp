@@ -1,5 +1,7 @@
 #include "SeparatorReport.h"
 
+#include "shared/NativePath.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,7 +9,7 @@
 namespace leafmark::docs {
 namespace {
 
-void put(std::FILE* out, const QString& line) { std::fprintf(out, "%s\n", line.toUtf8().constData()); }
+void put(std::FILE* out, const QString& line) { std::fprintf(out, "%s\n", nativePath(line).constData()); }
 void put(std::FILE* out, const QJsonObject& o) { put(out, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
 
 QString quoted(const std::string& text) {

@@ -10,10 +10,10 @@
 #include "cli/CommandLine.h"
 #include "batch/core/RunText.h"
 #include "shared/FileList.h"
+#include "shared/NativePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
@@ -94,7 +94,7 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
     if (const auto margin = line.value("margin")) {
         const auto inches = cli::finiteNumber(*margin);
         if (!inches || *inches < 0)
-            return QStringLiteral("--margin wants a number of inches, not \"%1\"").arg(QFile::decodeName(margin->c_str()));
+            return QStringLiteral("--margin wants a number of inches, not \"%1\"").arg(fromNativePath(margin->c_str()));
         out.options.marginInches = *inches;
         out.options.marginCleanup = true;
     }
@@ -103,15 +103,15 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
         out.jobs = QString::fromStdString(*jobs).toInt(&ok);
         if (!ok || out.jobs < 1 || out.jobs > 256)
             return QStringLiteral("--jobs wants a whole number from 1 to 256, not \"%1\"")
-                .arg(QFile::decodeName(jobs->c_str()));
+                .arg(fromNativePath(jobs->c_str()));
     }
     out.resume = line.has("resume");
     if (const auto report = line.value("report")) {
         if (report->empty()) return QStringLiteral("--report needs a file name");
-        out.report = QFile::decodeName(report->c_str());
+        out.report = fromNativePath(report->c_str());
     }
     if (const auto shard = line.value("shard")) {
-        const QString value = QFile::decodeName(shard->c_str());
+        const QString value = fromNativePath(shard->c_str());
         const QStringList kn = value.split(QLatin1Char('/'));
         bool okK = false, okN = false;
         out.shard = kn.size() == 2 ? kn[0].toInt(&okK) : 0;
@@ -123,11 +123,11 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
     if (positional.size() != 3) return QStringLiteral("wants a run kind and two folders");
     if (positional[0] == "pre") out.kind = RunKind::PreProcess;
     else if (positional[0] == "post") out.kind = RunKind::PostProcess;
-    else return QStringLiteral("the run kind is pre or post, not \"%1\"").arg(QFile::decodeName(positional[0].c_str()));
+    else return QStringLiteral("the run kind is pre or post, not \"%1\"").arg(fromNativePath(positional[0].c_str()));
     if (out.kind == RunKind::PostProcess && preOption)
         return QStringLiteral("--despeckle, --deskew and --margin belong to a pre run");
-    out.source = QFile::decodeName(positional[1].c_str());
-    out.output = QFile::decodeName(positional[2].c_str());
+    out.source = fromNativePath(positional[1].c_str());
+    out.output = fromNativePath(positional[2].c_str());
     return {};
 }
 
@@ -240,17 +240,17 @@ int main(int argc, char** argv) {
     QObject::connect(&run, &BatchRun::pageCommitted, [&](const PageOutcome& outcome) {
         if (outcome.kind == PageOutcome::Kind::Failed)
             std::fprintf(stderr, "%s%s: not processed: %s\n", tty ? "\r\n" : "",
-                         cli::escaped(QFile::encodeName(outcome.name).toStdString()).c_str(),
-                         cli::escaped(outcome.reason.toStdString()).c_str());
+                         cli::escaped(nativePathString(outcome.name)).c_str(),
+                         cli::escaped(nativePathString(outcome.reason)).c_str());
         else
             journal.record(outcome.name, QDir(source).filePath(outcome.name),
                            QDir(output).filePath(outcome.name));
         if (report.isOpen() && !report.write(reportLine(outcome)))
             std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n",
-                         cli::escaped(QFile::encodeName(args.report).toStdString()).c_str());
+                         cli::escaped(nativePathString(args.report)).c_str());
         if (outcome.endOfDocument) return;
         ++done;
-        if (tty) drawProgress(done, total, QString::fromStdString(cli::escaped(QFile::encodeName(outcome.name).toStdString())));
+        if (tty) drawProgress(done, total, QString::fromStdString(cli::escaped(nativePathString(outcome.name))));
     });
     QObject::connect(&run, &BatchRun::finished, &app, [&app] { app.quit(); },
                      Qt::QueuedConnection);

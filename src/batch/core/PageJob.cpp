@@ -6,10 +6,10 @@
 #include "imaging/engine/OutputFile.h"
 #include "imaging/engine/Leftovers.h"
 #include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
 #include "shared/RegularFile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -80,11 +80,11 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
     if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
     imaging::Status status = engine.SavePage(enginePath(fresh), format, depth);
     if (!status) return status;
-    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(outputPath).constData()) != 0)
+    if (!renameFile(fresh, outputPath))
         return imaging::Status::failure("cannot write " + enginePath(outputPath) + ": " +
                                         std::strerror(errno));
     // Makes the rename durable.
-    const int dir = ::open(QFile::encodeName(target.absolutePath()).constData(),
+    const int dir = ::open(nativePath(target.absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);

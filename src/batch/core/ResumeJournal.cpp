@@ -1,12 +1,14 @@
 #include "batch/core/ResumeJournal.h"
 
+#include "shared/NativePath.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace leafmark::batch {
@@ -15,15 +17,15 @@ namespace {
 
 const QByteArray kMagic = "leafmark-batch done-list 1\t";
 
+qint64 milliseconds(const timespec& t) { return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000; }
+
 // Size and modification time of both files; empty when either is missing.
 QString stampOf(const QString& sourcePath, const QString& outputPath) {
-    const QFileInfo s(sourcePath), o(outputPath);
-    if (!s.exists() || !o.exists()) return {};
-    return QStringLiteral("%1\t%2\t%3\t%4")
-        .arg(s.size())
-        .arg(s.lastModified().toMSecsSinceEpoch())
-        .arg(o.size())
-        .arg(o.lastModified().toMSecsSinceEpoch());
+    struct stat s {}, o {};
+    if (::stat(nativePath(sourcePath).constData(), &s) != 0 || ::stat(nativePath(outputPath).constData(), &o) != 0)
+        return {};
+    return QStringLiteral("%1\t%2\t%3\t%4").arg(qint64(s.st_size)).arg(milliseconds(s.st_mtim))
+        .arg(qint64(o.st_size)).arg(milliseconds(o.st_mtim));
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -57,13 +59,14 @@ QString ResumeJournal::open(const QString& path, const QString& signature, bool 
             // A line is whole only with its newline: a line torn by a power cut is ignored.
             const QList<QByteArray> lines = all.mid(header.size()).split('\n');
             for (int i = 0; reuse && i + 1 < lines.size(); ++i) {
-                const QStringList f = QString::fromUtf8(lines[i]).split(QLatin1Char('\t'));
+                // Names are kept as their bytes on disk, which need not be UTF-8.
+                const QStringList f = fromNativePath(lines[i]).split(QLatin1Char('\t'));
                 if (f.size() == 5) done_.insert(f[0], f.mid(1).join(QLatin1Char('\t')));
             }
         }
     }
     if (!reuse) done_.clear();
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = nativePath(path);
     fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC),
                  0644);
     if (fd_ < 0)
@@ -85,7 +88,7 @@ bool ResumeJournal::record(const QString& name, const QString& sourcePath,
     if (fd_ < 0 || stamp.isEmpty() || name.contains(QLatin1Char('\t')) || name.contains(QLatin1Char('\n')))
         return false;
     // One write of a whole line: a crash leaves it whole or leaves no newline.
-    if (!writeAll(fd_, (name + QLatin1Char('\t') + stamp + QLatin1Char('\n')).toUtf8())) return false;
+    if (!writeAll(fd_, nativePath(name + QLatin1Char('\t') + stamp + QLatin1Char('\n')))) return false;
     done_.insert(name, stamp);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "batch/ui/ProcessWindowPrivate.h"
 #include "shared/AppInfo.h"
 #include "shared/Dialogs.h"
+#include "shared/NativePath.h"
 #include "shared/Settings.h"
 #include "shared/SharedState.h"
 
@@ -97,7 +98,7 @@ void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
     if (report.isOpen()) report.write(reportLine(outcome));
     if (outcome.endOfDocument) return;  // neither the caption nor the bar moves
     if (outcome.kind == PageOutcome::Kind::Processed)
-        w.setWindowTitle(kProcessCaption + QLatin1Char(' ') + outcome.name);
+        w.setWindowTitle(kProcessCaption + QLatin1Char(' ') + shownPath(outcome.name));
     const double width = last > 0 ? barFull * (static_cast<double>(outcome.index) / last) : 0.0;
     progressbar->resize(static_cast<int>(static_cast<float>(width)), progressbar->height());
     ++pagesDone;

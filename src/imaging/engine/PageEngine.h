@@ -2,7 +2,7 @@
 // The page engine: holds one page image (page 1 of a TIFF file, edited in place),
 // one current region, and the comment slots the next save writes. Non-visual;
 // the page-view widget draws the engine's image. Not thread-safe: use one engine
-// per thread. Paths are UTF-8 (as QFile::encodeName gives them).
+// per thread. Paths are the bytes the file system names the file by (UTF-8 or not).
 
 #include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/Handles.h"

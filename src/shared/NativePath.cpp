@@ -1,0 +1,127 @@
+#include "shared/NativePath.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace leafmark {
+
+namespace {
+
+constexpr char16_t kKeptFirst = 0xDC80;  // stands for byte 0x80
+constexpr char16_t kKeptLast = 0xDCFF;   // stands for byte 0xFF
+
+bool isKeptByte(char16_t unit) { return unit >= kKeptFirst && unit <= kKeptLast; }
+
+// Length of the valid UTF-8 sequence at `p` (of `left` bytes), 0 when none starts
+// there: overlong forms, surrogates and values above U+10FFFF are not valid.
+int validSequence(const unsigned char* p, qsizetype left, char32_t& value) {
+    const unsigned char lead = p[0];
+    int length = 0;
+    char32_t min = 0;
+    if (lead < 0x80) {
+        value = lead;
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0) { length = 2; min = 0x80; value = lead & 0x1F; }
+    else if ((lead & 0xF0) == 0xE0) { length = 3; min = 0x800; value = lead & 0x0F; }
+    else if ((lead & 0xF8) == 0xF0) { length = 4; min = 0x10000; value = lead & 0x07; }
+    else return 0;
+    if (left < length) return 0;
+    for (int k = 1; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (p[k] & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    return length;
+}
+
+// True when `path` holds a kept byte (a low surrogate of the kept range not
+// completing a pair).
+bool holdsKeptBytes(const QString& path) {
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = path[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) ++i;
+        else if (isKeptByte(u)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+QByteArray nativePath(const QString& path) {
+    // Without kept bytes the path is what Qt itself would hand the system.
+    if (!holdsKeptBytes(path)) return QFile::encodeName(path);
+    QByteArray out;
+    out.reserve(path.size() * 3);
+    const qsizetype n = path.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = path[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (!isKeptByte(u)) continue;
+        out += QStringView(path).mid(runStart, i - runStart).toUtf8();
+        out += static_cast<char>(u - kKeptFirst + 0x80);
+        runStart = i + 1;
+    }
+    out += QStringView(path).mid(runStart).toUtf8();
+    return out;
+}
+
+std::string nativePathString(const QString& path) { return nativePath(path).toStdString(); }
+
+QString fromNativePath(QByteArrayView bytes) {
+    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        char32_t value = 0;
+        const int length = validSequence(p + i, n - i, value);
+        if (length == 0) {
+            out += QChar(static_cast<char16_t>(kKeptFirst + (p[i] - 0x80)));
+            ++i;
+            continue;
+        }
+        if (value >= 0x10000) {
+            out += QChar(QChar::highSurrogate(value));
+            out += QChar(QChar::lowSurrogate(value));
+        } else {
+            out += QChar(static_cast<char16_t>(value));
+        }
+        i += length;
+    }
+    return out;
+}
+
+QString shownPath(const QString& path) {
+    if (!holdsKeptBytes(path)) return path;
+    QString out = path;
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = out[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode())) ++i;
+        else if (isKeptByte(u)) out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
+bool pathExists(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
+}
+
+bool removeFile(const QString& path) { return ::unlink(nativePath(path).constData()) == 0; }
+
+bool renameFile(const QString& from, const QString& to) {
+    return std::rename(nativePath(from).constData(), nativePath(to).constData()) == 0;
+}
+
+}  // namespace leafmark
