@@ -77,10 +77,21 @@ FolderDocuments FolderDocuments::fromListing(const QString& folder, const QStrin
                                              const QStringList& endOfDocumentNames) {
     QList<DocumentPage> pages;
     pages.reserve(names.size());
-    for (const QString& name : names) pages << DocumentPage{.name = name, .readable = true, .known = false};
+    for (const QString& name : names) {
+        DocumentPage page;
+        page.name = name;
+        page.readable = true;
+        page.known = false;
+        pages << page;
+    }
     QList<EndOfDocumentFile> files;
     files.reserve(endOfDocumentNames.size());
-    for (const QString& name : endOfDocumentNames) files << EndOfDocumentFile{.name = name, .contentRead = false};
+    for (const QString& name : endOfDocumentNames) {
+        EndOfDocumentFile file;
+        file.name = name;
+        file.contentRead = false;
+        files << file;
+    }
     return fromPages(folder, std::move(pages), files);
 }
 

@@ -70,10 +70,10 @@ TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
     const QString in = tmp.path() + QStringLiteral("/in"), out = tmp.path() + QStringLiteral("/out");
     QDir().mkpath(in);
     QDir().mkpath(out);
-    for (int i = 0; i < 12; ++i) writeBlockPage(in + QStringLiteral("/p%1.tif").arg(i, 2, 10, QChar('0')), 900, 1200);
+    for (int i = 0; i < 12; ++i) writePage(in + QStringLiteral("/p%1.tif").arg(i, 2, 10, QChar('0')), markedPage(0, 900, 1200));
     makeWindow();
     openThroughMenu(1);
-    trigger(QStringLiteral("mnuProcess"));
+    trigger(app::MenuItem::Process);
     QPointer<ProcessWindow> pw = window->processWindow();
     ASSERT_TRUE(pw);
     pw->setWorkerCount(1);
@@ -89,7 +89,7 @@ TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
     // The operator chooses Exit once the first page is done, while the next is in progress.
     QObject::connect(pw.data(), &ProcessWindow::pageDone, window.get(), [this](int done) {
         if (done == 1)
-            QMetaObject::invokeMethod(window.get(), [this] { trigger(QStringLiteral("mnuExit")); },
+            QMetaObject::invokeMethod(window.get(), [this] { trigger(app::MenuItem::Exit); },
                                       Qt::QueuedConnection);
     }, Qt::SingleShotConnection);
     dialogs.messageAnswers = {MsgAnswer::Yes};

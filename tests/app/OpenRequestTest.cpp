@@ -223,19 +223,19 @@ TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
     EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000001\ufffd.tif (2 of 3)"))) << w.windowTitle().toStdString();
 
     // Turned away and back, turned a quarter and saved: the file of those bytes changes.
-    trigger(QStringLiteral("mnuNext"));
-    trigger(QStringLiteral("mnuPrior"));
+    trigger(app::MenuItem::Next);
+    trigger(app::MenuItem::Prior);
     EXPECT_EQ(nativePath(state.currentfile), dir + odd);
-    trigger(QStringLiteral("mnuRotate90"));
-    trigger(QStringLiteral("mnuSave"));
+    trigger(app::MenuItem::Rotate90);
+    trigger(app::MenuItem::Save);
     imaging::PageEngine disk;
     ASSERT_TRUE(disk.ReadFileInfo((dir + odd).toStdString()).ok());
     EXPECT_EQ(disk.storedInfo().width, 48);
 
     // The marker on the page after it writes the end-of-document file named after it.
-    trigger(QStringLiteral("mnuNext"));
+    trigger(app::MenuItem::Next);
     QTest::mouseClick(w.documentMarkerBox(), Qt::LeftButton);
-    trigger(QStringLiteral("mnuSave"));
+    trigger(app::MenuItem::Save);
     EXPECT_EQ(readPage(page(2)).description, QStringLiteral("BOD"));
     std::set<QByteArray> files;
     DIR* d = ::opendir(dir.constData());

@@ -23,7 +23,7 @@ void markBeginning(const QString& path) {
     engine.SetComment(imaging::kSlotDocumentMarker, "BOD");
     ASSERT_TRUE(engine.ReadFileInfo(path.toStdString()).ok());
     ASSERT_TRUE(
-        engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth(), 2, 0)
+        engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth())
             .ok());
 }
 

@@ -7,6 +7,7 @@
 #include "batch/core/RunText.h"
 #include "imaging/engine/Leftovers.h"
 #include "shared/FileList.h"
+#include "shared/PageFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,7 +142,7 @@ TEST_F(BatchKeeps, SixteenBitPagesKeepTheirLowBitsOrAreReported) {
     writeSixteenBitPage(in + "/colour.tif", 3);
     writeSixteenBitPage(in + "/gray.tif", 1);
     FileList list;
-    list.read(in, kPagePatterns);
+    list.read(in, kPageAndEodPatterns);
     BatchRun run({RunKind::PreProcess, in, out, list.names(), 1});
     run.setOptionsProvider([] { return PageOptions{true, true, true, 0.05}; });  // 15-pixel margin
     QSignalSpy finished(&run, &BatchRun::finished);

@@ -184,12 +184,11 @@ TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutThe
     }
 }
 
-TEST(DocsCommand, BlankThresholdSteersBlankSeparatorsToo) {
-    QTemporaryDir dir;
-    page(dir.filePath(QStringLiteral("1.tif")), true);
-    page(dir.filePath(QStringLiteral("2.tif")), false, true);
-    page(dir.filePath(QStringLiteral("3.tif")), false);
-    const QStringList args{dir.path(), QStringLiteral("--suggest"), QStringLiteral("--separators=blank"),
+TEST_F(DocsCommand, BlankThresholdSteersBlankSeparatorsToo) {
+    page(in + QStringLiteral("/1.tif"), true);
+    page(in + QStringLiteral("/2.tif"), false, true);
+    page(in + QStringLiteral("/3.tif"), false);
+    const QStringList args{in, QStringLiteral("--suggest"), QStringLiteral("--separators=blank"),
                            QStringLiteral("--json")};
     Result r = docs(args);
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
