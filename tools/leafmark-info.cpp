@@ -4,35 +4,46 @@
 // --barcodes also the symbology and text of every barcode found on the page. A
 // file that cannot be read gets a line with the reason, and the exit status is 1.
 
-#include "imaging/engine/InkShare.h"
-#include "cli/CommandLine.h"
-#include "imaging/engine/PageEngine.h"
-#include "imaging/separators/BarcodeRead.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
+#include "imaging/engine/InkShare.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/BarcodeRead.h"
+
+using leafmark::cli::escaped;
 using leafmark::imaging::FileInfo;
 using leafmark::imaging::PageEngine;
-using leafmark::cli::escaped;
 
 namespace {
 
 const char* formatName(int code) {
     switch (code) {
-    case 1: return "none";
-    case 2: return "CCITT RLE";
-    case 3: return "Group 3";
-    case 4: return "Group 4";
-    case 5: return "LZW";
-    case 6: return "old JPEG";
-    case 7: return "JPEG";
-    case 8: case 32946: return "Deflate";
-    case 32773: return "PackBits";
-    default: return "other";
+        case 1:
+            return "none";
+        case 2:
+            return "CCITT RLE";
+        case 3:
+            return "Group 3";
+        case 4:
+            return "Group 4";
+        case 5:
+            return "LZW";
+        case 6:
+            return "old JPEG";
+        case 7:
+            return "JPEG";
+        case 8:
+        case 32946:
+            return "Deflate";
+        case 32773:
+            return "PackBits";
+        default:
+            return "other";
     }
 }
 
@@ -77,7 +88,8 @@ Report inspect(const std::string& file, bool withBarcodes) {
     r.damaged = !cut.empty() || engine.damaged();
     r.damageReason = cut.empty() ? engine.damageReason() : cut;
     if (cut.empty())
-        r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(), engine.YResolution());
+        r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(),
+                                                   engine.YResolution());
     if (withBarcodes && cut.empty()) {
         namespace im = leafmark::imaging;
         const im::ReducedPage reduced =
@@ -91,19 +103,20 @@ Report inspect(const std::string& file, bool withBarcodes) {
 std::string textLine(const Report& r) {
     if (!r.ok) return escaped(r.file) + "  error: " + escaped(r.error);
     const FileInfo& i = r.info;
-    std::string line = escaped(r.file) + "  " + std::to_string(i.width) + "x" + std::to_string(i.height) +
-                       "  " + std::to_string(i.xResolution) + "x" + std::to_string(i.yResolution) + " dpi  " +
-                       formatName(i.format) + " (" + std::to_string(i.format) + ")  " +
-                       std::to_string(i.bitDepth) + "-bit  pages " + std::to_string(i.pageCount) +
-                       "  document=\"" + escaped(r.documentMarker) + "\"  change=\"" +
-                       escaped(r.changeMarker) + "\"";
+    std::string line = escaped(r.file) + "  " + std::to_string(i.width) + "x" +
+                       std::to_string(i.height) + "  " + std::to_string(i.xResolution) + "x" +
+                       std::to_string(i.yResolution) + " dpi  " + formatName(i.format) + " (" +
+                       std::to_string(i.format) + ")  " + std::to_string(i.bitDepth) +
+                       "-bit  pages " + std::to_string(i.pageCount) + "  document=\"" +
+                       escaped(r.documentMarker) + "\"  change=\"" + escaped(r.changeMarker) + "\"";
     line += "  ink " + inkText(r.ink) + "%" + (leafmark::imaging::isBlank(r.ink) ? "  blank" : "");
     if (r.damaged) line += "  damaged: " + escaped(r.damageReason);
     if (r.barcodesRead) {
         line += "  barcodes:";
         if (r.barcodes.empty()) line += " none";
         for (std::size_t k = 0; k < r.barcodes.size(); ++k)
-            line += std::string(k ? ", " : " ") + r.barcodes[k].symbology + " \"" + escaped(r.barcodes[k].text) + "\"";
+            line += std::string(k ? ", " : " ") + r.barcodes[k].symbology + " \"" +
+                    escaped(r.barcodes[k].text) + "\"";
     }
     return line;
 }
@@ -113,24 +126,32 @@ std::string jsonBarcodes(const Report& r) {
     std::string out = ",\"barcodes\":[";
     for (std::size_t k = 0; k < r.barcodes.size(); ++k) {
         const auto& b = r.barcodes[k];
-        out += std::string(k ? "," : "") + "{\"symbology\":\"" + b.symbology + "\",\"text\":\"" + escaped(b.text) +
-               "\",\"left\":" + std::to_string(b.left) + ",\"top\":" + std::to_string(b.top) +
-               ",\"width\":" + std::to_string(b.width) + ",\"height\":" + std::to_string(b.height) + "}";
+        out += std::string(k ? "," : "") + "{\"symbology\":\"" + b.symbology + "\",\"text\":\"" +
+               escaped(b.text) + "\",\"left\":" + std::to_string(b.left) +
+               ",\"top\":" + std::to_string(b.top) + ",\"width\":" + std::to_string(b.width) +
+               ",\"height\":" + std::to_string(b.height) + "}";
     }
     return out + "]";
 }
 
 std::string jsonLine(const Report& r) {
-    if (!r.ok) return "{\"file\":\"" + escaped(r.file) + "\",\"ok\":false,\"error\":\"" + escaped(r.error) + "\"}";
+    if (!r.ok)
+        return "{\"file\":\"" + escaped(r.file) + "\",\"ok\":false,\"error\":\"" +
+               escaped(r.error) + "\"}";
     const FileInfo& i = r.info;
-    return "{\"file\":\"" + escaped(r.file) + "\",\"ok\":true,\"width\":" + std::to_string(i.width) +
-           ",\"height\":" + std::to_string(i.height) + ",\"xResolution\":" + std::to_string(i.xResolution) +
-           ",\"yResolution\":" + std::to_string(i.yResolution) + ",\"format\":" + std::to_string(i.format) +
-           ",\"formatName\":\"" + formatName(i.format) + "\",\"bitDepth\":" + std::to_string(i.bitDepth) +
-           ",\"pages\":" + std::to_string(i.pageCount) + ",\"documentMarker\":\"" + escaped(r.documentMarker) +
-           "\",\"changeMarker\":\"" + escaped(r.changeMarker) + "\",\"damaged\":" + (r.damaged ? "true" : "false") +
-           ",\"damageReason\":\"" + escaped(r.damageReason) + "\",\"ink\":" + inkText(r.ink) +
-           ",\"blank\":" + (leafmark::imaging::isBlank(r.ink) ? "true" : "false") + (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
+    return "{\"file\":\"" + escaped(r.file) +
+           "\",\"ok\":true,\"width\":" + std::to_string(i.width) +
+           ",\"height\":" + std::to_string(i.height) +
+           ",\"xResolution\":" + std::to_string(i.xResolution) +
+           ",\"yResolution\":" + std::to_string(i.yResolution) +
+           ",\"format\":" + std::to_string(i.format) + ",\"formatName\":\"" + formatName(i.format) +
+           "\",\"bitDepth\":" + std::to_string(i.bitDepth) +
+           ",\"pages\":" + std::to_string(i.pageCount) + ",\"documentMarker\":\"" +
+           escaped(r.documentMarker) + "\",\"changeMarker\":\"" + escaped(r.changeMarker) +
+           "\",\"damaged\":" + (r.damaged ? "true" : "false") + ",\"damageReason\":\"" +
+           escaped(r.damageReason) + "\",\"ink\":" + inkText(r.ink) +
+           ",\"blank\":" + (leafmark::imaging::isBlank(r.ink) ? "true" : "false") +
+           (r.barcodesRead ? jsonBarcodes(r) : "") + "}";
 }
 
 const char* const kHelp =
@@ -152,7 +173,8 @@ const char* const kHelp =
 int main(int argc, char** argv) {
     leafmark::cli::CommandLine line({{"json", 0, false}, {"barcodes", 0, false}});
     if (!line.parse(argc, argv)) {
-        std::cerr << "leafmark-info: " << line.error() << "\n" << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
+        std::cerr << "leafmark-info: " << line.error() << "\n"
+                  << "usage: leafmark-info [--json] [--barcodes] FILE...\n";
         return 2;
     }
     if (line.has("help")) {

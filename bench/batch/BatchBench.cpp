@@ -10,24 +10,23 @@
 // --deskew-only: deskew accuracy on fax pages (fine and normal mode) and Group 4
 // pages over the whole range. --memory: peak resident memory of a 2,000-page run
 // of leafmark-batch against a 200-page run (see RunMemory.h).
-#include "BenchHarness.h"
-#include "RunMemory.h"
-#include "batch/core/BatchRun.h"
-#include "imaging/engine/PageEngine.h"
-#include "pagemaker/PageMaker.h"
-
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+
+#include "BenchHarness.h"
+#include "RunMemory.h"
+#include "batch/core/BatchRun.h"
+#include "imaging/engine/PageEngine.h"
+#include "pagemaker/PageMaker.h"
 
 using namespace leafmark;
 
@@ -63,7 +62,8 @@ void batchRun(const QString& in, const QString& out, const QStringList& names, i
     QObject::connect(&run, &batch::BatchRun::finished, &loop, &QEventLoop::quit);
     run.start();
     if (run.isRunning()) loop.exec();
-    if (run.summary().failures) std::fprintf(stderr, "batch run: %d failures\n", run.summary().failures);
+    if (run.summary().failures)
+        std::fprintf(stderr, "batch run: %d failures\n", run.summary().failures);
 }
 
 // Deskew accuracy on `count` pages of `kind` spread evenly over -15..15 degrees
@@ -91,8 +91,8 @@ void deskewSpread(pagemaker::PageKind kind, int count, bool steep, std::uint64_t
         const imaging::DeskewResult r = e.Deskew();
         if (!r.applied) {
             ++undone;
-            std::printf("  left as it was: recorded %.2f, found %.3f, confidence %.2f\n", angle, r.angle,
-                        r.confidence);
+            std::printf("  left as it was: recorded %.2f, found %.3f, confidence %.2f\n", angle,
+                        r.angle, r.confidence);
         }
         const double miss = std::abs(r.angle - angle);
         // The result measured again with the same finder: what is left of the lean.
@@ -121,9 +121,12 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--pages") pages = std::clamp(args[i + 1].toInt(), 1, 1000);
-        else if (args[i] == "--reps") reps = std::clamp(args[i + 1].toInt(), 1, 50);
-        else if (args[i] == "--seed") seed = args[i + 1].toULongLong();
+        if (args[i] == "--pages")
+            pages = std::clamp(args[i + 1].toInt(), 1, 1000);
+        else if (args[i] == "--reps")
+            reps = std::clamp(args[i + 1].toInt(), 1, 50);
+        else if (args[i] == "--seed")
+            seed = args[i + 1].toULongLong();
     }
 
     if (args.contains("--deskew-only")) {
@@ -180,11 +183,11 @@ int main(int argc, char** argv) {
         }
         QProcess p;
         p.setStandardErrorFile(QProcess::nullDevice());  // its decoder chatters
-        p.start("unpaper", {"--overwrite", "--quiet", "--no-blackfilter", "--no-grayfilter",
-                            "--no-blurfilter", "--no-mask-scan", "--no-mask-center",
-                            "--no-border-scan", "--no-border-align", "--pre-border",
-                            "75,75,75,75", "--start-sheet", "1", "--end-sheet",
-                            QString::number(pages), pbm + "/in%04d.pbm", pbm + "/out%04d.pbm"});
+        p.start("unpaper",
+                {"--overwrite", "--quiet", "--no-blackfilter", "--no-grayfilter", "--no-blurfilter",
+                 "--no-mask-scan", "--no-mask-center", "--no-border-scan", "--no-border-align",
+                 "--pre-border", "75,75,75,75", "--start-sheet", "1", "--end-sheet",
+                 QString::number(pages), pbm + "/in%04d.pbm", pbm + "/out%04d.pbm"});
         if (!p.waitForFinished(-1) || p.exitCode() != 0)
             std::fprintf(stderr, "unpaper failed (%d)\n", p.exitCode());
         for (int i = 0; i < pages; ++i) {  // PBM -> TIFF, Group 4
@@ -207,7 +210,8 @@ int main(int argc, char** argv) {
         if (!r.applied) ++undone;
         // Both angles count a clockwise turn of the text as positive.
         const double miss = std::abs(r.angle - made[i].angle);
-        if (i < 3) std::printf("  page %d: recorded %.2f, found %.3f\n", i + 1, made[i].angle, r.angle);
+        if (i < 3)
+            std::printf("  page %d: recorded %.2f, found %.3f\n", i + 1, made[i].angle, r.angle);
         maxFound = std::max(maxFound, miss);
         sumFound += miss;
         l_float32 angle = 0, conf = 0;
@@ -217,8 +221,9 @@ int main(int argc, char** argv) {
     }
     std::printf("deskew: found angle vs recorded skew: max %.3f, mean %.3f degrees\n", maxFound,
                 sumFound / pages);
-    std::printf("deskew: residual skew measured on the result: max %.3f, mean %.3f degrees"
-                " (%d pages left as they were)\n",
-                maxResidual, sumResidual / pages, undone);
+    std::printf(
+        "deskew: residual skew measured on the result: max %.3f, mean %.3f degrees"
+        " (%d pages left as they were)\n",
+        maxResidual, sumResidual / pages, undone);
     return 0;
 }

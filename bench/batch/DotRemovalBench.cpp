@@ -6,14 +6,13 @@
 // despeckle), beside the same figures for removing every group of 3 x 3 pixels or
 // less (the floor: removes every speck, but eats small marks of the text).
 // --show-misses draws each lost glyph part and each speck left, with its surroundings.
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <cstdio>
+
 #include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/DotSample.h"
-
-#include <QElapsedTimer>
-#include <QGuiApplication>
-
-#include <cstdio>
 
 using namespace leafmark;
 
@@ -53,7 +52,8 @@ void ascii(PIX* pix, int cx, int cy, int rx, int ry) {
     for (int y = cy - ry; y <= cy + ry; ++y) {
         for (int x = cx - rx; x <= cx + rx; ++x) {
             l_uint32 v = 0;
-            if (x >= 0 && y >= 0 && x < pixGetWidth(pix) && y < pixGetHeight(pix)) pixGetPixel(pix, x, y, &v);
+            if (x >= 0 && y >= 0 && x < pixGetWidth(pix) && y < pixGetHeight(pix))
+                pixGetPixel(pix, x, y, &v);
             std::putchar(x == cx && y == cy ? (v ? '@' : '+') : (v ? '#' : '.'));
         }
         std::putchar('\n');
@@ -94,10 +94,14 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--pages") pages = std::clamp(args[i + 1].toInt(), 1, 100);
-        else if (args[i] == "--seed") seed = args[i + 1].toULongLong();
+        if (args[i] == "--pages")
+            pages = std::clamp(args[i + 1].toInt(), 1, 100);
+        else if (args[i] == "--seed")
+            seed = args[i + 1].toULongLong();
     }
-    struct Res { int x, y; };
+    struct Res {
+        int x, y;
+    };
     const Res resolutions[] = {{200, 200}, {204, 196}, {300, 300}};
     Tally total;
     std::printf("%-10s %5s %7s %9s %12s %14s %12s\n", "dpi", "pt", "specks", "removed",
@@ -106,7 +110,8 @@ int main(int argc, char** argv) {
         for (const double pt : {6.0, 8.0, 10.0, 12.0}) {
             Tally t;
             for (int p = 0; p < pages; ++p) {
-                const std::uint64_t s = seed * 1000003 + static_cast<std::uint64_t>(r.x * 100 + pt * 10 + p);
+                const std::uint64_t s =
+                    seed * 1000003 + static_cast<std::uint64_t>(r.x * 100 + pt * 10 + p);
                 QImage page = pagemaker::speckSampleText(4 * r.x, 3 * r.y, r.x, r.y, pt, s);
                 imaging::PixPtr text = binaryOf(page);
                 const auto specks = pagemaker::addSpecksNearText(page, s, 60, 2, 12);
@@ -141,11 +146,12 @@ int main(int argc, char** argv) {
             total.ms += t.ms;
         }
     }
-    std::printf("all: %d specks, %.2f%% removed (goal >= 98%%), %d glyph pixels lost (goal 0); "
-                "floor (every group <= 3 x 3 removed): %.2f%% removed, %d glyph pixels lost; "
-                "despeckle %.1f ms per page\n",
-                total.specks, 100.0 * total.removed / std::max(1, total.specks), total.lostGlyph,
-                100.0 * total.floorRemoved / std::max(1, total.specks), total.floorLost,
-                total.ms / (12.0 * pages));
+    std::printf(
+        "all: %d specks, %.2f%% removed (goal >= 98%%), %d glyph pixels lost (goal 0); "
+        "floor (every group <= 3 x 3 removed): %.2f%% removed, %d glyph pixels lost; "
+        "despeckle %.1f ms per page\n",
+        total.specks, 100.0 * total.removed / std::max(1, total.specks), total.lostGlyph,
+        100.0 * total.floorRemoved / std::max(1, total.specks), total.floorLost,
+        total.ms / (12.0 * pages));
     return 0;
 }

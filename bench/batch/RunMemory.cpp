@@ -1,22 +1,21 @@
 #include "RunMemory.h"
 
-#include "pagemaker/PageMaker.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <algorithm>
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pagemaker/PageMaker.h"
 
 extern char** environ;
 

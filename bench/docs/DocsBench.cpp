@@ -4,21 +4,21 @@
 // readdir plus libtiff opening each file's first directory; then exports the
 // first M pages to one multi-page TIFF beside tiffcp of the same pages.
 
-#include "BenchHarness.h"
-#include "imaging/engine/TiffJoin.h"
-#include "pagemaker/PageMaker.h"
-#include "pages/Documents.h"
+#include <dirent.h>
+#include <tiffio.h>
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
-#include <tiffio.h>
+
+#include "BenchHarness.h"
+#include "imaging/engine/TiffJoin.h"
+#include "pagemaker/PageMaker.h"
+#include "pages/Documents.h"
 
 using namespace leafmark;
 using namespace leafmark::bench;
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
         f.write((starts ? marked : plain)[static_cast<std::size_t>(i % 8)]);
         files.push_back(QFile::encodeName(f.fileName()).toStdString());
         if (i > 1 && starts) {
-            QFile eod(folder + QLatin1Char('/') + pagemaker::pageFileName(i - 1).chopped(4) + QStringLiteral("ZZZ.EOD"));
+            QFile eod(folder + QLatin1Char('/') + pagemaker::pageFileName(i - 1).chopped(4) +
+                      QStringLiteral("ZZZ.EOD"));
             eod.open(QIODevice::WriteOnly);
             eod.write("EOD\r\n");
         }
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
         DIR* d = ::opendir(folderBytes.c_str());
         while (const dirent* e = ::readdir(d)) {
             if (e->d_name[0] == '.' || !std::strstr(e->d_name, ".tif")) continue;  // pages only
-            if (TIFF* t = TIFFOpen((folderBytes + "/" + e->d_name).c_str(), "rm")) {  // no mapping, as the program reads
+            if (TIFF* t = TIFFOpen((folderBytes + "/" + e->d_name).c_str(),
+                                   "rm")) {  // no mapping, as the program reads
                 ++opened;
                 TIFFClose(t);
             }
@@ -102,14 +104,15 @@ int main(int argc, char** argv) {
         ::closedir(d);
     });
     table.row("FolderDocuments::read", ours, "readdir + TIFFOpen \"rm\"", floor);
-    table.note(std::to_string(documents) + " documents, " + std::to_string(findings) + " findings, " +
-               std::to_string(opened) + " files opened by the floor");
+    table.note(std::to_string(documents) + " documents, " + std::to_string(findings) +
+               " findings, " + std::to_string(opened) + " files opened by the floor");
 
     if (exportPages <= 0) return 0;
     table.section("export " + std::to_string(exportPages) + " pages to one multi-page TIFF, " +
                   std::to_string(reps) + " runs each");
     const std::vector<std::string> some(files.begin(), files.begin() + exportPages);
-    const std::string joined = QFile::encodeName(dir.filePath(QStringLiteral("joined.tif"))).toStdString();
+    const std::string joined =
+        QFile::encodeName(dir.filePath(QStringLiteral("joined.tif"))).toStdString();
     const Timing join = measure(reps, [&](int) { imaging::joinPagesToTiff(some, joined, true); });
     QStringList tiffcpArgs;
     for (const std::string& f : some) tiffcpArgs << QFile::decodeName(f.c_str());
@@ -119,7 +122,9 @@ int main(int argc, char** argv) {
         QProcess::execute(QStringLiteral("tiffcp"), tiffcpArgs);
     });
     table.row("joinPagesToTiff", join, "tiffcp", copy);
-    table.note("sizes: " + std::to_string(QFile(QString::fromStdString(joined)).size()) + " bytes joined, " +
-               std::to_string(QFile(dir.filePath(QStringLiteral("tiffcp.tif"))).size()) + " bytes by tiffcp");
+    table.note("sizes: " + std::to_string(QFile(QString::fromStdString(joined)).size()) +
+               " bytes joined, " +
+               std::to_string(QFile(dir.filePath(QStringLiteral("tiffcp.tif"))).size()) +
+               " bytes by tiffcp");
     return 0;
 }

@@ -9,37 +9,38 @@
 // the background scanner reads a folder of F pages (hard links to the pages made).
 // Times are thread CPU time (this machine may be shared; waiting for a core is not
 // the page's cost), medians and fastest of the runs. Nothing is asserted.
-#include "BenchHarness.h"
-#include "Corpus.h"
-#include "RawTiff.h"
-
-#include "imaging/engine/PageEngine.h"
-#include "imaging/separators/SeparatorDetect.h"
-#include "pagemaker/SeparatorSheet.h"
-#include "pages/SeparatorScanner.h"
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
 
-#include <unistd.h>
+#include "BenchHarness.h"
+#include "Corpus.h"
+#include "RawTiff.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/SeparatorDetect.h"
+#include "pagemaker/SeparatorSheet.h"
+#include "pages/SeparatorScanner.h"
 
 using namespace leafmark;
 using namespace leafmark::bench;
 
 namespace {
 
-Timing measureCpu(int runs, const std::function<void(int)>& body) { return measure(runs, body, Clock::ThreadCpu); }
+Timing measureCpu(int runs, const std::function<void(int)>& body) {
+    return measure(runs, body, Clock::ThreadCpu);
+}
 
-void runKind(const std::string& title, const std::vector<std::string>& paths, int reps, Table& table) {
+void runKind(const std::string& title, const std::vector<std::string>& paths, int reps,
+             Table& table) {
     const int n = static_cast<int>(paths.size());
     const int runs = n * reps;
     auto path = [&](int r) { return paths[static_cast<std::size_t>(r % n)]; };
@@ -54,18 +55,20 @@ void runKind(const std::string& title, const std::vector<std::string>& paths, in
         }
         decoded.emplace_back(pixClone(engine.pix()));
         dpi.push_back(engine.XResolution());
-        found += static_cast<int>(imaging::readSeparatorPage(p, imaging::defaultSymbologies()).barcodes.size());
+        found += static_cast<int>(
+            imaging::readSeparatorPage(p, imaging::defaultSymbologies()).barcodes.size());
     }
-    table.section(title + ", " + std::to_string(n) + " pages, " + std::to_string(runs) + " runs each (" +
-                  std::to_string(found) + " barcodes read)");
+    table.section(title + ", " + std::to_string(n) + " pages, " + std::to_string(runs) +
+                  " runs each (" + std::to_string(found) + " barcodes read)");
     const Timing raw = measureCpu(runs, [&](int r) { rawDecode(path(r)); });
     const Timing load = measureCpu(runs, [&](int r) { engine.LoadPage(path(r)); });
     const Timing detect = measureCpu(runs, [&](int r) {
-        imaging::readSeparatorPix(decoded[static_cast<std::size_t>(r % n)].get(), dpi[static_cast<std::size_t>(r % n)],
+        imaging::readSeparatorPix(decoded[static_cast<std::size_t>(r % n)].get(),
+                                  dpi[static_cast<std::size_t>(r % n)],
                                   imaging::defaultSymbologies());
     });
-    const Timing whole =
-        measureCpu(runs, [&](int r) { imaging::readSeparatorPage(path(r), imaging::defaultSymbologies()); });
+    const Timing whole = measureCpu(
+        runs, [&](int r) { imaging::readSeparatorPage(path(r), imaging::defaultSymbologies()); });
     table.row("LoadPage", load, "libtiff strip decode", raw);
     table.row("separator reading of a decoded page", detect, "libtiff strip decode", raw);
     table.row("separator reading of a page file", whole, "libtiff strip decode", raw);
@@ -74,15 +77,18 @@ void runKind(const std::string& title, const std::vector<std::string>& paths, in
 // Page turns through the made pages, alone and while a scanner reads a folder of
 // `count` pages (hard links to the text pages and sheets, so nothing is kept warm
 // for it).
-void runTurnsDuringScan(const Corpus& corpus, const std::vector<std::string>& sheets, int count, Table& table) {
+void runTurnsDuringScan(const Corpus& corpus, const std::vector<std::string>& sheets, int count,
+                        Table& table) {
     const QString folder = corpus.dir.filePath(QStringLiteral("folder"));
     QDir().mkpath(folder);
     QStringList entries;
     for (int i = 0; i < count; ++i) {
-        const std::string& from = i % 10 == 3 ? sheets[static_cast<std::size_t>(i) % sheets.size()]
-                                              : corpus.paths[static_cast<std::size_t>(i) % corpus.paths.size()];
+        const std::string& from =
+            i % 10 == 3 ? sheets[static_cast<std::size_t>(i) % sheets.size()]
+                        : corpus.paths[static_cast<std::size_t>(i) % corpus.paths.size()];
         const QString name = QStringLiteral("%1.tif").arg(i + 1, 8, 10, QLatin1Char('0'));
-        if (::link(from.c_str(), QFile::encodeName(folder + QLatin1Char('/') + name).constData()) != 0) {
+        if (::link(from.c_str(), QFile::encodeName(folder + QLatin1Char('/') + name).constData()) !=
+            0) {
             table.note("cannot link the folder's pages");
             return;
         }
@@ -90,24 +96,28 @@ void runTurnsDuringScan(const Corpus& corpus, const std::vector<std::string>& sh
     }
     const int turns = 60;
     imaging::PageEngine engine;
-    auto turn = [&](int r) { engine.LoadPage(corpus.paths[static_cast<std::size_t>(r) % corpus.paths.size()]); };
-    table.section("page turns (engine decode of the next page, wall time) while " + std::to_string(count) +
-                  " pages are read in the background");
+    auto turn = [&](int r) {
+        engine.LoadPage(corpus.paths[static_cast<std::size_t>(r) % corpus.paths.size()]);
+    };
+    table.section("page turns (engine decode of the next page, wall time) while " +
+                  std::to_string(count) + " pages are read in the background");
     const Timing alone = measure(turns, turn);
     SeparatorScanner scanner;
     const double start = nowSeconds();
     scanner.scan(folder, entries);
     const Timing during = measure(turns, turn);
     const int readDuring = scanner.pagesRead();
-    // The scanner runs at idle priority: on a busy machine it may take long, so the wait is bounded.
-    while (scanner.busy() && nowSeconds() - start < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    // The scanner runs at idle priority: on a busy machine it may take long, so the wait is
+    // bounded.
+    while (scanner.busy() && nowSeconds() - start < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     const double whole = nowSeconds() - start;
     const int read = scanner.pagesRead();
     scanner.stop();
     table.row("page turn during the scan", during, "page turn alone", alone);
-    table.note(std::to_string(readDuring) + " pages read during the turns; " + std::to_string(read) + " of " +
-               std::to_string(count) + " pages read in " + std::to_string(whole) + " s (" +
-               std::to_string(read / whole) + " pages/s)");
+    table.note(std::to_string(readDuring) + " pages read during the turns; " +
+               std::to_string(read) + " of " + std::to_string(count) + " pages read in " +
+               std::to_string(whole) + " s (" + std::to_string(read / whole) + " pages/s)");
 }
 
 }  // namespace
@@ -118,13 +128,18 @@ int main(int argc, char** argv) {
     int pages = 10, reps = 3, folderPages = 2000;
     unsigned long long seed = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--pages")) pages = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--reps")) reps = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--folder")) folderPages = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--pages"))
+            pages = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--reps"))
+            reps = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed"))
+            seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--folder"))
+            folderPages = std::atoi(argv[i + 1]);
     }
     if (pages < 1 || reps < 1) {
-        std::fprintf(stderr, "leafmark-separator-bench: --pages and --reps take positive numbers\n");
+        std::fprintf(stderr,
+                     "leafmark-separator-bench: --pages and --reps take positive numbers\n");
         return 2;
     }
     auto corpus = makeCorpus(pages, seed);

@@ -10,19 +10,21 @@ namespace {
 
 // Keeps the time of every repetition of the benchmark just run, in milliseconds.
 class RunTimes : public benchmark::BenchmarkReporter {
-public:
+  public:
     explicit RunTimes(Clock clock) : clock_(clock) {}
     bool ReportContext(const Context&) override { return true; }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
-            const double seconds = clock_ == Clock::ThreadCpu ? r.cpu_accumulated_time : r.real_accumulated_time;
-            ms.push_back(seconds * 1000.0 / static_cast<double>(std::max<benchmark::IterationCount>(1, r.iterations)));
+            const double seconds =
+                clock_ == Clock::ThreadCpu ? r.cpu_accumulated_time : r.real_accumulated_time;
+            ms.push_back(seconds * 1000.0 /
+                         static_cast<double>(std::max<benchmark::IterationCount>(1, r.iterations)));
         }
     }
     std::vector<double> ms;
 
-private:
+  private:
     Clock clock_;
 };
 
@@ -31,21 +33,22 @@ private:
 // Google Benchmark times each run as one repetition of one iteration, so that the
 // figure is the median of single runs (the pages differ from run to run) and the
 // set-up before each run stays outside the timed part.
-Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body,
-               Clock clock) {
+Timing measure(int runs, const std::function<void(int)>& setup,
+               const std::function<void(int)>& body, Clock clock) {
     runs = std::max(1, runs);
     int run = 0;
-    benchmark::RegisterBenchmark("leafmark", [&](benchmark::State& state) {
-        for (auto _ : state) {
-            if (setup) {
-                state.PauseTiming();
-                setup(run);
-                state.ResumeTiming();
-            }
-            body(run);
-        }
-        ++run;
-    })
+    benchmark::RegisterBenchmark("leafmark",
+                                 [&](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         if (setup) {
+                                             state.PauseTiming();
+                                             setup(run);
+                                             state.ResumeTiming();
+                                         }
+                                         body(run);
+                                     }
+                                     ++run;
+                                 })
         ->Iterations(1)
         ->Repetitions(runs)
         ->ReportAggregatesOnly(false)
@@ -69,8 +72,8 @@ Timing summarise(std::vector<double> ms) {
 }
 
 void Table::section(const std::string& title) {
-    std::printf("\n== %s\n%-46s %12s %12s   %-32s %12s %8s\n", title.c_str(), "figure", "median", "min",
-                "floor", "median", "ratio");
+    std::printf("\n== %s\n%-46s %12s %12s   %-32s %12s %8s\n", title.c_str(), "figure", "median",
+                "min", "floor", "median", "ratio");
     std::fflush(stdout);
 }
 
@@ -85,8 +88,8 @@ void Table::row(const std::string& figure, const Timing& ours, const std::string
 void Table::rate(const std::string& figure, double oursPerSecond, const std::string& floorName,
                  double floorPerSecond) {
     const double ratio = oursPerSecond > 0 ? floorPerSecond / oursPerSecond : 0.0;
-    std::printf("%-46s %8.2f p/s %12s   %-32s %8.2f p/s %7.2fx\n", figure.c_str(), oursPerSecond, "",
-                floorName.c_str(), floorPerSecond, ratio);
+    std::printf("%-46s %8.2f p/s %12s   %-32s %8.2f p/s %7.2fx\n", figure.c_str(), oursPerSecond,
+                "", floorName.c_str(), floorPerSecond, ratio);
     std::fflush(stdout);
 }
 

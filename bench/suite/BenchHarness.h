@@ -21,15 +21,15 @@ enum class Clock { Wall, ThreadCpu };
 
 // Times `body` `runs` times (runs >= 1); `setup` runs before each timed call and is
 // not counted. `body` gets the run number (0-based) and runs on the calling thread.
-Timing measure(int runs, const std::function<void(int)>& setup, const std::function<void(int)>& body,
-               Clock clock = Clock::Wall);
+Timing measure(int runs, const std::function<void(int)>& setup,
+               const std::function<void(int)>& body, Clock clock = Clock::Wall);
 Timing measure(int runs, const std::function<void(int)>& body, Clock clock = Clock::Wall);
 // Median, fastest and count of a set of times in milliseconds; all zero when empty.
 Timing summarise(std::vector<double> ms);
 
 // Prints rows as they are measured (so a long run shows progress).
 class Table {
-public:
+  public:
     // A heading line for a group of rows.
     void section(const std::string& title);
     // One figure beside its floor; ratio = figure / floor (times slower than the floor).

@@ -1,11 +1,10 @@
 #include "Corpus.h"
 
-#include "BenchHarness.h"
-
 #include <QDir>
 #include <QFile>
-
 #include <cstdio>
+
+#include "BenchHarness.h"
 
 namespace leafmark::bench {
 
@@ -28,7 +27,8 @@ std::unique_ptr<Corpus> makeCorpus(int count, std::uint64_t seed, pagemaker::Pag
     }
     corpus->makeSeconds = nowSeconds() - t0;
     for (const auto& page : corpus->pages)
-        corpus->paths.push_back(QFile::encodeName(pages + QLatin1Char('/') + page.name).toStdString());
+        corpus->paths.push_back(
+            QFile::encodeName(pages + QLatin1Char('/') + page.name).toStdString());
     const QString out = corpus->dir.filePath(QStringLiteral("out"));
     QDir().mkpath(out);
     corpus->outDir = QFile::encodeName(out).toStdString();

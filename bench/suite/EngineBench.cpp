@@ -1,16 +1,15 @@
 // Page engine figures: load, save, despeckle, deskew and the whole pre-process
 // pipeline, each beside libtiff's or leptonica's bare work on the same page.
 
-#include "Benchmarks.h"
-#include "RawTiff.h"
-
-#include "imaging/engine/PageEngine.h"
-
 #include <leptonica/allheaders.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "Benchmarks.h"
+#include "RawTiff.h"
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::bench {
 namespace {
@@ -29,7 +28,8 @@ void whitenMargins(PageEngine& engine, double inches) {
     const float w = engine.PageWidth(), h = engine.PageHeight();
     const auto bx = static_cast<float>(inches * engine.XResolution());
     const auto by = static_cast<float>(inches * engine.YResolution());
-    const float bands[4][4] = {{0, 0, w, by}, {0, h - by, w, by}, {0, 0, bx, h}, {w - bx, 0, bx, h}};
+    const float bands[4][4] = {
+        {0, 0, w, by}, {0, h - by, w, by}, {0, 0, bx, h}, {w - bx, 0, bx, h}};
     for (const auto& b : bands) {
         engine.SetRegionRect(b[0], b[1], b[2], b[3]);
         engine.FillRegion(0xFFFFFF);
@@ -49,7 +49,8 @@ void runEngineBench(const Corpus& corpus, int reps, Table& table) {
     std::vector<Bitmap> bitmaps(static_cast<std::size_t>(n));
     PageEngine engine;
     for (int i = 0; i < n; ++i) {
-        if (const auto loaded = engine.LoadPage(corpus.paths[static_cast<std::size_t>(i)]); !loaded) {
+        if (const auto loaded = engine.LoadPage(corpus.paths[static_cast<std::size_t>(i)]);
+            !loaded) {
             table.note("engine cannot load " + corpus.paths[static_cast<std::size_t>(i)] + ": " +
                        loaded.reason());
             return;
@@ -58,14 +59,18 @@ void runEngineBench(const Corpus& corpus, int reps, Table& table) {
         rawDecode(corpus.paths[static_cast<std::size_t>(i)], &bitmaps[static_cast<std::size_t>(i)]);
     }
     auto restore = [&](int run) {
-        engine.setImage(PixPtr(pixCopy(nullptr, originals[static_cast<std::size_t>(page(run))].get())), 300, 300);
+        engine.setImage(
+            PixPtr(pixCopy(nullptr, originals[static_cast<std::size_t>(page(run))].get())), 300,
+            300);
     };
 
     table.section("page engine, " + std::to_string(n) + " Group 4 letter pages at 300 dpi, " +
                   std::to_string(runs) + " runs each");
 
-    const Timing load = measure(runs, [&](int r) { engine.LoadPage(corpus.paths[static_cast<std::size_t>(page(r))]); });
-    const Timing rawLoad = measure(runs, [&](int r) { rawDecode(corpus.paths[static_cast<std::size_t>(page(r))]); });
+    const Timing load = measure(
+        runs, [&](int r) { engine.LoadPage(corpus.paths[static_cast<std::size_t>(page(r))]); });
+    const Timing rawLoad =
+        measure(runs, [&](int r) { rawDecode(corpus.paths[static_cast<std::size_t>(page(r))]); });
     table.row("LoadPage", load, "libtiff strip decode", rawLoad);
 
     const Timing save = measure(
@@ -91,7 +96,9 @@ void runEngineBench(const Corpus& corpus, int reps, Table& table) {
     std::vector<double> residual;
     const Timing deskew = measure(runs, restore, [&](int r) {
         const auto result = engine.Deskew();
-        if (r < n) residual.push_back(std::abs(result.angle - corpus.pages[static_cast<std::size_t>(r)].angle));
+        if (r < n)
+            residual.push_back(
+                std::abs(result.angle - corpus.pages[static_cast<std::size_t>(r)].angle));
     });
     const Timing lepDeskew = measure(runs, [&](int r) {
         PIX* straight = pixDeskew(originals[static_cast<std::size_t>(page(r))].get(), 0);

@@ -1,25 +1,22 @@
 // Listing a folder of page files: the program's file list ("*.tif*", sorted without
 // regard to case) beside a bare readdir of the same folder.
 
-#include "Benchmarks.h"
-
-#include "pages/FolderMarks.h"
-#include "pages/MarkerScan.h"
-#include "shared/FileList.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
-
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include "Benchmarks.h"
+#include "pages/FolderMarks.h"
+#include "pages/MarkerScan.h"
+#include "shared/FileList.h"
 
 namespace leafmark::bench {
 
@@ -35,7 +32,8 @@ void runFolderBench(int files, int runs, Table& table) {
         if (fd >= 0) ::close(fd);
     }
 
-    table.section("folder of " + std::to_string(files) + " page files, " + std::to_string(runs) + " runs each");
+    table.section("folder of " + std::to_string(files) + " page files, " + std::to_string(runs) +
+                  " runs each");
     int listed = 0;
     FileList list;
     const Timing ours = measure(runs, [&](int) {
@@ -67,8 +65,8 @@ void runFolderBench(int files, int runs, Table& table) {
             marks.reset(list.folder(), list.names());
             scan.start(list.folder(), list.names());
         });
-    table.row("FileList read + document starts + marker scan started", withRuler,
-              "FileList read", ours);
+    table.row("FileList read + document starts + marker scan started", withRuler, "FileList read",
+              ours);
     const double start = nowSeconds();
     QEventLoop loop;
     QObject::connect(&scan, &MarkerScan::finished, &loop, &QEventLoop::quit);

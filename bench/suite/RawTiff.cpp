@@ -1,12 +1,11 @@
 #include "RawTiff.h"
 
+#include <fcntl.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace leafmark::bench {
 namespace {
@@ -75,14 +74,16 @@ bool rawEncodeG4(const Bitmap& bitmap, const std::string& path, bool atomic) {
         for (int y = 0; y < bitmap.height; ++y) {
             const auto* src = bitmap.rows.data() + static_cast<std::size_t>(y) * bitmap.stride;
             std::copy(src, src + bitmap.stride, row.begin());
-            if (TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0) < 0) return false;
+            if (TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0) < 0)
+                return false;
         }
         if (!TIFFWriteDirectory(t)) return false;
     }
     if (!atomic) return true;
     if (!syncPath(target, O_RDONLY) || std::rename(target.c_str(), path.c_str()) != 0) return false;
     const std::size_t slash = path.find_last_of('/');
-    return syncPath(slash == std::string::npos ? "." : path.substr(0, slash), O_RDONLY | O_DIRECTORY);
+    return syncPath(slash == std::string::npos ? "." : path.substr(0, slash),
+                    O_RDONLY | O_DIRECTORY);
 }
 
 }  // namespace leafmark::bench

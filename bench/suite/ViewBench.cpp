@@ -2,19 +2,17 @@
 // redisplay in each bitonal rendering and a white-fill, each painted into the
 // window (and the first two also grabbed out of it).
 
-#include "Benchmarks.h"
-#include "RawTiff.h"
-
-#include "imaging/widget/PageView.h"
-#include "pages/ReadAhead.h"
-
 #include <leptonica/allheaders.h>
 
 #include <QCoreApplication>
-
 #include <functional>
 #include <memory>
 #include <thread>
+
+#include "Benchmarks.h"
+#include "RawTiff.h"
+#include "imaging/widget/PageView.h"
+#include "pages/ReadAhead.h"
 
 namespace leafmark::bench {
 namespace {
@@ -70,8 +68,10 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
             },
             [&](int r) {
                 ready = ahead.take(path(r));
-                if (ready) view.showLoadedPage(*ready);
-                else view.LoadPage(path(r));
+                if (ready)
+                    view.showLoadedPage(*ready);
+                else
+                    view.LoadPage(path(r));
                 view.setSizeMode(kFitPage);
                 view.setBitonalDisplay(kScaleToGray);
                 paint();
@@ -95,7 +95,8 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
                     view.setBitonalDisplay(static_cast<imaging::BitonalRendering>(mode));
                     show();
                 });
-            table.row(std::string("redisplay, ") + kModeNames[mode] + (grabbed ? ", grabbed" : ", painted"),
+            table.row(std::string("redisplay, ") + kModeNames[mode] +
+                          (grabbed ? ", grabbed" : ", painted"),
                       redisplay, "libtiff strip decode", rawDecodeTime);
         }
     }
@@ -122,7 +123,8 @@ void runViewBench(const Corpus& corpus, int reps, Table& table) {
         view.Repaint();
         paint();
     });
-    table.row("white-fill 2x2 in + repaint (scale to gray, painted)", fillPaint, "libtiff strip decode", rawDecodeTime);
+    table.row("white-fill 2x2 in + repaint (scale to gray, painted)", fillPaint,
+              "libtiff strip decode", rawDecodeTime);
 }
 
 }  // namespace leafmark::bench

@@ -3,12 +3,11 @@
 // is asserted.
 //   leafmark-bench [--pages N] [--reps R] [--files F] [--seed S] [--only engine,view,folder]
 
-#include "Benchmarks.h"
-
 #include <QApplication>
 #include <QCommandLineParser>
-
 #include <cstdio>
+
+#include "Benchmarks.h"
 
 using namespace leafmark::bench;
 
@@ -17,20 +16,25 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Leafmark benchmarks (medians of repeated runs)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Leafmark benchmarks (medians of repeated runs)."));
     parser.addHelpOption();
-    const QCommandLineOption pages(QStringLiteral("pages"), QStringLiteral("Generated pages (default 20)."),
+    const QCommandLineOption pages(QStringLiteral("pages"),
+                                   QStringLiteral("Generated pages (default 20)."),
                                    QStringLiteral("N"), QStringLiteral("20"));
-    const QCommandLineOption reps(QStringLiteral("reps"), QStringLiteral("Passes over the pages (default 3)."),
+    const QCommandLineOption reps(QStringLiteral("reps"),
+                                  QStringLiteral("Passes over the pages (default 3)."),
                                   QStringLiteral("R"), QStringLiteral("3"));
     const QCommandLineOption files(QStringLiteral("files"),
                                    QStringLiteral("Files in the listed folder (default 10000)."),
                                    QStringLiteral("F"), QStringLiteral("10000"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Page maker seed (default 1)."),
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Page maker seed (default 1)."),
                                   QStringLiteral("S"), QStringLiteral("1"));
-    const QCommandLineOption only(QStringLiteral("only"),
-                                  QStringLiteral("Comma-separated groups: engine, view, folder (default all)."),
-                                  QStringLiteral("GROUPS"), QStringLiteral("engine,view,folder"));
+    const QCommandLineOption only(
+        QStringLiteral("only"),
+        QStringLiteral("Comma-separated groups: engine, view, folder (default all)."),
+        QStringLiteral("GROUPS"), QStringLiteral("engine,view,folder"));
     parser.addOptions({pages, reps, files, seed, only});
     parser.process(app);
 
@@ -40,12 +44,14 @@ int main(int argc, char** argv) {
     const int fileCount = parser.value(files).toInt(&ok[2]);
     const auto seedValue = parser.value(seed).toULongLong(&ok[3]);
     if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || pageCount < 1 || repCount < 1 || fileCount < 1) {
-        std::fprintf(stderr, "leafmark-bench: --pages, --reps, --files and --seed take positive numbers\n");
+        std::fprintf(stderr,
+                     "leafmark-bench: --pages, --reps, --files and --seed take positive numbers\n");
         return 2;
     }
     const QStringList groups = parser.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& g : groups)
-        if (g != QLatin1String("engine") && g != QLatin1String("view") && g != QLatin1String("folder")) {
+        if (g != QLatin1String("engine") && g != QLatin1String("view") &&
+            g != QLatin1String("folder")) {
             std::fprintf(stderr, "leafmark-bench: unknown group %s\n", qPrintable(g));
             return 2;
         }
@@ -56,8 +62,8 @@ int main(int argc, char** argv) {
     if (groups.contains(QLatin1String("engine")) || groups.contains(QLatin1String("view"))) {
         corpus = makeCorpus(pageCount, seedValue);
         if (!corpus) return 1;
-        std::printf("Made %d Group 4 letter pages in %.2f s (%.1f pages/s) with the page maker\n", pageCount,
-                    corpus->makeSeconds, pageCount / corpus->makeSeconds);
+        std::printf("Made %d Group 4 letter pages in %.2f s (%.1f pages/s) with the page maker\n",
+                    pageCount, corpus->makeSeconds, pageCount / corpus->makeSeconds);
     }
     std::printf("ratio = figure / floor (times the floor's time); p/s = pages per second\n");
     if (groups.contains(QLatin1String("engine"))) runEngineBench(*corpus, repCount, table);

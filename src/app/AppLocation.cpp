@@ -1,11 +1,11 @@
 #include "app/AppLocation.h"
 
-#include "shared/SettingsLocation.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+
+#include "shared/SettingsLocation.h"
 
 namespace leafmark::app {
 
@@ -18,21 +18,20 @@ AppLocation AppLocation::ofRunningProgram() {
 }
 
 QString AppLocation::settingsFile() const {
-    if (userSettings.isEmpty())
-        return besideSettingsFile();
+    if (userSettings.isEmpty()) return besideSettingsFile();
     return chooseSettingsFile(besideSettingsFile(), userSettings);
 }
 
 QString AppLocation::helpDocument() const {
     const QString beside = withSeparator(apppath) + baseName + QStringLiteral(".pdf");
-    if (QFileInfo::exists(beside))
-        return beside;
+    if (QFileInfo::exists(beside)) return beside;
     const QString installed = installedHelpDocument();
     return QFileInfo::exists(installed) ? installed : beside;
 }
 
 QString AppLocation::installedHelpDocument() const {
-    return QDir::cleanPath(withSeparator(apppath) + QStringLiteral("../share/doc/leafmark/leafmark.pdf"));
+    return QDir::cleanPath(withSeparator(apppath) +
+                           QStringLiteral("../share/doc/leafmark/leafmark.pdf"));
 }
 
 QString aboutText(const Version& v) {
@@ -40,7 +39,8 @@ QString aboutText(const Version& v) {
         QStringLiteral("Version %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision),
         QStringLiteral("Written by the Leafmark developers for checking scanned pages."),
         QStringLiteral("Built with the Qt toolkit."),
-        QStringLiteral("Page images are read and written with libtiff and processed with leptonica."),
+        QStringLiteral(
+            "Page images are read and written with libtiff and processed with leptonica."),
         QStringLiteral("Copyright (c) the Leafmark developers. All rights reserved."),
     };
     return lines.join(QLatin1Char('\n'));

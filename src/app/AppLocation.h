@@ -3,10 +3,10 @@
 // (apppath), the executable's base name, the settings file, the help document
 // and the About text.
 
+#include <QString>
+
 #include "shared/AppInfo.h"
 #include "shared/PageFiles.h"
-
-#include <QString>
 
 namespace leafmark::app {
 
@@ -21,7 +21,9 @@ struct AppLocation {
     static AppLocation ofRunningProgram();
 
     // apppath + base name + ".ini".
-    QString besideSettingsFile() const { return withSeparator(apppath) + baseName + QStringLiteral(".ini"); }
+    QString besideSettingsFile() const {
+        return withSeparator(apppath) + baseName + QStringLiteral(".ini");
+    }
     // The settings file in use: the one beside the executable when it exists or
     // when the program folder can keep it, otherwise userSettings.
     QString settingsFile() const;

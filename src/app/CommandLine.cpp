@@ -1,18 +1,16 @@
 #include "app/CommandLine.h"
 
-#include "shared/AppInfo.h"
-
 #include <cstring>
+
+#include "shared/AppInfo.h"
 
 namespace leafmark::app {
 
 InfoRequest infoRequestOf(int argc, const char* const* argv) {
-    if (argc < 2 || !argv[1])
-        return InfoRequest::None;
+    if (argc < 2 || !argv[1]) return InfoRequest::None;
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
         return InfoRequest::Help;
-    if (std::strcmp(argv[1], "--version") == 0)
-        return InfoRequest::Version;
+    if (std::strcmp(argv[1], "--version") == 0) return InfoRequest::Version;
     return InfoRequest::None;
 }
 

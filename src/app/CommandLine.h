@@ -2,9 +2,9 @@
 // The main program's own options: --help and --version print and end the
 // program before any window is made. Every other argument is a page path.
 
-#include "app/AppLocation.h"
-
 #include <QString>
+
+#include "app/AppLocation.h"
 
 namespace leafmark::app {
 

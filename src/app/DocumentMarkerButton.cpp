@@ -1,9 +1,9 @@
 #include "app/DocumentMarkerButton.h"
 
-#include "app/ButtonPictures.h"
-
 #include <QApplication>
 #include <QMouseEvent>
+
+#include "app/ButtonPictures.h"
 
 namespace leafmark::app {
 
@@ -19,8 +19,9 @@ DocumentMarkerButton::DocumentMarkerButton(QWidget* parent) : QToolButton(parent
 void DocumentMarkerButton::recolour(bool ticked) {
     if (ticked) {
         color_ = QColor(255, 255, 0);
-        setStyleSheet(QStringLiteral("QToolButton { background-color: rgb(255, 255, 0); "
-                                     "border: 2px inset rgb(128, 128, 0); }"));
+        setStyleSheet(
+            QStringLiteral("QToolButton { background-color: rgb(255, 255, 0); "
+                           "border: 2px inset rgb(128, 128, 0); }"));
     } else {
         color_ = QApplication::palette(this).color(QPalette::Button);
         setStyleSheet(QString());

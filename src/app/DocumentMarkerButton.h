@@ -10,21 +10,21 @@ namespace leafmark::app {
 
 class DocumentMarkerButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     explicit DocumentMarkerButton(QWidget* parent = nullptr);
 
     // The background the value gave the box: the button face, or RGB(255, 255, 0).
     QColor markerColor() const { return color_; }
 
-signals:
+  signals:
     // A mouse button (any) pressed on the box was released, wherever the pointer is.
     void mouseUp();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+  private:
     void recolour(bool ticked);
     QColor color_;
 };

@@ -1,7 +1,5 @@
 #include "app/DocumentsWindow.h"
 
-#include "pages/Documents.h"
-
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,6 +7,8 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "pages/Documents.h"
 
 namespace leafmark::app {
 
@@ -25,7 +25,8 @@ DocumentsWindow::DocumentsWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     heading_->setTextFormat(Qt::PlainText);
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("DocumentTree"));
-    tree_->setHeaderLabels({QStringLiteral("Document / page"), QStringLiteral("Pages"), QStringLiteral("Markers")});
+    tree_->setHeaderLabels(
+        {QStringLiteral("Document / page"), QStringLiteral("Pages"), QStringLiteral("Markers")});
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setUniformRowHeights(true);  // folders of thousands of pages stay quick to show
     tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -41,7 +42,8 @@ DocumentsWindow::DocumentsWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     layout->addWidget(heading_);
     layout->addWidget(split);
     resize(640, 560);
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { itemActivated(item); });
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { itemActivated(item); });
 }
 
 void DocumentsWindow::showFolder(const QString& folder) {
@@ -58,17 +60,18 @@ void DocumentsWindow::showFolder(const QString& folder) {
     top.reserve(d.documents().size());
     for (qsizetype k = 0; k < d.documents().size(); ++k) {
         const DocumentRange& r = d.documents()[k];
-        auto* doc = new QTreeWidgetItem(
-            {QStringLiteral("Document %1: ").arg(k + 1) + d.pages()[r.first].name + QStringLiteral(" .. ") +
-                 d.pages()[r.last].name,
-             QString::number(r.pageCount())});
+        auto* doc = new QTreeWidgetItem({QStringLiteral("Document %1: ").arg(k + 1) +
+                                             d.pages()[r.first].name + QStringLiteral(" .. ") +
+                                             d.pages()[r.last].name,
+                                         QString::number(r.pageCount())});
         for (int i = r.first; i <= r.last; ++i) {
             const DocumentPage& p = d.pages()[i];
             QStringList markers;
             if (!p.readable) markers << QStringLiteral("cannot be read");
             if (p.documentMarker) markers << QStringLiteral("BOD");
             if (p.hasEndOfDocument()) markers << p.endOfDocument;
-            auto* page = new QTreeWidgetItem(doc, {p.name, QString(), markers.join(QStringLiteral(", "))});
+            auto* page =
+                new QTreeWidgetItem(doc, {p.name, QString(), markers.join(QStringLiteral(", "))});
             page->setData(0, kPathRole, d.folder() + p.name);
         }
         top << doc;
@@ -81,7 +84,8 @@ void DocumentsWindow::showFolder(const QString& folder) {
     };
     heading_->setText(count(d.pageCount(), "page", "pages") + QStringLiteral(", ") +
                       count(d.documents().size(), "document", "documents") + QStringLiteral(", ") +
-                      count(d.findings().size(), "finding", "findings") + QStringLiteral(" in ") + d.folder());
+                      count(d.findings().size(), "finding", "findings") + QStringLiteral(" in ") +
+                      d.folder());
     if (top.size() <= 50) tree_->expandAll();
     QApplication::restoreOverrideCursor();
 }

@@ -15,7 +15,7 @@ namespace leafmark::app {
 
 class DocumentsWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DocumentsWindow(QWidget* parent = nullptr);
 
     // Reads `folder` again and shows its documents and findings; an empty folder
@@ -25,11 +25,11 @@ public:
     QTreeWidget* documentTree() const { return tree_; }
     QListWidget* findingList() const { return findings_; }
 
-signals:
+  signals:
     // A page was double-clicked: its full path.
     void pageChosen(const QString& path);
 
-private:
+  private:
     void itemActivated(QTreeWidgetItem* item);
 
     QString folder_;

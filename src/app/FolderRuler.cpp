@@ -1,11 +1,10 @@
 #include "app/FolderRuler.h"
 
-#include "pages/FolderProposals.h"
-
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <algorithm>
+
+#include "pages/FolderProposals.h"
 
 namespace leafmark::app {
 
@@ -13,7 +12,7 @@ namespace {
 const QColor kFindingColour(200, 0, 200);
 const QColor kSeparatorColour(150, 195, 235);
 const QColor kProposalColour(0, 170, 60);
-}
+}  // namespace
 
 FolderRuler::FolderRuler(const FolderMarks& marks, QWidget* parent)
     : QWidget(parent), marks_(marks) {
@@ -70,7 +69,9 @@ void FolderRuler::paintEvent(QPaintEvent*) {
         }
     } else {
         // More pages than pixels: column x stands for pages [x * n / w, (x + 1) * n / w).
-        const auto first = [&](int x) { return static_cast<int>(static_cast<long long>(x) * n / w); };
+        const auto first = [&](int x) {
+            return static_cast<int>(static_cast<long long>(x) * n / w);
+        };
         for (int x = 0; x < w; ++x) {
             bool start = false, changed = false, damaged = false, known = true, finding = false;
             bool sheet = false, proposal = false, agreeing = false;
@@ -89,8 +90,10 @@ void FolderRuler::paintEvent(QPaintEvent*) {
             if (damaged) p.fillRect(x, 0, 1, h / 2, QColor(200, 30, 30));
             if (changed) p.fillRect(x, h / 2, 1, h - h / 2, QColor(240, 150, 0));
             if (start) p.fillRect(x, 0, 1, h, QColor(40, 40, 40));
-            if (proposal) p.fillRect(x, 0, 1, h, kProposalColour);
-            else if (agreeing) p.fillRect(x, h / 2, 1, h - h / 2, kProposalColour);
+            if (proposal)
+                p.fillRect(x, 0, 1, h, kProposalColour);
+            else if (agreeing)
+                p.fillRect(x, h / 2, 1, h - h / 2, kProposalColour);
             if (finding) p.fillRect(x, 0, 1, findingHeight, kFindingColour);
         }
     }

@@ -7,9 +7,9 @@
 // a start that agrees with the markers a dark tick with a green lower half.
 // With more pages than pixels each pixel column stands for the pages under it.
 
-#include "pages/FolderMarks.h"
-
 #include <QWidget>
+
+#include "pages/FolderMarks.h"
 
 namespace leafmark {
 class FolderProposals;
@@ -19,7 +19,7 @@ namespace leafmark::app {
 
 class FolderRuler : public QWidget {
     Q_OBJECT
-public:
+  public:
     FolderRuler(const FolderMarks& marks, QWidget* parent = nullptr);
 
     void setCurrent(int index);
@@ -29,15 +29,15 @@ public:
     // The page under x (widget pixels); -1 without pages.
     int pageAt(int x) const;
 
-signals:
+  signals:
     // The operator clicked the bar over page `index`.
     void pageClicked(int index);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
 
-private:
+  private:
     const FolderMarks& marks_;
     const FolderProposals* proposals_ = nullptr;
     int current_ = -1;

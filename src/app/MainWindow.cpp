@@ -1,13 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/ButtonPictures.h"
-#include "app/DocumentMarkerButton.h"
-#include "app/ToolbarLayout.h"
-#include "imaging/widget/PageView.h"
-#include "pages/PageRecords.h"
-#include "shared/Settings.h"
-#include "view/ViewCommands.h"
-
 #include <QAction>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -16,6 +8,14 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
+
+#include "app/ButtonPictures.h"
+#include "app/DocumentMarkerButton.h"
+#include "app/ToolbarLayout.h"
+#include "imaging/widget/PageView.h"
+#include "pages/PageRecords.h"
+#include "shared/Settings.h"
+#include "view/ViewCommands.h"
 
 namespace leafmark::app {
 
@@ -158,8 +158,8 @@ void MainWindow::readSettings() {
     // A value too large for its variable is not stored: the variable keeps the
     // value it has before the settings are read, 0.
     const QString& ini = state_.inifile;
-    state_.magfactor = readInt32Setting(ini, QStringLiteral("Magnification"), QStringLiteral("100"))
-                           .value_or(0);
+    state_.magfactor =
+        readInt32Setting(ini, QStringLiteral("Magnification"), QStringLiteral("100")).value_or(0);
     state_.windowmode =
         readInt16Setting(ini, QStringLiteral("Window"), QStringLiteral("1")).value_or(0);
     state_.bitonalmode =
@@ -193,13 +193,20 @@ bool MainWindow::whiteFillChecked() const { return menuAction(MenuItem::WhiteOut
 
 MenuItem MainWindow::menuItemOf(PageMenuItem item) {
     switch (item) {
-    case PageMenuItem::First: return MenuItem::First;
-    case PageMenuItem::Prior: return MenuItem::Prior;
-    case PageMenuItem::Next: return MenuItem::Next;
-    case PageMenuItem::Last: return MenuItem::Last;
-    case PageMenuItem::Save: return MenuItem::Save;
-    case PageMenuItem::SaveAs: return MenuItem::SaveAs;
-    case PageMenuItem::Revert: return MenuItem::Revert;
+        case PageMenuItem::First:
+            return MenuItem::First;
+        case PageMenuItem::Prior:
+            return MenuItem::Prior;
+        case PageMenuItem::Next:
+            return MenuItem::Next;
+        case PageMenuItem::Last:
+            return MenuItem::Last;
+        case PageMenuItem::Save:
+            return MenuItem::Save;
+        case PageMenuItem::SaveAs:
+            return MenuItem::SaveAs;
+        case PageMenuItem::Revert:
+            return MenuItem::Revert;
     }
     return MenuItem::Revert;  // not reached: every PageMenuItem is listed
 }

@@ -3,13 +3,6 @@
 // the document-marker box, the menu tree, the page records and the view
 // commands, and runs start-up, the command dispatch and the two ways to end.
 
-#include "app/AppLocation.h"
-#include "app/MenuTable.h"
-#include "pages/FolderMarks.h"
-#include "pages/MainWindowControls.h"
-#include "shared/Dialogs.h"
-#include "shared/SharedState.h"
-
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -17,6 +10,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+
+#include "app/AppLocation.h"
+#include "app/MenuTable.h"
+#include "pages/FolderMarks.h"
+#include "pages/MainWindowControls.h"
+#include "shared/Dialogs.h"
+#include "shared/SharedState.h"
 
 class QAction;
 class QMenu;
@@ -39,13 +39,20 @@ class StatusStrip;
 
 // Routines reached only from the keyboard (the others run a menu command).
 enum class KeyRoutine {
-    Command, DocumentMarker, GoToPage, Undo, Redo, AcceptProposal, NextProposal, PriorProposal
+    Command,
+    DocumentMarker,
+    GoToPage,
+    Undo,
+    Redo,
+    AcceptProposal,
+    NextProposal,
+    PriorProposal
 };
 class DocumentsWindow;
 
 class MainWindow : public QMainWindow, public MainWindowControls {
     Q_OBJECT
-public:
+  public:
     // Builds the window and runs start-up: caption, geometry from the primary
     // screen, the page menu items disabled, settings read from location's ".ini"
     // into `state`, the toolbar row laid out. `state` and `dialogs` must outlive it.
@@ -105,7 +112,7 @@ public:
     QAction* menuAction(MenuItem item) const { return actions_[static_cast<int>(item)]; }
     // A menu title or submenu; nullptr for the other items.
     QMenu* menu(MenuItem item) const { return menus_[static_cast<int>(item)]; }
-    QToolButton* toolbarButton(int index) const;          // nullptr for absent indices
+    QToolButton* toolbarButton(int index) const;  // nullptr for absent indices
     DocumentMarkerButton* documentMarkerBox() const { return checkBod_; }
     StatusStrip* statusStrip() const { return strip_; }
     const FolderMarks& folderMarks() const { return marks_; }
@@ -113,7 +120,7 @@ public:
     FolderProposals& proposals() const { return *proposals_; }
     // Writes the status strip's text and repaints the ruler from the present state.
     void refreshStatus();
-    ProcessWindow* processWindow() const;  // nullptr when the batch window is not open
+    ProcessWindow* processWindow() const;      // nullptr when the batch window is not open
     DocumentsWindow* documentsWindow() const;  // nullptr before the D key was first pressed
     const AppLocation& location() const { return location_; }
     // True once "E&xit" has ended the run.
@@ -124,7 +131,7 @@ public:
     // What "E&xit" does to end the run (default: leave the event loop at once).
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A page file dropped on the window opens as with Open File; a folder, its first page.
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -132,7 +139,7 @@ protected:
     // The unload path: prompt, batch window unloaded, "Dir1"/"Dir2" written.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void buildToolbar();
     void startUp();

@@ -1,22 +1,20 @@
 // The main window's command dispatch, the open request, About, Help, the batch
 // window, and the two ways to end the run ("E&xit" and closing the window).
-#include "app/MainWindow.h"
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QTimer>
+#include <QUrl>
+#include <cstdlib>
 
 #include "app/DocumentsWindow.h"
+#include "app/MainWindow.h"
 #include "batch/ui/ProcessWindow.h"
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
 #include "shared/Settings.h"
 #include "view/ViewCommands.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QTimer>
-#include <QCoreApplication>
-#include <QUrl>
-
-#include <cstdlib>
 
 namespace leafmark::app {
 
@@ -30,34 +28,89 @@ void MainWindow::runCommand(Command command) {
     PageRecords& p = *pages_;
     ViewCommands& v = *viewCommands_;
     switch (command) {
-    case Command::None: break;
-    case Command::Open: p.Openfile(); break;
-    case Command::First: p.firstimagefile(); break;
-    case Command::Prior: p.priorimagefile(); break;
-    case Command::Next: p.nextimagefile(); break;
-    case Command::Last: p.lastimagefile(); break;
-    case Command::Save: p.save(); break;
-    case Command::SaveAs: p.saveAs(); break;
-    case Command::Revert: p.revert(); break;
-    case Command::SaveAndNext: p.saveAndNext(); break;
-    case Command::Process: showProcessWindow(); break;
-    case Command::Exit: exitCommand(); break;
-    case Command::RotateClockwise: v.rotateClockwise(); break;
-    case Command::RotateUpside: v.rotateUpside(); break;
-    case Command::RotateAntiClockwise: v.rotateAntiClockwise(); break;
-    case Command::Invert: v.invert(); break;
-    case Command::WhiteFill: v.toggleWhiteFill(); break;
-    case Command::ActualSize: v.actualSize(); break;
-    case Command::Fit: v.fit(); break;
-    case Command::FitWidth: v.fitWidth(); break;
-    case Command::Magnification: v.magnification(); break;
-    case Command::ZoomIn: v.zoomIn(); break;
-    case Command::ZoomOut: v.zoomOut(); break;
-    case Command::ScaleToGray: v.scaleToGray(); break;
-    case Command::Normal: v.normal(); break;
-    case Command::FavorBlack: v.favorBlack(); break;
-    case Command::Help: showHelp(); break;
-    case Command::About: showAbout(); break;
+        case Command::None:
+            break;
+        case Command::Open:
+            p.Openfile();
+            break;
+        case Command::First:
+            p.firstimagefile();
+            break;
+        case Command::Prior:
+            p.priorimagefile();
+            break;
+        case Command::Next:
+            p.nextimagefile();
+            break;
+        case Command::Last:
+            p.lastimagefile();
+            break;
+        case Command::Save:
+            p.save();
+            break;
+        case Command::SaveAs:
+            p.saveAs();
+            break;
+        case Command::Revert:
+            p.revert();
+            break;
+        case Command::SaveAndNext:
+            p.saveAndNext();
+            break;
+        case Command::Process:
+            showProcessWindow();
+            break;
+        case Command::Exit:
+            exitCommand();
+            break;
+        case Command::RotateClockwise:
+            v.rotateClockwise();
+            break;
+        case Command::RotateUpside:
+            v.rotateUpside();
+            break;
+        case Command::RotateAntiClockwise:
+            v.rotateAntiClockwise();
+            break;
+        case Command::Invert:
+            v.invert();
+            break;
+        case Command::WhiteFill:
+            v.toggleWhiteFill();
+            break;
+        case Command::ActualSize:
+            v.actualSize();
+            break;
+        case Command::Fit:
+            v.fit();
+            break;
+        case Command::FitWidth:
+            v.fitWidth();
+            break;
+        case Command::Magnification:
+            v.magnification();
+            break;
+        case Command::ZoomIn:
+            v.zoomIn();
+            break;
+        case Command::ZoomOut:
+            v.zoomOut();
+            break;
+        case Command::ScaleToGray:
+            v.scaleToGray();
+            break;
+        case Command::Normal:
+            v.normal();
+            break;
+        case Command::FavorBlack:
+            v.favorBlack();
+            break;
+        case Command::Help:
+            showHelp();
+            break;
+        case Command::About:
+            showAbout();
+            break;
     }
     refreshStatus();
 }
@@ -157,9 +210,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::writeFolderSettings() {
     const QString dir1 = folderOfChosenPath(pages_->lastOpenPath());
-    if (!dir1.isEmpty()) writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir1"), dir1);
+    if (!dir1.isEmpty())
+        writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir1"), dir1);
     const QString dir2 = folderOfChosenPath(pages_->lastSavePath());
-    if (!dir2.isEmpty()) writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir2"), dir2);
+    if (!dir2.isEmpty())
+        writeProfileString(state_.inifile, kSettingsSection, QStringLiteral("Dir2"), dir2);
 }
 
 }  // namespace leafmark::app

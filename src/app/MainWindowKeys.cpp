@@ -2,16 +2,15 @@
 // button (so prompts, boundary messages and enabled states apply as with the
 // mouse) and does nothing while that command cannot be used. The keys live on
 // the window, not on the menu items, so the menus show no shortcut texts.
-#include "app/MainWindow.h"
-
-#include "app/DocumentMarkerButton.h"
-#include "pages/PageRecords.h"
-#include "view/ViewCommands.h"
-
 #include <QAction>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QToolButton>
+
+#include "app/DocumentMarkerButton.h"
+#include "app/MainWindow.h"
+#include "pages/PageRecords.h"
+#include "view/ViewCommands.h"
 
 namespace leafmark::app {
 
@@ -31,12 +30,16 @@ QList<KeyEntry> keyTable() {
         {"keyPrior", {K(Qt::Key_PageUp), K(Qt::Key_Left)}, KeyRoutine::Command, Command::Prior},
         {"keyFirst", {K(Qt::Key_Home)}, KeyRoutine::Command, Command::First},
         {"keyLast", {K(Qt::Key_End)}, KeyRoutine::Command, Command::Last},
-        {"keySaveAndNext", {K(Qt::Key_Return), K(Qt::Key_Enter)}, KeyRoutine::Command,
+        {"keySaveAndNext",
+         {K(Qt::Key_Return), K(Qt::Key_Enter)},
+         KeyRoutine::Command,
          Command::SaveAndNext},
         {"keyDocumentMarker", {K(Qt::Key_B)}, KeyRoutine::DocumentMarker, Command::None},
         {"keySave", {K(Qt::CTRL | Qt::Key_S)}, KeyRoutine::Command, Command::Save},
         {"keyRotateClockwise", {K(Qt::Key_R)}, KeyRoutine::Command, Command::RotateClockwise},
-        {"keyRotateAntiClockwise", {K(Qt::SHIFT | Qt::Key_R)}, KeyRoutine::Command,
+        {"keyRotateAntiClockwise",
+         {K(Qt::SHIFT | Qt::Key_R)},
+         KeyRoutine::Command,
          Command::RotateAntiClockwise},
         {"keyRotateUpside", {K(Qt::Key_U)}, KeyRoutine::Command, Command::RotateUpside},
         {"keyInvert", {K(Qt::Key_I)}, KeyRoutine::Command, Command::Invert},
@@ -47,8 +50,10 @@ QList<KeyEntry> keyTable() {
         {"keyActualSize", {K(Qt::Key_A)}, KeyRoutine::Command, Command::ActualSize},
         {"keyGoToPage", {K(Qt::CTRL | Qt::Key_G)}, KeyRoutine::GoToPage, Command::None},
         {"keyUndo", {K(Qt::CTRL | Qt::Key_Z)}, KeyRoutine::Undo, Command::None},
-        {"keyRedo", {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
-         KeyRoutine::Redo, Command::None},
+        {"keyRedo",
+         {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
+         KeyRoutine::Redo,
+         Command::None},
         {"keyHelp", {K(Qt::Key_F1)}, KeyRoutine::Command, Command::Help},
         {"keyAcceptProposal", {K(Qt::Key_P)}, KeyRoutine::AcceptProposal, Command::None},
         {"keyNextProposal", {K(Qt::Key_N)}, KeyRoutine::NextProposal, Command::None},
@@ -67,7 +72,8 @@ void MainWindow::buildKeys() {
         a->setAutoRepeat(false);
         const KeyRoutine routine = e.routine;
         const Command command = e.command;
-        connect(a, &QAction::triggered, this, [this, routine, command] { keyCommand(routine, command); });
+        connect(a, &QAction::triggered, this,
+                [this, routine, command] { keyCommand(routine, command); });
         addAction(a);
     }
 }
@@ -83,20 +89,30 @@ bool MainWindow::commandEnabled(Command command) const {
 
 void MainWindow::keyCommand(KeyRoutine routine, Command command) {
     switch (routine) {
-    case KeyRoutine::Command:
-        if (commandEnabled(command)) runCommand(command);
-        return;
-    case KeyRoutine::DocumentMarker:
-        if (checkBod_->isEnabled()) clickDocumentMarker();
-        return;
-    case KeyRoutine::GoToPage:
-        if (pages_->folderList().count() > 0) pages_->goToPageNumber();
-        break;
-    case KeyRoutine::AcceptProposal: acceptProposal(); return;
-    case KeyRoutine::NextProposal: goToProposal(1); return;
-    case KeyRoutine::PriorProposal: goToProposal(-1); return;
-    case KeyRoutine::Undo: viewCommands_->undo(); break;
-    case KeyRoutine::Redo: viewCommands_->redo(); break;
+        case KeyRoutine::Command:
+            if (commandEnabled(command)) runCommand(command);
+            return;
+        case KeyRoutine::DocumentMarker:
+            if (checkBod_->isEnabled()) clickDocumentMarker();
+            return;
+        case KeyRoutine::GoToPage:
+            if (pages_->folderList().count() > 0) pages_->goToPageNumber();
+            break;
+        case KeyRoutine::AcceptProposal:
+            acceptProposal();
+            return;
+        case KeyRoutine::NextProposal:
+            goToProposal(1);
+            return;
+        case KeyRoutine::PriorProposal:
+            goToProposal(-1);
+            return;
+        case KeyRoutine::Undo:
+            viewCommands_->undo();
+            break;
+        case KeyRoutine::Redo:
+            viewCommands_->redo();
+            break;
     }
     refreshStatus();
 }
@@ -109,8 +125,8 @@ void MainWindow::clickDocumentMarker() {
     QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(checkBod_, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QCoreApplication::sendEvent(checkBod_, &release);
 }
 

@@ -1,23 +1,22 @@
 // The status strip and folder ruler of the main window: what they show, how
 // they follow the page shown, saves, and the markers read in the background.
-#include "app/MainWindow.h"
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 #include "app/DocumentMarkerButton.h"
+#include "app/MainWindow.h"
 #include "app/StatusStrip.h"
 #include "app/StatusText.h"
 #include "imaging/widget/PageView.h"
 #include "pages/FolderProposals.h"
 #include "pages/MarkerScan.h"
-#include "shared/PageFiles.h"
 #include "pages/PageRecords.h"
+#include "shared/PageFiles.h"
 #include "view/ViewCommands.h"
-
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QEvent>
-#include <QMimeData>
-#include <QUrl>
-#include <QFileInfo>
 
 namespace leafmark::app {
 
@@ -70,11 +69,10 @@ void MainWindow::pageShown() {
     const int index = list.selectedIndex();
     const imaging::PageEngine& engine = view_->engine();
     if (index >= 0 && engine.hasImage()) {
-        marks_.setMarkers(index,
-                          isDocumentMarker(QString::fromStdString(
-                              engine.comment(imaging::kSlotDocumentMarker))),
-                          QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) ==
-                              kChangeMarker);
+        marks_.setMarkers(
+            index,
+            isDocumentMarker(QString::fromStdString(engine.comment(imaging::kSlotDocumentMarker))),
+            QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) == kChangeMarker);
         marks_.setDamaged(index, engine.damaged());
     }
     strip_->ruler().setCurrent(index);
@@ -87,9 +85,9 @@ void MainWindow::pageSaved(const QString& file) {
     const int index = list.selectedIndex();
     if (index >= 0 && QFileInfo(file) == QFileInfo(state_.currentfile)) {
         const imaging::PageEngine& engine = view_->engine();
-        marks_.setMarkers(index, documentMarkerTicked(),
-                          QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) ==
-                              kChangeMarker);
+        marks_.setMarkers(
+            index, documentMarkerTicked(),
+            QString::fromStdString(engine.comment(imaging::kSlotChangeMarker)) == kChangeMarker);
         // The save writes or removes the end-of-document file of the page before.
         if (index > 0) marks_.endOfDocumentChanged(index - 1);
     }

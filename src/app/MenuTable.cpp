@@ -29,10 +29,12 @@ constexpr MenuEntry kMenus[] = {
 
     {M::Edit, "mnuEdit", "&Edit", std::nullopt, C::None, true, false, false},
     {M::Rotate, "mnuRotate", "&Rotate", M::Edit, C::None, true, false, false},
-    {M::Rotate90, "mnuRotate90", "Rotate &Clockwise", M::Rotate, C::RotateClockwise, true, false, false},
-    {M::Rotate180, "mnuRotate180", "Rotate &Upside", M::Rotate, C::RotateUpside, true, false, false},
-    {M::Rotate270, "mnuRotate270", "Rotate &Anti-clock", M::Rotate, C::RotateAntiClockwise, true, false,
+    {M::Rotate90, "mnuRotate90", "Rotate &Clockwise", M::Rotate, C::RotateClockwise, true, false,
      false},
+    {M::Rotate180, "mnuRotate180", "Rotate &Upside", M::Rotate, C::RotateUpside, true, false,
+     false},
+    {M::Rotate270, "mnuRotate270", "Rotate &Anti-clock", M::Rotate, C::RotateAntiClockwise, true,
+     false, false},
     {M::Invert, "mnuInvert", "&Invert", M::Edit, C::Invert, true, false, false},
     {M::WhiteOut, "mnuWhiteOut", "&White-Fill", M::Edit, C::WhiteFill, true, true, true},
 
@@ -46,7 +48,8 @@ constexpr MenuEntry kMenus[] = {
     {M::ZoomOut, "mnuZoomOut", "Zoom-&out", M::View, C::ZoomOut, true, false, false},
     {M::Dash2, "dash2", "-", M::View, C::None, true, false, false},
     {M::Bitonal, "mnuBitonal", "&Bitonal", M::View, C::None, true, false, false},
-    {M::ScaletoGray, "mnuScaletoGray", "Scale-to-&Gray", M::Bitonal, C::ScaleToGray, true, true, false},
+    {M::ScaletoGray, "mnuScaletoGray", "Scale-to-&Gray", M::Bitonal, C::ScaleToGray, true, true,
+     false},
     {M::Normal, "mnuNormal", "&Normal", M::Bitonal, C::Normal, true, true, false},
     {M::FavorBlack, "mnuFavorBlack", "Favor &Black", M::Bitonal, C::FavorBlack, true, true, false},
 
@@ -79,12 +82,14 @@ constexpr bool tableInOrder() {
     for (std::size_t i = 0; i < std::size(kMenus); ++i) {
         const MenuEntry& e = kMenus[i];
         if (static_cast<std::size_t>(e.item) != i) return false;
-        if (e.parent && (*e.parent >= e.item || kMenus[static_cast<int>(*e.parent)].command != C::None))
+        if (e.parent &&
+            (*e.parent >= e.item || kMenus[static_cast<int>(*e.parent)].command != C::None))
             return false;
     }
     return true;
 }
-static_assert(tableInOrder(), "menu rows out of the order of MenuItem, or a parent after its child");
+static_assert(tableInOrder(),
+              "menu rows out of the order of MenuItem, or a parent after its child");
 
 }  // namespace
 

@@ -12,35 +12,88 @@ namespace leafmark::app {
 // a submenu or a separator.
 enum class Command {
     None,
-    Open, First, Prior, Next, Last, Save, SaveAs, Revert, Process, Exit,
-    RotateClockwise, RotateUpside, RotateAntiClockwise, Invert, WhiteFill,
-    ActualSize, Fit, FitWidth, Magnification, ZoomIn, ZoomOut,
-    ScaleToGray, Normal, FavorBlack,
-    Help, About,
+    Open,
+    First,
+    Prior,
+    Next,
+    Last,
+    Save,
+    SaveAs,
+    Revert,
+    Process,
+    Exit,
+    RotateClockwise,
+    RotateUpside,
+    RotateAntiClockwise,
+    Invert,
+    WhiteFill,
+    ActualSize,
+    Fit,
+    FitWidth,
+    Magnification,
+    ZoomIn,
+    ZoomOut,
+    ScaleToGray,
+    Normal,
+    FavorBlack,
+    Help,
+    About,
     SaveAndNext,
 };
 
 // Every item of the menu tree, in the order of the table; each is named after
 // its item name (mnuOpen: Open, dash5: Dash5).
 enum class MenuItem {
-    File, Open, First, Prior, Next, Last, Dash5, Save, SaveAs, Dash66, Revert, Dash88, Process,
-    Dash67, Exit,
-    Edit, Rotate, Rotate90, Rotate180, Rotate270, Invert, WhiteOut,
-    View, ActualSize, Fit, FitWidth, MagFactor, Dash1, ZoomIn, ZoomOut, Dash2, Bitonal,
-    ScaletoGray, Normal, FavorBlack,
-    Help, Help2, About,
+    File,
+    Open,
+    First,
+    Prior,
+    Next,
+    Last,
+    Dash5,
+    Save,
+    SaveAs,
+    Dash66,
+    Revert,
+    Dash88,
+    Process,
+    Dash67,
+    Exit,
+    Edit,
+    Rotate,
+    Rotate90,
+    Rotate180,
+    Rotate270,
+    Invert,
+    WhiteOut,
+    View,
+    ActualSize,
+    Fit,
+    FitWidth,
+    MagFactor,
+    Dash1,
+    ZoomIn,
+    ZoomOut,
+    Dash2,
+    Bitonal,
+    ScaletoGray,
+    Normal,
+    FavorBlack,
+    Help,
+    Help2,
+    About,
 };
 constexpr int kMenuItemCount = static_cast<int>(MenuItem::About) + 1;
 
 struct MenuEntry {
     MenuItem item;
-    const char* name;    // item name, e.g. "mnuOpen"
-    const char* caption; // "-" is a separator line
+    const char* name;                // item name, e.g. "mnuOpen"
+    const char* caption;             // "-" is a separator line
     std::optional<MenuItem> parent;  // none for the menu bar's titles
     Command command;
-    bool enabled;        // after start-up
+    bool enabled;  // after start-up
     bool checkable;
-    bool checked;        // after start-up
+    bool checked;  // after start-up
 };
 
 struct ToolbarEntry {

@@ -1,19 +1,18 @@
 #include "app/OpenRequest.h"
 
-#include "shared/NativePath.h"
-
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
-#include <QtEndian>
-
-#include <QDir>
-#include <QFile>
-#include <QTimer>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+#include <QtEndian>
+
+#include "shared/NativePath.h"
 
 namespace leafmark::app {
 
@@ -53,7 +52,8 @@ QString openRequestFolder() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isPrivateFolder(runtime)) return QFile::decodeName(runtime);
     // No session folder: one of this user's own under the temporary folder.
-    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/leafmark-" + QByteArray::number(::getuid());
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath()) + "/leafmark-" + QByteArray::number(::getuid());
     ::mkdir(own.constData(), 0700);
     return isPrivateFolder(own) ? QFile::decodeName(own) : QString();
 }
@@ -82,7 +82,8 @@ HandOver sendOpenRequest(const QString& serverName, const QString& path, int tim
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) return HandOver::NoServer;
     // Page paths go only to a program of the same user.
-    if (peerUid(socket.socketDescriptor()) != static_cast<long>(::getuid())) return HandOver::Failed;
+    if (peerUid(socket.socketDescriptor()) != static_cast<long>(::getuid()))
+        return HandOver::Failed;
     socket.write(encodeOpenRequest(path));
     if (!socket.waitForBytesWritten(timeoutMs)) return HandOver::Failed;
     while (socket.bytesAvailable() < 1) {
@@ -103,8 +104,7 @@ bool openRequestServerRunning(const QString& serverName, int timeoutMs) {
     return up;
 }
 
-OpenRequestServer::OpenRequestServer(std::function<void(const QString&)> handler,
-                                     QObject* parent)
+OpenRequestServer::OpenRequestServer(std::function<void(const QString&)> handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &OpenRequestServer::acceptConnections);
@@ -139,7 +139,10 @@ void OpenRequestServer::acceptConnections() {
         }
         ++connections_;
         connect(socket, &QObject::destroyed, this, [this] { --connections_; });
-        QTimer::singleShot(kConnectionTimeoutMs, socket, [socket] { socket->abort(); socket->deleteLater(); });
+        QTimer::singleShot(kConnectionTimeoutMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         if (socket->bytesAvailable() > 0) readFrom(socket);

@@ -7,12 +7,12 @@
 // file system names it (UTF-8, or any bytes for a name that is not);
 // the server answers "1" for a path taken and "0" for a message it refused.
 
-#include "imaging/engine/Status.h"
-
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
+
+#include "imaging/engine/Status.h"
 
 class QLocalServer;
 class QLocalSocket;
@@ -46,7 +46,7 @@ bool openRequestServerRunning(const QString& serverName, int timeoutMs = 1000);
 // Listens for open requests and passes each received path to its handler.
 class OpenRequestServer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit OpenRequestServer(std::function<void(const QString&)> handler,
                                QObject* parent = nullptr);
     ~OpenRequestServer() override;
@@ -57,7 +57,7 @@ public:
     // when the socket cannot be made.
     imaging::Status listen(const QString& serverName);
 
-private:
+  private:
     void acceptConnections();
     void readFrom(QLocalSocket* socket);
 

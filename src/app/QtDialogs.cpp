@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QUrl>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace leafmark::app {
 
@@ -27,8 +27,8 @@ QString qtFileFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons buttons,
-                             MsgIcon icon, const QString& title) {
+MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons buttons, MsgIcon icon,
+                             const QString& title) {
     QMessageBox box(owner);
     box.setWindowTitle(title);
     // Texts hold file names and paths: shown as written, never read as markup
@@ -36,11 +36,21 @@ MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons but
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MsgIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     if (buttons == MsgButtons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);
@@ -57,11 +67,10 @@ MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons but
     return MsgAnswer::Cancel;
 }
 
-std::optional<QString> QtDialogs::input(QWidget* owner, const QString& prompt,
-                                        const QString& title, const QString& defaultText) {
+std::optional<QString> QtDialogs::input(QWidget* owner, const QString& prompt, const QString& title,
+                                        const QString& defaultText) {
     bool ok = false;
-    QString text =
-        QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
@@ -87,8 +96,7 @@ std::optional<QString> QtDialogs::openFile(QWidget* owner, const QString& filter
 }
 
 std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter,
-                                           const QString& startFolder,
-                                           const QString& initialName) {
+                                           const QString& startFolder, const QString& initialName) {
     QString start = startFolder;
     if (!initialName.isEmpty())
         start = startFolder.isEmpty() ? initialName : QDir(startFolder).filePath(initialName);

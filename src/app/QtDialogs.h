@@ -10,7 +10,7 @@ namespace leafmark::app {
 QString qtFileFilter(const QString& filter);
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     // Yes/No/Cancel boxes answer Cancel when closed by their frame or ESC; OK boxes answer Ok.
     MsgAnswer message(QWidget* owner, const QString& text, MsgButtons buttons, MsgIcon icon,
                       const QString& title) override;
@@ -26,7 +26,7 @@ public:
                                     const QString& initialName) override;
     void beep() override;
 
-private:
+  private:
     QStringList recent_;
 };
 

@@ -1,7 +1,6 @@
 #include "app/StatusStrip.h"
 
 #include <QPainter>
-
 #include <algorithm>
 
 namespace leafmark::app {

@@ -2,26 +2,26 @@
 // The band under the page view: one line of text about the page shown and, under
 // it, the folder ruler.
 
-#include "app/FolderRuler.h"
-
 #include <QWidget>
+
+#include "app/FolderRuler.h"
 
 namespace leafmark::app {
 
 class StatusStrip : public QWidget {
     Q_OBJECT
-public:
+  public:
     StatusStrip(const FolderMarks& marks, QWidget* parent = nullptr);
 
     void setText(const QString& text);
     QString text() const { return text_; }
     FolderRuler& ruler() { return *ruler_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
-private:
+  private:
     QString text_;
     FolderRuler* ruler_;
 };

@@ -1,23 +1,32 @@
 #include "app/StatusText.h"
 
-#include "shared/SharedState.h"
-
 #include <QStringList>
 #include <cmath>
+
+#include "shared/SharedState.h"
 
 namespace leafmark::app {
 
 QString formatName(int code) {
     switch (code) {
-    case 1: return QStringLiteral("uncompressed");
-    case 2: return QStringLiteral("CCITT RLE");
-    case 3: return QStringLiteral("Group 3");
-    case 4: return QStringLiteral("Group 4");
-    case 5: return QStringLiteral("LZW");
-    case 7: return QStringLiteral("JPEG");
-    case 8: return QStringLiteral("Deflate");
-    case 32773: return QStringLiteral("PackBits");
-    default: return QStringLiteral("format %1").arg(code);
+        case 1:
+            return QStringLiteral("uncompressed");
+        case 2:
+            return QStringLiteral("CCITT RLE");
+        case 3:
+            return QStringLiteral("Group 3");
+        case 4:
+            return QStringLiteral("Group 4");
+        case 5:
+            return QStringLiteral("LZW");
+        case 7:
+            return QStringLiteral("JPEG");
+        case 8:
+            return QStringLiteral("Deflate");
+        case 32773:
+            return QStringLiteral("PackBits");
+        default:
+            return QStringLiteral("format %1").arg(code);
     }
 }
 
@@ -36,11 +45,15 @@ QString statusText(const StatusFacts& f) {
     if (f.loaded) {
         QString mode;
         switch (f.sizeMode) {
-        case imaging::kSizeFitWidth: mode = QStringLiteral("Fit-to-Width"); break;
-        case imaging::kSizeFitPage: mode = QStringLiteral("Fit"); break;
-        default:
-            mode = f.windowmode == 0 ? QStringLiteral("Actual Size") : QStringLiteral("Zoom");
-            break;
+            case imaging::kSizeFitWidth:
+                mode = QStringLiteral("Fit-to-Width");
+                break;
+            case imaging::kSizeFitPage:
+                mode = QStringLiteral("Fit");
+                break;
+            default:
+                mode = f.windowmode == 0 ? QStringLiteral("Actual Size") : QStringLiteral("Zoom");
+                break;
         }
         parts << QStringLiteral("%1 %2%").arg(mode).arg(std::lround(f.zoomPercent));
         if (f.xResolution == f.yResolution)
@@ -55,7 +68,8 @@ QString statusText(const StatusFacts& f) {
     if (f.changeMarker) parts << QStringLiteral("Changed");
     if (f.modified != kUnmodified) parts << QStringLiteral("unsaved changes");
     if (f.damaged) parts << QStringLiteral("damaged");
-    if (!f.findings.isEmpty()) parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
+    if (!f.findings.isEmpty())
+        parts << QStringLiteral("check: ") + f.findings.join(QStringLiteral("; "));
     if (!f.proposal.isEmpty()) parts << f.proposal;
     return parts.join(QStringLiteral("  |  "));
 }

@@ -26,11 +26,10 @@ std::vector<ToolbarPlace> layoutToolbar(int screenWidthTwips, double pixelsPerTw
     };
     // The first control sits at G; each later one follows the previous one by the
     // pitch, plus G where a new group begins.
-    static constexpr Step steps[] = {{3, false},  {4, false}, {5, false},  {1, true},
-                                     {kDocumentMarkerSlot, true},          {6, true},
-                                     {7, false},  {8, true},  {9, false},  {16, true},
-                                     {17, false}, {18, false}, {19, false}, {21, true},
-                                     {22, false}};
+    static constexpr Step steps[] = {
+        {3, false},  {4, false},  {5, false},  {1, true},  {kDocumentMarkerSlot, true},
+        {6, true},   {7, false},  {8, true},   {9, false}, {16, true},
+        {17, false}, {18, false}, {19, false}, {21, true}, {22, false}};
     std::vector<ToolbarPlace> places;
     places.reserve(std::size(steps));
     int previousLeft = 0;

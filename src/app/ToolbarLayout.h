@@ -43,7 +43,6 @@ struct WindowGeometry {
 
 // Window = screen width x (screen height - 420 twips) at 0,0; the view at left 90,
 // top 720, width = window width - 240, height = window height - 1470 (twips).
-WindowGeometry startupGeometry(int screenWidthPixels, int screenHeightPixels,
-                               double pixelsPerTwip);
+WindowGeometry startupGeometry(int screenWidthPixels, int screenHeightPixels, double pixelsPerTwip);
 
 }  // namespace leafmark::app

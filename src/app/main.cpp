@@ -1,5 +1,11 @@
 // Leafmark's entry point: one running instance per user. `leafmark PAGE` hands the
 // page to a running Leafmark when there is one; otherwise it starts and opens it.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
+#include <cstdio>
+
 #include "app/AppLocation.h"
 #include "app/ButtonPictures.h"
 #include "app/CommandLine.h"
@@ -9,16 +15,11 @@
 #include "shared/NativePath.h"
 #include "shared/SharedState.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
-#include <QIcon>
-#include <cstdio>
-
 int main(int argc, char** argv) {
     using namespace leafmark;
     // --help and --version print and end before any window (or display) is needed.
-    if (const app::InfoRequest info = app::infoRequestOf(argc, argv); info != app::InfoRequest::None) {
+    if (const app::InfoRequest info = app::infoRequestOf(argc, argv);
+        info != app::InfoRequest::None) {
         QCoreApplication core(argc, argv);
         const QString text = info == app::InfoRequest::Help
                                  ? app::usageText(app::AppLocation::ofRunningProgram())
@@ -36,19 +37,22 @@ int main(int argc, char** argv) {
     // Made absolute as text: QFileInfo would pass a relative name through Qt's encoding.
     const QString page =
         given.isEmpty() ? QString()
-                        : QDir::cleanPath(QDir::isAbsolutePath(given) ? given
-                                                                      : QDir::currentPath() + QLatin1Char('/') + given);
+                        : QDir::cleanPath(QDir::isAbsolutePath(given)
+                                              ? given
+                                              : QDir::currentPath() + QLatin1Char('/') + given);
     const app::AppLocation location = app::AppLocation::ofRunningProgram();
     const QString serverName = app::openRequestServerName(location.baseName);
 
     if (!page.isEmpty()) {
         switch (app::sendOpenRequest(serverName, page)) {
-        case app::HandOver::Delivered: return 0;
-        case app::HandOver::NoServer: break;  // none runs: this one starts and opens it
-        case app::HandOver::Failed:
-            std::fprintf(stderr, "leafmark: the running Leafmark did not take %s\n",
-                         nativePath(page).constData());
-            return 1;
+            case app::HandOver::Delivered:
+                return 0;
+            case app::HandOver::NoServer:
+                break;  // none runs: this one starts and opens it
+            case app::HandOver::Failed:
+                std::fprintf(stderr, "leafmark: the running Leafmark did not take %s\n",
+                             nativePath(page).constData());
+                return 1;
         }
     }
 

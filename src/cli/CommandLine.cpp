@@ -82,7 +82,8 @@ std::optional<double> finiteNumber(const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(v)) return std::nullopt;
+    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(v))
+        return std::nullopt;
     return v;
 }
 
@@ -91,7 +92,11 @@ namespace {
 // Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
 std::size_t utf8Length(const std::string& s, std::size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
     if (n == 0 || i + n > s.size()) return 0;
     char32_t v = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
     for (std::size_t k = 1; k < n; ++k) {

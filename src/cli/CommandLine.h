@@ -12,13 +12,13 @@
 namespace leafmark::cli {
 
 struct Option {
-    std::string name;      // long name without "--"
-    char letter = 0;       // one-letter form, 0 for none
+    std::string name;  // long name without "--"
+    char letter = 0;   // one-letter form, 0 for none
     bool takesValue = false;
 };
 
 class CommandLine {
-public:
+  public:
     // --help/-h and --version are always known.
     explicit CommandLine(std::vector<Option> options);
 
@@ -31,7 +31,7 @@ public:
     std::optional<std::string> value(const std::string& name) const;
     const std::vector<std::string>& positional() const { return positional_; }
 
-private:
+  private:
     const Option* find(const std::string& name) const;
     const Option* find(char letter) const;
 

@@ -1,10 +1,9 @@
 // The consistency check of a folder's markers, and the texts of its findings.
 
-#include "pages/Documents.h"
-
-#include "shared/PageFiles.h"
-
 #include <QHash>
+
+#include "pages/Documents.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 
@@ -22,13 +21,20 @@ QString foldedEndOfDocumentName(const QString& page) {
 
 QString Finding::key() const {
     switch (kind) {
-    case StaleEndOfDocument: return QStringLiteral("stale-eod");
-    case EndOfDocumentOnLastPage: return QStringLiteral("eod-on-last-page");
-    case StartWithoutEndOfDocument: return QStringLiteral("bod-without-eod");
-    case EndOfDocumentWithoutStart: return QStringLiteral("eod-without-bod");
-    case EndOfDocumentContent: return QStringLiteral("eod-content");
-    case UnreadablePage: return QStringLiteral("unreadable-page");
-    case SharedEndOfDocument: return QStringLiteral("shared-eod");
+        case StaleEndOfDocument:
+            return QStringLiteral("stale-eod");
+        case EndOfDocumentOnLastPage:
+            return QStringLiteral("eod-on-last-page");
+        case StartWithoutEndOfDocument:
+            return QStringLiteral("bod-without-eod");
+        case EndOfDocumentWithoutStart:
+            return QStringLiteral("eod-without-bod");
+        case EndOfDocumentContent:
+            return QStringLiteral("eod-content");
+        case UnreadablePage:
+            return QStringLiteral("unreadable-page");
+        case SharedEndOfDocument:
+            return QStringLiteral("shared-eod");
     }
     return {};
 }
@@ -36,38 +42,56 @@ QString Finding::key() const {
 QString Finding::text() const {
     const QString a = files.value(0), b = files.value(1), c = files.value(2);
     switch (kind) {
-    case StaleEndOfDocument:
-        return QStringLiteral("End-of-document file %1 belongs to no page of the folder.").arg(quoted(a));
-    case EndOfDocumentOnLastPage:
-        return QStringLiteral("End-of-document file %1 closes the last page %2; no page follows it.")
-            .arg(quoted(a), quoted(b));
-    case StartWithoutEndOfDocument:
-        return QStringLiteral("Page %1 is marked \"BOD\", but the page before it, %2, has no end-of-document file.")
-            .arg(quoted(a), quoted(b));
-    case EndOfDocumentWithoutStart:
-        return QStringLiteral("End-of-document file %1 closes page %2, but the next page %3 is not marked \"BOD\".")
-            .arg(quoted(a), quoted(b), quoted(c));
-    case EndOfDocumentContent:
-        return detail.isEmpty()
-                   ? QStringLiteral("End-of-document file %1 does not hold exactly \"EOD\" CR LF.").arg(quoted(a))
-                   : QStringLiteral("End-of-document file %1 cannot be read: %2.").arg(quoted(a), detail);
-    case UnreadablePage:
-        return QStringLiteral("Page %1 cannot be read, so its markers are unknown: %2").arg(quoted(a), detail);
-    case SharedEndOfDocument:
-        return QStringLiteral("Pages %1 and %2 share the end-of-document file %3.").arg(quoted(b), quoted(c), quoted(a));
+        case StaleEndOfDocument:
+            return QStringLiteral("End-of-document file %1 belongs to no page of the folder.")
+                .arg(quoted(a));
+        case EndOfDocumentOnLastPage:
+            return QStringLiteral(
+                       "End-of-document file %1 closes the last page %2; no page follows it.")
+                .arg(quoted(a), quoted(b));
+        case StartWithoutEndOfDocument:
+            return QStringLiteral(
+                       "Page %1 is marked \"BOD\", but the page before it, %2, has no "
+                       "end-of-document file.")
+                .arg(quoted(a), quoted(b));
+        case EndOfDocumentWithoutStart:
+            return QStringLiteral(
+                       "End-of-document file %1 closes page %2, but the next page %3 is not marked "
+                       "\"BOD\".")
+                .arg(quoted(a), quoted(b), quoted(c));
+        case EndOfDocumentContent:
+            return detail.isEmpty()
+                       ? QStringLiteral(
+                             "End-of-document file %1 does not hold exactly \"EOD\" CR LF.")
+                             .arg(quoted(a))
+                       : QStringLiteral("End-of-document file %1 cannot be read: %2.")
+                             .arg(quoted(a), detail);
+        case UnreadablePage:
+            return QStringLiteral("Page %1 cannot be read, so its markers are unknown: %2")
+                .arg(quoted(a), detail);
+        case SharedEndOfDocument:
+            return QStringLiteral("Pages %1 and %2 share the end-of-document file %3.")
+                .arg(quoted(b), quoted(c), quoted(a));
     }
     return {};
 }
 
 QString Finding::brief() const {
     switch (kind) {
-    case StaleEndOfDocument: return QStringLiteral("end-of-document file of no page");
-    case EndOfDocumentOnLastPage: return QStringLiteral("end-of-document file on the last page");
-    case StartWithoutEndOfDocument: return QStringLiteral("BOD without end-of-document file before it");
-    case EndOfDocumentWithoutStart: return QStringLiteral("end-of-document file, next page not BOD");
-    case EndOfDocumentContent: return QStringLiteral("end-of-document file not \"EOD\" CR LF");
-    case UnreadablePage: return QStringLiteral("page unreadable, markers unknown");
-    case SharedEndOfDocument: return QStringLiteral("end-of-document file shared by two pages");
+        case StaleEndOfDocument:
+            return QStringLiteral("end-of-document file of no page");
+        case EndOfDocumentOnLastPage:
+            return QStringLiteral("end-of-document file on the last page");
+        case StartWithoutEndOfDocument:
+            return QStringLiteral("BOD without end-of-document file before it");
+        case EndOfDocumentWithoutStart:
+            return QStringLiteral("end-of-document file, next page not BOD");
+        case EndOfDocumentContent:
+            return QStringLiteral("end-of-document file not \"EOD\" CR LF");
+        case UnreadablePage:
+            return QStringLiteral("page unreadable, markers unknown");
+        case SharedEndOfDocument:
+            return QStringLiteral("end-of-document file shared by two pages");
     }
     return {};
 }
@@ -93,7 +117,9 @@ void FolderDocuments::match() {
         page.endOfDocument = files[*found].name;
         const auto first = owner.constFind(folded);
         if (first != owner.constEnd())
-            matchFindings_ << Finding{Finding::SharedEndOfDocument, {page.endOfDocument, pages_[*first].name, page.name}, {}};
+            matchFindings_ << Finding{Finding::SharedEndOfDocument,
+                                      {page.endOfDocument, pages_[*first].name, page.name},
+                                      {}};
         else
             owner.insert(folded, i);
         used[*found] = true;
@@ -113,14 +139,17 @@ void FolderDocuments::check() const {
             findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
         const StartMarks start = startMarksOf(i);
         if (start.documentMarker && !start.endOfDocumentBefore)
-            findings_ << Finding{Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
+            findings_ << Finding{
+                Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
         if (!page.hasEndOfDocument()) continue;
         const StartMarks next = startMarksOf(i + 1);
         if (i == n - 1)
-            findings_ << Finding{Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
+            findings_ << Finding{
+                Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
         else if (pages_[i + 1].known && pages_[i + 1].readable && !next.documentMarker)
             findings_ << Finding{Finding::EndOfDocumentWithoutStart,
-                                 {page.endOfDocument, page.name, pages_[i + 1].name}, {}};
+                                 {page.endOfDocument, page.name, pages_[i + 1].name},
+                                 {}};
     }
 
     for (qsizetype k = 0; k < files.size(); ++k) {
@@ -128,7 +157,8 @@ void FolderDocuments::check() const {
         if (!used[k]) findings_ << Finding{Finding::StaleEndOfDocument, {f.name}, {}};
         if (!f.contentRead) continue;
         if (!f.readable)
-            findings_ << Finding{Finding::EndOfDocumentContent, {f.name}, QStringLiteral("it cannot be opened")};
+            findings_ << Finding{
+                Finding::EndOfDocumentContent, {f.name}, QStringLiteral("it cannot be opened")};
         else if (f.content != QByteArray(kEndOfDocumentContent))
             findings_ << Finding{Finding::EndOfDocumentContent, {f.name}, {}};
     }

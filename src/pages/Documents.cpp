@@ -1,21 +1,22 @@
 #include "pages/Documents.h"
 
-#include "imaging/engine/PageHeader.h"
-#include "shared/PageFiles.h"
-#include "shared/FileList.h"
-#include "shared/RegularFile.h"
+#include <unistd.h>
 
 #include <QHash>
-
 #include <algorithm>
 #include <cerrno>
-#include <unistd.h>
+
+#include "imaging/engine/PageHeader.h"
+#include "shared/FileList.h"
+#include "shared/PageFiles.h"
+#include "shared/RegularFile.h"
 
 namespace leafmark {
 
 // Reads an end-of-document file: a correct one is five bytes, so a few more
 // tell a longer file apart without reading a large one whole.
-FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name) {
+FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder,
+                                                         const QString& name) {
     FolderDocuments::EndOfDocumentFile f;
     f.name = name;
     const RegularFile file(folder + name);
@@ -28,8 +29,10 @@ FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, 
     do {
         n = ::read(file.fd(), head, sizeof head);
     } while (n < 0 && errno == EINTR);
-    if (n < 0) f.readable = false;
-    else f.content = QByteArray(head, static_cast<qsizetype>(n));
+    if (n < 0)
+        f.readable = false;
+    else
+        f.content = QByteArray(head, static_cast<qsizetype>(n));
     return f;
 }
 
@@ -46,7 +49,8 @@ FolderDocuments FolderDocuments::read(const QString& folder) {
             eods << readEndOfDocumentFile(dir, name);
             continue;
         }
-        if (!name.contains(QLatin1String(".tif"), Qt::CaseInsensitive)) continue;  // some other ".eod"
+        if (!name.contains(QLatin1String(".tif"), Qt::CaseInsensitive))
+            continue;  // some other ".eod"
         DocumentPage page;
         page.name = name;
         const imaging::Status s = imaging::readPageHeader(enginePath(dir + name), header);
@@ -102,15 +106,18 @@ void FolderDocuments::setPageMarkers(int index, bool readable, bool documentMark
     page.known = true;
     page.readable = readable;
     page.documentMarker = readable && documentMarker;
-    if (readable) page.error.clear();
-    else if (page.error.isEmpty()) page.error = QStringLiteral("its tags cannot be read");
+    if (readable)
+        page.error.clear();
+    else if (page.error.isEmpty())
+        page.error = QStringLiteral("its tags cannot be read");
     stale_ = true;
 }
 
 void FolderDocuments::setEndOfDocumentFile(const EndOfDocumentFile& file) {
-    const qsizetype at = std::find_if(files_.begin(), files_.end(),
-                                      [&](const EndOfDocumentFile& f) { return f.name == file.name; }) -
-                         files_.begin();
+    const qsizetype at =
+        std::find_if(files_.begin(), files_.end(),
+                     [&](const EndOfDocumentFile& f) { return f.name == file.name; }) -
+        files_.begin();
     if (at < files_.size())
         files_[at] = file;
     else
@@ -162,7 +169,8 @@ QList<int> FolderDocuments::findingsOf(int pageIndex) const {
 
 bool FolderDocuments::hasFinding(int pageIndex) const {
     settle();
-    return pageIndex >= 0 && pageIndex < findingsByPage_.size() && !findingsByPage_[pageIndex].isEmpty();
+    return pageIndex >= 0 && pageIndex < findingsByPage_.size() &&
+           !findingsByPage_[pageIndex].isEmpty();
 }
 
 FolderDocuments::StartMarks FolderDocuments::startMarksOf(int i) const {

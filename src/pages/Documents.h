@@ -14,12 +14,12 @@ namespace leafmark {
 
 // One page as its markers say.
 struct DocumentPage {
-    QString name;               // bare file name as stored
-    bool readable = false;      // false: the file could not be read, its markers are unknown
-    bool known = true;          // false: not read yet, so nothing is said about its markers
-    QString error;              // why it could not be read
+    QString name;                 // bare file name as stored
+    bool readable = false;        // false: the file could not be read, its markers are unknown
+    bool known = true;            // false: not read yet, so nothing is said about its markers
+    QString error;                // why it could not be read
     bool documentMarker = false;  // comment slot 3 holds "BOD"
-    QString endOfDocument;      // bare name of its end-of-document file when one exists
+    QString endOfDocument;        // bare name of its end-of-document file when one exists
     bool hasEndOfDocument() const { return !endOfDocument.isEmpty(); }
 };
 
@@ -43,7 +43,8 @@ struct Finding {
     enum Kind {
         StaleEndOfDocument,         // its page is not in the folder
         EndOfDocumentOnLastPage,    // no page follows to begin a document
-        StartWithoutEndOfDocument,  // page marked "BOD", the page before has no end-of-document file
+        StartWithoutEndOfDocument,  // page marked "BOD", the page before has no end-of-document
+                                    // file
         EndOfDocumentWithoutStart,  // the page after an end-of-document file is not marked
         EndOfDocumentContent,       // not exactly "EOD" CR LF
         UnreadablePage,             // markers unknown
@@ -62,7 +63,7 @@ struct Finding {
 };
 
 class FolderDocuments {
-public:
+  public:
     // Reads `folder` (with or without a trailing "/"). A folder that cannot be
     // read gives no pages.
     static FolderDocuments read(const QString& folder);
@@ -93,16 +94,25 @@ public:
     const QString& folder() const { return folder_; }  // always ends with "/"
     const QList<DocumentPage>& pages() const { return pages_; }
     int pageCount() const { return static_cast<int>(pages_.size()); }
-    const QList<DocumentRange>& documents() const { settle(); return documents_; }
+    const QList<DocumentRange>& documents() const {
+        settle();
+        return documents_;
+    }
     // First page index of every document, ascending (the first is 0 when there are pages).
-    const QList<int>& documentStarts() const { settle(); return starts_; }
+    const QList<int>& documentStarts() const {
+        settle();
+        return starts_;
+    }
     // Document of page `pageIndex`; invalid for an index out of range.
     PagePosition positionOf(int pageIndex) const;
     // Page index of bare name `name` (compared without regard to case), or -1.
     int indexOf(const QString& name) const;
     // Every finding: shared end-of-document names first, then in page order, then
     // the findings about end-of-document files themselves.
-    const QList<Finding>& findings() const { settle(); return findings_; }
+    const QList<Finding>& findings() const {
+        settle();
+        return findings_;
+    }
     // Page `pageIndex` begins a document.
     bool startsDocument(int pageIndex) const;
     // Indexes into findings() of the findings that involve page `pageIndex`: the
@@ -110,7 +120,7 @@ public:
     QList<int> findingsOf(int pageIndex) const;
     bool hasFinding(int pageIndex) const;
 
-private:
+  private:
     // The two markers that begin a document at page `i`: its document marker and
     // the end-of-document file of the page before. Either one begins a document;
     // a start is whole when both are there, and the check reports the one missing.
@@ -143,6 +153,7 @@ private:
 };
 
 // Reads end-of-document file `name` of `folder` (which ends with "/").
-FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder, const QString& name);
+FolderDocuments::EndOfDocumentFile readEndOfDocumentFile(const QString& folder,
+                                                         const QString& name);
 
 }  // namespace leafmark

@@ -1,17 +1,16 @@
 #include "pages/FolderMarks.h"
 
-#include "shared/NativePath.h"
-#include "shared/PageFiles.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <algorithm>
-#include <cstring>
-
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+#include "shared/NativePath.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 
@@ -31,7 +30,8 @@ QStringList endOfDocumentNames(const QString& folder) {
     while (const dirent* e = ::readdir(d)) {
         const std::size_t length = std::strlen(e->d_name);
         if (length < static_cast<std::size_t>(suffix.size()) ||
-            ::strcasecmp(e->d_name + length - static_cast<std::size_t>(suffix.size()), suffix.constData()) != 0)
+            ::strcasecmp(e->d_name + length - static_cast<std::size_t>(suffix.size()),
+                         suffix.constData()) != 0)
             continue;
         if (e->d_type == DT_DIR) continue;
         struct stat st {};

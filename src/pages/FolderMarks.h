@@ -5,12 +5,12 @@
 // starts come at once from the end-of-document files of the folder; the page
 // markers are filled in as they are read (see MarkerScan).
 
-#include "pages/Documents.h"
-
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <vector>
+
+#include "pages/Documents.h"
 
 namespace leafmark {
 
@@ -23,7 +23,7 @@ struct DocumentPosition {
 };
 
 class FolderMarks {
-public:
+  public:
     // Takes the folder list's names (in list order) and lists the folder's
     // end-of-document files; every page marker is unknown until set.
     void reset(const QString& folder, const QStringList& names);
@@ -52,7 +52,7 @@ public:
     DocumentPosition position(int index) const;
     const FolderDocuments& documents() const { return documents_; }
 
-private:
+  private:
     enum Bit : std::uint8_t {
         kChanged = 2,
         kDamaged = 4,

@@ -16,11 +16,11 @@ namespace leafmark {
 enum class PageMenuItem { First, Prior, Next, Last, Save, SaveAs, Revert };
 
 class MainWindowControls {
-public:
+  public:
     virtual ~MainWindowControls() = default;
 
-    virtual QWidget* ownerWindow() = 0;           // owner of message boxes and dialogs
-    virtual imaging::PageView& pageView() = 0;    // Imager1
+    virtual QWidget* ownerWindow() = 0;         // owner of message boxes and dialogs
+    virtual imaging::PageView& pageView() = 0;  // Imager1
     virtual void setCaption(const QString& text) = 0;
 
     // CheckBOD: 1 ticked, 0 clear. Setting the value runs its click handler (colour only).

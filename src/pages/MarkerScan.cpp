@@ -1,10 +1,10 @@
 #include "pages/MarkerScan.h"
 
-#include "imaging/engine/PageEngine.h"
-#include "shared/PageFiles.h"
-
 #include <QMetaObject>
 #include <chrono>
+
+#include "imaging/engine/PageEngine.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 
@@ -41,7 +41,8 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
             if (batch.isEmpty()) return;
             // Queued to this object: dropped unread if the scanner is gone by then.
             QMetaObject::invokeMethod(
-                this, [this, first, batch, stop] {
+                this,
+                [this, first, batch, stop] {
                     if (!stop->load()) emit batchRead(first, batch);
                 },
                 Qt::QueuedConnection);
@@ -62,13 +63,15 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
                 bits |= kBitUnreadable;
             }
             batch.append(bits);
-            if (batch.size() >= kBatchPages || std::chrono::steady_clock::now() - since > kBatchTime)
+            if (batch.size() >= kBatchPages ||
+                std::chrono::steady_clock::now() - since > kBatchTime)
                 send();
         }
         send();
         done->store(true);
         QMetaObject::invokeMethod(
-            this, [this, stop] {
+            this,
+            [this, stop] {
                 if (!stop->load()) emit finished();
             },
             Qt::QueuedConnection);

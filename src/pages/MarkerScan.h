@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -17,7 +16,7 @@ namespace leafmark {
 
 class MarkerScan : public QObject {
     Q_OBJECT
-public:
+  public:
     // Bits of one page's result.
     enum : quint8 { kBitDocumentMarker = 1, kBitChangeMarker = 2, kBitUnreadable = 4 };
 
@@ -29,13 +28,13 @@ public:
     void stop();
     bool running() const { return worker_.joinable() && !finished_->load(); }
 
-signals:
+  signals:
     // Results for pages first .. first + bits.size() - 1 of the list scanned last.
     void batchRead(int first, const QList<quint8>& bits);
     // Every page of the list scanned last has been read.
     void finished();
 
-private:
+  private:
     std::thread worker_;
     std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<std::atomic<bool>> finished_ = std::make_shared<std::atomic<bool>>(true);

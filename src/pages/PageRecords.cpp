@@ -6,7 +6,9 @@
 namespace leafmark {
 
 PageRecords::PageRecords(SharedState& state, Dialogs& dialogs, MainWindowControls& controls)
-    : state_(state), dialogs_(dialogs), controls_(controls),
+    : state_(state),
+      dialogs_(dialogs),
+      controls_(controls),
       readAhead_(std::make_unique<ReadAhead>()) {}
 
 PageRecords::~PageRecords() = default;

@@ -3,21 +3,21 @@
 // moving through the folder, saving with the document and change markers, and
 // Save / Save As / Revert.
 
+#include <QString>
+#include <memory>
+
 #include "imaging/engine/Status.h"
 #include "pages/MainWindowControls.h"
 #include "shared/Dialogs.h"
 #include "shared/FileList.h"
 #include "shared/SharedState.h"
 
-#include <QString>
-#include <memory>
-
 namespace leafmark {
 
 class ReadAhead;
 
 class PageRecords {
-public:
+  public:
     PageRecords(SharedState& state, Dialogs& dialogs, MainWindowControls& controls);
     ~PageRecords();
 
@@ -116,7 +116,7 @@ public:
     // True while the page shown could not be loaded (dosave then refuses to write it).
     bool pageLoadFailed() const { return pageLoadFailed_; }
 
-private:
+  private:
     // Selects list entry `index` and shows it.
     void showEntry(int index);
     // showEntry, then the four menu items by the new position.

@@ -5,10 +5,10 @@
 // empty list they do nothing. With no entry selected (the page opened is not in the
 // list), Next, First and Last move to their usual entry (Next to entry 0) and Prior
 // does nothing, since no page comes before an unlisted one.
+#include <QFileInfo>
+
 #include "pages/PageRecords.h"
 #include "shared/AppInfo.h"
-
-#include <QFileInfo>
 
 namespace leafmark {
 

@@ -1,14 +1,14 @@
 // Opening a page and its folder, and showing a page of the folder.
-#include "imaging/widget/PageView.h"
-#include "shared/PageFiles.h"
-#include "pages/PageRecords.h"
-#include "pages/ReadAhead.h"
-#include "view/ViewMapping.h"
-#include "shared/NativePath.h"
-
 #include <QFileInfo>
 #include <cstdint>
 #include <limits>
+
+#include "imaging/widget/PageView.h"
+#include "pages/PageRecords.h"
+#include "pages/ReadAhead.h"
+#include "shared/NativePath.h"
+#include "shared/PageFiles.h"
+#include "view/ViewMapping.h"
 
 namespace leafmark {
 
@@ -39,9 +39,9 @@ void PageRecords::openChosen(const QString& path) {
 }
 
 void PageRecords::enablePageCommands() {
-    for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next,
-                              PageMenuItem::Prior, PageMenuItem::Save, PageMenuItem::SaveAs,
-                              PageMenuItem::Revert}) {
+    for (PageMenuItem item :
+         {PageMenuItem::First, PageMenuItem::Last, PageMenuItem::Next, PageMenuItem::Prior,
+          PageMenuItem::Save, PageMenuItem::SaveAs, PageMenuItem::Revert}) {
         controls_.setMenuEnabled(item, true);
     }
 }
@@ -110,11 +110,10 @@ void PageRecords::display(const QString& name) {
         enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));
     controls_.setDocumentMarkerTicked(isDocumentMarker(slot3));
 
-    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") + shownPath(state_.currentfile) +
-                         QStringLiteral(" (") +
-                         QString::number(folderList_.selectedIndex() + 1) +
-                         QStringLiteral(" of ") + QString::number(folderList_.count()) +
-                         QStringLiteral(")"));
+    controls_.setCaption(state_.captionprefix + QStringLiteral("  ") +
+                         shownPath(state_.currentfile) + QStringLiteral(" (") +
+                         QString::number(folderList_.selectedIndex() + 1) + QStringLiteral(" of ") +
+                         QString::number(folderList_.count()) + QStringLiteral(")"));
 
     std::vector<std::string> neighbours;
     const int selected = folderList_.selectedIndex();

@@ -1,25 +1,24 @@
 // Saving the page shown with its markers; Save, Save As, Revert, save and next,
 // and the document marker box's mouse handler.
-#include "imaging/engine/FileAccess.h"
-#include "imaging/engine/Leftovers.h"
-#include "imaging/widget/PageView.h"
-#include "shared/PageFiles.h"
-#include "pages/PageRecords.h"
-#include "shared/AppInfo.h"
-#include "shared/NativePath.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "imaging/engine/FileAccess.h"
+#include "imaging/engine/Leftovers.h"
+#include "imaging/widget/PageView.h"
+#include "pages/PageRecords.h"
+#include "shared/AppInfo.h"
+#include "shared/NativePath.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 
@@ -140,7 +139,8 @@ bool PageRecords::dosave(const QString& f) {
     // The change marker is sticky: a file that carries it keeps it on every save.
     const std::string oldChange =
         imaging::PageEngine::ReadComment(enginePath(f), 1, imaging::kSlotChangeMarker);
-    const bool changed = QString::fromStdString(oldChange) == kChangeMarker || state_.modified == kImageEdited;
+    const bool changed =
+        QString::fromStdString(oldChange) == kChangeMarker || state_.modified == kImageEdited;
     engine.SetComment(imaging::kSlotChangeMarker,
                       changed ? kChangeMarker.toStdString() : std::string());
 
@@ -155,13 +155,12 @@ bool PageRecords::dosave(const QString& f) {
         // The old file is whole (the write is atomic); the work stays unsaved, and the
         // end-of-document file goes back to what it was, in step with the page.
         if (eodCreated) removeFile(eodPath);
-        if (!eodParked.isEmpty())
-            renameFile(eodParked, eodPath);
+        if (!eodParked.isEmpty()) renameFile(eodParked, eodPath);
         state_.modified = modifiedBefore;
-        dialogs_.message(controls_.ownerWindow(),
-                         QStringLiteral("The page could not be saved to %1.\n\n%2")
-                             .arg(f, reasonText(status)),
-                         MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+        dialogs_.message(
+            controls_.ownerWindow(),
+            QStringLiteral("The page could not be saved to %1.\n\n%2").arg(f, reasonText(status)),
+            MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
         return false;
     }
     if (!eodParked.isEmpty()) QFile::remove(eodParked);
@@ -169,9 +168,7 @@ bool PageRecords::dosave(const QString& f) {
     return true;
 }
 
-void PageRecords::save() {
-    dosave(state_.currentfile);
-}
+void PageRecords::save() { dosave(state_.currentfile); }
 
 void PageRecords::saveAs() {
     const std::int16_t modifiedBefore = state_.modified;

@@ -5,8 +5,6 @@
 // kept (two: the next and the previous); a page whose file changed on disk since
 // it was read (size, time or identity of the file) is not handed out.
 
-#include "imaging/engine/PageEngine.h"
-
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -14,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark {
 
@@ -27,7 +27,7 @@ struct FileStamp {
 };
 
 class ReadAhead {
-public:
+  public:
     ReadAhead();
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -48,7 +48,7 @@ public:
     int readsDone() const;
     int handedOut() const;
 
-private:
+  private:
     enum class State { Pending, Loading, Ready };
     struct Entry {
         State state = State::Pending;

@@ -1,14 +1,13 @@
 #include "pages/SeparatorFolder.h"
 
-#include "imaging/engine/PageEngine.h"
-#include "shared/PageFiles.h"
-#include "shared/NativePath.h"
-
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <atomic>
 #include <thread>
+
+#include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 namespace {
@@ -20,21 +19,23 @@ QString withSlash(QString folder) {
 
 }  // namespace
 
-std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern, QString& error) {
+std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern,
+                                                              QString& error) {
     const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
     if (!re.isValid()) {
         error = QStringLiteral("invalid barcode pattern \"%1\": %2").arg(pattern, re.errorString());
         return {};
     }
-    return [re](const std::string& text) { return re.match(QString::fromStdString(text)).hasMatch(); };
+    return
+        [re](const std::string& text) { return re.match(QString::fromStdString(text)).hasMatch(); };
 }
 
 imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entries, int index) {
     imaging::PageMarks marks;
     if (index < 0 || index >= entries.size()) return marks;
     const QString dir = withSlash(folder);
-    marks.documentMarker = isDocumentMarker(QString::fromStdString(
-        imaging::PageEngine::ReadComment(enginePath(dir + entries[index]), 1, imaging::kSlotDocumentMarker)));
+    marks.documentMarker = isDocumentMarker(QString::fromStdString(imaging::PageEngine::ReadComment(
+        enginePath(dir + entries[index]), 1, imaging::kSlotDocumentMarker)));
     if (index > 0) {
         const QString eod = endOfDocumentPath(dir, entries[index - 1]);
         marks.endOfDocumentBefore = !eod.isEmpty() && pathExists(eod);
@@ -42,7 +43,8 @@ imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entri
     return marks;
 }
 
-std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder, const QStringList& entries,
+std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder,
+                                                          const QStringList& entries,
                                                           imaging::Symbologies set, int jobs) {
     const QString dir = withSlash(folder);
     const int n = static_cast<int>(entries.size());
@@ -50,7 +52,8 @@ std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder,
     std::atomic<int> next{0};
     auto work = [&] {
         for (int i = next++; i < n; i = next++)
-            readings[static_cast<std::size_t>(i)] = imaging::readSeparatorPage(enginePath(dir + entries[i]), set);
+            readings[static_cast<std::size_t>(i)] =
+                imaging::readSeparatorPage(enginePath(dir + entries[i]), set);
     };
     if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::thread> workers;
@@ -61,7 +64,8 @@ std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder,
 }
 
 FolderSeparators findSeparators(const QString& folder, const QStringList& entries,
-                                std::vector<imaging::SeparatorReading> readings, const imaging::SeparatorRule& rule) {
+                                std::vector<imaging::SeparatorReading> readings,
+                                const imaging::SeparatorRule& rule) {
     FolderSeparators out;
     out.folder = withSlash(folder);
     out.entries = entries;
@@ -70,7 +74,8 @@ FolderSeparators findSeparators(const QString& folder, const QStringList& entrie
     out.readings = std::move(readings);
     for (int i = 0; i < n; ++i) {
         std::string why;
-        out.separator.push_back(imaging::isSeparator(out.readings[static_cast<std::size_t>(i)], rule, &why));
+        out.separator.push_back(
+            imaging::isSeparator(out.readings[static_cast<std::size_t>(i)], rule, &why));
         out.why.push_back(QString::fromStdString(why));
         out.marks.push_back(readPageMarks(out.folder, entries, i));
     }
@@ -93,7 +98,8 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
         const QString eod = endOfDocumentPath(dir, entries[index - 1]);
         if (!eod.isEmpty() && !pathExists(eod)) {
             if (!writeEndOfDocumentFile(eod)) {
-                out.error = QStringLiteral("The end-of-document file %1 could not be written.").arg(eod);
+                out.error =
+                    QStringLiteral("The end-of-document file %1 could not be written.").arg(eod);
                 return out;
             }
             created = eod;
@@ -116,16 +122,20 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
             return fail(QStringLiteral("The page %1 could not be read: %2")
                             .arg(page, QString::fromStdString(loaded.reason())));
         if (engine.damaged())
-            return fail(QStringLiteral("The page %1 could only be read in part (%2), so it is not saved over "
-                                       "its file.")
+            return fail(QStringLiteral(
+                            "The page %1 could only be read in part (%2), so it is not saved over "
+                            "its file.")
                             .arg(page, QString::fromStdString(engine.damageReason())));
         // Only the document marker changes: the change marker stays as the file has it.
         engine.SetComment(imaging::kSlotDocumentMarker, kDocumentMarker.toStdString());
-        const bool changed = imaging::PageEngine::ReadComment(path, 1, imaging::kSlotChangeMarker) ==
-                             kChangeMarker.toStdString();
-        engine.SetComment(imaging::kSlotChangeMarker, changed ? kChangeMarker.toStdString() : std::string());
+        const bool changed =
+            imaging::PageEngine::ReadComment(path, 1, imaging::kSlotChangeMarker) ==
+            kChangeMarker.toStdString();
+        engine.SetComment(imaging::kSlotChangeMarker,
+                          changed ? kChangeMarker.toStdString() : std::string());
         imaging::Status status = engine.ReadFileInfo(path);
-        if (status.ok()) status = engine.SavePage(path, engine.StoredFormat(), engine.StoredBitDepth());
+        if (status.ok())
+            status = engine.SavePage(path, engine.StoredFormat(), engine.StoredBitDepth());
         if (!status.ok())
             return fail(QStringLiteral("The page could not be saved to %1.\n\n%2")
                             .arg(page, QString::fromStdString(status.reason())));

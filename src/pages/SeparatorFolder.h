@@ -4,33 +4,33 @@
 // applying a proposed start as a save with only the document marker ticked
 // would. Qt Core only; usable from the window, the commands and the tests.
 
-#include "imaging/separators/SeparatorDetect.h"
-#include "imaging/separators/SeparatorSuggest.h"
-
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "imaging/separators/SeparatorDetect.h"
+#include "imaging/separators/SeparatorSuggest.h"
 
 namespace leafmark {
 
 // A folder's pages with what separator detection made of them.
 struct FolderSeparators {
-    QString folder;                                 // ends with "/"
-    QStringList entries;                            // the page files, in folder-list order
+    QString folder;       // ends with "/"
+    QStringList entries;  // the page files, in folder-list order
     std::vector<imaging::SeparatorReading> readings;
-    std::vector<bool> separator;                    // judged by the rule
-    std::vector<QString> why;                       // what made each separator one
-    std::vector<imaging::PageMarks> marks;          // the markers on disk
-    std::vector<imaging::SuggestedStart> starts;    // the proposed document starts
+    std::vector<bool> separator;                  // judged by the rule
+    std::vector<QString> why;                     // what made each separator one
+    std::vector<imaging::PageMarks> marks;        // the markers on disk
+    std::vector<imaging::SuggestedStart> starts;  // the proposed document starts
 };
 
 // A barcode text pattern for SeparatorRule::pattern: a regular expression (Perl
 // syntax) that must match the whole barcode text. Empty function with `error` when
 // the pattern is not a valid expression.
-std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern, QString& error);
+std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern,
+                                                              QString& error);
 
 // The markers page `index` of `entries` carries on disk: its document marker and
 // the end-of-document file of the page before it. Reads no pixels.
@@ -38,17 +38,20 @@ imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entri
 
 // Reads every page of `entries` in `folder` (symbologies as `set`) over `jobs`
 // threads (0: one per core), in any order; one reading per entry, in entry order.
-std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder, const QStringList& entries,
+std::vector<imaging::SeparatorReading> readSeparatorPages(const QString& folder,
+                                                          const QStringList& entries,
                                                           imaging::Symbologies set, int jobs = 0);
 
 // Judges `readings` (one per entry, from readSeparatorPages) by `rule`, reads the
 // markers on disk and proposes the document starts.
 FolderSeparators findSeparators(const QString& folder, const QStringList& entries,
-                                std::vector<imaging::SeparatorReading> readings, const imaging::SeparatorRule& rule);
+                                std::vector<imaging::SeparatorReading> readings,
+                                const imaging::SeparatorRule& rule);
 
 // One file written when a start is applied.
 struct FileChange {
-    QString action;  // "created" (an end-of-document file) or "marked" (a page given the document marker)
+    QString action;  // "created" (an end-of-document file) or "marked" (a page given the document
+                     // marker)
     QString file;    // full path
     bool operator==(const FileChange&) const = default;
 };
@@ -57,7 +60,7 @@ struct FileChange {
 struct StartApplied {
     bool ok = false;
     QList<FileChange> changes;  // what was written, in order
-    QString error;        // why it failed; nothing is left half done then
+    QString error;              // why it failed; nothing is left half done then
 };
 
 // Makes page `index` of `entries` begin a document exactly as ticking its document

@@ -1,11 +1,11 @@
 #include "pages/SeparatorScanner.h"
 
-#include "shared/PageFiles.h"
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QMetaObject>
 
-#include <sys/resource.h>
-#include <unistd.h>
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 namespace {
@@ -17,9 +17,7 @@ QString withSlash(QString folder) {
 
 // The reading thread gives way to the rest of the program (page turns first) but
 // still moves on when the machine is busy: a nice value of 10 for this thread alone.
-void lowerPriority() {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-}
+void lowerPriority() { setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10); }
 
 }  // namespace
 
@@ -60,22 +58,26 @@ std::optional<imaging::SeparatorReading> SeparatorScanner::keptFor(const QString
     return it->reading;
 }
 
-void SeparatorScanner::run(QString folder, QStringList entries, std::shared_ptr<std::atomic<bool>> stop) {
+void SeparatorScanner::run(QString folder, QStringList entries,
+                           std::shared_ptr<std::atomic<bool>> stop) {
     lowerPriority();
     const imaging::Symbologies set = symbologies_;
     for (int i = 0; i < entries.size() && !stop->load(); ++i) {
         const QString path = folder + entries[i];
         if (!keptFor(path)) {
-            Kept kept{FileStamp::of(enginePath(path)), imaging::readSeparatorPage(enginePath(path), set)};
+            Kept kept{FileStamp::of(enginePath(path)),
+                      imaging::readSeparatorPage(enginePath(path), set)};
             ++pagesRead_;
             std::lock_guard lock(mutex_);
             kept_.insert(path, std::move(kept));
         }
-        QMetaObject::invokeMethod(this, [this, i] { emit pageRead(i); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, i] { emit pageRead(i); }, Qt::QueuedConnection);
     }
     if (!stop->load()) {
         busy_ = false;
-        QMetaObject::invokeMethod(this, [this] { emit finished(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit finished(); }, Qt::QueuedConnection);
     }
 }
 

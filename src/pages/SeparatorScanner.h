@@ -5,24 +5,23 @@
 // opened again, or a page shown again, is not read a second time and nothing is
 // written into the page files. Qt Core only.
 
-#include "pages/SeparatorFolder.h"
-#include "pages/ReadAhead.h"
-
 #include <QHash>
 #include <QObject>
 #include <QStringList>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "pages/ReadAhead.h"
+#include "pages/SeparatorFolder.h"
+
 namespace leafmark {
 
 class SeparatorScanner : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SeparatorScanner(QObject* parent = nullptr);
     ~SeparatorScanner() override;  // stops the reading and waits for the page in hand
 
@@ -47,13 +46,13 @@ public:
     // not read yet count as no separator.
     FolderSeparators suggestions(const imaging::SeparatorRule& rule) const;
 
-signals:
+  signals:
     // Entry `index` of the folder scanned has been read (queued to the scanner's thread).
     void pageRead(int index);
     // Every page of the folder scanned has been read.
     void finished();
 
-private:
+  private:
     struct Kept {
         FileStamp stamp;
         imaging::SeparatorReading reading;

@@ -15,12 +15,12 @@ enum class MsgIcon { None, Question, Exclamation, Information, Critical };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A modal message box; closing it by its frame answers Cancel (or Ok for an Ok box).
-    virtual MsgAnswer message(QWidget* owner, const QString& text, MsgButtons buttons,
-                              MsgIcon icon, const QString& title) = 0;
+    virtual MsgAnswer message(QWidget* owner, const QString& text, MsgButtons buttons, MsgIcon icon,
+                              const QString& title) = 0;
 
     // A modal input box; nullopt when the operator cancels.
     virtual std::optional<QString> input(QWidget* owner, const QString& prompt,

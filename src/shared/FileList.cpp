@@ -1,14 +1,14 @@
 #include "shared/FileList.h"
 
-#include "shared/NativePath.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "shared/NativePath.h"
 
 namespace leafmark {
 namespace {
@@ -31,8 +31,7 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
-        ++p;
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*')) ++p;
     return p == pattern.size();
 }
 
@@ -42,11 +41,9 @@ QStringList foldedPatterns(const QString& patterns) {
     QStringList out;
     for (const QString& p : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString t = p.trimmed();
-        if (!t.isEmpty())
-            out << t.toCaseFolded();
+        if (!t.isEmpty()) out << t.toCaseFolded();
     }
-    if (out.isEmpty())
-        out << QStringLiteral("*");
+    if (out.isEmpty()) out << QStringLiteral("*");
     return out;
 }
 
@@ -59,10 +56,8 @@ bool matchesAny(const QStringList& patterns, const QString& foldedName) {
 // answers without a stat for everything but links and file systems that do
 // not report types.
 bool isRegularFile(DIR* dir, const dirent* entry) {
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
+    if (entry->d_type == DT_REG) return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) return false;
     struct stat st;
     return ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
@@ -73,11 +68,9 @@ void FileList::read(const QString& folder, const QString& patterns) {
     folder_ = folder;
     names_.clear();
     selected_ = -1;
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) return;
     DIR* dir = ::opendir(nativePath(folder).constData());
-    if (!dir)
-        return;
+    if (!dir) return;
 
     const QStringList wanted = foldedPatterns(patterns);
     std::vector<std::pair<QString, QString>> found;  // (folded name, name as stored)
@@ -94,12 +87,12 @@ void FileList::read(const QString& folder, const QString& patterns) {
     // Without regard to case; names differing only in case keep a fixed order.
     std::sort(found.begin(), found.end());
     names_.reserve(qsizetype(found.size()));
-    for (auto& f : found)
-        names_ << std::move(f.second);
+    for (auto& f : found) names_ << std::move(f.second);
 }
 
 void FileList::exclude(const QString& suffix) {
-    names_.removeIf([&](const QString& name) { return name.endsWith(suffix, Qt::CaseInsensitive); });
+    names_.removeIf(
+        [&](const QString& name) { return name.endsWith(suffix, Qt::CaseInsensitive); });
     selected_ = -1;
 }
 
@@ -113,8 +106,6 @@ QString FileList::at(int index) const {
     return index >= 0 && index < count() ? names_.at(index) : QString();
 }
 
-void FileList::select(int index) {
-    selected_ = index >= 0 && index < count() ? index : -1;
-}
+void FileList::select(int index) { selected_ = index >= 0 && index < count() ? index : -1; }
 
 }  // namespace leafmark

@@ -8,7 +8,7 @@
 namespace leafmark {
 
 class FileList {
-public:
+  public:
     // Points the list at `folder` with `patterns` (";"-separated wildcards) and
     // re-reads it; clears the selection. A folder that cannot be read gives an empty list.
     void read(const QString& folder, const QString& patterns);
@@ -24,9 +24,9 @@ public:
     const QStringList& names() const { return names_; }
 
     int selectedIndex() const { return selected_; }  // -1 when nothing is selected
-    void select(int index);                           // out of range selects nothing
+    void select(int index);                          // out of range selects nothing
 
-private:
+  private:
     QString folder_;
     QStringList names_;
     int selected_ = -1;

@@ -1,10 +1,10 @@
 #include "shared/NativePath.h"
 
-#include <QFile>
-
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <cstdio>
 
 namespace leafmark {
 
@@ -25,10 +25,20 @@ int validSequence(const unsigned char* p, qsizetype left, char32_t& value) {
         value = lead;
         return 1;
     }
-    if ((lead & 0xE0) == 0xC0) { length = 2; min = 0x80; value = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { length = 3; min = 0x800; value = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { length = 4; min = 0x10000; value = lead & 0x07; }
-    else return 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        min = 0x80;
+        value = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        min = 0x800;
+        value = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        min = 0x10000;
+        value = lead & 0x07;
+    } else
+        return 0;
     if (left < length) return 0;
     for (int k = 1; k < length; ++k) {
         if ((p[k] & 0xC0) != 0x80) return 0;
@@ -44,8 +54,10 @@ bool holdsKeptBytes(const QString& path) {
     const qsizetype n = path.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = path[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) ++i;
-        else if (isKeptByte(u)) return true;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode()))
+            ++i;
+        else if (isKeptByte(u))
+            return true;
     }
     return false;
 }
@@ -61,7 +73,8 @@ QByteArray nativePath(const QString& path) {
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = path[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(u) && i + 1 < n &&
+            QChar::isLowSurrogate(path[i + 1].unicode())) {
             ++i;
             continue;
         }
@@ -107,8 +120,10 @@ QString shownPath(const QString& path) {
     const qsizetype n = out.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = out[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode())) ++i;
-        else if (isKeptByte(u)) out[i] = QChar::ReplacementCharacter;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode()))
+            ++i;
+        else if (isKeptByte(u))
+            out[i] = QChar::ReplacementCharacter;
     }
     return out;
 }

@@ -10,7 +10,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
 #include <string>
 
 namespace leafmark {

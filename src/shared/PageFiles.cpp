@@ -1,10 +1,11 @@
 #include "shared/PageFiles.h"
 
-#include "shared/NativePath.h"
-
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "shared/NativePath.h"
 
 namespace leafmark {
 
@@ -35,9 +36,7 @@ bool isDocumentMarker(const QString& slotText) {
     return QStringView(slotText).mid(begin, end - begin) == kDocumentMarker;
 }
 
-std::string enginePath(const QString& path) {
-    return nativePathString(path);
-}
+std::string enginePath(const QString& path) { return nativePathString(path); }
 
 bool writeEndOfDocumentFile(const QString& path) {
     const QByteArray native = nativePath(path);

@@ -1,12 +1,13 @@
 #include "shared/RegularFile.h"
 
-#include "shared/NativePath.h"
-
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "shared/NativePath.h"
 
 namespace leafmark {
 
@@ -25,8 +26,8 @@ QString kindOf(mode_t mode) {
 QString systemErrorText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 RegularFile::RegularFile(const QString& path) {
-    const int fd = ::open(nativePath(path).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd =
+        ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error_ = systemErrorText(errno);
         return;
@@ -58,8 +59,7 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, 
     };
     RegularFile file(path);
     if (!file.isOpen()) return failed(file.error());
-    if (file.size() > maxBytes)
-        return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+    if (file.size() > maxBytes) return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
     // Reads until the end, stopping one chunk past the limit, so a file that
     // grows meanwhile is noticed without being read whole.
     QByteArray bytes;
@@ -70,7 +70,8 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, 
         if (n < 0) return failed(systemErrorText(errno));
         if (n == 0) break;
         bytes.append(chunk, n);
-        if (bytes.size() > maxBytes) return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+        if (bytes.size() > maxBytes)
+            return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
     }
     return bytes;
 }

@@ -6,14 +6,13 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 namespace leafmark {
 
 // A regular file open for reading (blocking reads once its type is known).
 class RegularFile {
-public:
+  public:
     explicit RegularFile(const QString& path);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
@@ -27,7 +26,7 @@ public:
     // "not a regular file (a named pipe)"; empty when open.
     const QString& error() const { return error_; }
 
-private:
+  private:
     int fd_ = -1;
     qint64 size_ = 0;
     QString error_;

@@ -1,18 +1,18 @@
 #include "shared/Settings.h"
-#include "shared/SettingsLocation.h"
 
-#include "shared/RegularFile.h"
-#include "imaging/engine/OutputFile.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <cmath>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+#include "imaging/engine/OutputFile.h"
+#include "shared/RegularFile.h"
+#include "shared/SettingsLocation.h"
 
 namespace leafmark {
 namespace {
@@ -54,8 +54,7 @@ Lines splitLines(const QString& text) {
 std::optional<Lines> loadLines(const QString& file) {
     constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
     const std::optional<QByteArray> bytes = readRegularFile(file, kMaxSettingsBytes);
-    if (!bytes)
-        return std::nullopt;
+    if (!bytes) return std::nullopt;
     return splitLines(QString::fromLatin1(*bytes));
 }
 
@@ -72,11 +71,9 @@ QString trimBlanks(QStringView s) {
 // nullopt for any other line.
 std::optional<QString> sectionOf(const QString& line) {
     const QString t = trimBlanks(line);
-    if (!t.startsWith(QLatin1Char('[')))
-        return std::nullopt;
+    if (!t.startsWith(QLatin1Char('['))) return std::nullopt;
     qsizetype close = t.indexOf(QLatin1Char(']'));
-    if (close < 0)
-        close = t.size();
+    if (close < 0) close = t.size();
     return trimBlanks(QStringView(t).mid(1, close - 1));
 }
 
@@ -87,16 +84,13 @@ bool keyValueOf(const QString& line, QString* key, QString* value) {
     if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('[')))
         return false;
     const qsizetype eq = t.indexOf(QLatin1Char('='));
-    if (eq < 0)
-        return false;
+    if (eq < 0) return false;
     *key = trimBlanks(QStringView(t).left(eq));
     *value = trimBlanks(QStringView(t).mid(eq + 1));
     return true;
 }
 
-bool sameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // Index range [header, end) of the first section named `section`; header is -1
 // when there is none.
@@ -109,12 +103,9 @@ Span findSection(const Lines& lines, const QString& section) {
     Span span;
     for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
         const auto name = sectionOf(lines[i].text);
-        if (!name)
-            continue;
-        if (span.header >= 0)
-            return {span.header, i};
-        if (sameName(*name, section))
-            span.header = i;
+        if (!name) continue;
+        if (span.header >= 0) return {span.header, i};
+        if (sameName(*name, section)) span.header = i;
     }
     span.end = qsizetype(lines.size());
     return span;
@@ -125,8 +116,7 @@ qsizetype findKey(const Lines& lines, const Span& span, const QString& key, QStr
     QString k, v;
     for (qsizetype i = span.header + 1; i < span.end; ++i) {
         if (keyValueOf(lines[i].text, &k, &v) && sameName(k, key)) {
-            if (value)
-                *value = v;
+            if (value) *value = v;
             return i;
         }
     }
@@ -135,14 +125,12 @@ qsizetype findKey(const Lines& lines, const Span& span, const QString& key, QStr
 
 bool isLatin1(const QString& s) {
     for (const QChar c : s)
-        if (c.unicode() > 0xFF)
-            return false;
+        if (c.unicode() > 0xFF) return false;
     return true;
 }
 
 bool hasLineBreakOrNul(const QString& s) {
-    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r')) ||
-           s.contains(QChar(0));
+    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r')) || s.contains(QChar(0));
 }
 
 // Names and values that would change the file's structure (a line break adds
@@ -150,8 +138,7 @@ bool hasLineBreakOrNul(const QString& s) {
 // be stored in 8-bit text are refused rather than written mangled.
 bool writable(const QString& section, const QString& key, const QString& value) {
     const QString k = trimBlanks(key), s = trimBlanks(section);
-    if (k.isEmpty() || s.isEmpty() || k != key)
-        return false;
+    if (k.isEmpty() || s.isEmpty() || k != key) return false;
     if (k.contains(QLatin1Char('=')) || k.startsWith(QLatin1Char(';')) ||
         k.startsWith(QLatin1Char('[')) || s.contains(QLatin1Char(']')))
         return false;
@@ -162,19 +149,16 @@ bool writable(const QString& section, const QString& key, const QString& value) 
 
 QString lineEndingOf(const Lines& lines) {
     for (const Line& l : lines)
-        if (!l.eol.isEmpty())
-            return l.eol;
+        if (!l.eol.isEmpty()) return l.eol;
     return QStringLiteral("\n");
 }
 
 template <typename T>
 std::optional<T> roundTo(double value) {
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     double r = std::floor(value);
     const double diff = value - r;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0))
-        r += 1.0;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
     if (r < double(std::numeric_limits<T>::min()) || r > double(std::numeric_limits<T>::max()))
         return std::nullopt;
     return static_cast<T>(r);
@@ -186,19 +170,16 @@ bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultText, int bufferSize) {
-    if (bufferSize <= 0)
-        return QString();
+    if (bufferSize <= 0) return QString();
     QString value = defaultText;
     if (const auto lines = loadLines(file)) {
         const Span span = findSection(*lines, section);
         QString stored;
-        if (span.header >= 0 && findKey(*lines, span, key, &stored) >= 0)
-            value = stored;
+        if (span.header >= 0 && findKey(*lines, span, key, &stored) >= 0) value = stored;
     }
     // The value ends at a NUL as in a C buffer.
     const qsizetype nul = value.indexOf(QChar(0));
-    if (nul >= 0)
-        value.truncate(nul);
+    if (nul >= 0) value.truncate(nul);
     return value.left(bufferSize - 1);
 }
 
@@ -209,10 +190,8 @@ namespace {
 bool writeProtected(const QString& file) {
     const QByteArray path = QFile::encodeName(file);
     struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
-        return false;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return true;
+    if (::stat(path.constData(), &st) != 0) return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
     return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0;
 }
 
@@ -220,25 +199,21 @@ bool writeProtected(const QString& file) {
 
 bool writeProfileString(const QString& file, const QString& section, const QString& key,
                         const QString& value) {
-    if (!writable(section, key, value))
-        return false;
-    if (writeProtected(file))
-        return false;
+    if (!writable(section, key, value)) return false;
+    if (writeProtected(file)) return false;
     Lines lines;
     if (QFileInfo::exists(file)) {
         // A file that exists but cannot be read is left alone: rewriting it
         // from nothing would lose every other setting.
         auto loaded = loadLines(file);
-        if (!loaded)
-            return false;
+        if (!loaded) return false;
         lines = std::move(*loaded);
     }
     const QString eol = lineEndingOf(lines);
     const QString entry = key + QLatin1Char('=') + value;
     const Span span = findSection(lines, section);
     if (span.header < 0) {
-        if (!lines.empty() && lines.back().eol.isEmpty())
-            lines.back().eol = eol;
+        if (!lines.empty() && lines.back().eol.isEmpty()) lines.back().eol = eol;
         lines.push_back({QLatin1Char('[') + section + QLatin1Char(']'), eol});
         lines.push_back({entry, eol});
     } else if (const qsizetype at = findKey(lines, span, key, nullptr); at >= 0) {
@@ -249,22 +224,17 @@ bool writeProfileString(const QString& file, const QString& section, const QStri
         // After the section's last non-blank line, so blank lines that part it
         // from the next section stay where they are.
         qsizetype pos = span.end;
-        while (pos > span.header + 1 && trimBlanks(lines[pos - 1].text).isEmpty())
-            --pos;
-        if (lines[pos - 1].eol.isEmpty())
-            lines[pos - 1].eol = eol;
+        while (pos > span.header + 1 && trimBlanks(lines[pos - 1].text).isEmpty()) --pos;
+        if (lines[pos - 1].eol.isEmpty()) lines[pos - 1].eol = eol;
         lines.insert(lines.begin() + pos, Line{entry, eol});
     }
 
     QString text;
-    for (const Line& l : lines)
-        text += l.text + l.eol;
+    for (const Line& l : lines) text += l.text + l.eol;
     // The user's settings folder exists only once something has been written.
-    if (!prepareSettingsFolder(file))
-        return false;
+    if (!prepareSettingsFolder(file)) return false;
     imaging::OutputFile out;
-    if (!out.open(QFile::encodeName(file).toStdString()))
-        return false;
+    if (!out.open(QFile::encodeName(file).toStdString())) return false;
     const QByteArray bytes = text.toLatin1();
     return out.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && out.commit();
 }
@@ -277,14 +247,19 @@ double leadingNumber(const QString& text) {
     if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         num += char(text[i++].unicode());
     int digits = 0;
-    while (i < n && isDigit(text[i])) { num += char(text[i++].unicode()); ++digits; }
+    while (i < n && isDigit(text[i])) {
+        num += char(text[i++].unicode());
+        ++digits;
+    }
     if (i < n && text[i] == QLatin1Char('.')) {
         num += '.';
         ++i;
-        while (i < n && isDigit(text[i])) { num += char(text[i++].unicode()); ++digits; }
+        while (i < n && isDigit(text[i])) {
+            num += char(text[i++].unicode());
+            ++digits;
+        }
     }
-    if (digits == 0)
-        return 0.0;
+    if (digits == 0) return 0.0;
     // An exponent counts only when at least one digit follows "E" and its sign.
     if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
         qsizetype j = i + 1;
@@ -298,8 +273,7 @@ double leadingNumber(const QString& text) {
     }
     bool ok = false;
     const double v = num.toDouble(&ok);
-    if (ok)
-        return v;
+    if (ok) return v;
     // Out of range: too large reads as an infinity (refused by the rounding),
     // too small as zero.
     const double sign = num.startsWith('-') ? -1.0 : 1.0;
@@ -313,14 +287,14 @@ std::optional<std::int32_t> roundToInt32(double value) { return roundTo<std::int
 
 std::optional<std::int16_t> readInt16Setting(const QString& file, const QString& key,
                                              const QString& defaultText) {
-    return roundToInt16(leadingNumber(
-        readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
+    return roundToInt16(
+        leadingNumber(readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
 }
 
 std::optional<std::int32_t> readInt32Setting(const QString& file, const QString& key,
                                              const QString& defaultText) {
-    return roundToInt32(leadingNumber(
-        readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
+    return roundToInt32(
+        leadingNumber(readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
 }
 
 QString readFolderSetting(const QString& file, const QString& key) {
@@ -332,13 +306,12 @@ QString readFolderSetting(const QString& file, const QString& key) {
 }
 
 QString readMarginSetting(const QString& file, const QString& key, const QString& defaultText) {
-    return numberText(leadingNumber(
-        readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
+    return numberText(
+        leadingNumber(readProfileString(file, kSettingsSection, key, defaultText, kNumberBuffer)));
 }
 
 QString numberText(double value) {
-    if (value == 0.0 || !std::isfinite(value))
-        return QStringLiteral("0");
+    if (value == 0.0 || !std::isfinite(value)) return QStringLiteral("0");
     return QString::number(value, 'g', 15);
 }
 

@@ -14,8 +14,7 @@ QString userSettingsFile() {
 
 bool folderKeepsSettings(const QString& folder) {
     const QFileInfo info(folder);
-    if (!info.isDir() || !info.isWritable())
-        return false;
+    if (!info.isDir() || !info.isWritable()) return false;
     // A settings file left in a system program folder would belong to no
     // package: it would outlive the program's removal and be shared by everyone
     // who runs the program as the administrator.
@@ -26,14 +25,12 @@ bool folderKeepsSettings(const QString& folder) {
 QString chooseSettingsFile(const QString& besideFile, const QString& userFile,
                            const std::function<bool(const QString&)>& keeps) {
     const QFileInfo beside(besideFile);
-    if (beside.exists() || keeps(beside.absolutePath()))
-        return besideFile;
+    if (beside.exists() || keeps(beside.absolutePath())) return besideFile;
     return userFile;
 }
 
 bool prepareSettingsFolder(const QString& file) {
-    if (QDir::cleanPath(QFileInfo(file).absoluteFilePath()) != userSettingsFile())
-        return true;
+    if (QDir::cleanPath(QFileInfo(file).absoluteFilePath()) != userSettingsFile()) return true;
     return QDir().mkpath(QFileInfo(file).absolutePath());
 }
 

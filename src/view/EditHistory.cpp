@@ -4,8 +4,7 @@
 
 namespace leafmark {
 
-EditHistory::Step EditHistory::snapshot(const imaging::PageEngine& engine,
-                                        std::int16_t modified) {
+EditHistory::Step EditHistory::snapshot(const imaging::PageEngine& engine, std::int16_t modified) {
     Step s;
     PIX* pix = engine.pix();
     // A copy, not a clone: the edits change the engine's pixels in place.

@@ -4,10 +4,10 @@
 // value `modified` had, so undoing restores both exactly. The copies are bounded
 // by a byte budget: the oldest steps are dropped first, the latest is always kept.
 
-#include "imaging/engine/Handles.h"
-
 #include <cstdint>
 #include <deque>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 class PageEngine;
@@ -16,7 +16,7 @@ class PageEngine;
 namespace leafmark {
 
 class EditHistory {
-public:
+  public:
     explicit EditHistory(std::size_t budgetBytes = 256u * 1024 * 1024) : budget_(budgetBytes) {}
 
     // Call right before an edit of the page held by `engine`; `modified` is the
@@ -34,7 +34,7 @@ public:
     bool canRedo() const { return !redo_.empty(); }
     std::size_t undoDepth() const { return undo_.size(); }
 
-private:
+  private:
     struct Step {
         imaging::PixPtr pix;
         int xres = 0;

@@ -1,11 +1,11 @@
 #include "view/ViewCommands.h"
 
+#include <QAction>
+#include <limits>
+
 #include "imaging/widget/PageView.h"
 #include "shared/Settings.h"
 #include "view/ViewMapping.h"
-
-#include <QAction>
-#include <limits>
 
 namespace leafmark {
 
@@ -38,9 +38,9 @@ void ViewCommands::fitWidth() {
 }
 
 void ViewCommands::magnification() {
-    const std::optional<QString> answer =
-        dialogs_.input(owner_, QStringLiteral("Please specify the magnification factor (normal = 100)."),
-                       QStringLiteral("Magnification Factor"), QString::number(state_.magfactor));
+    const std::optional<QString> answer = dialogs_.input(
+        owner_, QStringLiteral("Please specify the magnification factor (normal = 100)."),
+        QStringLiteral("Magnification Factor"), QString::number(state_.magfactor));
     if (!answer) return;
     const double value = leadingNumber(*answer);
     if (!(value > 0.0)) return;
@@ -90,16 +90,30 @@ void ViewCommands::viewMenuOpening(const ViewMenuItems& items) {
         if (a) a->setChecked(true);
     };
     switch (state_.bitonalmode) {
-        case 0: check(items.scaleToGray); break;
-        case 1: check(items.favorBlack); break;
-        case 2: check(items.normal); break;
-        default: break;
+        case 0:
+            check(items.scaleToGray);
+            break;
+        case 1:
+            check(items.favorBlack);
+            break;
+        case 2:
+            check(items.normal);
+            break;
+        default:
+            break;
     }
     switch (state_.windowmode) {
-        case 0: check(items.actualSize); break;
-        case 1: check(items.fit); break;
-        case 2: check(items.fitWidth); break;
-        default: break;
+        case 0:
+            check(items.actualSize);
+            break;
+        case 1:
+            check(items.fit);
+            break;
+        case 2:
+            check(items.fitWidth);
+            break;
+        default:
+            break;
     }
 }
 

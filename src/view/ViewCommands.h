@@ -4,8 +4,8 @@
 // invert, the white-fill mode and the white-fill of a dragged band.
 
 #include "shared/Dialogs.h"
-#include "view/EditHistory.h"
 #include "shared/SharedState.h"
+#include "view/EditHistory.h"
 
 class QAction;
 class QWidget;
@@ -28,7 +28,7 @@ struct ViewMenuItems {
 };
 
 class ViewCommands {
-public:
+  public:
     // `whiteOut` is the checkable "&White-Fill" action: its check mark is the mode.
     ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageView& view, QWidget* owner,
                  QAction* whiteOut);
@@ -80,7 +80,7 @@ public:
     void clearHistory() { history_.clear(); }
     const EditHistory& history() const { return history_; }
 
-private:
+  private:
     void rotate(int hundredths);
     // Repaints when an undo or redo `changed` the page; returns `changed`.
     bool repaintIf(bool changed);

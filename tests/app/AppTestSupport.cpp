@@ -1,13 +1,14 @@
 #include "AppTestSupport.h"
 
-#include "batch/ui/ProcessWindow.h"
-#include "imaging/widget/PageView.h"
+#include <leptonica/allheaders.h>
 
 #include <QAction>
 #include <QDeadlineTimer>
-#include <QTest>
 #include <QDir>
-#include <leptonica/allheaders.h>
+#include <QTest>
+
+#include "batch/ui/ProcessWindow.h"
+#include "imaging/widget/PageView.h"
 
 namespace leafmark::testing {
 
@@ -55,8 +56,8 @@ QString AppTest::settingsText() const {
 }
 
 app::MainWindow& AppTest::makeWindow() {
-    window = std::make_unique<app::MainWindow>(state, dialogs,
-                                               app::AppLocation{appDir, QStringLiteral("leafmark")});
+    window = std::make_unique<app::MainWindow>(
+        state, dialogs, app::AppLocation{appDir, QStringLiteral("leafmark")});
     window->setQuitHandler([this] { ++quitCalls; });
     window->setUrlOpener([this](const QUrl& u) {
         openedUrls << u;

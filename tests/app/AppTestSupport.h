@@ -3,17 +3,18 @@
 // help document) and page folder, the shared state, scripted dialogs, and the
 // real window built on them. Pages are written and read back with support/TestPages.
 
-#include "app/MainWindow.h"
-#include "shared/SharedState.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestPages.h"
+#include <gtest/gtest.h>
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <gtest/gtest.h>
 #include <functional>
 #include <memory>
+
+#include "app/MainWindow.h"
+#include "shared/SharedState.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPages.h"
 
 namespace leafmark::testing {
 
@@ -24,7 +25,7 @@ int shownPixel(app::MainWindow& w, int x, int y);
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     AppTest();
     ~AppTest() override;
 
@@ -41,8 +42,8 @@ protected:
     void trigger(app::MenuItem item);
 
     QTemporaryDir tmp;
-    QString appDir;    // ends with "/"
-    QString pageDir;   // no trailing "/"
+    QString appDir;   // ends with "/"
+    QString pageDir;  // no trailing "/"
     SharedState state;
     ScriptedDialogs dialogs;
     std::unique_ptr<app::MainWindow> window;

@@ -1,15 +1,14 @@
 // Closing the batch window opened from the main window, after every kind of run
 // ending, many times over: the program keeps running and the unsaved page with it.
-#include "AppTestSupport.h"
-
-#include "batch/ui/ProcessWindow.h"
-#include "imaging/engine/PageEngine.h"
-
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "AppTestSupport.h"
+#include "batch/ui/ProcessWindow.h"
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::testing {
 
@@ -26,7 +25,7 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
 
     // Each cycle: open the window, Run, answer, let the run end, close (button or frame).
     const MsgAnswer answers[] = {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes,
-                                 MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Cancel};
+                                 MsgAnswer::No, MsgAnswer::Yes,    MsgAnswer::Cancel};
     int cycle = 0;
     for (MsgAnswer answer : answers) {
         SCOPED_TRACE(cycle);
@@ -67,10 +66,13 @@ TEST_F(BatchWindowCloseTest, EveryRunEndingThenCloseKeepsTheUnsavedPage) {
 // progress is written whole, and no temporary file of the run is left behind.
 TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
     makePages(1);
-    const QString in = tmp.path() + QStringLiteral("/in"), out = tmp.path() + QStringLiteral("/out");
+    const QString in = tmp.path() + QStringLiteral("/in"),
+                  out = tmp.path() + QStringLiteral("/out");
     QDir().mkpath(in);
     QDir().mkpath(out);
-    for (int i = 0; i < 12; ++i) writePage(in + QStringLiteral("/p%1.tif").arg(i, 2, 10, QChar('0')), markedPage(0, 900, 1200));
+    for (int i = 0; i < 12; ++i)
+        writePage(in + QStringLiteral("/p%1.tif").arg(i, 2, 10, QChar('0')),
+                  markedPage(0, 900, 1200));
     makeWindow();
     openThroughMenu(1);
     trigger(app::MenuItem::Process);
@@ -84,14 +86,18 @@ TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
     QStringList entriesAtExit;
     window->setQuitHandler([&] {
         runningAtExit = pw && pw->isRunning();
-        entriesAtExit = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        entriesAtExit =
+            QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     });
     // The operator chooses Exit once the first page is done, while the next is in progress.
-    QObject::connect(pw.data(), &ProcessWindow::pageDone, window.get(), [this](int done) {
-        if (done == 1)
-            QMetaObject::invokeMethod(window.get(), [this] { trigger(app::MenuItem::Exit); },
-                                      Qt::QueuedConnection);
-    }, Qt::SingleShotConnection);
+    QObject::connect(
+        pw.data(), &ProcessWindow::pageDone, window.get(),
+        [this](int done) {
+            if (done == 1)
+                QMetaObject::invokeMethod(
+                    window.get(), [this] { trigger(app::MenuItem::Exit); }, Qt::QueuedConnection);
+        },
+        Qt::SingleShotConnection);
     dialogs.messageAnswers = {MsgAnswer::Yes};
     QTest::mouseClick(pw->runButton(0), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !entriesAtExit.isEmpty(); }, 60000));
@@ -102,7 +108,8 @@ TEST_F(BatchWindowCloseTest, ExitDuringARunEndsOnlyAfterThePageInProgress) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_FALSE(name.startsWith(QLatin1Char('.'))) << "a temporary file was left behind";
         imaging::PageEngine engine;
-        EXPECT_TRUE(engine.LoadPage(QFile::encodeName(out + QLatin1Char('/') + name).toStdString()).ok());
+        EXPECT_TRUE(
+            engine.LoadPage(QFile::encodeName(out + QLatin1Char('/') + name).toStdString()).ok());
         EXPECT_FALSE(engine.damaged());
     }
 }

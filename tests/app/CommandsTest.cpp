@@ -1,17 +1,16 @@
 // Every menu item and toolbar button runs its command on a real page.
-#include "AppTestSupport.h"
-
-#include "app/DocumentMarkerButton.h"
-#include "batch/ui/ProcessWindow.h"
-#include "imaging/widget/PageView.h"
-#include "pages/PageRecords.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
+
+#include "AppTestSupport.h"
+#include "app/DocumentMarkerButton.h"
+#include "batch/ui/ProcessWindow.h"
+#include "imaging/widget/PageView.h"
+#include "pages/PageRecords.h"
 
 namespace leafmark::testing {
 
@@ -24,7 +23,7 @@ QString shownName(const SharedState& s) { return QFileInfo(s.currentfile).fileNa
 }  // namespace
 
 class CommandsTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         makePages(3);
         makeWindow();
@@ -37,14 +36,16 @@ protected:
 
 TEST_F(CommandsTest, OpenEnablesPageCommandsAndButtons) {
     app::MainWindow& w = *window;
-    for (int i : {1, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19, 21, 22}) EXPECT_TRUE(w.toolbarEnabled(i)) << i;
+    for (int i : {1, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19, 21, 22})
+        EXPECT_TRUE(w.toolbarEnabled(i)) << i;
     EXPECT_TRUE(w.documentMarkerBox()->isEnabled());
-    for (auto item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
-                      PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
-                      PageMenuItem::Revert})
+    for (auto item :
+         {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next, PageMenuItem::Last,
+          PageMenuItem::Save, PageMenuItem::SaveAs, PageMenuItem::Revert})
         EXPECT_TRUE(w.menuEnabled(item));
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Leafmark  ")));
-    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("(2 of 3)"))) << w.windowTitle().toStdString();
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("(2 of 3)")))
+        << w.windowTitle().toStdString();
     // The toolbar's Open File runs the same routine.
     dialogs.openAnswers.push_back(page(3));
     click(21);
@@ -150,7 +151,8 @@ TEST_F(CommandsTest, MagnificationZoomAndTheViewMenuMarks) {
     state.bitonalmode = 1;
     QMenu* view = w.menu(app::MenuItem::View);
     QMetaObject::invokeMethod(view, "aboutToShow");
-    EXPECT_EQ(w.menuAction(app::MenuItem::MagFactor)->text(), QStringLiteral("Magnification (150)"));
+    EXPECT_EQ(w.menuAction(app::MenuItem::MagFactor)->text(),
+              QStringLiteral("Magnification (150)"));
     EXPECT_TRUE(w.menuAction(app::MenuItem::FitWidth)->isChecked());
     EXPECT_FALSE(w.menuAction(app::MenuItem::Fit)->isChecked());
     EXPECT_FALSE(w.menuAction(app::MenuItem::ActualSize)->isChecked());

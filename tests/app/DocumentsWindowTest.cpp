@@ -1,15 +1,14 @@
 // The D key's "Documents" window: documents and findings of the page folder, and
 // a double-clicked page shown after the save-changes prompt.
 
-#include "AppTestSupport.h"
-
-#include "app/DocumentsWindow.h"
-#include "pages/PageRecords.h"
-
 #include <QFile>
 #include <QListWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "app/DocumentsWindow.h"
+#include "pages/PageRecords.h"
 
 using namespace leafmark;
 using namespace leafmark::testing;
@@ -21,7 +20,8 @@ class DocumentsWindowTest : public AppTest {};
 void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item) {
     tree->scrollToItem(item);
     const QPoint at = tree->visualItemRect(item).center();
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);  // the view wants a press first
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      at);  // the view wants a press first
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 

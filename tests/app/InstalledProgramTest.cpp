@@ -1,14 +1,13 @@
 // The program as installed: Help finds the installed help document, and
 // --help / --version answer without a window or a display.
-#include "AppTestSupport.h"
-
-#include "app/CommandLine.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+
+#include "AppTestSupport.h"
+#include "app/CommandLine.h"
 
 namespace leafmark::testing {
 

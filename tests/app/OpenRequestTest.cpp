@@ -1,35 +1,35 @@
 // The open request: a page path sent by another start of the program reaches
 // OpenMaster and nothing else.
-#include "AppTestSupport.h"
-
-#include "app/OpenRequest.h"
-#include "app/DocumentMarkerButton.h"
-#include "imaging/engine/PageEngine.h"
-#include "imaging/widget/PageView.h"
-#include "shared/NativePath.h"
-
-#include <QDialog>
-#include <QDir>
-#include <QTimer>
-#include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QProcess>
-#include <QTest>
-#include <QUuid>
-#include <QtEndian>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <atomic>
-#include <cstring>
 #include <dirent.h>
-#include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+#include <QtEndian>
+#include <atomic>
+#include <cstring>
+#include <set>
 #include <thread>
+
+#include "AppTestSupport.h"
+#include "app/DocumentMarkerButton.h"
+#include "app/OpenRequest.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/widget/PageView.h"
+#include "shared/NativePath.h"
 
 namespace leafmark::testing {
 
@@ -64,7 +64,8 @@ TEST(OpenRequest, SocketLivesInAPrivateFolderPerExecutableAndDisplay) {
                   (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
                    QFile::WriteOther | QFile::ExeOther),
               QFile::Permissions());
-    EXPECT_EQ(QFileInfo(app::openRequestServerName(QStringLiteral("a/b c"))).path(), folder.absoluteFilePath());
+    EXPECT_EQ(QFileInfo(app::openRequestServerName(QStringLiteral("a/b c"))).path(),
+              folder.absoluteFilePath());
     const QByteArray display = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
     qputenv("DISPLAY", ":7");
@@ -76,8 +77,8 @@ TEST(OpenRequest, SocketLivesInAPrivateFolderPerExecutableAndDisplay) {
 
     // A runtime folder others may enter is not used.
     QTemporaryDir open;
-    QFile::setPermissions(open.path(), QFile::permissions(open.path()) | QFile::ReadOther | QFile::ExeOther |
-                                           QFile::WriteOther);
+    QFile::setPermissions(open.path(), QFile::permissions(open.path()) | QFile::ReadOther |
+                                           QFile::ExeOther | QFile::WriteOther);
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open.path()));
     EXPECT_NE(app::openRequestFolder(), open.path());
@@ -88,12 +89,14 @@ TEST(OpenRequest, SocketLivesInAPrivateFolderPerExecutableAndDisplay) {
 TEST(OpenRequest, ProgramsOfAnotherUserAreNotHeard) {
     if (::getuid() != 0) GTEST_SKIP() << "switching to another user needs root";
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther));
+    ASSERT_TRUE(
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther));
     const QString name = dir.filePath(QStringLiteral("open"));
     QStringList received;
     app::OpenRequestServer server([&](const QString& p) { received << p; });
     ASSERT_TRUE(server.listen(name));
-    ::chmod(QFile::encodeName(name).constData(), 0777);  // reachable, so only the peer check stops it
+    ::chmod(QFile::encodeName(name).constData(),
+            0777);  // reachable, so only the peer check stops it
 
     const QByteArray socketPath = QFile::encodeName(name);
     const QByteArray message = app::encodeOpenRequest(QStringLiteral("/victim/page.tif"));
@@ -102,7 +105,7 @@ TEST(OpenRequest, ProgramsOfAnotherUserAreNotHeard) {
         // As "nobody": connect, send a request, report what came back.
         if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr {};
+        sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy(addr.sun_path, socketPath.constData(), sizeof addr.sun_path - 1);
         if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) ::_exit(4);
@@ -114,7 +117,8 @@ TEST(OpenRequest, ProgramsOfAnotherUserAreNotHeard) {
     int status = -1;
     EXPECT_TRUE(waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 20000));
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: taken; 3: cannot switch user; 4/5: cannot reach the socket";
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "1: taken; 3: cannot switch user; 4/5: cannot reach the socket";
     EXPECT_TRUE(received.isEmpty());
     // The user's own programs still are.
     EXPECT_EQ(sendWhileServing(name, QStringLiteral("/mine.tif")), app::HandOver::Delivered);
@@ -197,9 +201,9 @@ TEST_F(AppTest, OpenRequestOpensThePageAndEnablesThePageCommands) {
     EXPECT_TRUE(w.pageView().engine().hasImage());
     EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000002"), Qt::CaseInsensitive));
     for (int i : {1, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19}) EXPECT_TRUE(w.toolbarEnabled(i)) << i;
-    for (auto item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
-                      PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
-                      PageMenuItem::Revert})
+    for (auto item :
+         {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next, PageMenuItem::Last,
+          PageMenuItem::Save, PageMenuItem::SaveAs, PageMenuItem::Revert})
         EXPECT_TRUE(w.menuEnabled(item));
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -220,7 +224,8 @@ TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
     ASSERT_TRUE(waitFor([&] { return !state.currentfile.isEmpty(); }));
     EXPECT_EQ(nativePath(state.currentfile), dir + odd);
     EXPECT_TRUE(w.pageView().engine().hasImage());
-    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000001\ufffd.tif (2 of 3)"))) << w.windowTitle().toStdString();
+    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("00000001\ufffd.tif (2 of 3)")))
+        << w.windowTitle().toStdString();
 
     // Turned away and back, turned a quarter and saved: the file of those bytes changes.
     trigger(app::MenuItem::Next);
@@ -243,10 +248,12 @@ TEST_F(AppTest, PageNamedByBytesThatAreNotUtf8IsOpenedSavedAndMarkedUnderThem) {
     while (const dirent* e = ::readdir(d))
         if (e->d_name[0] != '.') files.insert(e->d_name);
     ::closedir(d);
-    EXPECT_EQ(files, (std::set<QByteArray>{"00000001.tif", odd, "00000002.tif", "00000001\xe9ZZZ.EOD"}));
+    EXPECT_EQ(files,
+              (std::set<QByteArray>{"00000001.tif", odd, "00000002.tif", "00000001\xe9ZZZ.EOD"}));
     EXPECT_TRUE(dialogs.messages.empty());
     // Qt cannot remove names it cannot spell.
-    for (const QByteArray& n : {odd, QByteArray("00000001\xe9ZZZ.EOD")}) removeFile(fromNativePath(dir + n));
+    for (const QByteArray& n : {odd, QByteArray("00000001\xe9ZZZ.EOD")})
+        removeFile(fromNativePath(dir + n));
 }
 
 // A request that arrives while a modal box waits (the save-changes prompt runs its

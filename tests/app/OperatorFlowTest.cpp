@@ -1,19 +1,19 @@
 // The main window's keys, undo and redo of edits, and the status strip.
-#include "AppTestSupport.h"
+#include <leptonica/allheaders.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTest>
+#include <QtEndian>
+
+#include "AppTestSupport.h"
 #include "app/DocumentMarkerButton.h"
 #include "app/StatusStrip.h"
 #include "imaging/widget/PageView.h"
 #include "pages/PageRecords.h"
 #include "view/ViewCommands.h"
-
-#include <QFile>
-#include <QMimeData>
-#include <QDir>
-#include <QFileInfo>
-#include <QTest>
-#include <QtEndian>
-#include <leptonica/allheaders.h>
 
 namespace leafmark::testing {
 
@@ -51,7 +51,7 @@ void damage(const QString& path) {
 }  // namespace
 
 class OperatorFlowTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         makePages(3);
         makeWindow();
@@ -207,7 +207,8 @@ TEST_F(OperatorFlowTest, StatusStripNamesThePlaceInFolderAndDocumentAndDamage) {
     // Once the markers are read, the check names pages 2 and 3 (page 3 follows an
     // end-of-document file but is not marked); a ruler click on page 3 shows the
     // finding in the strip, and its document place is the documents model's.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->folderMarks().markersKnownCount() == 5; }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window->folderMarks().markersKnownCount() == 5; }, 10000));
     const FolderMarks& marks = window->folderMarks();
     EXPECT_TRUE(marks.hasFinding(1) && marks.hasFinding(2));
     EXPECT_FALSE(marks.hasFinding(3));  // marked by the save, whatever the scan read before it
@@ -221,7 +222,8 @@ TEST_F(OperatorFlowTest, StatusStripNamesThePlaceInFolderAndDocumentAndDamage) {
                                         .arg(where.page + 1)
                                         .arg(where.pages)))
         << status().toStdString();
-    EXPECT_TRUE(status().endsWith(QStringLiteral("  |  check: end-of-document file, next page not BOD")))
+    EXPECT_TRUE(
+        status().endsWith(QStringLiteral("  |  check: end-of-document file, next page not BOD")))
         << status().toStdString();
 }
 

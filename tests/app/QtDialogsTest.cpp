@@ -1,13 +1,14 @@
 // The Qt dialogs: filter forms and the answers of real message boxes.
-#include "app/QtDialogs.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+
+#include "app/QtDialogs.h"
 
 using namespace leafmark;
 
@@ -81,8 +82,7 @@ TEST(QtDialogs, MessageBoxAnswersButtonsAndClosing) {
 TEST(QtDialogs, MessageTextIsShownAsWrittenNotAsMarkup) {
     app::QtDialogs d;
     // A file name that looks like markup, and the two spaces after a full stop.
-    const QString text =
-        QStringLiteral("<B>PAGE7.TIF file already exists.  OK to overwrite?");
+    const QString text = QStringLiteral("<B>PAGE7.TIF file already exists.  OK to overwrite?");
     Qt::TextFormat format = Qt::RichText;
     QString shown;
     whenBoxShows([&](QMessageBox* box) {
@@ -112,8 +112,8 @@ TEST(QtDialogs, SaveDialogAsksNoOverwriteQuestionOfItsOwn) {
         QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->reject(); });
     });
     timer.start(10);
-    EXPECT_FALSE(d.saveFile(nullptr, QStringLiteral("TIFF Files (*.tif);;All Files (*)"),
-                            QString(), QString())
+    EXPECT_FALSE(d.saveFile(nullptr, QStringLiteral("TIFF Files (*.tif);;All Files (*)"), QString(),
+                            QString())
                      .has_value());
     EXPECT_TRUE(seen);
     EXPECT_FALSE(confirms);

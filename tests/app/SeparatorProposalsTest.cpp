@@ -10,9 +10,9 @@
 #include "app/StatusStrip.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/SeparatorSheet.h"
-#include "support/TestPages.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"
+#include "support/TestPages.h"
 
 namespace leafmark::testing {
 namespace {
@@ -23,8 +23,7 @@ void markBeginning(const QString& path) {
     engine.SetComment(imaging::kSlotDocumentMarker, "BOD");
     ASSERT_TRUE(engine.ReadFileInfo(path.toStdString()).ok());
     ASSERT_TRUE(
-        engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth())
-            .ok());
+        engine.SavePage(path.toStdString(), engine.StoredFormat(), engine.StoredBitDepth()).ok());
 }
 
 QByteArray fileText(const QString& path) {

@@ -1,22 +1,22 @@
 // The two ways to end: "E&xit" and closing the main window.
-#include "AppTestSupport.h"
-
-#include "app/DocumentMarkerButton.h"
-#include "batch/ui/ProcessWindow.h"
-
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
+#include "AppTestSupport.h"
+#include "app/DocumentMarkerButton.h"
+#include "batch/ui/ProcessWindow.h"
+
 namespace leafmark::testing {
 
 namespace {
-const QString kPrompt = QStringLiteral("The image has been modified.  Do you wish to save the changes?");
+const QString kPrompt =
+    QStringLiteral("The image has been modified.  Do you wish to save the changes?");
 enum class Path { Exit, Close };
 }  // namespace
 
 class ShutdownTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         makePages(2);
         writeSettings({"[Setup]", "Dir1=/before", "Dir2=/before2"});
@@ -45,9 +45,9 @@ TEST_F(ShutdownTest, EveryPathModifiedStateAndAnswer) {
         for (int modified : {0, 1, 2}) {
             for (MsgAnswer answer : {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel}) {
                 if (modified == 0 && answer != MsgAnswer::Yes) continue;  // no prompt to answer
-                SCOPED_TRACE(::testing::Message() << (path == Path::Exit ? "exit" : "close")
-                                                  << " modified " << modified << " answer "
-                                                  << static_cast<int>(answer));
+                SCOPED_TRACE(::testing::Message()
+                             << (path == Path::Exit ? "exit" : "close") << " modified " << modified
+                             << " answer " << static_cast<int>(answer));
                 // A fresh window and page for each case.
                 window.reset();
                 quitCalls = 0;
@@ -79,8 +79,10 @@ TEST_F(ShutdownTest, EveryPathModifiedStateAndAnswer) {
                 }
                 // The page on disk changes only on Yes.
                 const bool saved = modified && answer == MsgAnswer::Yes;
-                EXPECT_EQ(readPage(page(1)).size(), saved && modified == 1 ? QSize(48, 64) : QSize(64, 48));
-                EXPECT_EQ(readPage(page(1)).description.value_or(QString()), saved && modified == 2 ? QStringLiteral("BOD") : QString());
+                EXPECT_EQ(readPage(page(1)).size(),
+                          saved && modified == 1 ? QSize(48, 64) : QSize(64, 48));
+                EXPECT_EQ(readPage(page(1)).description.value_or(QString()),
+                          saved && modified == 2 ? QStringLiteral("BOD") : QString());
                 // Settings: only a completed close writes "Dir1".
                 const bool wrote = path == Path::Close && !cancelled;
                 EXPECT_EQ(settingsText().contains(QStringLiteral("Dir1=") + pageDir), wrote);
@@ -112,7 +114,8 @@ TEST_F(ShutdownTest, CloseWritesDialogFoldersExitWritesNothing) {
     trigger(app::MenuItem::SaveAs);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(settingsText().contains(QStringLiteral("Dir1=") + pageDir + QLatin1Char('\n')));
-    EXPECT_TRUE(settingsText().contains(QStringLiteral("Dir2=") + tmp.path() + QStringLiteral("/saved\n")));
+    EXPECT_TRUE(
+        settingsText().contains(QStringLiteral("Dir2=") + tmp.path() + QStringLiteral("/saved\n")));
 }
 
 TEST_F(ShutdownTest, NothingChosenOrNoSeparatorLeavesFoldersAlone) {

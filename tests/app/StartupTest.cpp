@@ -1,12 +1,4 @@
 // Start-up of the main window: caption, controls' states, settings, geometry.
-#include "AppTestSupport.h"
-
-#include "app/ButtonPictures.h"
-#include "app/DocumentMarkerButton.h"
-#include "app/MenuTable.h"
-#include "app/ToolbarLayout.h"
-#include "imaging/widget/PageView.h"
-
 #include <QAction>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -15,10 +7,17 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "AppTestSupport.h"
+#include "app/ButtonPictures.h"
+#include "app/DocumentMarkerButton.h"
+#include "app/MenuTable.h"
+#include "app/ToolbarLayout.h"
+#include "imaging/widget/PageView.h"
+
 namespace leafmark::testing {
 
 namespace {
-const QStringList kPageItems = {"mnuFirst", "mnuPrior", "mnuNext", "mnuLast",
+const QStringList kPageItems = {"mnuFirst", "mnuPrior",  "mnuNext",  "mnuLast",
                                 "mnuSave",  "mnuSaveAs", "mnuRevert"};
 
 QStringList captions(QMenu* m) {
@@ -162,8 +161,9 @@ TEST_F(AppTest, WindowIsPlacedByTheStartupFormulas) {
     const int size = app::twipsToPixels(540, f);
     const int top = app::twipsToPixels(30, f);
     for (const app::ToolbarPlace& p : app::layoutToolbar(app::pixelsToTwips(s.width(), f), f)) {
-        QWidget* b = p.slot == app::kDocumentMarkerSlot ? static_cast<QWidget*>(w.documentMarkerBox())
-                                                        : w.toolbarButton(p.slot);
+        QWidget* b = p.slot == app::kDocumentMarkerSlot
+                         ? static_cast<QWidget*>(w.documentMarkerBox())
+                         : w.toolbarButton(p.slot);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->geometry(), QRect(p.leftPixels, top, size, size)) << p.slot;
     }

@@ -1,10 +1,11 @@
 // The start-up geometry and the texts derived from the program's location.
-#include "app/AppLocation.h"
-#include "app/ToolbarLayout.h"
+#include <gtest/gtest.h>
 
 #include <QStringList>
-#include <gtest/gtest.h>
 #include <map>
+
+#include "app/AppLocation.h"
+#include "app/ToolbarLayout.h"
 
 using namespace leafmark::app;
 
@@ -96,11 +97,13 @@ TEST(AppLocation, AboutTextIsTheVersionAndFourCreditLines) {
     EXPECT_EQ(lines[0], QStringLiteral("Version 1.1.1016"));
     for (const QString& l : lines) EXPECT_FALSE(l.trimmed().isEmpty());
     EXPECT_FALSE(text.contains(QLatin1Char('\r')));
-    EXPECT_EQ(aboutText({2, 0, 7}).section(QLatin1Char('\n'), 0, 0), QStringLiteral("Version 2.0.7"));
+    EXPECT_EQ(aboutText({2, 0, 7}).section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("Version 2.0.7"));
 }
 
 TEST(AppLocation, FolderWrittenBackForAChosenPath) {
-    EXPECT_EQ(folderOfChosenPath(QStringLiteral("/scans/box1/p1.tif")), QStringLiteral("/scans/box1"));
+    EXPECT_EQ(folderOfChosenPath(QStringLiteral("/scans/box1/p1.tif")),
+              QStringLiteral("/scans/box1"));
     EXPECT_EQ(folderOfChosenPath(QStringLiteral("p1.tif")), QString());
     EXPECT_EQ(folderOfChosenPath(QString()), QString());
     // A page in the root folder keeps the root, not an empty folder.

@@ -1,22 +1,22 @@
 // Unsaved work on the page shown is never dropped without the save-changes question:
 // not by an open request, not by Open File, not after a keyboard toggle of the marker.
-#include "AppTestSupport.h"
-
-#include "app/DocumentMarkerButton.h"
-
 #include <QFileInfo>
 #include <QTest>
+
+#include "AppTestSupport.h"
+#include "app/DocumentMarkerButton.h"
 
 namespace leafmark::testing {
 
 namespace {
-const QString kPrompt = QStringLiteral("The image has been modified.  Do you wish to save the changes?");
+const QString kPrompt =
+    QStringLiteral("The image has been modified.  Do you wish to save the changes?");
 
 QString shownName(const SharedState& state) { return QFileInfo(state.currentfile).fileName(); }
 }  // namespace
 
 class UnsavedWorkTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         makePages(3);
         makeWindow();

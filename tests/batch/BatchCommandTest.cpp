@@ -1,16 +1,15 @@
 // The headless command leafmark-batch: arguments, folder checks, exit status and
 // the summary line.
-#include "support/FolderRunTest.h"
-#include "support/TestPages.h"
-
-#include "imaging/engine/PageEngine.h"
-#include "shared/NativePath.h"
+#include <dirent.h>
 
 #include <QDir>
 #include <QFile>
-
-#include <dirent.h>
 #include <set>
+
+#include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::testing;
 
@@ -87,7 +86,8 @@ TEST_F(BatchCommand, NamesThatAreNotUtf8KeepTheirBytesThroughTheRun) {
 
     CommandResult r = runCommand({"pre", in, out, "--report", report});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("1 pages processed, 0 copied, 1 EOD files, 0 failures, ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("1 pages processed, 0 copied, 1 EOD files, 0 failures, "))
+        << r.out.toStdString();
     std::set<QByteArray> written;
     DIR* dir = ::opendir(QFile::encodeName(out).constData());
     ASSERT_NE(dir, nullptr);
@@ -105,8 +105,10 @@ TEST_F(BatchCommand, NamesThatAreNotUtf8KeepTheirBytesThroughTheRun) {
 
     r = runCommand({"pre", in, out, "--resume"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("2 entries done by an earlier run were skipped")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("2 entries done by an earlier run were skipped"))
+        << r.out.toStdString();
     // Qt cannot remove names it cannot spell.
     for (const QString& folder : {in, out})
-        for (const QByteArray& n : {page, eod}) leafmark::removeFile(folder + '/' + leafmark::fromNativePath(n));
+        for (const QByteArray& n : {page, eod})
+            leafmark::removeFile(folder + '/' + leafmark::fromNativePath(n));
 }

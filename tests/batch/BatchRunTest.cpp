@@ -1,5 +1,14 @@
 // The run core on real page files: markers, copies, failures, stops, and the
 // parallel run's outputs against a one-thread run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
 #include "batch/core/BatchRun.h"
 #include "batch/core/PageJob.h"
 #include "batch/core/RunReport.h"
@@ -7,15 +16,6 @@
 #include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
 #include "support/TestPages.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 using namespace leafmark;
 using namespace leafmark::batch;
@@ -46,15 +46,15 @@ struct Outcome {
 
 // Runs over the page list of `source` and waits for the end. `stopAfter` >= 0
 // asks for a stop once that many entries have been committed.
-Outcome runNames(RunKind kind, const QString& source, const QString& output, const QStringList& names,
-                 int workers, PageOptions options = {}, int stopAfter = -1) {
+Outcome runNames(RunKind kind, const QString& source, const QString& output,
+                 const QStringList& names, int workers, PageOptions options = {},
+                 int stopAfter = -1) {
     BatchRun run({kind, source, output, names, workers});
     run.setOptionsProvider([options] { return options; });
     Outcome result;
     QObject::connect(&run, &BatchRun::pageCommitted, [&](const PageOutcome& o) {
         result.pages.push_back(o);
-        if (stopAfter >= 0 && static_cast<int>(result.pages.size()) >= stopAfter)
-            run.requestStop();
+        if (stopAfter >= 0 && static_cast<int>(result.pages.size()) >= stopAfter) run.requestStop();
     });
     QSignalSpy finished(&run, &BatchRun::finished);
     run.start();
@@ -72,7 +72,8 @@ Outcome runOver(RunKind kind, const QString& source, const QString& output, int 
     return runNames(kind, source, output, list.names(), workers, options, stopAfter);
 }
 
-PageSpec pageWith(int seed, const std::map<int, std::string>& comments = {}, int width = 160, int height = 120) {
+PageSpec pageWith(int seed, const std::map<int, std::string>& comments = {}, int width = 160,
+                  int height = 120) {
     PageSpec p = seededPage(seed, width, height);
     for (const auto& [tag, text] : comments) p.tag(static_cast<std::uint32_t>(tag), text);
     return p;
@@ -111,8 +112,8 @@ void writeSkewedChangedPage(const QString& path, double degrees) {
     imaging::PixPtr page(pixCreate(1200, 1500, 1));
     for (int line = 0; line < 30; ++line)
         for (int word = 0; word < 8; ++word)
-            pixRasterop(page.get(), 100 + word * 125, 120 + line * 42, 100, 14, PIX_SET,
-                        nullptr, 0, 0);
+            pixRasterop(page.get(), 100 + word * 125, 120 + line * 42, 100, 14, PIX_SET, nullptr, 0,
+                        0);
     imaging::PixPtr turned(pixRotate(page.get(), static_cast<float>(degrees * 3.14159265 / 180),
                                      L_ROTATE_SHEAR, L_BRING_IN_WHITE, 0, 0));
     imaging::PageEngine engine;
@@ -161,7 +162,8 @@ TEST(PreProcessRun, AFailedCleanupStepMakesThePageAFailureNeverProcessed) {
         EXPECT_EQ(r.summary.failures, 1);
         ASSERT_EQ(r.pages.size(), 1u);
         EXPECT_TRUE(r.pages[0].reason.startsWith(c.reason)) << r.pages[0].reason.toStdString();
-        EXPECT_TRUE(reportLine(r.pages[0]).contains("\"outcome\":\"failed\"")) << reportLine(r.pages[0]).constData();
+        EXPECT_TRUE(reportLine(r.pages[0]).contains("\"outcome\":\"failed\""))
+            << reportLine(r.pages[0]).constData();
         EXPECT_EQ(fileBytes(f.dst("s.tif")), fileBytes(f.src("s.tif")));
     }
 }
@@ -227,7 +229,8 @@ TEST(PreProcessRun, UnreadablePageIsCopiedUnchangedAndReportedNeverReplaced) {
     EXPECT_EQ(r.summary.failures, 2);
     ASSERT_EQ(r.summary.failed.size(), 2);
     EXPECT_TRUE(r.summary.failed[0].startsWith("2.tif: ")) << r.summary.failed[0].toStdString();
-    EXPECT_TRUE(r.summary.failed[1].startsWith("4.tif: damaged page")) << r.summary.failed[1].toStdString();
+    EXPECT_TRUE(r.summary.failed[1].startsWith("4.tif: damaged page"))
+        << r.summary.failed[1].toStdString();
     // Never the previous page's image under this page's name: the bytes as they were.
     EXPECT_EQ(fileBytes(f.dst("2.tif")), QByteArray("this is not a TIFF file"));
     EXPECT_EQ(fileBytes(f.dst("4.tif")), partial);
@@ -280,8 +283,7 @@ TEST(RunStop, StopAfterPageKLeavesExactlyTheFirstKPagesWithOneWorker) {
     const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 1, PageOptions{}, 2);
     EXPECT_FALSE(r.summary.completed);
     EXPECT_EQ(r.pages.size(), 2u);
-    EXPECT_EQ(QDir(f.out).entryList(QDir::Files),
-              QStringList({"p0.tif", "p1.tif"}));
+    EXPECT_EQ(QDir(f.out).entryList(QDir::Files), QStringList({"p0.tif", "p1.tif"}));
 }
 
 TEST(RunStop, ParallelStopFinishesStartedPagesAndKeepsAPrefix) {
@@ -303,7 +305,8 @@ TEST(RunStop, ASlowPageDoesNotLetTheOtherWorkerRunAhead) {
     Folders f;
     writePage(f.src("p0.tif"), seededPage(0, 3000, 4000));
     for (int i = 1; i < 8; ++i) writePage(f.src(QString("p%1.tif").arg(i)), pageWith(i));
-    const Outcome r = runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{false, true, true}, 1);
+    const Outcome r =
+        runOver(RunKind::PreProcess, f.in, f.out, 2, PageOptions{false, true, true}, 1);
     EXPECT_FALSE(r.summary.completed);
     EXPECT_EQ(r.pages.size(), 2u);
     EXPECT_EQ(QDir(f.out).entryList(QDir::Files, QDir::Name), QStringList({"p0.tif", "p1.tif"}));

@@ -1,23 +1,23 @@
 // What a batch run must keep: every page and tag of a page written into another
 // folder, pages the operator protected against writing, the low bits of 16-bit
 // pages, and everything in the output folder that is not a leftover of ours.
-#include "support/FolderRunTest.h"
-#include "support/TestPages.h"
-#include "batch/core/BatchRun.h"
-#include "batch/core/RunText.h"
-#include "imaging/engine/Leftovers.h"
-#include "shared/FileList.h"
-#include "shared/PageFiles.h"
+#include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <tiffio.h>
-
 #include <vector>
+
+#include "batch/core/BatchRun.h"
+#include "batch/core/RunText.h"
+#include "imaging/engine/Leftovers.h"
+#include "shared/FileList.h"
+#include "shared/PageFiles.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 using namespace leafmark;
 using namespace leafmark::batch;
@@ -167,7 +167,8 @@ TEST_F(BatchKeeps, SixteenBitPagesKeepTheirLowBitsOrAreReported) {
         ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1);
         for (std::uint32_t x = 0; x < 120; ++x) {
             const bool margin = x < 15 || x >= 105 || y < 15 || y >= 75;
-            if (margin ? row[x] == 0xFFFF : row[x] == deepSample(x, y, 0)) (margin ? white : kept)++;
+            if (margin ? row[x] == 0xFFFF : row[x] == deepSample(x, y, 0))
+                (margin ? white : kept)++;
         }
     }
     TIFFClose(tif);
@@ -184,12 +185,17 @@ TEST_F(BatchKeeps, LeftoversOfKilledRunsGoAndNothingElseIsTouched) {
     writePage(in + "/a.tif", seededPage(0));
     const QStringList ours = {".a.tif.leafmark-Ab12Cd", ".leafmark-Qw34Er/a.tif",
                               ".leafmark-Qw34Er/.a.tif.leafmark-Zx56Cv"};
-    const QStringList foreign = {".a.tif.Ab12Cd", ".a.tif.leafmark-Ab12C", "a.tif.leafmark-Ab12Cd",
-                                 ".leafmark-Ty67Ui/keep/x", "1ZZZ.EOD", ".1ZZZ.EOD.leafmark-Mn78Bw"};
+    const QStringList foreign = {".a.tif.Ab12Cd",
+                                 ".a.tif.leafmark-Ab12C",
+                                 "a.tif.leafmark-Ab12Cd",
+                                 ".leafmark-Ty67Ui/keep/x",
+                                 "1ZZZ.EOD",
+                                 ".1ZZZ.EOD.leafmark-Mn78Bw"};
     for (const QString& name : ours + foreign) writeFile(out + '/' + name, "x");
     writeFile(out + "/.0ZZZ.EOD.leafmark-Mn78Bv", "moved aside\r\n");
     const auto hidden = [&] {
-        QStringList names = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        QStringList names =
+            QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
         return names.filter(QRegularExpression("^\\.|ZZZ"));
     };
     const QStringList before = hidden();
@@ -200,8 +206,10 @@ TEST_F(BatchKeeps, LeftoversOfKilledRunsGoAndNothingElseIsTouched) {
         EXPECT_EQ(hidden(), before) << "touched while another process was writing there";
     }
     runOnce(in, out);
-    EXPECT_EQ(hidden(), (QStringList{".1ZZZ.EOD.leafmark-Mn78Bw", ".a.tif.Ab12Cd", ".a.tif.leafmark-Ab12C",
-                                     ".leafmark-Ty67Ui", "0ZZZ.EOD", "1ZZZ.EOD"}));
+    EXPECT_EQ(hidden(),
+              (QStringList{".1ZZZ.EOD.leafmark-Mn78Bw", ".a.tif.Ab12Cd", ".a.tif.leafmark-Ab12C",
+                           ".leafmark-Ty67Ui", "0ZZZ.EOD", "1ZZZ.EOD"}));
     EXPECT_EQ(fileBytes(out + "/0ZZZ.EOD"), "moved aside\r\n");
-    for (const QString& name : foreign) EXPECT_EQ(fileBytes(out + '/' + name), "x") << name.toStdString();
+    for (const QString& name : foreign)
+        EXPECT_EQ(fileBytes(out + '/' + name), "x") << name.toStdString();
 }

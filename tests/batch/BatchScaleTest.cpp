@@ -1,11 +1,11 @@
 // The command's run report, a run killed half-way and resumed, and a folder split
 // into slices run at once: each compared with one uninterrupted run, byte for byte.
-#include "support/FolderRunTest.h"
-#include "support/TestPages.h"
-
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::testing;
 
@@ -23,12 +23,15 @@ int run(const QStringList& args, QString* said = nullptr) {
 // end-of-document file after page 2.
 void makeFolder(const QString& in, int count, int width, int height) {
     for (int i = 1; i <= count; ++i)
-        writePage(in + QStringLiteral("/%1.tif").arg(i, 2, 10, QLatin1Char('0')), seededPage(i, width, height));
+        writePage(in + QStringLiteral("/%1.tif").arg(i, 2, 10, QLatin1Char('0')),
+                  seededPage(i, width, height));
     writeFile(in + "/02ZZZ.EOD", "EOD\r\n");
 }
 
 // The pages and end-of-document files of a folder.
-std::map<QString, QByteArray> contents(const QString& folder) { return folderBytes(folder, {"*.tif", "*.EOD"}); }
+std::map<QString, QByteArray> contents(const QString& folder) {
+    return folderBytes(folder, {"*.tif", "*.EOD"});
+}
 
 std::vector<QJsonObject> reportOf(const QString& path) { return jsonLines(fileBytes(path)); }
 
@@ -77,20 +80,23 @@ TEST_F(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
     QProcess p;
     p.start(kCommand, QStringList{"pre", in, cut} + options);
     ASSERT_TRUE(p.waitForStarted());
-    while (fileBytes(cut + "/.leafmark-done").count('\n') < 3 && !p.waitForFinished(20)) {}
+    while (fileBytes(cut + "/.leafmark-done").count('\n') < 3 && !p.waitForFinished(20)) {
+    }
     ASSERT_EQ(p.state(), QProcess::Running) << "the run ended before it could be killed";
     p.kill();
     p.waitForFinished();
     EXPECT_NE(contents(cut), contents(whole));
 
     QString said;
-    EXPECT_EQ(run(QStringList{"pre", in, cut} + options + QStringList{"--resume", "--report",
-                                                                        root.filePath("r.jsonl")},
+    EXPECT_EQ(run(QStringList{"pre", in, cut} + options +
+                      QStringList{"--resume", "--report", root.filePath("r.jsonl")},
                   &said),
               0);
     EXPECT_EQ(contents(cut), contents(whole));
     // Nothing the killed run had in progress is left: only the done-list is hidden.
-    EXPECT_EQ(QDir(cut).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).filter(QRegularExpression("^\\.")),
+    EXPECT_EQ(QDir(cut)
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .filter(QRegularExpression("^\\.")),
               QStringList{".leafmark-done"});
     int skipped = 0;
     for (const QJsonObject& line : reportOf(root.filePath("r.jsonl")))
@@ -100,7 +106,8 @@ TEST_F(BatchScale, RunKilledHalfWayThenResumedEqualsAnUninterruptedRun) {
 
     // A finished run does nothing; other options start over.
     EXPECT_EQ(run(QStringList{"pre", in, cut} + options + QStringList{"--resume"}, &said), 0);
-    EXPECT_TRUE(said.contains("11 entries done by an earlier run were skipped")) << said.toStdString();
+    EXPECT_TRUE(said.contains("11 entries done by an earlier run were skipped"))
+        << said.toStdString();
     EXPECT_TRUE(said.contains("0 pages processed")) << said.toStdString();
     EXPECT_EQ(run({"pre", in, cut, "--resume", "--jobs", "1"}, &said), 0);
     EXPECT_TRUE(said.startsWith("10 pages processed")) << said.toStdString();
@@ -123,7 +130,8 @@ TEST_F(BatchScale, TwoSlicesRunAtOnceTogetherEqualOneRun) {
     EXPECT_EQ(second.exitCode(), 0);
     auto together = contents(a);
     const auto other = contents(b);
-    for (const auto& [name, bytes] : other) EXPECT_TRUE(together.emplace(name, bytes).second) << "in both: " << name.toStdString();
+    for (const auto& [name, bytes] : other)
+        EXPECT_TRUE(together.emplace(name, bytes).second) << "in both: " << name.toStdString();
     EXPECT_EQ(together, contents(whole));
     EXPECT_EQ(contents(a).count("02ZZZ.EOD"), 1u) << "the end-of-document file goes with page 02";
     EXPECT_EQ(contents(b).size(), 2u);

@@ -1,11 +1,11 @@
 // Margin clean-up on real engine images, and the run's confirmation texts.
-#include "batch/core/MarginCleanup.h"
-#include "batch/core/RunText.h"
-#include "imaging/engine/PageEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
+
+#include "batch/core/MarginCleanup.h"
+#include "batch/core/RunText.h"
+#include "imaging/engine/PageEngine.h"
 
 using namespace leafmark;
 using namespace leafmark::batch;
@@ -103,19 +103,20 @@ TEST(MarginCleanup, EmptyOrNegativeBandsLeaveThePageAlone) {
 }
 
 TEST(RunTexts, PreProcessQuestionNamesTheTickedOperationsInOrder) {
-    const QString lines = QStringLiteral(
-        "\r\n\r\nSource Directory = /in/\r\nOutput Directory = /out/");
+    const QString lines =
+        QStringLiteral("\r\n\r\nSource Directory = /in/\r\nOutput Directory = /out/");
     PageOptions all{true, true, true, 0.0};
     EXPECT_EQ(confirmationText(RunKind::PreProcess, all, "/in/", "/out/"),
               "This function will pre-process the files as specified "
-              "(Despeckle, Deskew, Margin Cleanup).  OK to continue? " + lines);
+              "(Despeckle, Deskew, Margin Cleanup).  OK to continue? " +
+                  lines);
     PageOptions marginOnly{true, false, false, 0.0};
     EXPECT_EQ(confirmationText(RunKind::PreProcess, marginOnly, "/in/", "/out/"),
               "This function will pre-process the files as specified "
-              "(Margin Cleanup).  OK to continue? " + lines);
-    EXPECT_EQ(confirmationText(RunKind::PreProcess, PageOptions{}, "/in/", "/out/"),
-              "This function will pre-process the files as specified .  OK to continue? " +
+              "(Margin Cleanup).  OK to continue? " +
                   lines);
+    EXPECT_EQ(confirmationText(RunKind::PreProcess, PageOptions{}, "/in/", "/out/"),
+              "This function will pre-process the files as specified .  OK to continue? " + lines);
     EXPECT_EQ(confirmationText(RunKind::PostProcess, all, "/in/", "/out/"),
               "This function will deskew the altered files.  OK to continue?" + lines);
 }

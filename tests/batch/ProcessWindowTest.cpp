@@ -1,10 +1,6 @@
 // The batch window driven offscreen: settings at loading and unloading, the run's
 // confirmation, progress, stop, close during a run, the folder lists and ESC.
-#include "batch/core/RunReport.h"
-#include "batch/ui/ProcessWindow.h"
-#include "shared/SharedState.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestPages.h"
+#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -18,7 +14,12 @@
 #include <QTest>
 #include <QTreeView>
 #include <QWindow>
-#include <gtest/gtest.h>
+
+#include "batch/core/RunReport.h"
+#include "batch/ui/ProcessWindow.h"
+#include "shared/SharedState.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPages.h"
 
 using namespace leafmark;
 using namespace leafmark::testing;
@@ -26,7 +27,7 @@ using namespace leafmark::testing;
 namespace {
 
 class ProcessWindowTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir root;
     SharedState state;
     ScriptedDialogs dialogs;
@@ -47,7 +48,8 @@ protected:
     }
 
     void writePages(int n) {
-        for (int i = 0; i < n; ++i) writePage(in + QString("/p%1.tif").arg(i, 2, 10, QChar('0')), seededPage(i));
+        for (int i = 0; i < n; ++i)
+            writePage(in + QString("/p%1.tif").arg(i, 2, 10, QChar('0')), seededPage(i));
     }
 
     // A shown window running a one-worker pre-process over 12 pages, once its first
@@ -70,8 +72,8 @@ protected:
     QStringList iniLines() const {
         QFile f(state.inifile);
         if (!f.open(QIODevice::ReadOnly)) return {};
-        return QString::fromLatin1(f.readAll()).split(QRegularExpression("\r?\n"),
-                                                      Qt::SkipEmptyParts);
+        return QString::fromLatin1(f.readAll())
+            .split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
     }
 
     // Waits until the window has closed and been deleted.
@@ -96,8 +98,10 @@ TEST_F(ProcessWindowTest, FirstOpeningTicksAllBoxesAndStoredValuesAreReadWithThe
         EXPECT_FALSE(w->stopLabel()->isVisibleTo(w));
         delete w;
     }
-    writeFile(state.inifile, "[Setup]\r\nProcess1=2\r\nProcess2=0\r\nProcess3=abc\r\n"
-                             "Margin=1.50\r\nInputDir=  " + in.toUtf8() + "  \r\n");
+    writeFile(state.inifile,
+              "[Setup]\r\nProcess1=2\r\nProcess2=0\r\nProcess3=abc\r\n"
+              "Margin=1.50\r\nInputDir=  " +
+                  in.toUtf8() + "  \r\n");
     QPointer<ProcessWindow> w = makeWindow();
     EXPECT_EQ(w->processBox(0)->checkState(), Qt::PartiallyChecked);
     EXPECT_EQ(w->processBox(1)->checkState(), Qt::Unchecked);
@@ -156,8 +160,10 @@ TEST_F(ProcessWindowTest, EmptyListAsksThenCompletesWithThreeBeeps) {
     EXPECT_TRUE(finished.at(0).at(0).toBool());
     ASSERT_EQ(dialogs.messages.size(), 2u);
     const AskedMessage& q = dialogs.messages[1];
-    EXPECT_EQ(q.text, "This function will deskew the altered files.  OK to continue?\r\n\r\n"
-                      "Source Directory = " + in + "/\r\nOutput Directory = " + out + "/");
+    EXPECT_EQ(q.text,
+              "This function will deskew the altered files.  OK to continue?\r\n\r\n"
+              "Source Directory = " +
+                  in + "/\r\nOutput Directory = " + out + "/");
     EXPECT_EQ(q.buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(q.icon, MsgIcon::Question);
     EXPECT_EQ(q.title, "Leafmark");
@@ -243,7 +249,8 @@ TEST_F(ProcessWindowTest, DuringARunRunIsRefusedAndCloseStopsAtThePageBoundary) 
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text.toStdString(),
               "The window was closed, so the run was stopped after the pages in progress.\n\n"
-              "2 of 12 pages were written to " + out.toStdString() + ".");
+              "2 of 12 pages were written to " +
+                  out.toStdString() + ".");
     EXPECT_TRUE(iniLines().contains("Process1=1"));
 }
 
@@ -360,8 +367,8 @@ TEST_F(ProcessWindowTest, PostProcessBarFollowsTheListIndexAndCaptionNamesOnlyDe
     // The full bar ends 30 twips inside the box's right edge; list index / last index
     // of the whole list (end-of-document entries included) gives its share.
     const QRect box = w->progressBox()->geometry();
-    const int full = box.width() - (w->progressBar()->x() - box.x()) -
-                     qRound(30 * w->logicalDpiX() / 1440.0);
+    const int full =
+        box.width() - (w->progressBar()->x() - box.x()) - qRound(30 * w->logicalDpiX() / 1440.0);
     ASSERT_EQ(widths.size(), 3);
     EXPECT_EQ(widths[0], 0);
     EXPECT_NEAR(widths[1], full / 3.0, 1.0);

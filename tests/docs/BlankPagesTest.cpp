@@ -1,14 +1,13 @@
 // Blank pages: the ink share with margins and specks set aside, on made pages
 // at 300 dpi and at fax resolution (204 x 196 dpi).
 
-#include "imaging/engine/InkShare.h"
-#include "imaging/engine/PageEngine.h"
-#include "pagemaker/PageMaker.h"
+#include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
+#include "imaging/engine/InkShare.h"
+#include "imaging/engine/PageEngine.h"
+#include "pagemaker/PageMaker.h"
 
 using namespace leafmark;
 using pagemaker::PageKind;
@@ -16,7 +15,8 @@ using pagemaker::PageKind;
 namespace {
 
 // Ink share of a made page, read back from its file as the tools read it.
-double measure(const QTemporaryDir& dir, PageKind kind, int textLines, int specks, bool border, std::uint64_t seed) {
+double measure(const QTemporaryDir& dir, PageKind kind, int textLines, int specks, bool border,
+               std::uint64_t seed) {
     pagemaker::PageSpec spec;
     spec.kind = kind;
     spec.seed = seed;

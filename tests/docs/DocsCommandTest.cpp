@@ -1,9 +1,6 @@
 // leafmark-docs as a script runs it: options, exit status, JSON lines, export files.
 
-#include "support/FolderRunTest.h"
-#include "support/TestPages.h"
-#include "pagemaker/PageMaker.h"
-#include "pagemaker/SeparatorSheet.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +9,10 @@
 #include <QJsonObject>
 #include <QProcess>
 
-#include <gtest/gtest.h>
+#include "pagemaker/PageMaker.h"
+#include "pagemaker/SeparatorSheet.h"
+#include "support/FolderRunTest.h"
+#include "support/TestPages.h"
 
 namespace fx = leafmark::testing;
 
@@ -20,7 +20,9 @@ namespace {
 
 using Result = fx::CommandResult;
 
-Result docs(const QStringList& args) { return fx::runProgram(QStringLiteral(LEAFMARK_DOCS_EXE), args); }
+Result docs(const QStringList& args) {
+    return fx::runProgram(QStringLiteral(LEAFMARK_DOCS_EXE), args);
+}
 
 void page(const QString& path, bool marked, bool blank = false) {
     fx::PageSpec spec;
@@ -46,9 +48,13 @@ TEST_F(DocsCommand, OptionsFollowTheCommandLineConventions) {
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_EQ(docs({}).status, 2);
     EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--format=pdf")}).status, 2);  // no --export
-    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--apply")}).status, 2);         // no --suggest
-    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--separators=some")}).status, 2);
-    const Result pattern = docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=(")});
+    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--apply")}).status, 2);       // no --suggest
+    EXPECT_EQ(
+        docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--separators=some")})
+            .status,
+        2);
+    const Result pattern =
+        docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=(")});
     EXPECT_EQ(pattern.status, 2);
     EXPECT_TRUE(pattern.err.contains(QStringLiteral("pattern"))) << pattern.err.toStdString();
 }
@@ -72,19 +78,24 @@ TEST_F(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
     EXPECT_EQ(lines[3][QStringLiteral("pages")].toInt(), 1);
 
     // --export DIR and --export=DIR; a second run keeps what is there unless --force.
-    r = docs({pages, QStringLiteral("--export"), out, QStringLiteral("--format"), QStringLiteral("pdf")});
+    r = docs({pages, QStringLiteral("--export"), out, QStringLiteral("--format"),
+              QStringLiteral("pdf")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("1.pdf"), QStringLiteral("3.pdf")}));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("1.pdf"), QStringLiteral("3.pdf")}));
     QFile::resize(QDir(out).filePath(QStringLiteral("3.pdf")), 10);
     r = docs({pages, QStringLiteral("--export=") + out, QStringLiteral("--format=pdf")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("already exists")));
     EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("3.pdf"))).size(), 10);
     EXPECT_EQ(docs({pages, QStringLiteral("--export=") + out, QStringLiteral("--format=pdf"),
-                    QStringLiteral("--force")}).status, 0);
+                    QStringLiteral("--force")})
+                  .status,
+              0);
     EXPECT_GT(QFileInfo(QDir(out).filePath(QStringLiteral("3.pdf"))).size(), 100);
     // Never into the page folder, where an output named after a page could replace it.
-    EXPECT_EQ(docs({pages, QStringLiteral("--export"), pages, QStringLiteral("--force")}).status, 2);
+    EXPECT_EQ(docs({pages, QStringLiteral("--export"), pages, QStringLiteral("--force")}).status,
+              2);
 
     // A finding: exit 1, and --check prints the finding alone.
     QFile::remove(pages + QStringLiteral("/2ZZZ.EOD"));
@@ -100,7 +111,8 @@ TEST_F(DocsCommand, TwoDocumentsNamedAlikeNeverReplaceEachOthersExport) {
     const Result r = docs({in, QStringLiteral("--export"), out, QStringLiteral("--force")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("two documents"))) << r.err.toStdString();
-    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.tif")});
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("a.tif")});
 }
 
 namespace {
@@ -126,8 +138,9 @@ TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutThe
     };
     auto sheet = [&](const char* name, const char* symbology, double angle) {
         QString error;
-        ASSERT_TRUE(leafmark::pagemaker::writeSeparatorSheet(dir.filePath(QLatin1String(name)), 200, symbology,
-                                                             "SEP-" + std::string(name), angle, 20, 7, &error))
+        ASSERT_TRUE(leafmark::pagemaker::writeSeparatorSheet(dir.filePath(QLatin1String(name)), 200,
+                                                             symbology, "SEP-" + std::string(name),
+                                                             angle, 20, 7, &error))
             << error.toStdString();
     };
     text("1.tif", "BOD");
@@ -142,18 +155,22 @@ TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutThe
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const QList<QJsonObject> sheets = jsonLines(r.out, QStringLiteral("separator"));
     ASSERT_EQ(sheets.size(), 2) << r.out.toStdString();
-    EXPECT_EQ(sheets[1][QStringLiteral("barcodes")].toArray().first()[QStringLiteral("text")].toString(),
-              QStringLiteral("SEP-5.tif"));
+    EXPECT_EQ(
+        sheets[1][QStringLiteral("barcodes")].toArray().first()[QStringLiteral("text")].toString(),
+        QStringLiteral("SEP-5.tif"));
     QList<QJsonObject> starts = jsonLines(r.out, QStringLiteral("start"));
     ASSERT_EQ(starts.size(), 2);
     EXPECT_EQ(starts[0][QStringLiteral("name")].toString(), QStringLiteral("3.tif"));
     EXPECT_EQ(starts[1][QStringLiteral("name")].toString(), QStringLiteral("6.tif"));
-    EXPECT_FALSE(starts[0][QStringLiteral("agrees")].toBool() || starts[1][QStringLiteral("agrees")].toBool());
+    EXPECT_FALSE(starts[0][QStringLiteral("agrees")].toBool() ||
+                 starts[1][QStringLiteral("agrees")].toBool());
 
     // Applying writes each start whole: the check that follows finds nothing.
-    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"), QStringLiteral("--check")});
+    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"),
+              QStringLiteral("--check")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("created ") + dir.filePath(QStringLiteral("2ZZZ.EOD"))));
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("created ") + dir.filePath(QStringLiteral("2ZZZ.EOD"))));
     EXPECT_TRUE(r.out.contains(QStringLiteral("marked ") + dir.filePath(QStringLiteral("6.tif"))));
     EXPECT_FALSE(r.out.contains(QStringLiteral("finding"))) << r.out.toStdString();
     r = docs({dir.path(), QStringLiteral("--check")});
@@ -162,20 +179,23 @@ TEST_F(DocsCommand, SeparatorSheetsProposeStartsThatApplyOnceAndExportWithoutThe
 
     // A second apply agrees everywhere and changes no byte.
     const auto before = fx::folderBytes(dir.path());
-    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"), QStringLiteral("--json")});
+    r = docs({dir.path(), QStringLiteral("--suggest"), QStringLiteral("--apply"),
+              QStringLiteral("--json")});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(jsonLines(r.out, QStringLiteral("change")).isEmpty()) << r.out.toStdString();
     starts = jsonLines(r.out, QStringLiteral("start"));
     ASSERT_EQ(starts.size(), 2);
-    EXPECT_TRUE(starts[0][QStringLiteral("agrees")].toBool() && starts[1][QStringLiteral("agrees")].toBool());
+    EXPECT_TRUE(starts[0][QStringLiteral("agrees")].toBool() &&
+                starts[1][QStringLiteral("agrees")].toBool());
     EXPECT_EQ(fx::folderBytes(dir.path()), before);
 
     // The export leaves the sheets out: 1 | 3 4 | 6.
-    r = docs({dir.path(), QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--export"), out,
-              QStringLiteral("--drop-separators")});
+    r = docs({dir.path(), QStringLiteral("--check"), QStringLiteral("--json"),
+              QStringLiteral("--export"), out, QStringLiteral("--drop-separators")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{QStringLiteral("1.tif"), QStringLiteral("3.tif"), QStringLiteral("6.tif")}));
+    EXPECT_EQ(
+        QDir(out).entryList(QDir::Files | QDir::Hidden),
+        (QStringList{QStringLiteral("1.tif"), QStringLiteral("3.tif"), QStringLiteral("6.tif")}));
     for (const auto& [name, pages] : {std::pair{"1.tif", 1}, {"3.tif", 2}, {"6.tif", 1}}) {
         TIFF* t = TIFFOpen(QDir(out).filePath(QLatin1String(name)).toStdString().c_str(), "r");
         ASSERT_TRUE(t) << name;

@@ -1,14 +1,14 @@
 // The documents of a folder as its markers define them, and the marker check.
 
-#include "support/TestPages.h"
-#include "pages/Documents.h"
+#include <gtest/gtest.h>
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "pages/Documents.h"
+#include "support/TestPages.h"
 
 using namespace leafmark;
 namespace fx = leafmark::testing;
@@ -48,7 +48,9 @@ QStringList folderState(const QTemporaryDir& dir) {
     for (const QString& n : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
         QFile f(dir.filePath(n));
         f.open(QIODevice::ReadOnly);
-        out << n + QLatin1Char(' ') + QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
+        out << n + QLatin1Char(' ') +
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
     }
     return out;
 }
@@ -58,27 +60,31 @@ const std::vector<std::pair<int, int>> kThreeDocs = {{0, 1}, {2, 3}, {4, 5}};
 }  // namespace
 
 TEST(Documents, SplitFromMarkersFromEndOfDocumentFilesAndFromBoth) {
-    {   // markers alone: the check asks for the missing end-of-document files
+    {  // markers alone: the check asks for the missing end-of-document files
         QTemporaryDir dir;
         for (int i = 1; i <= 6; ++i) page(dir, QStringLiteral("p%1.tif").arg(i), i % 2 == 1);
         const FolderDocuments d = FolderDocuments::read(dir.path());
         EXPECT_EQ(ranges(d), kThreeDocs);
-        EXPECT_EQ(findingLines(d), (std::vector<std::string>{"bod-without-eod p3.tif,p2.tif", "bod-without-eod p5.tif,p4.tif"}));
+        EXPECT_EQ(findingLines(d), (std::vector<std::string>{"bod-without-eod p3.tif,p2.tif",
+                                                             "bod-without-eod p5.tif,p4.tif"}));
     }
-    {   // end-of-document files alone, one of them in lower case; pages in case-blind order
+    {  // end-of-document files alone, one of them in lower case; pages in case-blind order
         QTemporaryDir dir;
-        for (const char* n : {"a1.tif", "A2.TIF", "a3.tiff", "A4.tif", "a5.tif", "a6.tif"}) page(dir, QString::fromLatin1(n));
+        for (const char* n : {"a1.tif", "A2.TIF", "a3.tiff", "A4.tif", "a5.tif", "a6.tif"})
+            page(dir, QString::fromLatin1(n));
         text(dir, QStringLiteral("A2ZZZ.EOD"));
         text(dir, QStringLiteral("A4zzz.eod"));
         const FolderDocuments d = FolderDocuments::read(dir.path() + QLatin1Char('/'));
         EXPECT_EQ(ranges(d), kThreeDocs);
         EXPECT_EQ(d.pages()[3].endOfDocument, QStringLiteral("A4zzz.eod"));
-        EXPECT_EQ(findingLines(d), (std::vector<std::string>{"eod-without-bod A2ZZZ.EOD,A2.TIF,a3.tiff",
-                                                             "eod-without-bod A4zzz.eod,A4.tif,a5.tif"}));
+        EXPECT_EQ(findingLines(d),
+                  (std::vector<std::string>{"eod-without-bod A2ZZZ.EOD,A2.TIF,a3.tiff",
+                                            "eod-without-bod A4zzz.eod,A4.tif,a5.tif"}));
     }
-    {   // both, as saving writes them: a clean folder; first page marked needs no file
+    {  // both, as saving writes them: a clean folder; first page marked needs no file
         QTemporaryDir dir;
-        for (int i = 1; i <= 6; ++i) page(dir, QStringLiteral("%1.tif").arg(i, 8, 10, QLatin1Char('0')), i % 2 == 1);
+        for (int i = 1; i <= 6; ++i)
+            page(dir, QStringLiteral("%1.tif").arg(i, 8, 10, QLatin1Char('0')), i % 2 == 1);
         text(dir, QStringLiteral("00000002ZZZ.EOD"));
         text(dir, QStringLiteral("00000004ZZZ.EOD"));
         const FolderDocuments d = FolderDocuments::read(dir.path());
@@ -96,7 +102,7 @@ TEST(Documents, CheckNamesEveryKindOfFindingAndChangesNothing) {
     QTemporaryDir dir;
     page(dir, QStringLiteral("01.tif"));
     page(dir, QStringLiteral("02.tif"));
-    page(dir, QStringLiteral("03.tif"), true);    // marked, 02 has no end-of-document file
+    page(dir, QStringLiteral("03.tif"), true);  // marked, 02 has no end-of-document file
     page(dir, QStringLiteral("04.tif"));
     text(dir, QStringLiteral("04ZZZ.EOD"), "EOD\n");  // wrong line end, and 05 is not marked
     page(dir, QStringLiteral("05.tif"));
@@ -105,8 +111,8 @@ TEST(Documents, CheckNamesEveryKindOfFindingAndChangesNothing) {
     page(dir, QStringLiteral("06.tiff"), true);  // same stem as 06.tif: one file for both
     text(dir, QStringLiteral("06ZZZ.EOD"));
     page(dir, QStringLiteral("07.tif"));
-    text(dir, QStringLiteral("07ZZZ.EOD"));      // last page: nothing follows
-    text(dir, QStringLiteral("99ZZZ.EOD"));      // stale: no page 99
+    text(dir, QStringLiteral("07ZZZ.EOD"));  // last page: nothing follows
+    text(dir, QStringLiteral("99ZZZ.EOD"));  // stale: no page 99
     const QStringList before = folderState(dir);
 
     const FolderDocuments d = FolderDocuments::read(dir.path());
@@ -124,9 +130,12 @@ TEST(Documents, CheckNamesEveryKindOfFindingAndChangesNothing) {
                                }));
     // Every sentence names its files; the unreadable page says why.
     for (const Finding& f : d.findings())
-        for (const QString& file : f.files) EXPECT_TRUE(f.text().contains(file)) << f.text().toStdString();
+        for (const QString& file : f.files)
+            EXPECT_TRUE(f.text().contains(file)) << f.text().toStdString();
     EXPECT_TRUE(d.findings()[3].text().contains(QStringLiteral("Not a TIFF")));
-    // 03 (marker), 05 (after 04's file), 06.tiff (marker; 06.tif's file), 07.tif (after 06.tiff's file)
-    EXPECT_EQ(ranges(d), (std::vector<std::pair<int, int>>{{0, 1}, {2, 3}, {4, 6}, {7, 7}, {8, 8}}));
+    // 03 (marker), 05 (after 04's file), 06.tiff (marker; 06.tif's file), 07.tif (after 06.tiff's
+    // file)
+    EXPECT_EQ(ranges(d),
+              (std::vector<std::pair<int, int>>{{0, 1}, {2, 3}, {4, 6}, {7, 7}, {8, 8}}));
     EXPECT_EQ(folderState(dir), before);
 }

@@ -1,9 +1,7 @@
 // Export of a document: the multi-page TIFF read back with libtiff, the PDF read
 // by the PDF tools of the system (page count, page sizes, pixels).
 
-#include "imaging/engine/PdfWriter.h"
-#include "imaging/engine/TiffJoin.h"
-#include "support/TestPages.h"
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -11,7 +9,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "imaging/engine/PdfWriter.h"
+#include "imaging/engine/TiffJoin.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::imaging;
 namespace fx = leafmark::testing;
@@ -31,14 +31,16 @@ std::vector<fx::PageSpec> mixedPages() {
     inverse.ascii = {};
     fx::PageSpec fax;
     fax.width = 408, fax.height = 392, fax.xres = 204, fax.yres = 196;
-    fax.compression = COMPRESSION_CCITTFAX3, fax.rowsPerStrip = 8, fax.group3Options = GROUP3OPT_2DENCODING;
+    fax.compression = COMPRESSION_CCITTFAX3, fax.rowsPerStrip = 8,
+    fax.group3Options = GROUP3OPT_2DENCODING;
     fx::PageSpec gray;
     gray.width = 150, gray.height = 225, gray.xres = 150, gray.yres = 150;
     gray.bps = 8, gray.photometric = PHOTOMETRIC_MINISBLACK, gray.compression = COMPRESSION_LZW;
     return {g4, inverse, fax, gray};
 }
 
-std::vector<std::string> writePages(const QTemporaryDir& dir, const std::vector<fx::PageSpec>& specs) {
+std::vector<std::string> writePages(const QTemporaryDir& dir,
+                                    const std::vector<fx::PageSpec>& specs) {
     std::vector<std::string> files;
     for (std::size_t i = 0; i < specs.size(); ++i) {
         files.push_back(dir.filePath(QStringLiteral("p%1.tif").arg(i)).toStdString());
@@ -65,7 +67,8 @@ QString run(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
     p.waitForFinished(60000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << " " << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << " "
+                               << p.readAllStandardError().toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -74,17 +77,19 @@ QString run(const QString& program, const QStringList& args) {
 // the splash one resamples 1-bit images slightly even at their own resolution.)
 PixPtr render(const QString& pdf, int page, int xDpi, int yDpi, const QTemporaryDir& dir) {
     const QString out = dir.filePath(QStringLiteral("render"));
-    run(QStringLiteral("pdftocairo"), {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-f"),
-                                       QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                       QStringLiteral("-rx"), QString::number(xDpi), QStringLiteral("-ry"),
-                                       QString::number(yDpi), QStringLiteral("-singlefile"), pdf, out});
+    run(QStringLiteral("pdftocairo"),
+        {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-f"),
+         QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-rx"),
+         QString::number(xDpi), QStringLiteral("-ry"), QString::number(yDpi),
+         QStringLiteral("-singlefile"), pdf, out});
     PixPtr pix(pixRead((out + QStringLiteral(".png")).toLocal8Bit().constData()));
     return PixPtr(pix ? pixConvertTo8(pix.get(), 0) : nullptr);
 }
 
 // Share of pixels whose gray differs by more than `tolerance` between the render and the page.
 double mismatch(PIX* rendered, PIX* page, int tolerance) {
-    if (!rendered || pixGetWidth(rendered) != pixGetWidth(page) || pixGetHeight(rendered) != pixGetHeight(page))
+    if (!rendered || pixGetWidth(rendered) != pixGetWidth(page) ||
+        pixGetHeight(rendered) != pixGetHeight(page))
         return 1.0;
     long bad = 0;
     for (int y = 0; y < pixGetHeight(page); ++y)
@@ -133,7 +138,11 @@ TEST(Export, MultiPageTiffKeepsEveryPagesCodedDataAndTagsAndNeverOverwritesUnask
     const std::string failed = dir.filePath(QStringLiteral("failed.tif")).toStdString();
     EXPECT_FALSE(joinPagesToTiff({files[0], cut}, failed, false).ok());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(failed)));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".doc")).size(), 0);
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList(QDir::Hidden | QDir::Files)
+                  .filter(QStringLiteral(".doc"))
+                  .size(),
+              0);
 }
 
 TEST(Export, PdfPagesHaveThePagesSizesAndPixelsWhenRenderedAtTheirResolution) {
@@ -143,14 +152,17 @@ TEST(Export, PdfPagesHaveThePagesSizesAndPixelsWhenRenderedAtTheirResolution) {
     const QString pdf = dir.filePath(QStringLiteral("doc.pdf"));
     ASSERT_TRUE(writePagesToPdf(files, pdf.toStdString(), false).ok());
 
-    const QString info = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                                         QStringLiteral("4"), pdf});
+    const QString info =
+        run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                        QStringLiteral("-l"), QStringLiteral("4"), pdf});
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           4"))) << info.toStdString();
     QStringList sizes;
-    const QRegularExpression sizeLine(QStringLiteral("Page +(\\d+) size: +([\\d.]+) x ([\\d.]+) pts"));
+    const QRegularExpression sizeLine(
+        QStringLiteral("Page +(\\d+) size: +([\\d.]+) x ([\\d.]+) pts"));
     for (auto it = sizeLine.globalMatch(info); it.hasNext();) {
         const auto m = it.next();
-        sizes << m.captured(1) + QLatin1Char(':') + m.captured(2) + QLatin1Char('x') + m.captured(3);
+        sizes << m.captured(1) + QLatin1Char(':') + m.captured(2) + QLatin1Char('x') +
+                     m.captured(3);
     }
     EXPECT_EQ(sizes.join(QLatin1Char(' ')).toStdString(), "1:72x72 2:72x72 3:144x144 4:72x108");
 

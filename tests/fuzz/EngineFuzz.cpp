@@ -2,13 +2,14 @@
 // ways the program reads pages (file information, comment slots, the structure
 // check, loading); a page that loads is saved over a copy of itself, in its own
 // format and depth, and the saved file must load again.
-#include "imaging/engine/PageEngine.h"
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
+
+#include "imaging/engine/PageEngine.h"
 
 using leafmark::imaging::PageEngine;
 

@@ -23,9 +23,14 @@ int main(int argc, char** argv) {
         int format;
         const char* name;
     } seeds[] = {
-        {bits, IFF_TIFF, "bits-none"},   {bits, IFF_TIFF_G3, "bits-g3"},     {bits, IFF_TIFF_G4, "bits-g4"},
-        {bits, IFF_TIFF_RLE, "bits-rle"}, {gray, IFF_TIFF_LZW, "gray-lzw"},  {gray, IFF_TIFF_ZIP, "gray-zip"},
-        {gray, IFF_TIFF_PACKBITS, "gray-packbits"}, {colour, IFF_TIFF_JPEG, "colour-jpeg"},
+        {bits, IFF_TIFF, "bits-none"},
+        {bits, IFF_TIFF_G3, "bits-g3"},
+        {bits, IFF_TIFF_G4, "bits-g4"},
+        {bits, IFF_TIFF_RLE, "bits-rle"},
+        {gray, IFF_TIFF_LZW, "gray-lzw"},
+        {gray, IFF_TIFF_ZIP, "gray-zip"},
+        {gray, IFF_TIFF_PACKBITS, "gray-packbits"},
+        {colour, IFF_TIFF_JPEG, "colour-jpeg"},
         {colour, IFF_TIFF_LZW, "colour-lzw"},
     };
     int written = 0;

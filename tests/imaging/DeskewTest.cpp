@@ -2,16 +2,15 @@
 // degree, the page comes out straight, and pages without text, or with a lean it
 // cannot trust (curved lines, past the range searched), are left alone.
 
-#include "imaging/engine/PageEngine.h"
-#include "pagemaker/PageMaker.h"
-#include "PixTestPages.h"
-
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-
 #include <cmath>
 #include <random>
+
+#include "PixTestPages.h"
+#include "imaging/engine/PageEngine.h"
+#include "pagemaker/PageMaker.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testpages;
@@ -155,7 +154,8 @@ TEST(Deskew, UncertainLeansAndLeansPastTheSearchRangeAreNotActedOn) {
         p.setPen(Qt::black);
         const QFontMetrics metrics(font);
         const double left = kW * 0.15, width = kW * 0.7, bend = 200;
-        const QStringList words = QStringLiteral("Minimal jigs fix it: quiz (a, b, c) jiffy! did I? ij jj.").split(' ');
+        const QStringList words =
+            QStringLiteral("Minimal jigs fix it: quiz (a, b, c) jiffy! did I? ij jj.").split(' ');
         for (double y = kH * 0.15; y < kH * 0.85; y += 63) {
             double x = left;
             for (const QString& word : words) {

@@ -1,15 +1,15 @@
 // Despeckle on rendered text: specks go, every pixel of the text stays, and the
 // distances that tell punctuation from specks follow each axis' resolution.
 
-#include "imaging/engine/PageEngine.h"
-#include "pagemaker/DotSample.h"
-#include "pagemaker/PageMaker.h"
-#include "PixTestPages.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
+
+#include "PixTestPages.h"
+#include "imaging/engine/PageEngine.h"
+#include "pagemaker/DotSample.h"
+#include "pagemaker/PageMaker.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testpages;
@@ -47,7 +47,7 @@ const std::vector<Speck>& specks() {
         {700, 1300, {{0, 0}, {1, 1}, {2, 2}}},
         {900, 1320, {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {0, 2}}},
         {1100, 1240, {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}},
-        {0, kH - 1, {{0, 0}}},        // bottom-left corner
+        {0, kH - 1, {{0, 0}}},             // bottom-left corner
         {kW - 2, 1330, {{0, 0}, {1, 0}}},  // right edge
     };
     return all;
@@ -191,8 +191,8 @@ TEST(Despeckle, SpecksNearSmallTypeGoWhileItsStopsDotsAndLeadersStay) {
     for (const Sample s : {Sample{204, 196, 6}, Sample{200, 200, 6}, Sample{204, 196, 8},
                            Sample{200, 200, 10}, Sample{300, 300, 8}}) {
         SCOPED_TRACE(testing::Message() << s.xres << " x " << s.yres << ", " << s.points << " pt");
-        QImage page = leafmark::pagemaker::speckSampleText(2 * s.xres, s.yres, s.xres, s.yres,
-                                                           s.points, 7);
+        QImage page =
+            leafmark::pagemaker::speckSampleText(2 * s.xres, s.yres, s.xres, s.yres, s.points, 7);
         PixPtr text = binaryOf(page);
         const auto specks = leafmark::pagemaker::addSpecksNearText(page, 7, 25, 2, 12);
         ASSERT_GE(specks.size(), 20u);

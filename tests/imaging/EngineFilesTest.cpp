@@ -1,18 +1,18 @@
 // Bad and foreign input: oversized headers, truncated data, files that are not
 // TIFF, missing files, and a collection of third-party TIFF files.
 
-#include "imaging/engine/PageEngine.h"
-#include "support/TestPages.h"
-#include "HeapPeak.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sys/stat.h>
+
+#include "HeapPeak.h"
+#include "imaging/engine/PageEngine.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::testing;
@@ -31,12 +31,19 @@ struct HandTiff {
     std::vector<std::string> strips;
 
     std::string build() const {
-        auto put16 = [](std::string& s, std::uint32_t v) { s += char(v & 0xFF); s += char((v >> 8) & 0xFF); };
-        auto put32 = [&](std::string& s, std::uint32_t v) { put16(s, v & 0xFFFF); put16(s, v >> 16); };
+        auto put16 = [](std::string& s, std::uint32_t v) {
+            s += char(v & 0xFF);
+            s += char((v >> 8) & 0xFF);
+        };
+        auto put32 = [&](std::string& s, std::uint32_t v) {
+            put16(s, v & 0xFFFF);
+            put16(s, v >> 16);
+        };
         std::vector<Entry> all = entries;
         all.push_back({273, 4, {}});
         all.push_back({279, 4, {}});
-        std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+        std::sort(all.begin(), all.end(),
+                  [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
         const std::uint32_t ifdSize = 2 + 12 * static_cast<std::uint32_t>(all.size()) + 4;
         const std::uint32_t arrays = 8 + ifdSize;
         const std::uint32_t dataStart = arrays + 8 * static_cast<std::uint32_t>(strips.size()) * 2;
@@ -91,8 +98,10 @@ std::vector<std::string> rawStrips(const std::string& file) {
 }
 
 class FilesTest : public ::testing::Test {
-protected:
-    std::string path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+  protected:
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
     // Loads a good page first so that a failed load must also drop it.
     void loadSomethingFirst() {
         PageSpec s;
@@ -114,8 +123,8 @@ protected:
 
 HandTiff bilevelHeader(std::uint32_t w, std::uint32_t h, std::uint32_t compression) {
     HandTiff t;
-    t.entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {1}}, {259, 3, {compression}},
-                 {262, 3, {0}}, {278, 4, {h}}};
+    t.entries = {{256, 4, {w}},           {257, 4, {h}}, {258, 3, {1}},
+                 {259, 3, {compression}}, {262, 3, {0}}, {278, 4, {h}}};
     return t;
 }
 
@@ -150,7 +159,8 @@ TEST_F(FilesTest, HeadersClaimingHugePagesAreRefusedBeforeAnyAllocation) {
 TEST_F(FilesTest, BudgetAdmitsAPageOfExactlyItsSizeAndRefusesOneRowMore) {
     auto grayPage = [](std::uint32_t w, std::uint32_t h) {
         HandTiff t;
-        t.entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}}, {278, 4, {h}}};
+        t.entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8}},
+                     {259, 3, {1}}, {262, 3, {1}}, {278, 4, {h}}};
         t.strips = {std::string(w * h, '\x40')};
         return t.build();
     };
@@ -171,21 +181,23 @@ TEST_F(FilesTest, BudgetAdmitsAPageOfExactlyItsSizeAndRefusesOneRowMore) {
 }
 
 TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
-    if (!HeapPeak::available()) GTEST_SKIP() << "the heap peak is measured through the address sanitizer's hooks";
+    if (!HeapPeak::available())
+        GTEST_SKIP() << "the heap peak is measured through the address sanitizer's hooks";
     constexpr std::size_t kCeiling = 500u << 20;
     // A 150-byte file claiming a 20000 x 20000 colour page.
     HandTiff colour;
     colour.entries = {{256, 4, {20000}}, {257, 4, {20000}}, {258, 3, {8, 8, 8}}, {259, 3, {8}},
-                      {262, 3, {2}}, {277, 3, {3}}, {278, 4, {20000}}};
+                      {262, 3, {2}},     {277, 3, {3}},     {278, 4, {20000}}};
     colour.strips = {std::string(16, 'x')};
     writeBytes(path("colour.tif"), colour.build());
     // 8000 x 8000 gray in one uncompressed strip of which 64 bytes exist.
     HandTiff cut;
-    cut.entries = {{256, 4, {8000}}, {257, 4, {8000}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}},
-                   {278, 4, {8000}}};
+    cut.entries = {{256, 4, {8000}}, {257, 4, {8000}}, {258, 3, {8}},
+                   {259, 3, {1}},    {262, 3, {1}},    {278, 4, {8000}}};
     cut.strips = {std::string(64, '\x10')};
     std::string cutBytes = cut.build();
-    const std::size_t countAt = cutBytes.find(std::string("\x40\0\0\0", 4), 8);  // the strip's byte count
+    const std::size_t countAt =
+        cutBytes.find(std::string("\x40\0\0\0", 4), 8);  // the strip's byte count
     ASSERT_NE(countAt, std::string::npos);
     const std::uint32_t claimed = 8000u * 8000u;
     std::memcpy(&cutBytes[countAt], &claimed, 4);
@@ -194,11 +206,18 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
     // Two 64 x 64 pages sharing one strip; page 2 is Deflate and declares a 2 GB strip.
     std::string twoPages("II*\0\0\0\0\0", 8);
     twoPages += std::string(512, '\0');
-    auto put16 = [](std::string& b, std::uint32_t v) { b += char(v & 0xFF); b += char((v >> 8) & 0xFF); };
-    auto put32 = [&](std::string& b, std::uint32_t v) { put16(b, v & 0xFFFF); put16(b, v >> 16); };
+    auto put16 = [](std::string& b, std::uint32_t v) {
+        b += char(v & 0xFF);
+        b += char((v >> 8) & 0xFF);
+    };
+    auto put32 = [&](std::string& b, std::uint32_t v) {
+        put16(b, v & 0xFFFF);
+        put16(b, v >> 16);
+    };
     auto directory = [&](std::uint32_t compression, std::uint32_t count, std::uint32_t next) {
-        const std::uint32_t entries[][3] = {{256, 4, 64}, {257, 4, 64}, {258, 3, 1}, {259, 3, compression},
-                                            {262, 3, 0}, {273, 4, 8}, {278, 4, 64}, {279, 4, count}};
+        const std::uint32_t entries[][3] = {{256, 4, 64},          {257, 4, 64},   {258, 3, 1},
+                                            {259, 3, compression}, {262, 3, 0},    {273, 4, 8},
+                                            {278, 4, 64},          {279, 4, count}};
         put16(twoPages, 8);
         for (const auto& e : entries) {
             put16(twoPages, e[0]);
@@ -222,7 +241,8 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
     EXPECT_NE(saved.reason().find("later page"), std::string::npos) << saved.reason();
     EXPECT_EQ(fileBytes(path("two.tif")), twoPages);
     expectRefused(path("colour.tif"), "too large");
-    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "") << "refused from its header, not called damaged";
+    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "")
+        << "refused from its header, not called damaged";
     EXPECT_FALSE(PageEngine::TruncationOf(path("cut.tif")).empty());
     const auto cutLoad = engine.LoadPage(path("cut.tif"));
     EXPECT_TRUE(cutLoad.ok()) << cutLoad.reason();
@@ -250,8 +270,8 @@ TEST_P(TruncatedPage, LoadsWhatDecodesAndIsMarkedDamaged) {
     s.rowsPerStrip = c.rowsPerStrip;
     ASSERT_TRUE(writeTiff(path("full.tif"), {s}));
     HandTiff t;
-    t.entries = {{256, 4, {s.width}}, {257, 4, {s.height}}, {258, 3, {c.bps}}, {259, 3, {c.compression}},
-                 {262, 3, {0}}, {278, 4, {c.rowsPerStrip}}};
+    t.entries = {{256, 4, {s.width}},       {257, 4, {s.height}}, {258, 3, {c.bps}},
+                 {259, 3, {c.compression}}, {262, 3, {0}},        {278, 4, {c.rowsPerStrip}}};
     t.strips = rawStrips(path("full.tif"));
     std::string bytes = t.build();
     writeBytes(path("whole.tif"), bytes);
@@ -274,11 +294,13 @@ TEST_P(TruncatedPage, LoadsWhatDecodesAndIsMarkedDamaged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codings, TruncatedPage,
-                         ::testing::Values(Truncation{COMPRESSION_CCITTFAX4, 1, 400}, Truncation{COMPRESSION_LZW, 8, 400},
-                                           Truncation{COMPRESSION_NONE, 1, 16}, Truncation{COMPRESSION_PACKBITS, 8, 32}),
+                         ::testing::Values(Truncation{COMPRESSION_CCITTFAX4, 1, 400},
+                                           Truncation{COMPRESSION_LZW, 8, 400},
+                                           Truncation{COMPRESSION_NONE, 1, 16},
+                                           Truncation{COMPRESSION_PACKBITS, 8, 32}),
                          [](const ::testing::TestParamInfo<Truncation>& info) {
-                             return "Compression" + std::to_string(info.param.compression) + "Rows" +
-                                    std::to_string(info.param.rowsPerStrip);
+                             return "Compression" + std::to_string(info.param.compression) +
+                                    "Rows" + std::to_string(info.param.rowsPerStrip);
                          });
 
 TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
@@ -322,7 +344,8 @@ TEST_F(FilesTest, ThirdPartyFilesLoadWithTheRightPixelsOrAreRefusedClearly) {
             continue;
         }
         ++loaded;
-        if (engine.damaged()) std::cout << "damaged " << name << ": " << engine.damageReason() << "\n";
+        if (engine.damaged())
+            std::cout << "damaged " << name << ": " << engine.damageReason() << "\n";
         ASSERT_TRUE(engine.hasImage()) << name;
         fs::path stem = entry.path();
         for (const char* refExt : {".pgm", ".pbm", ".ppm"}) {
@@ -330,9 +353,11 @@ TEST_F(FilesTest, ThirdPartyFilesLoadWithTheRightPixelsOrAreRefusedClearly) {
             if (!fs::exists(ref)) continue;
             PixPtr want = readReference(ref);
             ASSERT_TRUE(want) << ref;
-            PixPtr got(pixGetDepth(want.get()) == 32 ? pixConvertTo32(engine.pix()) : pixClone(engine.pix()));
+            PixPtr got(pixGetDepth(want.get()) == 32 ? pixConvertTo32(engine.pix())
+                                                     : pixClone(engine.pix()));
             if (pixGetDepth(want.get()) == 32) pixSetSpp(want.get(), 3);
-            // 16-bit samples are brought to 8 bits with rounding by one side, truncation by the other.
+            // 16-bit samples are brought to 8 bits with rounding by one side, truncation by the
+            // other.
             const int tolerance = name.find("16b") != std::string::npos ? 1 : 0;
             const int diff = maxDifference(got.get(), want.get());
             EXPECT_GE(diff, 0) << name;

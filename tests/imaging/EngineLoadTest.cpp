@@ -1,13 +1,13 @@
 // Loading pages: every stored layout and compression gives the exact pixels,
 // orientation and resolution are honoured, and bad files are refused clearly.
 
-#include "imaging/engine/PageEngine.h"
-#include "support/TestPages.h"
-
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <filesystem>
+
+#include "imaging/engine/PageEngine.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::testing;
@@ -15,8 +15,10 @@ using namespace leafmark::testing;
 namespace {
 
 class LoadTest : public ::testing::Test {
-protected:
-    std::string path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+  protected:
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
     // Writes `spec`, loads it and returns the largest pixel difference from what it must show.
     int loadDifference(const PageSpec& spec, const std::string& name = "page.tif") {
         const std::string file = path(name);
@@ -40,9 +42,9 @@ std::string describe(const PageSpec& s) {
 }  // namespace
 
 TEST_F(LoadTest, BilevelPagesLoadExactlyInEveryCompressionSenseAndLayout) {
-    const std::uint16_t compressions[] = {COMPRESSION_NONE,     COMPRESSION_CCITTRLE, COMPRESSION_CCITTFAX3,
-                                          COMPRESSION_CCITTFAX4, COMPRESSION_LZW,     COMPRESSION_ADOBE_DEFLATE,
-                                          COMPRESSION_PACKBITS};
+    const std::uint16_t compressions[] = {
+        COMPRESSION_NONE, COMPRESSION_CCITTRLE,      COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4,
+        COMPRESSION_LZW,  COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS};
     int written = 0;
     for (std::uint16_t c : compressions) {
         for (std::uint16_t photo : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
@@ -113,10 +115,14 @@ TEST_F(LoadTest, ColourPagesLoadAsRgb) {
         std::uint16_t bps, spp, photometric, compression;
         int tolerance;
     } cases[] = {
-        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 0},     {8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
-        {8, 4, PHOTOMETRIC_RGB, COMPRESSION_ADOBE_DEFLATE, 0}, {8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, 1},
-        {1, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS, 0}, {4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW, 0},
-        {8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE, 0},  {8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG, 16},
+        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 0},
+        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
+        {8, 4, PHOTOMETRIC_RGB, COMPRESSION_ADOBE_DEFLATE, 0},
+        {8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, 1},
+        {1, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS, 0},
+        {4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW, 0},
+        {8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE, 0},
+        {8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG, 16},
     };
     for (const Case& c : cases) {
         PageSpec s;
@@ -168,7 +174,9 @@ TEST_F(LoadTest, ResolutionIsReadInDotsPerInch) {
 
 TEST_F(LoadTest, CommentSlotsAreReadFromTheFileWithAndWithoutLoading) {
     PageSpec one;
-    one.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "BOD"}, {TIFFTAG_MODEL, "Changed"}, {TIFFTAG_SOFTWARE, "Scan 2"}};
+    one.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "BOD"},
+                 {TIFFTAG_MODEL, "Changed"},
+                 {TIFFTAG_SOFTWARE, "Scan 2"}};
     PageSpec two;
     two.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "second"}};
     const std::string file = path("c.tif");

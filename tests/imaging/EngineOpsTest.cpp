@@ -1,9 +1,9 @@
 // Quarter turns, any-angle turns, invert and region fill on small hand-built pages.
 
-#include "imaging/engine/PageEngine.h"
-#include "PixTestPages.h"
-
 #include <gtest/gtest.h>
+
+#include "PixTestPages.h"
+#include "imaging/engine/PageEngine.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::imaging::testpages;
@@ -100,8 +100,8 @@ TEST_P(DepthTest, EmptyOrMissingRegionChangesNothing) {
     const auto generation = engine.generation();
 
     EXPECT_FALSE(engine.FillRegion(kWhite).ok()) << "no region set";
-    const float empties[][4] = {{2, 2, 0, 5},  {2, 2, 5, 0},   {2, 2, -3, 4},  {2, 2, 4, -3},
-                                {20, 2, 5, 5}, {2, -9, 5, 5},  {2, 2, 0.3f, 5}, {2, 2, NAN, 5},
+    const float empties[][4] = {{2, 2, 0, 5},   {2, 2, 5, 0},       {2, 2, -3, 4},   {2, 2, 4, -3},
+                                {20, 2, 5, 5},  {2, -9, 5, 5},      {2, 2, 0.3f, 5}, {2, 2, NAN, 5},
                                 {-8, -8, 4, 4}, {2, 2, INFINITY, 5}};
     for (const auto& r : empties) {
         engine.SetRegionRect(r[0], r[1], r[2], r[3]);

@@ -2,22 +2,22 @@
 // pages survive byte for byte, comment slots are written and removed, and a
 // failed save leaves the old file exactly as it was.
 
-#include "imaging/engine/OutputFile.h"
-#include "imaging/engine/PageEngine.h"
-#include "imaging/engine/TiffSave.h"
-#include "support/TestPages.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
-#include <filesystem>
-#include <optional>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <optional>
+
+#include "imaging/engine/OutputFile.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/engine/TiffSave.h"
+#include "support/TestPages.h"
 
 using namespace leafmark::imaging;
 using namespace leafmark::testing;
@@ -26,12 +26,15 @@ namespace fs = std::filesystem;
 namespace {
 
 class SaveTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { setSaveFaultForTesting(-1); }
-    std::string path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
     std::vector<std::string> folderNames() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.path().toStdString())) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(dir.path().toStdString()))
+            names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -49,8 +52,10 @@ std::vector<std::string> rawBlocks(const std::string& file, int page) {
         const std::uint32_t n = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
         for (std::uint32_t i = 0; i < n; ++i) {
             std::string s(TIFFGetStrileByteCount(tif, i), '\0');
-            if (tiled) TIFFReadRawTile(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
-            else TIFFReadRawStrip(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
+            if (tiled)
+                TIFFReadRawTile(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
+            else
+                TIFFReadRawStrip(tif, i, s.data(), static_cast<tmsize_t>(s.size()));
             out.push_back(s);
         }
     }
@@ -59,7 +64,8 @@ std::vector<std::string> rawBlocks(const std::string& file, int page) {
 }
 
 PageSpec tagged(PageSpec s) {
-    s.ascii = {{TIFFTAG_SOFTWARE, "Scanner 4.2"}, {TIFFTAG_ARTIST, "Operator"},
+    s.ascii = {{TIFFTAG_SOFTWARE, "Scanner 4.2"},
+               {TIFFTAG_ARTIST, "Operator"},
                {TIFFTAG_TARGETPRINTER, "kept as it was"}};
     return s;
 }
@@ -111,30 +117,42 @@ TEST_P(SaveRoundTrip, KeepsFormatDepthTagsAndPixels) {
 // Group 3 one-dimensional (CCITT RLE) may lack an encoder; every other case must run.
 INSTANTIATE_TEST_SUITE_P(
     EveryFormat, SaveRoundTrip,
-    ::testing::Values(
-        RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, 0}, RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTRLE, 0},
-        RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3, 0}, RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, 0},
-        RoundTrip{1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4, 0}, RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW, 0},
-        RoundTrip{1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0}, RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_PACKBITS, 0},
-        RoundTrip{2, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0}, RoundTrip{4, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, 0},
-        RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0}, RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS, 0},
-        RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG, 14}, RoundTrip{16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0},
-        RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 0}, RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
-        RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG, 20}, RoundTrip{8, 4, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
-        RoundTrip{4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW, 0}, RoundTrip{8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS, 0}),
+    ::testing::Values(RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTRLE, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX3, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0},
+                      RoundTrip{1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_PACKBITS, 0},
+                      RoundTrip{2, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0},
+                      RoundTrip{4, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, 0},
+                      RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, 0},
+                      RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS, 0},
+                      RoundTrip{8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_JPEG, 14},
+                      RoundTrip{16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE, 0},
+                      RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 0},
+                      RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
+                      RoundTrip{8, 3, PHOTOMETRIC_RGB, COMPRESSION_JPEG, 20},
+                      RoundTrip{8, 4, PHOTOMETRIC_RGB, COMPRESSION_LZW, 0},
+                      RoundTrip{4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_LZW, 0},
+                      RoundTrip{8, 1, PHOTOMETRIC_PALETTE, COMPRESSION_PACKBITS, 0}),
     [](const ::testing::TestParamInfo<RoundTrip>& info) {
-        return "Bps" + std::to_string(info.param.bps) + "Spp" + std::to_string(info.param.spp) + "Photometric" +
-               std::to_string(info.param.photometric) + "Compression" + std::to_string(info.param.compression);
+        return "Bps" + std::to_string(info.param.bps) + "Spp" + std::to_string(info.param.spp) +
+               "Photometric" + std::to_string(info.param.photometric) + "Compression" +
+               std::to_string(info.param.compression);
     });
 
 TEST(SaveRoundTripCoverage, OnlyTheOneDimensionalFaxEncoderMayBeMissing) {
     QTemporaryDir dir;
-    for (const std::uint16_t compression : {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4, COMPRESSION_LZW,
-                                            COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS, COMPRESSION_JPEG}) {
+    for (const std::uint16_t compression :
+         {COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE,
+          COMPRESSION_PACKBITS, COMPRESSION_JPEG}) {
         PageSpec s;
         s.compression = compression;
         if (compression == COMPRESSION_JPEG) s.bps = 8, s.photometric = PHOTOMETRIC_MINISBLACK;
-        EXPECT_TRUE(writeTiff(dir.filePath("probe.tif").toStdString(), {s})) << "compression " << compression;
+        EXPECT_TRUE(writeTiff(dir.filePath("probe.tif").toStdString(), {s}))
+            << "compression " << compression;
     }
 }
 
@@ -191,7 +209,8 @@ TEST_F(SaveTest, CommentSlotsAreWrittenAndEmptySlotsRemoveTheirTags) {
     ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
     EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), "BOD");
     EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), "Changed");
-    EXPECT_EQ(PageEngine::ReadComment(file, 1, 9), "Scanner 4.2") << "slots loaded from the file are kept";
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, 9), "Scanner 4.2")
+        << "slots loaded from the file are kept";
     engine.SetComment(kSlotDocumentMarker, "");
     engine.SetComment(kSlotChangeMarker, "");
     ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
@@ -212,10 +231,13 @@ TEST_F(SaveTest, MinIsBlackBilevelPagesKeepTheirSense) {
     ASSERT_TRUE(writeTiff(file, {s}));
     ASSERT_TRUE(engine.LoadPage(file).ok());
     ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
-    ASSERT_TRUE(engine.SavePage(path("copy.tif"), 4, 1).ok()) << "a new file takes the loaded sense";
+    ASSERT_TRUE(engine.SavePage(path("copy.tif"), 4, 1).ok())
+        << "a new file takes the loaded sense";
     for (const std::string& f : {file, path("copy.tif")}) {
         const auto dump = tagDump(f, 0);
-        EXPECT_NE(std::find(dump.begin(), dump.end(), "Photometric Interpretation: min-is-black"), dump.end()) << f;
+        EXPECT_NE(std::find(dump.begin(), dump.end(), "Photometric Interpretation: min-is-black"),
+                  dump.end())
+            << f;
         ASSERT_TRUE(engine.LoadPage(f).ok());
         PixPtr want = expectedPix(s);
         EXPECT_EQ(maxDifference(engine.pix(), want.get()), 0) << f;
@@ -229,16 +251,18 @@ TEST_F(SaveTest, DepthAndCompressionRequestsAreMetOrFallBackToLzw) {
     engine.setImage(PixPtr(pixCopy(nullptr, gray.get())), 150, 75);
     struct Case {
         int format, bits, storedFormat, storedBits;
-    } cases[] = {{4, 1, 4, 1}, {4, 8, 5, 8}, {3, 24, 5, 24}, {99, 8, 5, 8}, {7, 24, 7, 24}, {7, 8, 7, 8},
-                 {7, 1, 5, 1}, {1, 4, 1, 4}, {32773, 32, 32773, 32}};
+    } cases[] = {{4, 1, 4, 1}, {4, 8, 5, 8}, {3, 24, 5, 24}, {99, 8, 5, 8},         {7, 24, 7, 24},
+                 {7, 8, 7, 8}, {7, 1, 5, 1}, {1, 4, 1, 4},   {32773, 32, 32773, 32}};
     for (const Case& c : cases) {
-        const std::string file = path("conv" + std::to_string(c.format) + "_" + std::to_string(c.bits) + ".tif");
+        const std::string file =
+            path("conv" + std::to_string(c.format) + "_" + std::to_string(c.bits) + ".tif");
         const auto status = engine.SavePage(file, c.format, c.bits);
         ASSERT_TRUE(status.ok()) << status.reason();
         ASSERT_TRUE(engine.ReadFileInfo(file).ok());
         EXPECT_EQ(engine.StoredFormat(), c.storedFormat) << c.format << "/" << c.bits;
         EXPECT_EQ(engine.StoredBitDepth(), c.storedBits) << c.format << "/" << c.bits;
-        EXPECT_EQ(engine.storedInfo().xResolution, 150) << "a new file takes the engine's resolution";
+        EXPECT_EQ(engine.storedInfo().xResolution, 150)
+            << "a new file takes the engine's resolution";
         EXPECT_EQ(engine.storedInfo().yResolution, 75);
     }
     PageEngine reader;
@@ -277,7 +301,8 @@ TEST_F(SaveTest, FailedSavesLeaveTheOldFileByteIdenticalAndSayWhy) {
 
     Status missingFolder = engine.SavePage(path("no/such/folder/x.tif"), 4, 1);
     EXPECT_FALSE(missingFolder.ok());
-    EXPECT_NE(missingFolder.reason().find("No such file or directory"), std::string::npos) << missingFolder.reason();
+    EXPECT_NE(missingFolder.reason().find("No such file or directory"), std::string::npos)
+        << missingFolder.reason();
 
     PageEngine empty;
     EXPECT_FALSE(empty.SavePage(path("never.tif"), 4, 1).ok());
@@ -325,7 +350,8 @@ TEST_F(SaveTest, TheSavedPageCarriesItsOwnResolutionWhateverTheFileHeld) {
                  {RESUNIT_CENTIMETER, ORIENTATION_TOPLEFT, true},
                  {RESUNIT_INCH, ORIENTATION_RIGHTTOP, false}};
     for (const Case& c : cases) {
-        const std::string what = "unit " + std::to_string(c.unit) + " orientation " + std::to_string(c.orientation);
+        const std::string what =
+            "unit " + std::to_string(c.unit) + " orientation " + std::to_string(c.orientation);
         PageSpec s;
         s.width = 32;
         s.height = 16;
@@ -488,7 +514,8 @@ TEST_F(SaveTest, AWriteProtectedPageIsNeverReplaced) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
         // The folder lets this user create and rename files ...
         const std::string probe = path("probe");
         const int fd = ::open(probe.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -573,8 +600,10 @@ TEST_F(SaveTest, SixteenBitGrayKeepsEveryBitThroughEditsAndSave) {
             // Turned clockwise: the turned page's (x, y) was the stored (y, height - 1 - x).
             std::uint16_t want = static_cast<std::uint16_t>(0xFFFF - gray16At(y, s.height - 1 - x));
             if (x >= 2 && x < 7 && y >= 3 && y < 7) want = 0xFFFF;  // filled white
-            const std::uint16_t got = photometric == PHOTOMETRIC_MINISWHITE ? 0xFFFF - row[x] : row[x];
-            if (got != want && ++wrong <= 3) ADD_FAILURE() << "sample " << x << "," << y << ": " << got << " not " << want;
+            const std::uint16_t got =
+                photometric == PHOTOMETRIC_MINISWHITE ? 0xFFFF - row[x] : row[x];
+            if (got != want && ++wrong <= 3)
+                ADD_FAILURE() << "sample " << x << "," << y << ": " << got << " not " << want;
         }
     }
     TIFFClose(tif);

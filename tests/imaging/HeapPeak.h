@@ -16,13 +16,14 @@
 #endif
 
 #ifdef LEAFMARK_HEAP_HOOKS
-extern "C" int __sanitizer_install_malloc_and_free_hooks(
-    void (*mallocHook)(const volatile void*, std::size_t), void (*freeHook)(const volatile void*));
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
+                                                                            std::size_t),
+                                                         void (*freeHook)(const volatile void*));
 extern "C" std::size_t __sanitizer_get_allocated_size(const volatile void* p);
 #endif
 
 class HeapPeak {
-public:
+  public:
     static bool available() {
 #ifdef LEAFMARK_HEAP_HOOKS
         static const bool installed =
@@ -40,15 +41,25 @@ public:
     // Bytes above what was held when the HeapPeak was made.
     std::size_t bytes() const { return peak().load() - base(); }
 
-private:
-    static std::atomic<std::size_t>& current() { static std::atomic<std::size_t> c{0}; return c; }
-    static std::atomic<std::size_t>& peak() { static std::atomic<std::size_t> p{0}; return p; }
-    static std::size_t& base() { static std::size_t b = 0; return b; }
+  private:
+    static std::atomic<std::size_t>& current() {
+        static std::atomic<std::size_t> c{0};
+        return c;
+    }
+    static std::atomic<std::size_t>& peak() {
+        static std::atomic<std::size_t> p{0};
+        return p;
+    }
+    static std::size_t& base() {
+        static std::size_t b = 0;
+        return b;
+    }
 #ifdef LEAFMARK_HEAP_HOOKS
     static void onMalloc(const volatile void*, std::size_t size) {
         const std::size_t now = current().fetch_add(size) + size;
         std::size_t seen = peak().load();
-        while (now > seen && !peak().compare_exchange_weak(seen, now)) {}
+        while (now > seen && !peak().compare_exchange_weak(seen, now)) {
+        }
     }
     static void onFree(const volatile void* p) {
         current().fetch_sub(__sanitizer_get_allocated_size(p));

@@ -1,14 +1,14 @@
 // The leafmark-info tool, run as a program on pages written into a temporary folder.
 
-#include "support/TestPages.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include "support/TestPages.h"
 
 using namespace leafmark::testing;
 
@@ -30,7 +30,7 @@ ToolRun runInfo(const QStringList& args) {
 }
 
 class InfoToolTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         PageSpec marked;
         marked.compression = COMPRESSION_CCITTFAX4;
@@ -91,7 +91,8 @@ TEST_F(InfoToolTest, JsonLinesCarryTheSameFacts) {
     ASSERT_TRUE(writeTiff(file("garbled.tif").toStdString(), {big}));
     std::string bytes = fileBytes(file("garbled.tif").toStdString());
     ASSERT_GT(bytes.size(), 2000u);
-    for (std::size_t i = 600; i < 1400; ++i) bytes[i] = static_cast<char>(0xFF);  // strip data starts at 8
+    for (std::size_t i = 600; i < 1400; ++i)
+        bytes[i] = static_cast<char>(0xFF);  // strip data starts at 8
     writeBytes(file("garbled.tif").toStdString(), bytes);
     ToolRun damaged = runInfo({file("garbled.tif")});
     EXPECT_EQ(damaged.exitCode, 0) << "a damaged page still reads";

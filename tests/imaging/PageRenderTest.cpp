@@ -1,8 +1,6 @@
 // Scaling of pages for the screen: the three 1-bit renderings, averaging of gray
 // and colour pages, coverage of the page's edges, agreement with a pixel-by-pixel
 // reference, screen-format output and rendering in bands on several threads.
-#include "imaging/widget/PageRenderer.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "imaging/widget/PageRenderer.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -210,10 +210,11 @@ TEST(PageRendererReference, BitonalRenderingsMatchTheDefinitionAtManyScales) {
             int wrong = 0;
             for (int y = 0; y < img.height(); ++y)
                 for (int x = 0; x < img.width(); ++x) {
-                    const int want = referenceGray(page.get(), scale, mode, part.topLeft() + QPoint(x, y), total);
+                    const int want = referenceGray(page.get(), scale, mode,
+                                                   part.topLeft() + QPoint(x, y), total);
                     if (qGray(img.pixel(x, y)) != want && wrong++ < 3)
-                        ADD_FAILURE() << "scale " << scale << " mode " << mode << " at " << x << "," << y
-                                      << ": " << qGray(img.pixel(x, y)) << " != " << want;
+                        ADD_FAILURE() << "scale " << scale << " mode " << mode << " at " << x << ","
+                                      << y << ": " << qGray(img.pixel(x, y)) << " != " << want;
                 }
             EXPECT_EQ(wrong, 0) << "scale " << scale << " mode " << mode;
         }
@@ -226,10 +227,14 @@ TEST(PageRendererReference, HugeAreasPerScreenPixelDoNotOverflow) {
     pixSetAll(black.get());
     const double scale = 1.0 / 4200;
     ASSERT_EQ(scaledPageSize(4200, 4200, scale), QSize(1, 1));
-    EXPECT_EQ(qGray(renderScaled(black.get(), scale, kBitonalScaleToGray, QRect(0, 0, 1, 1)).pixel(0, 0)), 0);
+    EXPECT_EQ(
+        qGray(renderScaled(black.get(), scale, kBitonalScaleToGray, QRect(0, 0, 1, 1)).pixel(0, 0)),
+        0);
     PixPtr white(pixCreate(4200, 4200, 8));
     pixSetAll(white.get());
-    EXPECT_EQ(qGray(renderScaled(white.get(), scale, kBitonalNormal, QRect(0, 0, 1, 1)).pixel(0, 0)), 255);
+    EXPECT_EQ(
+        qGray(renderScaled(white.get(), scale, kBitonalNormal, QRect(0, 0, 1, 1)).pixel(0, 0)),
+        255);
 }
 
 // The screen format and the bands change no pixel. What can differ: 1-bit pages
@@ -258,11 +263,13 @@ TEST_P(PageRendererOutput, ScreenFormatAndBandsGiveTheSamePixels) {
     PIX* p = page.get();
     const QSize total = scaledPageSize(pixGetWidth(p), pixGetHeight(p), scale);
     // An enlargement is drawn in part: the rows that repeat are the same, the page is not.
-    const QRect target = scale < 1.0 ? QRect(QPoint(0, 0), total)
-                                     : QRect(total.width() / 4, total.height() / 4,
-                                             std::min(total.width() / 2, 700), std::min(total.height() / 2, 900));
-    const std::vector<int> modes = depth == 1 ? std::vector<int>{kBitonalNormal, kBitonalFavorBlack, kBitonalScaleToGray}
-                                              : std::vector<int>{kBitonalScaleToGray};
+    const QRect target =
+        scale < 1.0 ? QRect(QPoint(0, 0), total)
+                    : QRect(total.width() / 4, total.height() / 4, std::min(total.width() / 2, 700),
+                            std::min(total.height() / 2, 900));
+    const std::vector<int> modes =
+        depth == 1 ? std::vector<int>{kBitonalNormal, kBitonalFavorBlack, kBitonalScaleToGray}
+                   : std::vector<int>{kBitonalScaleToGray};
     for (int mode : modes) {
         const QImage one = renderScaled(p, scale, mode, target);
         ASSERT_FALSE(one.isNull());
@@ -282,8 +289,9 @@ TEST_P(PageRendererOutput, ScreenFormatAndBandsGiveTheSamePixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DepthsAndScales, PageRendererOutput,
-                         ::testing::Values(OutputCase{1, 0.31}, OutputCase{1, 2.2}, OutputCase{8, 0.31},
-                                           OutputCase{8, 2.2}, OutputCase{32, 0.31}, OutputCase{32, 2.2}),
+                         ::testing::Values(OutputCase{1, 0.31}, OutputCase{1, 2.2},
+                                           OutputCase{8, 0.31}, OutputCase{8, 2.2},
+                                           OutputCase{32, 0.31}, OutputCase{32, 2.2}),
                          [](const ::testing::TestParamInfo<OutputCase>& info) {
                              return "Depth" + std::to_string(info.param.depth) +
                                     (info.param.scale < 1.0 ? "Reduced" : "Enlarged");

@@ -1,20 +1,20 @@
 // The page view as a widget: drawn scale and origin in each size mode, scrolling,
 // band selection, mouse buttons, the 1-bit renderings on screen, failed loads and
 // the scaled-page cache.
-#include "imaging/widget/PageView.h"
-#include "support/TestPages.h"
+#include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <tiffio.h>
+
+#include "imaging/widget/PageView.h"
+#include "support/TestPages.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -145,7 +145,8 @@ TEST(PageViewScroll, ZoomKeepsTheCentreOnceScrolledAndTheTopLeftOtherwise) {
     v.view.verticalScrollBar()->setValue(500);
     const QPointF centre(v.view.viewport()->width() / 2.0, v.view.viewport()->height() / 2.0);
     const auto pageAtCentre = [&] {
-        return (centre - QPointF(v.view.viewLeft(), v.view.viewTop())) / (v.view.zoomPercent() / 100);
+        return (centre - QPointF(v.view.viewLeft(), v.view.viewTop())) /
+               (v.view.zoomPercent() / 100);
     };
     const QPointF before = pageAtCentre();
     v.view.setZoomPercent(120);
@@ -218,8 +219,8 @@ TEST(PageViewMouse, ButtonsAreReportedInPagePixels) {
 TEST(PageViewBitonal, RenderingsOnScreen) {
     ShownView v(QSize(300, 200));
     PixPtr page = whitePage(400, 400);
-    blackRect(page.get(), 201, 0, 1, 400);             // thin line centre sampling skips
-    for (int y = 0; y < 100; ++y)                      // checkerboard, top-left corner
+    blackRect(page.get(), 201, 0, 1, 400);  // thin line centre sampling skips
+    for (int y = 0; y < 100; ++y)           // checkerboard, top-left corner
         for (int x = (y % 2); x < 100; x += 2) pixSetPixel(page.get(), x, y, 1);
     v.show(std::move(page));
     v.view.setSizeMode(kSizeZoom);
@@ -353,7 +354,8 @@ TEST(PageViewPaint, EveryExposedPixelIsPaintedAndNothingElse) {
     QRegion exposed(50, 10, 100, 50);
     exposed += QRect(250, 200, 100, 60);
     // The region's top-left lands at the offset given: keep viewport coordinates.
-    v.view.viewport()->render(&target, exposed.boundingRect().topLeft(), exposed, QWidget::RenderFlags());
+    v.view.viewport()->render(&target, exposed.boundingRect().topLeft(), exposed,
+                              QWidget::RenderFlags());
     for (int y = 0; y < target.height(); y += 3)
         for (int x = 0; x < target.width(); x += 3) {
             const QRgb got = target.pixel(x, y);

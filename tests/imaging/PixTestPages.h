@@ -2,14 +2,13 @@
 // Test pages for the page-operation tests: small patterned bitmaps built pixel by
 // pixel, and text pages rendered with Qt at a given resolution and tilt.
 
-#include "imaging/engine/Handles.h"
-
 #include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QString>
-
 #include <cstdint>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging::testpages {
 
@@ -52,8 +51,8 @@ inline QImage textPage(int w, int h, int dpi, double points, double tiltDegrees,
     p.rotate(tiltDegrees);
     p.translate(-w / 2.0, -h / 2.0);
     if (block.isNull()) block = QRectF(w * 0.15, h * 0.15, w * 0.7, h * 0.7);
-    const QString line = QStringLiteral(
-        "Minimal jigs fix it: i.j; quiz... (a, b, c) 1.5: jiffy! did I? ij ii jj.");
+    const QString line =
+        QStringLiteral("Minimal jigs fix it: i.j; quiz... (a, b, c) 1.5: jiffy! did I? ij ii jj.");
     const double step = font.pixelSize() * 1.5;
     for (double y = block.top() + step; y < block.bottom(); y += step)
         p.drawText(QPointF(block.left(), y), line);

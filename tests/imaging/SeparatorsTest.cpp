@@ -2,12 +2,7 @@
 // own writer (by the page maker) onto letter pages at 300 and 200 dpi, turned a few degrees and
 // specked, among pages of text; the proposed document starts that follow.
 
-#include "imaging/engine/PageEngine.h"
-#include "imaging/separators/SeparatorDetect.h"
-#include "imaging/separators/SeparatorSuggest.h"
-#include "PixTestPages.h"
-
-#include "pagemaker/SeparatorSheet.h"
+#include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,7 +10,12 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "PixTestPages.h"
+#include "imaging/engine/PageEngine.h"
+#include "imaging/separators/SeparatorDetect.h"
+#include "imaging/separators/SeparatorSuggest.h"
+#include "pagemaker/SeparatorSheet.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -37,7 +37,8 @@ QImage textPage(int dpi, const Code* code = nullptr) {
     if (code) {  // a label stuck on the page among the lines of text
         QPainter p(&img);
         p.fillRect(QRectF(2.0 * dpi, 4.0 * dpi, 3.5 * dpi, 1.0 * dpi), Qt::white);
-        EXPECT_TRUE(pagemaker::paintBarcode(p, code->symbology, code->text, dpi, QPointF(2.2 * dpi, 4.2 * dpi)));
+        EXPECT_TRUE(pagemaker::paintBarcode(p, code->symbology, code->text, dpi,
+                                            QPointF(2.2 * dpi, 4.2 * dpi)));
     }
     pagemaker::sprinkleSpecks(img, 10, static_cast<quint32>(dpi));
     return img;
@@ -47,7 +48,8 @@ QImage textPage(int dpi, const Code* code = nullptr) {
 std::string writePage(const QString& folder, int index, const QImage& img, int dpi) {
     PageEngine engine;
     engine.setImage(testpages::binaryOf(img), dpi, dpi);
-    const std::string path = (folder + QStringLiteral("/%1.tif").arg(index, 8, 10, QLatin1Char('0'))).toStdString();
+    const std::string path =
+        (folder + QStringLiteral("/%1.tif").arg(index, 8, 10, QLatin1Char('0'))).toStdString();
     const auto status = engine.SavePage(path, kFormatGroup4, 1);
     EXPECT_TRUE(status.ok()) << status.reason();
     return path;
@@ -61,11 +63,13 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
     const Code sheet128{"Code128", "SEP-0001"};
     const Code sheetQr{"QRCode", "NEXT DOCUMENT 17"};
     const Code invoice{"Code128", "INV-4711"};
-    const std::vector<QImage> pages = {textPage(dpi), separatorSheet(dpi, sheet128, 2.5), textPage(dpi),
-                                       separatorSheet(dpi, sheetQr, -3.0), textPage(dpi, &invoice), textPage(dpi)};
+    const std::vector<QImage> pages = {textPage(dpi),           separatorSheet(dpi, sheet128, 2.5),
+                                       textPage(dpi),           separatorSheet(dpi, sheetQr, -3.0),
+                                       textPage(dpi, &invoice), textPage(dpi)};
     std::vector<SeparatorReading> readings;
     for (int i = 0; i < static_cast<int>(pages.size()); ++i)
-        readings.push_back(readSeparatorPage(writePage(dir.path(), i + 1, pages[i], dpi), defaultSymbologies()));
+        readings.push_back(
+            readSeparatorPage(writePage(dir.path(), i + 1, pages[i], dpi), defaultSymbologies()));
 
     for (const auto& r : readings) ASSERT_TRUE(r.readable) << r.error;
     ASSERT_EQ(readings[1].barcodes.size(), 1u);
@@ -74,7 +78,8 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
     ASSERT_EQ(readings[3].barcodes.size(), 1u);
     EXPECT_EQ(readings[3].barcodes[0].symbology, "QRCode");
     EXPECT_EQ(readings[3].barcodes[0].text, "NEXT DOCUMENT 17");
-    // The label on the text page is read, but the text around it keeps the page from being a separator.
+    // The label on the text page is read, but the text around it keeps the page from being a
+    // separator.
     ASSERT_EQ(readings[4].barcodes.size(), 1u);
     EXPECT_EQ(readings[4].barcodes[0].text, "INV-4711");
     // The barcode's area, in page pixels, covers the bars' full height (0.6 inch).
@@ -94,7 +99,9 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
 
     // A pattern takes the pages whose barcode text it accepts, text around it or not.
     SeparatorRule byPattern;
-    byPattern.pattern = [](const std::string& text) { return text == "INV-4711" || text.rfind("SEP-", 0) == 0; };
+    byPattern.pattern = [](const std::string& text) {
+        return text == "INV-4711" || text.rfind("SEP-", 0) == 0;
+    };
     std::string why;
     EXPECT_TRUE(isSeparator(readings[4], byPattern, &why));
     EXPECT_EQ(why, "barcode Code128 \"INV-4711\"");
@@ -116,7 +123,8 @@ TEST(SeparatorRules, BlankSheetsAndSymbologies) {
         QFont font(QStringLiteral("DejaVu Serif"));
         font.setPixelSize(11 * dpi / 72);
         p.setFont(font);
-        p.drawText(QPointF(1.5 * dpi, 5.0 * dpi), QStringLiteral("Received 12 March, checked by the front desk."));
+        p.drawText(QPointF(1.5 * dpi, 5.0 * dpi),
+                   QStringLiteral("Received 12 March, checked by the front desk."));
     }
     const QImage sheet = separatorSheet(dpi, {"Code128", "SEP-0002"}, 1.0);
     auto read = [&](const QImage& img, Symbologies set) {
@@ -132,7 +140,8 @@ TEST(SeparatorRules, BlankSheetsAndSymbologies) {
     EXPECT_FALSE(isSeparator(lineRead, blanks)) << lineRead.inkPercent;
     // A blank separator is a blank page of the documents: the same measure and limit
     // (under 250 dpi the working copy is the page itself, so the figures are equal).
-    EXPECT_DOUBLE_EQ(lineRead.inkPercent, inkSharePercent(testpages::binaryOf(oneLine).get(), dpi, dpi));
+    EXPECT_DOUBLE_EQ(lineRead.inkPercent,
+                     inkSharePercent(testpages::binaryOf(oneLine).get(), dpi, dpi));
     blanks.blankPercent = lineRead.inkPercent + 0.01;
     EXPECT_TRUE(isSeparator(lineRead, blanks));
     EXPECT_FALSE(isSeparator(sheetRead, blanks));
@@ -182,7 +191,8 @@ TEST(InfoTool, BarcodesOfEachPageOnRequest) {
     const QStringList lines = run({QStringLiteral("--json"), QStringLiteral("--barcodes"), sheet,
                                    QString::fromStdString(text)});
     ASSERT_EQ(lines.size(), 2);
-    const QJsonArray onSheet = QJsonDocument::fromJson(lines[0].toUtf8()).object()["barcodes"].toArray();
+    const QJsonArray onSheet =
+        QJsonDocument::fromJson(lines[0].toUtf8()).object()["barcodes"].toArray();
     ASSERT_EQ(onSheet.size(), 1);
     EXPECT_EQ(onSheet[0].toObject()["symbology"].toString(), QStringLiteral("QRCode"));
     EXPECT_EQ(onSheet[0].toObject()["text"].toString(), QStringLiteral("BOX 7 / DOC 12"));

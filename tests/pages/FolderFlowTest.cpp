@@ -1,20 +1,20 @@
 // Where documents begin in a folder, the markers read in the background, and the
 // neighbours of the page shown read ahead.
-#include "PagesTestSupport.h"
+#include <QSignalSpy>
+#include <QTest>
 
+#include "PagesTestSupport.h"
 #include "pages/FolderMarks.h"
 #include "pages/MarkerScan.h"
 #include "pages/ReadAhead.h"
-
-#include <QSignalSpy>
-#include <QTest>
 
 namespace leafmark::testing {
 
 namespace {
 QStringList pageNames(int count) {
     QStringList names;
-    for (int i = 1; i <= count; ++i) names << QStringLiteral("%1.tif").arg(i, 8, 10, QLatin1Char('0'));
+    for (int i = 1; i <= count; ++i)
+        names << QStringLiteral("%1.tif").arg(i, 8, 10, QLatin1Char('0'));
     return names;
 }
 }  // namespace
@@ -55,21 +55,25 @@ TEST_F(PagesTest, DocumentStartsComeFromEndOfDocumentFilesAloneThenFromMarkers) 
     // With every marker read, starts, positions and findings are the documents
     // model's for the same folder on disk, where markers and end-of-document files
     // disagree: page 5 is marked without a file before it, page 3 is unmarked after one.
-    writePage(path(QStringLiteral("00000005.tif")), markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
+    writePage(path(QStringLiteral("00000005.tif")),
+              markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
     for (int i = 0; i < 7; ++i) marks.setMarkers(i, i == 4, false);
     const FolderDocuments model = FolderDocuments::read(dir.path());
     EXPECT_EQ(model.documentStarts(), marks.documents().documentStarts());
     for (int i = 0; i < 7; ++i) {
         const PagePosition m = model.positionOf(i);
         p = marks.position(i);
-        EXPECT_EQ(std::tuple(p.document, p.page, p.pages), std::tuple(m.document + 1, m.page + 1, m.pages)) << i;
+        EXPECT_EQ(std::tuple(p.document, p.page, p.pages),
+                  std::tuple(m.document + 1, m.page + 1, m.pages))
+            << i;
     }
     QStringList keys;
     for (const Finding& f : marks.documents().findings()) keys << f.key();
     QStringList modelKeys;
     for (const Finding& f : model.findings()) modelKeys << f.key();
     EXPECT_EQ(keys, modelKeys);
-    EXPECT_EQ(keys, QStringList({"eod-without-bod", "bod-without-eod", "eod-without-bod", "stale-eod"}));
+    EXPECT_EQ(keys,
+              QStringList({"eod-without-bod", "bod-without-eod", "eod-without-bod", "stale-eod"}));
     // Each page named by a finding knows it; the stale file names no page.
     QList<int> withFindings;
     for (int i = 0; i < 7; ++i)
@@ -102,9 +106,9 @@ TEST_F(PagesTest, MarkerScanReadsTheTagsOfEveryPageInTheBackground) {
     QSignalSpy finished(&scan, &MarkerScan::finished);
     scan.start(dir.path(), pageNames(5));
     ASSERT_TRUE(finished.wait(10000));
-    EXPECT_EQ(bits, QList<quint8>({0, MarkerScan::kBitUnreadable, 0,
-                                   MarkerScan::kBitDocumentMarker | MarkerScan::kBitChangeMarker,
-                                   0}));
+    EXPECT_EQ(bits,
+              QList<quint8>({0, MarkerScan::kBitUnreadable, 0,
+                             MarkerScan::kBitDocumentMarker | MarkerScan::kBitChangeMarker, 0}));
 }
 
 TEST_F(PagesTest, NeighbourReadAheadIsShownUnlessItsFileChangedSince) {

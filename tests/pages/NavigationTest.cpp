@@ -1,7 +1,7 @@
 // Moving through the folder: boundaries, the save-changes prompt and the menu states.
-#include "PagesTestSupport.h"
-
 #include <array>
+
+#include "PagesTestSupport.h"
 
 namespace leafmark::testing {
 namespace {
@@ -10,15 +10,16 @@ const QString kPrompt =
     QStringLiteral("The image has been modified.  Do you wish to save the changes?");
 
 class PageNavigation : public PagesTest {
-protected:
+  protected:
     // Menu states as First/Prior/Next/Last flags.
     std::array<bool, 4> menuStates() const {
-        return {controls->menuEnabled(PageMenuItem::First), controls->menuEnabled(PageMenuItem::Prior),
-                controls->menuEnabled(PageMenuItem::Next), controls->menuEnabled(PageMenuItem::Last)};
+        return {
+            controls->menuEnabled(PageMenuItem::First), controls->menuEnabled(PageMenuItem::Prior),
+            controls->menuEnabled(PageMenuItem::Next), controls->menuEnabled(PageMenuItem::Last)};
     }
     void setMenus(bool on) {
-        for (auto item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
-                          PageMenuItem::Last})
+        for (auto item :
+             {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next, PageMenuItem::Last})
             controls->setMenuEnabled(item, on);
     }
 };
@@ -31,8 +32,8 @@ TEST_F(PageNavigation, OnePageFolderStopsAtBothEndsAndReloadsOnFirstAndLast) {
     dialogs.messageAnswers = {MsgAnswer::Ok, MsgAnswer::Ok};
     records->nextimagefile();
     records->priorimagefile();
-    EXPECT_EQ(dialogs.messageTexts(),
-              (QStringList{QStringLiteral("End of Folder."), QStringLiteral("Beginning of Folder.")}));
+    EXPECT_EQ(dialogs.messageTexts(), (QStringList{QStringLiteral("End of Folder."),
+                                                   QStringLiteral("Beginning of Folder.")}));
     EXPECT_EQ(dialogs.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Leafmark"));

@@ -1,8 +1,9 @@
 // Opening a page and its folder, and what showing a page sets.
-#include "PagesTestSupport.h"
+#include <sys/stat.h>
 
 #include <QFile>
-#include <sys/stat.h>
+
+#include "PagesTestSupport.h"
 
 namespace leafmark::testing {
 namespace {
@@ -30,9 +31,9 @@ TEST_F(PageOpening, MatchesNamesWithoutCaseButOpensTheStoredName) {
     writeFile(path(QStringLiteral("a.eod")), "EOD\r\n");
 
     records->OpenMaster(path(QStringLiteral("C.tiff")));
-    EXPECT_EQ(records->folderList().names(),
-              (QStringList{QStringLiteral("a.tif"), QStringLiteral("B.tif"),
-                           QStringLiteral("c.TIFF")}));
+    EXPECT_EQ(
+        records->folderList().names(),
+        (QStringList{QStringLiteral("a.tif"), QStringLiteral("B.tif"), QStringLiteral("c.TIFF")}));
     EXPECT_EQ(records->folderList().selectedIndex(), 2);
     EXPECT_EQ(state.currentfile, path(QStringLiteral("c.TIFF")));
     EXPECT_FALSE(records->pageLoadFailed());
@@ -72,8 +73,7 @@ TEST_F(PageOpening, FirstOpeningEnablesThePageButtonsOnlyOnce) {
 TEST_F(PageOpening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
     makePages(3);
     records->setOpenDialogFolder(QStringLiteral("/start"));
-    dialogs.openAnswers = {std::nullopt, path(QStringLiteral("00000002.tif")),
-                           std::nullopt};
+    dialogs.openAnswers = {std::nullopt, path(QStringLiteral("00000002.tif")), std::nullopt};
     records->Openfile();
     EXPECT_TRUE(state.currentfile.isEmpty());
     EXPECT_TRUE(controls->menus.isEmpty());
@@ -82,9 +82,9 @@ TEST_F(PageOpening, OpenDialogCancelChangesNothingAndAChoiceEnablesTheMenus) {
     records->Openfile();
     EXPECT_EQ(shownName(), QStringLiteral("00000002.tif"));
     EXPECT_EQ(records->lastOpenPath(), path(QStringLiteral("00000002.tif")));
-    for (PageMenuItem item : {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next,
-                              PageMenuItem::Last, PageMenuItem::Save, PageMenuItem::SaveAs,
-                              PageMenuItem::Revert})
+    for (PageMenuItem item :
+         {PageMenuItem::First, PageMenuItem::Prior, PageMenuItem::Next, PageMenuItem::Last,
+          PageMenuItem::Save, PageMenuItem::SaveAs, PageMenuItem::Revert})
         EXPECT_TRUE(controls->menuEnabled(item));
 
     records->Openfile();  // starts where the last file was chosen
@@ -112,7 +112,8 @@ TEST_F(PageOpening, APipeOrDeviceLinkUnderAPageNameIsRefusedAtOnce) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.tif"))));
     open(QStringLiteral("00000001.tif"));
     for (const QString& name : {QStringLiteral("pipe.tif"), QStringLiteral("zero.tif")}) {
-        records->OpenMaster(path(name));  // returns: nothing waits for a writer or reads without end
+        records->OpenMaster(
+            path(name));  // returns: nothing waits for a writer or reads without end
         EXPECT_TRUE(records->pageLoadFailed()) << name.toStdString();
         EXPECT_FALSE(controls->view->engine().hasImage());
         EXPECT_EQ(state.currentfile, path(name));
@@ -130,7 +131,8 @@ TEST_F(PageDisplay, TicksTheMarkerBoxOnlyForTheExactTextWithSpacesAround) {
     };
     writePage(path(QStringLiteral("plain.tif")));
     for (const auto& [text, ticked] : cases) {
-        writePage(path(QStringLiteral("page.tif")), markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, text.toStdString()));
+        writePage(path(QStringLiteral("page.tif")),
+                  markedPage().tag(TIFFTAG_IMAGEDESCRIPTION, text.toStdString()));
         open(QStringLiteral("plain.tif"));
         controls->ticked = !ticked;
         open(QStringLiteral("page.tif"));

@@ -1,10 +1,9 @@
 #include "PagesTestSupport.h"
 
-#include <QDir>
-
-#include <csignal>
 #include <sys/resource.h>
 
+#include <QDir>
+#include <csignal>
 
 namespace leafmark::testing {
 

@@ -3,6 +3,14 @@
 // real page view (real engine), scripted dialogs, and a temporary page folder
 // (pages written and read back with support/TestPages).
 
+#include <gtest/gtest.h>
+
+#include <QMap>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
 #include "imaging/widget/PageView.h"
 #include "pages/MainWindowControls.h"
 #include "pages/PageRecords.h"
@@ -10,18 +18,11 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestPages.h"
 
-#include <QMap>
-#include <QTemporaryDir>
-#include <QWidget>
-#include <gtest/gtest.h>
-#include <cstdint>
-#include <memory>
-
 namespace leafmark::testing {
 
 // The main window's controls as the page records see them.
 class TestControls : public MainWindowControls {
-public:
+  public:
     TestControls();
     QWidget* ownerWindow() override { return &owner; }
     imaging::PageView& pageView() override { return *view; }
@@ -50,20 +51,20 @@ public:
 // While it lives, every write past the first `bytes` bytes of a file fails, also
 // for root (the file-size limit of the process); the engine's save then fails.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(std::uint64_t bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     std::uint64_t oldCur_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
 
 // One page folder, the shared state, scripted dialogs, the controls and the records.
 class PagesTest : public ::testing::Test {
-protected:
+  protected:
     PagesTest();
     ~PagesTest() override;
 

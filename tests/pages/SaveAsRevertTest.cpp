@@ -1,7 +1,7 @@
 // Save As with its overwrite question, and Revert.
-#include "PagesTestSupport.h"
-
 #include <QDir>
+
+#include "PagesTestSupport.h"
 
 namespace leafmark::testing {
 namespace {
@@ -77,7 +77,8 @@ using PageRevert = PagesTest;
 
 TEST_F(PageRevert, ShowsThePageAsStoredAndRestoresTheMarkerBox) {
     makePages(2);
-    writePage(path(QStringLiteral("00000002.tif")), markedPage(2).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
+    writePage(path(QStringLiteral("00000002.tif")),
+              markedPage(2).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
     open(QStringLiteral("00000002.tif"));
     ASSERT_TRUE(controls->ticked);
     // An edit: the page replaced by a blank one of the same size.
@@ -88,7 +89,8 @@ TEST_F(PageRevert, ShowsThePageAsStoredAndRestoresTheMarkerBox) {
     EXPECT_EQ(state.modified, 0);
     EXPECT_TRUE(controls->ticked);
     EXPECT_EQ(shownName(), QStringLiteral("00000002.tif"));
-    imaging::PixPtr stored(pixRead(QFile::encodeName(path(QStringLiteral("00000002.tif"))).constData()));
+    imaging::PixPtr stored(
+        pixRead(QFile::encodeName(path(QStringLiteral("00000002.tif"))).constData()));
     ASSERT_TRUE(stored);
     l_int32 same = 0;
     pixEqual(stored.get(), controls->view->engine().pix(), &same);

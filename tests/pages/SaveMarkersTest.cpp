@@ -1,9 +1,9 @@
 // Saving the page shown: the document marker, the sticky change marker, the
 // end-of-document file of the page before, and saves that must not happen.
-#include "PagesTestSupport.h"
-
 #include <QDir>
 #include <QtEndian>
+
+#include "PagesTestSupport.h"
 
 namespace leafmark::testing {
 namespace {
@@ -121,7 +121,8 @@ TEST_F(PageSaving, APageReadOnlyInPartIsNotSavedOverItsFile) {
     bool patched = false;
     for (int e = 0; e < entries; ++e) {
         const qsizetype entry = ifd + 2 + 12 * e;
-        if (qFromLittleEndian<quint16>(bytes.constData() + entry) != 279) continue;  // StripByteCounts
+        if (qFromLittleEndian<quint16>(bytes.constData() + entry) != 279)
+            continue;  // StripByteCounts
         qToLittleEndian<quint32>(u32(entry + 8) + 4000, bytes.data() + entry + 8);
         patched = true;
     }

@@ -1,10 +1,10 @@
 // What a save must never do: replace a write-protected page, leave the
 // end-of-document file disagreeing with the page when the page was not written,
 // or leave a killed save's temporary file behind.
-#include "PagesTestSupport.h"
-
 #include <QDir>
 #include <QFile>
+
+#include "PagesTestSupport.h"
 
 namespace leafmark::testing {
 namespace {

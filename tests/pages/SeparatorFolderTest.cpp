@@ -1,21 +1,19 @@
 // Separator sheets over a real page folder: proposed document starts against the
 // markers on disk, and applying them as the window's save would, once and again.
 
-#include "PagesTestSupport.h"
-
-#include "shared/PageFiles.h"
-#include "pages/SeparatorFolder.h"
-#include "pages/SeparatorScanner.h"
-#include "pagemaker/SeparatorSheet.h"
-#include "docs/SeparatorReport.h"
-
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+
+#include "PagesTestSupport.h"
+#include "docs/SeparatorReport.h"
+#include "pagemaker/SeparatorSheet.h"
+#include "pages/SeparatorFolder.h"
+#include "pages/SeparatorScanner.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark::testing {
 namespace {
@@ -38,10 +36,13 @@ QStringList pageNames(const QString& folder) {
 
 TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     QTemporaryDir dir;
-    auto at = [&](int n) { return dir.filePath(QStringLiteral("%1.tif").arg(n, 8, 10, QLatin1Char('0'))); };
+    auto at = [&](int n) {
+        return dir.filePath(QStringLiteral("%1.tif").arg(n, 8, 10, QLatin1Char('0')));
+    };
     auto sheet = [&](int n, const char* symbology) {
         QString error;
-        ASSERT_TRUE(pagemaker::writeSeparatorSheet(at(n), 200, symbology, "SEP-" + std::to_string(n), 1.5, 20,
+        ASSERT_TRUE(pagemaker::writeSeparatorSheet(at(n), 200, symbology,
+                                                   "SEP-" + std::to_string(n), 1.5, 20,
                                                    static_cast<quint32>(n), &error))
             << error.toStdString();
     };
@@ -50,16 +51,20 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     writePage(at(3), markedPage(3).tag(TIFFTAG_MODEL, "Changed"));
     writePage(at(4), markedPage(4));
     sheet(5, "QRCode");
-    writePage(at(6), markedPage(6).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));  // marked, sheet before not closed
+    writePage(at(6), markedPage(6).tag(TIFFTAG_IMAGEDESCRIPTION,
+                                       "BOD"));  // marked, sheet before not closed
     sheet(7, "Code128");
     writePage(at(8), markedPage(8).tag(TIFFTAG_IMAGEDESCRIPTION, "BOD"));
-    writeFile(dir.filePath(QStringLiteral("00000007ZZZ.EOD")), "EOD\r\n");  // 8 already begins a document
+    writeFile(dir.filePath(QStringLiteral("00000007ZZZ.EOD")),
+              "EOD\r\n");  // 8 already begins a document
     const QStringList entries = pageNames(dir.path());
 
     const imaging::SeparatorRule rule;
-    const FolderSeparators found =
-        findSeparators(dir.path(), entries, readSeparatorPages(dir.path(), entries, imaging::defaultSymbologies()), rule);
-    EXPECT_EQ(found.separator, (std::vector<bool>{false, true, false, false, true, false, true, false}));
+    const FolderSeparators found = findSeparators(
+        dir.path(), entries, readSeparatorPages(dir.path(), entries, imaging::defaultSymbologies()),
+        rule);
+    EXPECT_EQ(found.separator,
+              (std::vector<bool>{false, true, false, false, true, false, true, false}));
     EXPECT_EQ(found.why[4], QStringLiteral("barcode QRCode \"SEP-5\""));
     ASSERT_EQ(found.starts.size(), 3u);
     EXPECT_EQ(found.starts[0].page, 2);
@@ -69,44 +74,56 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
     EXPECT_TRUE(found.starts[2].agrees);
 
     // The report lists the sheets and the starts; applying writes only what is missing.
-    const QStringList report = captured([&](std::FILE* out) { docs::printSuggestions(out, found, false); });
-    EXPECT_EQ(report, (QStringList{QStringLiteral("separator 00000002.tif  barcode Code128 \"SEP-2\""),
-                                   QStringLiteral("separator 00000005.tif  barcode QRCode \"SEP-5\""),
-                                   QStringLiteral("separator 00000007.tif  barcode Code128 \"SEP-7\""),
-                                   QStringLiteral("start 00000003.tif  proposed  (after separator 00000002.tif)"),
-                                   QStringLiteral("start 00000006.tif  proposed  (after separator 00000005.tif)"),
-                                   QStringLiteral("start 00000008.tif  agrees  (after separator 00000007.tif)")}));
+    const QStringList report =
+        captured([&](std::FILE* out) { docs::printSuggestions(out, found, false); });
+    EXPECT_EQ(report,
+              (QStringList{
+                  QStringLiteral("separator 00000002.tif  barcode Code128 \"SEP-2\""),
+                  QStringLiteral("separator 00000005.tif  barcode QRCode \"SEP-5\""),
+                  QStringLiteral("separator 00000007.tif  barcode Code128 \"SEP-7\""),
+                  QStringLiteral("start 00000003.tif  proposed  (after separator 00000002.tif)"),
+                  QStringLiteral("start 00000006.tif  proposed  (after separator 00000005.tif)"),
+                  QStringLiteral("start 00000008.tif  agrees  (after separator 00000007.tif)")}));
     const QByteArray marked6 = fileBytes(at(6));
     int failed = -1;
-    const QStringList changes = captured([&](std::FILE* out) { failed = docs::applySuggestions(out, stderr, found, true); });
+    const QStringList changes = captured(
+        [&](std::FILE* out) { failed = docs::applySuggestions(out, stderr, found, true); });
     EXPECT_EQ(failed, 0);
-    const QString eod2 = dir.filePath(QStringLiteral("00000002ZZZ.EOD")), eod5 = dir.filePath(QStringLiteral("00000005ZZZ.EOD"));
+    const QString eod2 = dir.filePath(QStringLiteral("00000002ZZZ.EOD")),
+                  eod5 = dir.filePath(QStringLiteral("00000005ZZZ.EOD"));
     auto change = [](const char* action, const QString& file) {
-        return QStringLiteral("{\"action\":\"%1\",\"file\":\"%2\",\"type\":\"change\"}").arg(QLatin1String(action), file);
+        return QStringLiteral("{\"action\":\"%1\",\"file\":\"%2\",\"type\":\"change\"}")
+            .arg(QLatin1String(action), file);
     };
-    EXPECT_EQ(changes, (QStringList{change("created", eod2), change("marked", at(3)), change("created", eod5)}));
+    EXPECT_EQ(changes, (QStringList{change("created", eod2), change("marked", at(3)),
+                                    change("created", eod5)}));
     const DiskPage page3 = readPage(at(3));
     EXPECT_EQ(page3.description, QStringLiteral("BOD"));
     EXPECT_EQ(page3.model, QStringLiteral("Changed"));  // its change marker stays; none is added
     EXPECT_EQ(page3.mark, 3);
     EXPECT_EQ(page3.compression, 4);
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("00000002ZZZ.EOD"))), QByteArray(kEndOfDocumentContent));
-    EXPECT_EQ(fileBytes(at(6)), marked6);        // a page already marked is not rewritten
-    EXPECT_FALSE(readPage(at(4)).description);   // the page before a start is not marked
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("00000002ZZZ.EOD"))),
+              QByteArray(kEndOfDocumentContent));
+    EXPECT_EQ(fileBytes(at(6)), marked6);       // a page already marked is not rewritten
+    EXPECT_FALSE(readPage(at(4)).description);  // the page before a start is not marked
 
     // Everything agrees now, and applying again changes nothing on disk.
     const FolderSeparators again = findSeparators(dir.path(), entries, found.readings, rule);
     ASSERT_EQ(again.starts.size(), 3u);
     for (const auto& s : again.starts) EXPECT_TRUE(s.agrees) << s.page;
     QMap<QString, QByteArray> before;
-    for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) before[name] = fileBytes(dir.filePath(name));
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        before[name] = fileBytes(dir.filePath(name));
     for (const auto& s : again.starts) {
         const StartApplied twice = applyDocumentStart(dir.path(), entries, s.page);
         EXPECT_TRUE(twice.ok && twice.changes.isEmpty()) << s.page;
     }
-    EXPECT_TRUE(captured([&](std::FILE* out) { docs::applySuggestions(out, stderr, again, false); }).isEmpty());
+    EXPECT_TRUE(captured([&](std::FILE* out) {
+                    docs::applySuggestions(out, stderr, again, false);
+                }).isEmpty());
     QMap<QString, QByteArray> after;
-    for (const QString& name : QDir(dir.path()).entryList(QDir::Files)) after[name] = fileBytes(dir.filePath(name));
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        after[name] = fileBytes(dir.filePath(name));
     EXPECT_EQ(after, before);
 }
 
@@ -118,7 +135,8 @@ TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
     StartApplied applied;
     {
         FileSizeLimit limit(64);  // the end-of-document line fits, the page does not
-        applied = applyDocumentStart(dir.path(), {QStringLiteral("a.tif"), QStringLiteral("b.tif")}, 1);
+        applied =
+            applyDocumentStart(dir.path(), {QStringLiteral("a.tif"), QStringLiteral("b.tif")}, 1);
     }
     EXPECT_FALSE(applied.ok);
     EXPECT_TRUE(applied.error.contains(QStringLiteral("b.tif")));
@@ -129,9 +147,11 @@ TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
 
 TEST(SeparatorScanner, ReadsEachPageOnceForTheSessionAndAgainWhenItChanges) {
     QTemporaryDir dir;
-    const QStringList entries = {QStringLiteral("p1.tif"), QStringLiteral("p2.tif"), QStringLiteral("p3.tif")};
+    const QStringList entries = {QStringLiteral("p1.tif"), QStringLiteral("p2.tif"),
+                                 QStringLiteral("p3.tif")};
     writePage(dir.filePath(entries[0]), markedPage(1));
-    ASSERT_TRUE(pagemaker::writeSeparatorSheet(dir.filePath(entries[1]), 200, "Code128", "SEP-2", 0.5, 10));
+    ASSERT_TRUE(
+        pagemaker::writeSeparatorSheet(dir.filePath(entries[1]), 200, "Code128", "SEP-2", 0.5, 10));
     writePage(dir.filePath(entries[2]), markedPage(3));
 
     SeparatorScanner scanner;

@@ -1,21 +1,21 @@
 // The folder file list: which names it holds, in which order, and the selection.
-#include "shared/FileList.h"
-#include "shared/NativePath.h"
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "shared/FileList.h"
+#include "shared/NativePath.h"
 
 using namespace leafmark;
 
 namespace {
 
 class FileListTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     FileList list;
 
@@ -25,8 +25,7 @@ protected:
         f.write("x");
     }
     void touchAll(const QStringList& names) {
-        for (const QString& n : names)
-            touch(n);
+        for (const QString& n : names) touch(n);
     }
 };
 
@@ -134,15 +133,16 @@ TEST_F(FileListTest, RereadSeesNewFilesAndClearsSelection) {
 // whether or not it is UTF-8, and the file is found again under the name listed.
 TEST_F(FileListTest, NamesThatAreNotUtf8KeepTheirBytes) {
     const QList<QByteArray> names = {
-        "caf\xc3\xa9.tif",                  // UTF-8
-        "p\xe9ge.tif",                       // Latin-1
-        "\xed\xb2\x80x.tif",               // a surrogate written as UTF-8
-        "\xc0\xaf.tif",                     // an overlong "/"
-        "\xf0\x9f\x93\x84\xff.tif",      // a 4-byte character, then a stray byte
-        "cut\xe2\x82.tif",                  // a sequence cut short
+        "caf\xc3\xa9.tif",           // UTF-8
+        "p\xe9ge.tif",               // Latin-1
+        "\xed\xb2\x80x.tif",         // a surrogate written as UTF-8
+        "\xc0\xaf.tif",              // an overlong "/"
+        "\xf0\x9f\x93\x84\xff.tif",  // a 4-byte character, then a stray byte
+        "cut\xe2\x82.tif",           // a sequence cut short
     };
     for (const QByteArray& n : names) {
-        const int fd = ::open((nativePath(dir.path()) + '/' + n).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const int fd = ::open((nativePath(dir.path()) + '/' + n).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL, 0644);
         ASSERT_GE(fd, 0) << n.toStdString();
         ::close(fd);
     }
@@ -157,5 +157,6 @@ TEST_F(FileListTest, NamesThatAreNotUtf8KeepTheirBytes) {
     EXPECT_EQ(fromNativePath("caf\xc3\xa9.tif"), QStringLiteral("caf\u00e9.tif"));
     EXPECT_EQ(shownPath(fromNativePath("p\xe9ge.tif")), QStringLiteral("p\ufffdge.tif"));
     // A name made in the program (no byte kept) is what Qt would have written.
-    EXPECT_EQ(nativePath(QStringLiteral("caf\u00e9 \U0001F4C4.tif")), QFile::encodeName(QStringLiteral("caf\u00e9 \U0001F4C4.tif")));
+    EXPECT_EQ(nativePath(QStringLiteral("caf\u00e9 \U0001F4C4.tif")),
+              QFile::encodeName(QStringLiteral("caf\u00e9 \U0001F4C4.tif")));
 }

@@ -1,10 +1,11 @@
 // The help document builder and the guide's coverage of the things on disk.
-#include "HelpDoc.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "HelpDoc.h"
 
 using leafmark::helpdoc::convertFile;
 using leafmark::helpdoc::writeHelpPdf;
@@ -18,7 +19,8 @@ QByteArray readAll(const QString& path) {
 
 // The page count the PDF's page tree declares.
 int pageCount(const QByteArray& pdf) {
-    const auto m = QRegularExpression(QStringLiteral("/Count (\\d+)")).match(QString::fromLatin1(pdf));
+    const auto m =
+        QRegularExpression(QStringLiteral("/Count (\\d+)")).match(QString::fromLatin1(pdf));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -63,7 +65,7 @@ TEST(HelpDoc, GuideNamesEverySettingAndMarker) {
     for (const char* key : {"Magnification", "Window", "Bitonal", "Dir1", "Dir2", "Process1",
                             "Process2", "Process3", "Margin", "InputDir", "OutputDir"})
         EXPECT_TRUE(guide.contains(QStringLiteral("| `%1` |").arg(key))) << key;
-    for (const char* text : {"`BOD`", "`Changed`", "ZZZ.EOD", "ImageDescription", "Model",
-                             "`.ini`", "[Setup]", "Beginning of Document", "ESC"})
+    for (const char* text : {"`BOD`", "`Changed`", "ZZZ.EOD", "ImageDescription", "Model", "`.ini`",
+                             "[Setup]", "Beginning of Document", "ESC"})
         EXPECT_TRUE(guide.contains(QLatin1String(text))) << text;
 }

@@ -1,14 +1,15 @@
 #pragma once
 // A settings file of its own in a temporary folder, for the settings tests.
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString ini = dir.filePath("leafmark.ini");
 

@@ -1,13 +1,14 @@
 // Where the settings file lives: beside the program when its folder can be
 // written or a file is already there, else in the user's configuration folder.
-#include "shared/Settings.h"
-#include "shared/SettingsLocation.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <unistd.h>
+
+#include "shared/Settings.h"
+#include "shared/SettingsLocation.h"
 
 using namespace leafmark;
 
@@ -22,7 +23,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 // A program folder and a user configuration folder in one temporary folder.
 class SettingsLocation : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir tmp;
     QString programDir = tmp.filePath("bin");
     QString beside = programDir + "/leafmark.ini";
@@ -37,8 +38,10 @@ protected:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(tmp.filePath("config")));
     }
     ~SettingsLocation() override {
-        if (savedConfigHome.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
-        else qputenv("XDG_CONFIG_HOME", savedConfigHome);
+        if (savedConfigHome.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", savedConfigHome);
     }
 };
 
@@ -58,7 +61,7 @@ TEST_F(SettingsLocation, ReadOnlyProgramFolderUsesTheUserFileMadeOnFirstWrite) {
     const QString file = chooseSettingsFile(beside, user, readOnly);
     ASSERT_EQ(file, user);
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("config")));  // nothing made by choosing
-    EXPECT_EQ(readInt16Setting(file, "Window", "1"), 1);       // defaults until written
+    EXPECT_EQ(readInt16Setting(file, "Window", "1"), 1);      // defaults until written
     ASSERT_TRUE(writeProfileString(file, "Setup", "Dir1", "/scans/box1"));
     ASSERT_TRUE(writeProfileString(file, "Setup", "Margin", "0.25"));
     EXPECT_EQ(readFolderSetting(user, "Dir1"), "/scans/box1");

@@ -1,10 +1,11 @@
 // Reading the settings file: buffers, defaults, number reading and rounding.
-#include "shared/IniFileTest.h"
-#include "shared/Settings.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "shared/IniFileTest.h"
+#include "shared/Settings.h"
 
 using namespace leafmark;
 
@@ -131,8 +132,9 @@ TEST(Rounding, ValuesThatDoNotFitAreRefused) {
 }
 
 TEST_F(SettingsRead, NumberKeysRoundAndRefuseOverflow) {
-    writeIni("[Setup]\nWindow=2.5\nBitonal=3.5\nProcess1=abc\nProcess2=1E9\n"
-             "Magnification=9E99\n");
+    writeIni(
+        "[Setup]\nWindow=2.5\nBitonal=3.5\nProcess1=abc\nProcess2=1E9\n"
+        "Magnification=9E99\n");
     EXPECT_EQ(readInt16Setting(ini, "Window", "1"), 2);
     EXPECT_EQ(readInt16Setting(ini, "Bitonal", "0"), 4);
     EXPECT_EQ(readInt16Setting(ini, "Process1", "1"), 0);

@@ -1,14 +1,14 @@
 // Writing one key of the settings file: everything else stays byte for byte.
-#include "shared/IniFileTest.h"
-#include "shared/Settings.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include "shared/IniFileTest.h"
+#include "shared/Settings.h"
 
 using namespace leafmark;
 
@@ -89,7 +89,8 @@ TEST_F(SettingsWrite, RefusesValuesThatWouldCorruptTheFile) {
     // would be stored as something else.
     EXPECT_FALSE(writeProfileString(ini, "Setup", "Margin", "1\nWindow=0"));
     EXPECT_FALSE(writeProfileString(ini, "Setup", "Margin", "1\r"));
-    EXPECT_FALSE(writeProfileString(ini, "Setup", "Dir1", QString::fromUtf8("/\u0141\u00f3d\u017a")));
+    EXPECT_FALSE(
+        writeProfileString(ini, "Setup", "Dir1", QString::fromUtf8("/\u0141\u00f3d\u017a")));
     EXPECT_FALSE(writeProfileString(ini, "Setup", "Di=r1", "x"));
     EXPECT_FALSE(writeProfileString(ini, "Setup", "", "x"));
     EXPECT_FALSE(writeProfileString(ini, "Se]tup", "Dir1", "x"));
@@ -139,10 +140,9 @@ TEST_F(SettingsWrite, EmptyValueIsWrittenAndReadsAsEmpty) {
 TEST_F(SettingsWrite, SixBatchKeysInTurnThenReadBack) {
     writeIni("[Setup]\nMagnification=200\n");
     const std::pair<const char*, const char*> keys[] = {
-        {"Process1", "0"}, {"Process2", "1"}, {"Process3", "2"},
+        {"Process1", "0"}, {"Process2", "1"},         {"Process3", "2"},
         {"Margin", "abc"}, {"InputDir", "/scans/in"}, {"OutputDir", "/scans/out"}};
-    for (const auto& [k, v] : keys)
-        ASSERT_TRUE(writeProfileString(ini, kSettingsSection, k, v));
+    for (const auto& [k, v] : keys) ASSERT_TRUE(writeProfileString(ini, kSettingsSection, k, v));
     for (const auto& [k, v] : keys)
         ASSERT_TRUE(writeProfileString(ini, kSettingsSection, k, v)) << "second write of " << k;
     EXPECT_EQ(content(),

@@ -39,7 +39,8 @@ std::vector<QJsonObject> jsonLines(const QByteArray& text) {
     return lines;
 }
 
-FolderRunTest::FolderRunTest() : in(root.filePath(QStringLiteral("in"))), out(root.filePath(QStringLiteral("out"))) {
+FolderRunTest::FolderRunTest()
+    : in(root.filePath(QStringLiteral("in"))), out(root.filePath(QStringLiteral("out"))) {
     QDir().mkpath(in);
     QDir().mkpath(out);
 }

@@ -3,13 +3,13 @@
 // folder and an output folder, a command-line program run to its end, and readers
 // for the folders and JSON-line reports it leaves behind.
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <map>
 #include <vector>
 
@@ -32,7 +32,7 @@ std::map<QString, QByteArray> folderBytes(const QString& folder, const QStringLi
 std::vector<QJsonObject> jsonLines(const QByteArray& text);
 
 class FolderRunTest : public ::testing::Test {
-protected:
+  protected:
     FolderRunTest();
 
     QTemporaryDir root;

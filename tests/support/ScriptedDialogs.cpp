@@ -4,8 +4,8 @@
 
 namespace leafmark::testing {
 
-MsgAnswer ScriptedDialogs::message(QWidget*, const QString& text, MsgButtons buttons,
-                                   MsgIcon icon, const QString& title) {
+MsgAnswer ScriptedDialogs::message(QWidget*, const QString& text, MsgButtons buttons, MsgIcon icon,
+                                   const QString& title) {
     messages.push_back({text, buttons, icon, title});
     if (messageAnswers.empty()) {
         ADD_FAILURE() << "unexpected message box: " << text.toStdString();

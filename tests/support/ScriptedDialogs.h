@@ -1,13 +1,13 @@
 #pragma once
 // Dialogs whose answers a test scripts in advance; every question asked is recorded.
 
-#include "shared/Dialogs.h"
-
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <optional>
 #include <vector>
+
+#include "shared/Dialogs.h"
 
 namespace leafmark::testing {
 
@@ -19,7 +19,7 @@ struct AskedMessage {
 };
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     // Answers are used in order; a question with no scripted answer fails the test
     // and answers Cancel (or nullopt).
     std::deque<MsgAnswer> messageAnswers;

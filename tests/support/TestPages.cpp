@@ -1,8 +1,8 @@
 #include "support/TestPages.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -41,8 +41,8 @@ bool inkBlack(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
     if (s.ink == Ink::Black) return true;
     if (s.ink != Ink::Block) return false;
     const auto& b = s.block;
-    return static_cast<int>(x) >= b.x && static_cast<int>(x) < b.x + b.width && static_cast<int>(y) >= b.y &&
-           static_cast<int>(y) < b.y + b.height;
+    return static_cast<int>(x) >= b.x && static_cast<int>(x) < b.x + b.width &&
+           static_cast<int>(y) >= b.y && static_cast<int>(y) < b.y + b.height;
 }
 bool isBlack(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
     return s.ink == Ink::Pattern ? blackAt(x, y) : inkBlack(s, x, y);
@@ -53,7 +53,8 @@ std::uint8_t grayLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
 
 // 16-bit samples whose low byte is not a copy of the high one (for the pattern).
 std::uint16_t gray16Level(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
-    return s.ink == Ink::Pattern ? gray16At(x, y) : static_cast<std::uint16_t>(grayLevel(s, x, y) * 257);
+    return s.ink == Ink::Pattern ? gray16At(x, y)
+                                 : static_cast<std::uint16_t>(grayLevel(s, x, y) * 257);
 }
 std::uint32_t rgbLevel(const PageSpec& s, std::uint32_t x, std::uint32_t y) {
     return s.ink == Ink::Pattern ? rgbAt(x, y) : inkBlack(s, x, y) ? 0u : 0xFFFFFFu;
@@ -81,9 +82,14 @@ std::vector<std::uint8_t> storedRow(const PageSpec& s, std::uint32_t y, std::siz
             std::uint8_t* p = row.data() + static_cast<std::size_t>(x) * s.spp;
             const std::uint8_t r = c >> 16, g = (c >> 8) & 0xFF, b = c & 0xFF;
             if (s.photometric == PHOTOMETRIC_SEPARATED) {
-                p[0] = 255 - r; p[1] = 255 - g; p[2] = 255 - b; p[3] = 0;
+                p[0] = 255 - r;
+                p[1] = 255 - g;
+                p[2] = 255 - b;
+                p[3] = 0;
             } else {
-                p[0] = r; p[1] = g; p[2] = b;
+                p[0] = r;
+                p[1] = g;
+                p[2] = b;
                 if (s.spp == 4) p[3] = 255;
             }
         }
@@ -101,10 +107,12 @@ bool writePage(TIFF* tif, const PageSpec& s) {
     TIFFSetField(tif, TIFFTAG_FILLORDER, s.fillOrder);
     TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
     const bool ycbcr = s.compression == COMPRESSION_JPEG && s.spp == 3;
-    if (s.withPhotometric) TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, ycbcr ? PHOTOMETRIC_YCBCR : s.photometric);
+    if (s.withPhotometric)
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, ycbcr ? PHOTOMETRIC_YCBCR : s.photometric);
     if (ycbcr) TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     if (s.compression == COMPRESSION_JPEG) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 90);
-    if (s.compression == COMPRESSION_CCITTFAX3) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, s.group3Options);
+    if (s.compression == COMPRESSION_CCITTFAX3)
+        TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, s.group3Options);
     if (s.spp == 4 && s.photometric == PHOTOMETRIC_RGB) {
         const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
@@ -159,24 +167,51 @@ bool writePage(TIFF* tif, const PageSpec& s) {
 }
 
 // Stored coordinates of the visual pixel (x, y) for an orientation.
-void storedAt(const PageSpec& s, std::uint32_t x, std::uint32_t y, std::uint32_t& c, std::uint32_t& r) {
+void storedAt(const PageSpec& s, std::uint32_t x, std::uint32_t y, std::uint32_t& c,
+              std::uint32_t& r) {
     const std::uint32_t W = s.width, H = s.height;
     switch (s.orientation) {
-    case 2: c = W - 1 - x; r = y; break;
-    case 3: c = W - 1 - x; r = H - 1 - y; break;
-    case 4: c = x; r = H - 1 - y; break;
-    case 5: c = y; r = x; break;
-    case 6: c = y; r = H - 1 - x; break;
-    case 7: c = W - 1 - y; r = H - 1 - x; break;
-    case 8: c = W - 1 - y; r = x; break;
-    default: c = x; r = y; break;
+        case 2:
+            c = W - 1 - x;
+            r = y;
+            break;
+        case 3:
+            c = W - 1 - x;
+            r = H - 1 - y;
+            break;
+        case 4:
+            c = x;
+            r = H - 1 - y;
+            break;
+        case 5:
+            c = y;
+            r = x;
+            break;
+        case 6:
+            c = y;
+            r = H - 1 - x;
+            break;
+        case 7:
+            c = W - 1 - y;
+            r = H - 1 - x;
+            break;
+        case 8:
+            c = W - 1 - y;
+            r = x;
+            break;
+        default:
+            c = x;
+            r = y;
+            break;
     }
 }
 
 }  // namespace
 
 bool blackAt(std::uint32_t x, std::uint32_t y) { return (x * 7 + y * 13) % 11 < 4 || x == y; }
-std::uint8_t grayAt(std::uint32_t x, std::uint32_t y) { return static_cast<std::uint8_t>((x * 3 + y) % 256); }
+std::uint8_t grayAt(std::uint32_t x, std::uint32_t y) {
+    return static_cast<std::uint8_t>((x * 3 + y) % 256);
+}
 std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y) {
     return ((x * 3) % 256) << 16 | ((y * 5) % 256) << 8 | ((x + y) % 256);
 }
@@ -188,7 +223,8 @@ std::uint8_t paletteIndexAt(std::uint32_t x, std::uint32_t y, int bits) {
     return static_cast<std::uint8_t>((x / 4 + y / 3) % (1u << bits));
 }
 std::uint32_t paletteColour(int i) {
-    return static_cast<std::uint32_t>((i * 37) % 256) << 16 | static_cast<std::uint32_t>((255 - i) % 256) << 8 |
+    return static_cast<std::uint32_t>((i * 37) % 256) << 16 |
+           static_cast<std::uint32_t>((255 - i) % 256) << 8 |
            static_cast<std::uint32_t>((i * 101) % 256);
 }
 
@@ -199,8 +235,10 @@ bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages) {
     for (const PageSpec& p : pages) {
         if (ok && p.withExif) {  // the EXIF directory goes first, the page then points back to it
             std::uint64_t exif = 0;
-            ok = TIFFCreateEXIFDirectory(tif) == 0 && TIFFSetField(tif, EXIFTAG_EXPOSURETIME, 0.5) &&
-                 TIFFWriteCustomDirectory(tif, &exif) && (TIFFFreeDirectory(tif), TIFFCreateDirectory(tif) == 0) &&
+            ok = TIFFCreateEXIFDirectory(tif) == 0 &&
+                 TIFFSetField(tif, EXIFTAG_EXPOSURETIME, 0.5) &&
+                 TIFFWriteCustomDirectory(tif, &exif) &&
+                 (TIFFFreeDirectory(tif), TIFFCreateDirectory(tif) == 0) &&
                  TIFFSetField(tif, TIFFTAG_EXIFIFD, exif);
         }
         ok = ok && writePage(tif, p);
@@ -230,7 +268,8 @@ PixPtr expectedPix(const PageSpec& s) {
                 v = s.bps >= 8 ? level : level * (255u / ((1u << s.bps) - 1));
             } else {
                 const std::uint32_t rgb = s.photometric == PHOTOMETRIC_PALETTE
-                                              ? paletteColour(paletteIndexAt(c, r, s.bps)) : rgbLevel(s, c, r);
+                                              ? paletteColour(paletteIndexAt(c, r, s.bps))
+                                              : rgbLevel(s, c, r);
                 composeRGBPixel(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF, &v);
             }
             pixSetPixel(pix.get(), static_cast<l_int32>(x), static_cast<l_int32>(y), v);
@@ -261,7 +300,8 @@ int maxDifference(PIX* a, PIX* b) {
     return worst;
 }
 
-std::vector<std::string> tagDump(const std::string& path, int page, const std::vector<std::string>& skip) {
+std::vector<std::string> tagDump(const std::string& path, int page,
+                                 const std::vector<std::string>& skip) {
     std::vector<std::string> lines;
     TIFF* tif = openQuiet(path, "r");
     if (!tif) return lines;
@@ -358,7 +398,8 @@ void makeDataRunPastTheEnd(const QString& path) {
         std::uint16_t tag = 0;
         std::memcpy(&tag, entry, 2);
         if (tag != TIFFTAG_STRIPBYTECOUNTS) continue;
-        const std::uint32_t count = static_cast<std::uint32_t>(bytes.size()) * 4;  // one strip, LONG
+        const std::uint32_t count =
+            static_cast<std::uint32_t>(bytes.size()) * 4;  // one strip, LONG
         std::memcpy(entry + 8, &count, 4);
         writeFile(path, bytes);
         return;

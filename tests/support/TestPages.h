@@ -4,17 +4,16 @@
 // pixels a load must produce for them, and readers for what is on disk afterwards
 // (markers, size, tags, raw bytes).
 
-#include "imaging/engine/Handles.h"
-
 #include <QByteArray>
 #include <QSize>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::testing {
 
@@ -63,11 +62,12 @@ PageSpec seededPage(int seed, int width = 160, int height = 120);
 
 // Logical pattern of the stored (unoriented) image.
 bool blackAt(std::uint32_t x, std::uint32_t y);
-std::uint8_t grayAt(std::uint32_t x, std::uint32_t y);        // 0..255
-std::uint16_t gray16At(std::uint32_t x, std::uint32_t y);     // 16-bit, low bits not a copy of the high
-std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y);        // 0xRRGGBB
+std::uint8_t grayAt(std::uint32_t x, std::uint32_t y);  // 0..255
+std::uint16_t gray16At(std::uint32_t x,
+                       std::uint32_t y);                // 16-bit, low bits not a copy of the high
+std::uint32_t rgbAt(std::uint32_t x, std::uint32_t y);  // 0xRRGGBB
 std::uint8_t paletteIndexAt(std::uint32_t x, std::uint32_t y, int bits);
-std::uint32_t paletteColour(int index);                       // 0xRRGGBB
+std::uint32_t paletteColour(int index);  // 0xRRGGBB
 
 // Writes the pages into `path`; false when libtiff refuses (e.g. an encoder missing).
 bool writeTiff(const std::string& path, const std::vector<PageSpec>& pages);
@@ -98,7 +98,7 @@ void makeDataRunPastTheEnd(const QString& path);
 
 // What page 1 of a file on disk holds, read with libtiff.
 struct DiskPage {
-    bool readable = false;             // every row decodes
+    bool readable = false;               // every row decodes
     std::optional<QString> description;  // ImageDescription: the document marker slot
     std::optional<QString> model;        // Model: the change marker slot
     int compression = 0;

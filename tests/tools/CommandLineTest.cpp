@@ -1,11 +1,12 @@
 // The command-line conventions of the three tools, run as an operator or a
 // script would: help and version on standard output with status 0, unknown
 // options and bad values refused on standard error with status 2.
-#include "cli/CommandLine.h"
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "cli/CommandLine.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ ToolRun run(const QString& program, const QStringList& args) {
     p.start(program, args);
     EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 }  // namespace
@@ -34,7 +36,8 @@ TEST(CommandLine, EveryToolFollowsTheConventions) {
         const char* outHas;  // on standard output ("" for nothing asked)
         const char* errHas;  // on standard error
     };
-    const QString batch = LEAFMARK_BATCH_EXE, info = LEAFMARK_INFO_EXE, maker = LEAFMARK_PAGEMAKER_EXE;
+    const QString batch = LEAFMARK_BATCH_EXE, info = LEAFMARK_INFO_EXE,
+                  maker = LEAFMARK_PAGEMAKER_EXE;
     const std::vector<std::pair<QString, Case>> cases = {
         {batch, {"", {"--help"}, 0, "Exit status", ""}},
         {batch, {"", {"-h"}, 0, "post", ""}},
@@ -44,7 +47,8 @@ TEST(CommandLine, EveryToolFollowsTheConventions) {
         {batch, {"", {"pre", in, in, "--margin", "inf"}, 2, "", "--margin wants"}},
         {batch, {"", {"pre", in, in, "-j", "0"}, 2, "", "--jobs wants"}},
         {batch, {"", {"pre", in, in, "--deskew=yes"}, 2, "", "takes no value"}},
-        {batch, {"", {"pre", in, in, "-q", "-j", "2", "--margin=0.25"}, 0, "0 pages processed", ""}},
+        {batch,
+         {"", {"pre", in, in, "-q", "-j", "2", "--margin=0.25"}, 0, "0 pages processed", ""}},
         {batch, {"", {"pre", in, in, "-j2", "--jobs"}, 2, "", "needs a value"}},
         {info, {"", {"--help"}, 0, "Exit status", ""}},
         {info, {"", {"--version"}, 0, "leafmark-info ", ""}},
@@ -57,7 +61,8 @@ TEST(CommandLine, EveryToolFollowsTheConventions) {
     };
     for (const auto& [program, c] : cases) {
         const ToolRun r = run(program, c.args);
-        const std::string what = program.section('/', -1).toStdString() + " " + c.args.join(' ').toStdString();
+        const std::string what =
+            program.section('/', -1).toStdString() + " " + c.args.join(' ').toStdString();
         EXPECT_EQ(r.status, c.status) << what << "\n" << r.err.toStdString();
         if (*c.outHas) {
             EXPECT_TRUE(r.out.contains(c.outHas)) << what << "\n" << r.out.toStdString();
@@ -74,5 +79,6 @@ TEST(CommandLine, NumbersMustBeWholeAndFiniteAndNamesCannotForgeLines) {
     for (const char* bad : {"", " 1", "1 ", "inf", "-nan", "1e999", "2cm"})
         EXPECT_FALSE(leafmark::cli::finiteNumber(bad)) << bad;
     EXPECT_EQ(leafmark::cli::escaped("a\nb\xff\"c"), "a\\nb\\udcff\\\"c");
-    EXPECT_EQ(leafmark::cli::escaped("\xc0\xaf\xed\xb2\x80"), "\\udcc0\\udcaf\\udced\\udcb2\\udc80");
+    EXPECT_EQ(leafmark::cli::escaped("\xc0\xaf\xed\xb2\x80"),
+              "\\udcc0\\udcaf\\udced\\udcb2\\udc80");
 }

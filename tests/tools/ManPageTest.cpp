@@ -1,8 +1,8 @@
 // Manual pages from their Markdown sources: roff's own characters never reach
 // the formatter unescaped, and the page's parts come out as the man macros.
-#include "ManPage.h"
-
 #include <gtest/gtest.h>
+
+#include "ManPage.h"
 
 using leafmark::manpage::toRoff;
 

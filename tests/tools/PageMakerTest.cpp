@@ -2,20 +2,19 @@
 // of their kind, the drawn skew is the recorded one, specks and strips are where
 // the manifest says, and failures leave nothing behind.
 
-#include "pagemaker/PageMaker.h"
+#include <gtest/gtest.h>
+#include <leptonica/allheaders.h>
+#include <tiffio.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-#include <leptonica/allheaders.h>
-#include <tiffio.h>
-
 #include <cmath>
 #include <cstring>
 #include <memory>
+
+#include "pagemaker/PageMaker.h"
 
 using namespace leafmark::pagemaker;
 
@@ -26,7 +25,9 @@ struct TiffCloser {
 };
 using Tiff = std::unique_ptr<TIFF, TiffCloser>;
 
-Tiff openTiff(const QString& path) { return Tiff(TIFFOpen(QFile::encodeName(path).constData(), "r")); }
+Tiff openTiff(const QString& path) {
+    return Tiff(TIFFOpen(QFile::encodeName(path).constData(), "r"));
+}
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
@@ -47,7 +48,8 @@ double foundSkew(const QString& path) {
     return ok ? angle : NAN;
 }
 
-constexpr PageKind kAllKinds[] = {PageKind::Group4, PageKind::Gray, PageKind::Colour, PageKind::Fax};
+constexpr PageKind kAllKinds[] = {PageKind::Group4, PageKind::Gray, PageKind::Colour,
+                                  PageKind::Fax};
 
 }  // namespace
 
@@ -57,7 +59,8 @@ TEST(PageMaker, SameSpecGivesByteIdenticalFilesAndOtherSeedsDiffer) {
     for (PageKind kind : kAllKinds) {
         SCOPED_TRACE(kindName(kind));
         PageSpec spec{kind, 77, 2.35, 5, true, "BOD"};
-        const QString a = dir.filePath(QStringLiteral("a.tif")), b = dir.filePath(QStringLiteral("b.tif"));
+        const QString a = dir.filePath(QStringLiteral("a.tif")),
+                      b = dir.filePath(QStringLiteral("b.tif"));
         const QString c = dir.filePath(QStringLiteral("c.tif"));
         ASSERT_TRUE(makePageFile(spec, a));
         ASSERT_TRUE(makePageFile(spec, b));
@@ -76,7 +79,8 @@ TEST(PageMaker, FoldersFromTheSameSeedAreIdentical) {
     FolderOptions options;
     options.seed = 5;
     options.pages = 9;  // reaches every kind of a mixed folder
-    const QString one = dir.filePath(QStringLiteral("one")), two = dir.filePath(QStringLiteral("two"));
+    const QString one = dir.filePath(QStringLiteral("one")),
+                  two = dir.filePath(QStringLiteral("two"));
     QString error;
     ASSERT_TRUE(makeFolder(one, options, nullptr, &error)) << error.toStdString();
     ASSERT_TRUE(makeFolder(two, options, nullptr, &error)) << error.toStdString();
@@ -102,7 +106,8 @@ TEST(PageMaker, EachKindIsStoredInItsFormatSizeAndResolution) {
         uint16_t compression, bits, samples, photometric;
     };
     const Expect cases[] = {
-        {PageKind::Group4, 2550, 3300, 300, 300, COMPRESSION_CCITTFAX4, 1, 1, PHOTOMETRIC_MINISWHITE},
+        {PageKind::Group4, 2550, 3300, 300, 300, COMPRESSION_CCITTFAX4, 1, 1,
+         PHOTOMETRIC_MINISWHITE},
         {PageKind::Gray, 2550, 3300, 300, 300, COMPRESSION_LZW, 8, 1, PHOTOMETRIC_MINISBLACK},
         {PageKind::Colour, 2550, 3300, 300, 300, COMPRESSION_JPEG, 8, 3, PHOTOMETRIC_RGB},
         {PageKind::Fax, 1728, 2200, 204, 196, COMPRESSION_CCITTFAX3, 1, 1, PHOTOMETRIC_MINISWHITE},
@@ -192,7 +197,8 @@ TEST(PageMaker, RecordedAngleIsTheSkewFoundOnThePage) {
     for (int i = 0; i < 3; ++i) {
         const QString path = dir.filePath(QStringLiteral("skew%1.tif").arg(i));
         PageInfo info;
-        ASSERT_TRUE(makePageFile(PageSpec{PageKind::Group4, 21, angles[i], 4, false, {}}, path, nullptr, &info));
+        ASSERT_TRUE(makePageFile(PageSpec{PageKind::Group4, 21, angles[i], 4, false, {}}, path,
+                                 nullptr, &info));
         EXPECT_DOUBLE_EQ(info.angle, angles[i]);
         found[i] = foundSkew(path);
         ASSERT_FALSE(std::isnan(found[i]));
@@ -302,7 +308,8 @@ TEST(PageMaker, FailedWritesLeaveTheOldFileAndNoLeftovers) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QString error;
-    EXPECT_FALSE(makePageFile(PageSpec{}, dir.filePath(QStringLiteral("missing/sub/p.tif")), &error));
+    EXPECT_FALSE(
+        makePageFile(PageSpec{}, dir.filePath(QStringLiteral("missing/sub/p.tif")), &error));
     EXPECT_FALSE(error.isEmpty());
 
     const QString path = dir.filePath(QStringLiteral("keep.tif"));
@@ -316,7 +323,8 @@ TEST(PageMaker, FailedWritesLeaveTheOldFileAndNoLeftovers) {
     EXPECT_FALSE(writeTiff(wrong, path, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(bytesOf(path), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.tif")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("keep.tif")});
 
     FolderOptions none;
     none.pages = 0;
@@ -334,11 +342,10 @@ TEST(PageMakerCommand, WritesTheFolderAndRefusesBadOptions) {
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
     const QString out = dir.filePath(QStringLiteral("demo"));
-    for (const QStringList& bad : {QStringList{"--out", out, "--kind", "tiff"},
-                                   QStringList{"--out", out, "--pages", "0"},
-                                   QStringList{"--out", out, "--seed", "x"},
-                                   QStringList{"--out", out, "--angle", "90"},
-                                   QStringList{"--pages", "2"}}) {
+    for (const QStringList& bad :
+         {QStringList{"--out", out, "--kind", "tiff"}, QStringList{"--out", out, "--pages", "0"},
+          QStringList{"--out", out, "--seed", "x"}, QStringList{"--out", out, "--angle", "90"},
+          QStringList{"--pages", "2"}}) {
         EXPECT_EQ(run(bad), 2) << bad.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }

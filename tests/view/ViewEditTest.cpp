@@ -1,9 +1,10 @@
 // Page edits: white-fill of dragged bands, rotations, invert and the white-fill mode.
-#include "ViewTestWindow.h"
+#include <gtest/gtest.h>
 
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
+
+#include "ViewTestWindow.h"
 
 namespace leafmark::testing {
 namespace {
@@ -94,7 +95,8 @@ TEST(WhiteFillMode, ToggleSwitchesTheCheckMarkAndTheViewSettings) {
     EXPECT_EQ(w.view.cursorShape(), 2);
 
     // A menu action that flips its own mark drives setWhiteFill from `toggled`.
-    QObject::connect(&w.whiteOut, &QAction::toggled, [&w](bool on) { w.commands->setWhiteFill(on); });
+    QObject::connect(&w.whiteOut, &QAction::toggled,
+                     [&w](bool on) { w.commands->setWhiteFill(on); });
     w.whiteOut.trigger();
     EXPECT_FALSE(w.whiteOut.isChecked());
     EXPECT_FALSE(w.view.bandSelect());

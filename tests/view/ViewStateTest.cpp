@@ -1,8 +1,8 @@
 // View state commands: redisplay, size and bitonal modes, magnification, zoom and
 // the View menu's caption and check marks.
-#include "ViewTestWindow.h"
-
 #include <gtest/gtest.h>
+
+#include "ViewTestWindow.h"
 
 namespace leafmark::testing {
 namespace {
@@ -89,7 +89,6 @@ TEST(Zoom, StepsOfFifteenWithAFloor) {
     EXPECT_FLOAT_EQ(w.view.zoomPercent(), 35);
     EXPECT_EQ(w.state.magfactor, 40);
     EXPECT_EQ(w.state.windowmode, 0);
-
 }
 
 TEST(Zoom, ZoomOutAtFifteenChangesNothingButTheSizeMode) {
@@ -121,7 +120,8 @@ TEST(Magnification, AnswersAreReadAsTheirLeadingNumber) {
     // Refused answers change nothing, not even the drawn page.
     w.view.setZoomPercent(61);
     for (const std::optional<QString>& a :
-         {std::optional<QString>(QStringLiteral("0")), std::optional<QString>(QStringLiteral("-20")),
+         {std::optional<QString>(QStringLiteral("0")),
+          std::optional<QString>(QStringLiteral("-20")),
           std::optional<QString>(QStringLiteral("abc")), std::optional<QString>(QString()),
           std::optional<QString>(QStringLiteral("0.4")), std::optional<QString>()}) {
         w.dialogs.inputAnswers = {a};

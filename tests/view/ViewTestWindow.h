@@ -2,20 +2,20 @@
 // A shown, frameless page view with the view commands wired as the main window
 // wires them, over the test's own shared state and scripted dialogs.
 
+#include <QAction>
+#include <QCoreApplication>
+#include <memory>
+
 #include "imaging/widget/PageView.h"
 #include "support/ScriptedDialogs.h"
 #include "view/ViewCommands.h"
 #include "view/ViewMapping.h"
 
-#include <QAction>
-#include <QCoreApplication>
-#include <memory>
-
 namespace leafmark::testing {
 
 // Records the title and default text of each input box as well.
 class RecordingDialogs : public ScriptedDialogs {
-public:
+  public:
     QStringList inputTitles;
     QStringList inputDefaults;
     std::optional<QString> input(QWidget* owner, const QString& prompt, const QString& title,

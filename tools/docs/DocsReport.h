@@ -3,12 +3,11 @@
 // the findings of the check, as text lines or as JSON lines; and the export of
 // each document into one file.
 
-#include "pages/Documents.h"
-
 #include <QList>
 #include <QString>
-
 #include <cstdio>
+
+#include "pages/Documents.h"
 
 namespace leafmark::docs {
 
@@ -28,8 +27,8 @@ enum class ExportFormat { Tiff, Pdf };
 // true are not written; a document left with no page gives no file. Prints a line
 // per file written and a message on stderr per document that failed. Returns the
 // number of documents that failed.
-int exportDocuments(const FolderDocuments& documents, const QString& dir, ExportFormat format, bool force,
-                    bool json, const QList<bool>& leaveOut = {});
+int exportDocuments(const FolderDocuments& documents, const QString& dir, ExportFormat format,
+                    bool force, bool json, const QList<bool>& leaveOut = {});
 
 // JSON string literal of `text` (quotes, backslashes, control characters escaped).
 QString jsonString(const QString& text);

@@ -1,16 +1,20 @@
 #include "SeparatorReport.h"
 
-#include "shared/NativePath.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "shared/NativePath.h"
+
 namespace leafmark::docs {
 namespace {
 
-void put(std::FILE* out, const QString& line) { std::fprintf(out, "%s\n", nativePath(line).constData()); }
-void put(std::FILE* out, const QJsonObject& o) { put(out, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
+void put(std::FILE* out, const QString& line) {
+    std::fprintf(out, "%s\n", nativePath(line).constData());
+}
+void put(std::FILE* out, const QJsonObject& o) {
+    put(out, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+}
 
 QString quoted(const std::string& text) {
     // Barcode texts are what the sheet says; control characters would break the line.
@@ -28,8 +32,13 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
         const imaging::SeparatorReading& r = found.readings[static_cast<std::size_t>(i)];
         const QString& name = found.entries[i];
         if (!r.readable) {
-            if (json) put(out, QJsonObject{{"type", "unreadable"}, {"name", name}, {"error", QString::fromStdString(r.error)}});
-            else put(out, QStringLiteral("unreadable %1  %2").arg(name, QString::fromStdString(r.error)));
+            if (json)
+                put(out, QJsonObject{{"type", "unreadable"},
+                                     {"name", name},
+                                     {"error", QString::fromStdString(r.error)}});
+            else
+                put(out,
+                    QStringLiteral("unreadable %1  %2").arg(name, QString::fromStdString(r.error)));
             continue;
         }
         if (!found.separator[static_cast<std::size_t>(i)]) continue;
@@ -47,8 +56,10 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
                                  {"barcodes", codes},
                                  {"ink", r.inkPercent}});
         } else {
-            QString line = QStringLiteral("separator %1  %2").arg(name, found.why[static_cast<std::size_t>(i)]);
-            if (texts.size() > 1) line += QStringLiteral("  (read: %1)").arg(texts.join(QStringLiteral(", ")));
+            QString line = QStringLiteral("separator %1  %2")
+                               .arg(name, found.why[static_cast<std::size_t>(i)]);
+            if (texts.size() > 1)
+                line += QStringLiteral("  (read: %1)").arg(texts.join(QStringLiteral(", ")));
             put(out, line);
         }
     }
@@ -56,10 +67,14 @@ void printSuggestions(std::FILE* out, const FolderSeparators& found, bool json) 
         const QString& page = found.entries[s.page];
         const QString& after = found.entries[s.separator];
         if (json)
-            put(out, QJsonObject{{"type", "start"}, {"name", page}, {"after", after}, {"agrees", s.agrees}});
+            put(out,
+                QJsonObject{
+                    {"type", "start"}, {"name", page}, {"after", after}, {"agrees", s.agrees}});
         else
-            put(out, QStringLiteral("start %1  %2  (after separator %3)")
-                         .arg(page, s.agrees ? QStringLiteral("agrees") : QStringLiteral("proposed"), after));
+            put(out,
+                QStringLiteral("start %1  %2  (after separator %3)")
+                    .arg(page, s.agrees ? QStringLiteral("agrees") : QStringLiteral("proposed"),
+                         after));
     }
 }
 
@@ -69,8 +84,10 @@ int applySuggestions(std::FILE* out, std::FILE* err, const FolderSeparators& fou
         if (s.agrees) continue;
         const StartApplied applied = applyDocumentStart(found.folder, found.entries, s.page);
         for (const FileChange& c : applied.changes) {
-            if (json) put(out, QJsonObject{{"type", "change"}, {"action", c.action}, {"file", c.file}});
-            else put(out, c.action + QLatin1Char(' ') + c.file);
+            if (json)
+                put(out, QJsonObject{{"type", "change"}, {"action", c.action}, {"file", c.file}});
+            else
+                put(out, c.action + QLatin1Char(' ') + c.file);
         }
         if (!applied.ok) {
             ++failed;

@@ -4,9 +4,9 @@
 // proposed); and --apply, which writes the proposed starts and reports each file
 // it changes. Text lines or JSON lines.
 
-#include "pages/SeparatorFolder.h"
-
 #include <cstdio>
+
+#include "pages/SeparatorFolder.h"
 
 namespace leafmark::docs {
 

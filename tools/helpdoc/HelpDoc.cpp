@@ -18,8 +18,7 @@ namespace {
 void styleTables(QTextDocument& doc) {
     for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
         auto* table = qobject_cast<QTextTable*>(frame);
-        if (!table)
-            continue;
+        if (!table) continue;
         QTextTableFormat format = table->format();
         format.setBorderCollapse(true);
         format.setBorder(0.5);
@@ -59,8 +58,7 @@ QString writeHelpPdf(const QString& markdown, const QString& pdfPath, const QStr
         // finishes the PDF when the writer goes out of scope.
         doc.print(&writer);
     }
-    if (!out.commit())
-        return QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString());
+    if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString());
     return QString();
 }
 

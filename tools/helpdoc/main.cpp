@@ -1,13 +1,12 @@
 // leafmark-helpdoc GUIDE.md OUT.pdf [TITLE]: builds the help document.
-#include "HelpDoc.h"
-
 #include <QGuiApplication>
 #include <cstdio>
 
+#include "HelpDoc.h"
+
 int main(int argc, char** argv) {
     // A build machine has no display; the offscreen platform lays out text.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3 || args.size() > 4) {

@@ -12,17 +12,19 @@ namespace {
 std::string escapeText(const std::string& text) {
     std::string out;
     for (const char c : text) {
-        if (c == '\\') out += "\\e";
-        else if (c == '-') out += "\\-";
-        else out += c;
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
     }
     return out;
 }
 
 // A line that starts with "." or "'" would be a roff request: guard it.
 std::string guardLine(const std::string& line) {
-    if (!line.empty() && (line[0] == '.' || line[0] == '\''))
-        return "\\&" + line;
+    if (!line.empty() && (line[0] == '.' || line[0] == '\'')) return "\\&" + line;
     return line;
 }
 
@@ -33,8 +35,13 @@ std::string inlineMarkup(const std::string& text) {
     while (i < text.size()) {
         std::string open;
         size_t skip = 0;
-        if (text.compare(i, 2, "**") == 0) { open = "**"; skip = 2; }
-        else if (text[i] == '*' || text[i] == '`') { open = std::string(1, text[i]); skip = 1; }
+        if (text.compare(i, 2, "**") == 0) {
+            open = "**";
+            skip = 2;
+        } else if (text[i] == '*' || text[i] == '`') {
+            open = std::string(1, text[i]);
+            skip = 1;
+        }
         if (skip) {
             const size_t end = text.find(open, i + skip);
             if (end != std::string::npos && end > i + skip) {
@@ -99,8 +106,8 @@ std::string toRoff(const std::string& markdown, const std::string& source, std::
         return {};
     }
     std::ostringstream out;
-    out << ".TH " << upper(title.name) << ' ' << title.section << " \"\" " << quoted(escapeText(source)) << ' '
-        << quoted("User Commands") << '\n';
+    out << ".TH " << upper(title.name) << ' ' << title.section << " \"\" "
+        << quoted(escapeText(source)) << ' ' << quoted("User Commands") << '\n';
     out << ".SH NAME\n" << escapeText(title.name) << " \\- " << inlineMarkup(title.summary) << '\n';
 
     bool inParagraph = false;  // text lines follow each other in one paragraph
@@ -125,7 +132,8 @@ std::string toRoff(const std::string& markdown, const std::string& source, std::
         }
         if (line.rfind("### ", 0) == 0 || line.rfind("## ", 0) == 0) {
             const bool sub = line[2] == '#';
-            out << (sub ? ".SS " : ".SH ") << quoted(escapeText(upper(line.substr(sub ? 4 : 3)))) << '\n';
+            out << (sub ? ".SS " : ".SH ") << quoted(escapeText(upper(line.substr(sub ? 4 : 3))))
+                << '\n';
             inParagraph = needBreak = false;
             afterHeading = true;
             continue;

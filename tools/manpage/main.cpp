@@ -1,9 +1,9 @@
 // leafmark-manpage SOURCE.md OUT.1 RELEASE: builds one manual page.
-#include "ManPage.h"
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "ManPage.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

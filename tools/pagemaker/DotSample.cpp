@@ -1,15 +1,14 @@
 #include "DotSample.h"
 
-#include "PageText.h"
-#include "SeededRandom.h"
-
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStringList>
-
 #include <algorithm>
 #include <cmath>
+
+#include "PageText.h"
+#include "SeededRandom.h"
 
 namespace leafmark::pagemaker {
 
@@ -30,13 +29,17 @@ bool inkAt(const QImage& page, int x, int y) { return page.constScanLine(y)[x] <
 // Chebyshev distance from the box to the nearest ink within `reach`; reach + 1 when none.
 int gapToInk(const QImage& page, const QRect& box, int reach) {
     int best = reach + 1;
-    const int x0 = std::max(0, box.left() - reach), x1 = std::min(page.width() - 1, box.right() + reach);
-    const int y0 = std::max(0, box.top() - reach), y1 = std::min(page.height() - 1, box.bottom() + reach);
+    const int x0 = std::max(0, box.left() - reach),
+              x1 = std::min(page.width() - 1, box.right() + reach);
+    const int y0 = std::max(0, box.top() - reach),
+              y1 = std::min(page.height() - 1, box.bottom() + reach);
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             if (!inkAt(page, x, y)) continue;
-            const int dx = x < box.left() ? box.left() - x : (x > box.right() ? x - box.right() : 0);
-            const int dy = y < box.top() ? box.top() - y : (y > box.bottom() ? y - box.bottom() : 0);
+            const int dx =
+                x < box.left() ? box.left() - x : (x > box.right() ? x - box.right() : 0);
+            const int dy =
+                y < box.top() ? box.top() - y : (y > box.bottom() ? y - box.bottom() : 0);
             best = std::min(best, std::max(dx, dy));
         }
     return best;
@@ -69,7 +72,8 @@ QImage speckSampleText(int width, int height, int xDpi, int yDpi, double points,
     int line = random.between(0, lineCount - 1);
     for (double y = yDpi * 0.1 + m.ascent(); y + m.descent() < height - yDpi * 0.1; y += step) {
         QString text = QString::fromLatin1(kLines[line % lineCount]);
-        if (random.chance(0.4)) text = makeSentence(random, random.between(6, 14)) + QLatin1Char(' ') + text;
+        if (random.chance(0.4))
+            text = makeSentence(random, random.between(6, 14)) + QLatin1Char(' ') + text;
         // Whole words only: a line cut by the page edge would leave broken letters.
         const double room = width / sx - 2 * left;
         while (m.horizontalAdvance(text) > room && text.contains(QLatin1Char(' ')))
@@ -90,7 +94,8 @@ std::vector<QRect> addSpecksNearText(QImage& page, std::uint64_t seed, int count
     SeededRandom random(SeededRandom::mix(seed, 0x59EC5u));
     const QImage text = page.copy();
     std::vector<QRect> specks;
-    for (int attempt = 0; attempt < count * 400 && static_cast<int>(specks.size()) < count; ++attempt) {
+    for (int attempt = 0; attempt < count * 400 && static_cast<int>(specks.size()) < count;
+         ++attempt) {
         const QRect box(random.between(maxGap, page.width() - maxGap - 4),
                         random.between(maxGap, page.height() - maxGap - 4), random.between(1, 3),
                         random.between(1, 3));
@@ -103,8 +108,9 @@ std::vector<QRect> addSpecksNearText(QImage& page, std::uint64_t seed, int count
         // A random 8-connected shape filling the box: a diagonal through it plus some.
         for (int y = box.top(); y <= box.bottom(); ++y)
             for (int x = box.left(); x <= box.right(); ++x) {
-                const bool diagonal = (x - box.left()) * box.height() / box.width() == y - box.top() ||
-                                      (y - box.top()) * box.width() / box.height() == x - box.left();
+                const bool diagonal =
+                    (x - box.left()) * box.height() / box.width() == y - box.top() ||
+                    (y - box.top()) * box.width() / box.height() == x - box.left();
                 if (diagonal || random.chance(0.6)) page.scanLine(y)[x] = 0;
             }
         specks.push_back(box);

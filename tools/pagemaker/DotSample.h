@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QRect>
-
 #include <cstdint>
 #include <vector>
 

@@ -1,18 +1,16 @@
 // Folders of sample pages and their manifest (pages.tsv).
 
-#include "PageMaker.h"
-#include "PageText.h"
-#include "SeededRandom.h"
-
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
-
 #include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "PageMaker.h"
+#include "PageText.h"
+#include "SeededRandom.h"
 
 namespace leafmark::pagemaker {
 namespace {
@@ -20,10 +18,14 @@ namespace {
 // Mixed folders: mostly Group 4, with gray, colour and fax pages at fixed places.
 PageKind mixedKind(int index) {
     switch (index % 8) {
-    case 3: return PageKind::Gray;
-    case 6: return PageKind::Colour;
-    case 0: return PageKind::Fax;
-    default: return PageKind::Group4;
+        case 3:
+            return PageKind::Gray;
+        case 6:
+            return PageKind::Colour;
+        case 0:
+            return PageKind::Fax;
+        default:
+            return PageKind::Group4;
     }
 }
 
@@ -74,7 +76,8 @@ bool makeFolder(const QString& folder, const FolderOptions& options, std::vector
     if (options.pages < 1 || options.pages > 100000)
         return fail(QStringLiteral("The page count must be between 1 and 100000 (got %1).")
                         .arg(options.pages));
-    if (!QDir().mkpath(folder)) return fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
 
     const QDir dir(folder);
     // Pages are independent, so they are made on every core; each page's bytes
@@ -88,8 +91,8 @@ bool makeFolder(const QString& folder, const FolderOptions& options, std::vector
     auto work = [&] {
         for (std::size_t i = nextPage++; i < count && !failed; i = nextPage++) {
             const int index = static_cast<int>(i) + 1;
-            if (!makePageFile(folderPageSpec(options, index), dir.filePath(pageFileName(index)), &errors[i],
-                              &pages[i]))
+            if (!makePageFile(folderPageSpec(options, index), dir.filePath(pageFileName(index)),
+                              &errors[i], &pages[i]))
                 failed = true;
         }
     };
@@ -101,7 +104,8 @@ bool makeFolder(const QString& folder, const FolderOptions& options, std::vector
     for (const QString& e : errors)
         if (!e.isEmpty()) return fail(e);
     QString why;
-    if (!writeManifest(dir.filePath(QString::fromLatin1(kManifestName)), pages, &why)) return fail(why);
+    if (!writeManifest(dir.filePath(QString::fromLatin1(kManifestName)), pages, &why))
+        return fail(why);
     if (made) *made = std::move(pages);
     return true;
 }
@@ -119,8 +123,8 @@ bool writeManifest(const QString& path, const std::vector<PageInfo>& pages, QStr
         for (const QRect& r : p.specks) specks << rectText(r);
         out << p.name << '\t' << kindName(p.kind) << '\t' << p.width << '\t' << p.height << '\t'
             << p.xDpi << '\t' << p.yDpi << '\t' << QString::number(p.angle, 'f', 2) << '\t'
-            << QString::fromStdString(p.description) << '\t' << specks.join(QLatin1Char(';')) << '\t'
-            << (p.border.isNull() ? QString() : rectText(p.border)) << '\n';
+            << QString::fromStdString(p.description) << '\t' << specks.join(QLatin1Char(';'))
+            << '\t' << (p.border.isNull() ? QString() : rectText(p.border)) << '\n';
     }
     out.flush();
     if (out.status() != QTextStream::Ok || !file.commit()) {

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,26 +39,28 @@ PageGeometry geometryOf(PageKind kind);
 // One page to make.
 struct PageSpec {
     PageKind kind = PageKind::Group4;
-    std::uint64_t seed = 1;    // picks the words, the layout, the speck places, the strip
-    double angle = 0.0;        // degrees the text is turned clockwise on the paper (y down)
-    int specks = 4;            // isolated dots of 1 to 3 px, placed well away from ink
-    bool border = false;       // dark scanner-edge strip along one side of the frame
-    std::string description;   // ImageDescription tag text; empty writes no tag ("BOD" marks a document start)
-    int textLines = -1;        // -1 a full page of text; 0 none (a blank sheet); n at most n lines, no footer
+    std::uint64_t seed = 1;   // picks the words, the layout, the speck places, the strip
+    double angle = 0.0;       // degrees the text is turned clockwise on the paper (y down)
+    int specks = 4;           // isolated dots of 1 to 3 px, placed well away from ink
+    bool border = false;      // dark scanner-edge strip along one side of the frame
+    std::string description;  // ImageDescription tag text; empty writes no tag ("BOD" marks a
+                              // document start)
+    int textLines =
+        -1;  // -1 a full page of text; 0 none (a blank sheet); n at most n lines, no footer
 };
 
 // What was made; the manifest records it.
 struct PageInfo {
-    QString name;              // file name (folder pages) or empty
+    QString name;  // file name (folder pages) or empty
     PageKind kind = PageKind::Group4;
     int width = 0;
     int height = 0;
     int xDpi = 0;
     int yDpi = 0;
-    double angle = 0.0;        // as PageSpec::angle
+    double angle = 0.0;  // as PageSpec::angle
     std::string description;
-    std::vector<QRect> specks; // each speck's bounding box, in page pixels
-    QRect border;              // the scanner-edge strip; null when none
+    std::vector<QRect> specks;  // each speck's bounding box, in page pixels
+    QRect border;               // the scanner-edge strip; null when none
 };
 
 // A rendered page in memory. Group 4 and fax pages are QImage::Format_Mono with
@@ -89,10 +90,10 @@ bool makePageFile(const PageSpec& spec, const QString& path, QString* error = nu
 // with some gray, colour and fax pages at fixed positions).
 struct FolderOptions {
     std::uint64_t seed = 1;
-    int pages = 12;                        // 1 .. 100000
-    std::optional<PageKind> kind;          // nullopt = mixed
-    bool markDocuments = true;             // page 1 and about one page in four carry "BOD"
-    std::optional<double> angle;           // every page at this angle instead of a seeded one
+    int pages = 12;                // 1 .. 100000
+    std::optional<PageKind> kind;  // nullopt = mixed
+    bool markDocuments = true;     // page 1 and about one page in four carry "BOD"
+    std::optional<double> angle;   // every page at this angle instead of a seeded one
 };
 
 // The PageSpec of page `index` (1-based) of a folder: a seeded angle in [-5, 5] degrees
@@ -113,9 +114,10 @@ inline constexpr const char* kManifestName = "pages.tsv";
 
 // Writes/reads the manifest: a header line, then one tab-separated line per page:
 // name, kind, width, height, xdpi, ydpi, angle (degrees, 2 decimals), description,
-// specks ("x,y,w,h" boxes joined by ";"), border ("x,y,w,h" or empty). readManifest returns nullopt when the
-// file is missing or a line is malformed.
-bool writeManifest(const QString& path, const std::vector<PageInfo>& pages, QString* error = nullptr);
+// specks ("x,y,w,h" boxes joined by ";"), border ("x,y,w,h" or empty). readManifest returns nullopt
+// when the file is missing or a line is malformed.
+bool writeManifest(const QString& path, const std::vector<PageInfo>& pages,
+                   QString* error = nullptr);
 std::optional<std::vector<PageInfo>> readManifest(const QString& path);
 
 }  // namespace leafmark::pagemaker

@@ -2,21 +2,20 @@
 // (the painter's transform, so glyphs are drawn once, already turned), then a
 // scanner-edge strip and a few specks in the frame of the scan itself.
 
-#include "PageMaker.h"
-#include "PageText.h"
-#include "SeededRandom.h"
-
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStringList>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <mutex>
+
+#include "PageMaker.h"
+#include "PageText.h"
+#include "SeededRandom.h"
 
 namespace leafmark::pagemaker {
 namespace {
@@ -40,13 +39,13 @@ struct Palette {
 
 Palette paletteOf(PageKind kind) {
     switch (kind) {
-    case PageKind::Gray:
-        return {QColor(236, 236, 236), QColor(28, 28, 28), QColor(28, 28, 28)};
-    case PageKind::Colour:
-        return {QColor(247, 243, 232), QColor(24, 26, 38), QColor(22, 44, 120)};
-    case PageKind::Group4:
-    case PageKind::Fax:
-        break;
+        case PageKind::Gray:
+            return {QColor(236, 236, 236), QColor(28, 28, 28), QColor(28, 28, 28)};
+        case PageKind::Colour:
+            return {QColor(247, 243, 232), QColor(24, 26, 38), QColor(22, 44, 120)};
+        case PageKind::Group4:
+        case PageKind::Fax:
+            break;
     }
     return {Qt::white, Qt::black, Qt::black};
 }
@@ -95,29 +94,31 @@ void drawText(QPainter& p, SeededRandom& random, double pageWidth, double pageHe
     bool room = true;
     for (const TextBlock& block : makePageText(random)) {
         switch (block.kind) {
-        case TextBlock::Gap:
-            y += bodyLine * 0.8;
-            break;
-        case TextBlock::ShortLine:
-            room = drawLine(small, palette.ink, block.text, margin);
-            break;
-        case TextBlock::Heading:
-            // A heading needs room for itself and the start of what follows.
-            if (y + bodyLine * 4 > bottom) {
-                room = false;
+            case TextBlock::Gap:
+                y += bodyLine * 0.8;
+                break;
+            case TextBlock::ShortLine:
+                room = drawLine(small, palette.ink, block.text, margin);
+                break;
+            case TextBlock::Heading:
+                // A heading needs room for itself and the start of what follows.
+                if (y + bodyLine * 4 > bottom) {
+                    room = false;
+                    break;
+                }
+                y += bodyLine * 0.5;
+                room = drawLine(head, palette.headingInk, block.text, margin);
+                y += bodyLine * 0.2;
+                break;
+            case TextBlock::Paragraph: {
+                const QStringList lines =
+                    wrap(block.text, QFontMetricsF(body), textWidth - dpi * 0.4);
+                for (int i = 0; room && i < lines.size(); ++i)
+                    room =
+                        drawLine(body, palette.ink, lines[i], margin + (i == 0 ? dpi * 0.4 : 0.0));
+                y += bodyLine * 0.4;
                 break;
             }
-            y += bodyLine * 0.5;
-            room = drawLine(head, palette.headingInk, block.text, margin);
-            y += bodyLine * 0.2;
-            break;
-        case TextBlock::Paragraph: {
-            const QStringList lines = wrap(block.text, QFontMetricsF(body), textWidth - dpi * 0.4);
-            for (int i = 0; room && i < lines.size(); ++i)
-                room = drawLine(body, palette.ink, lines[i], margin + (i == 0 ? dpi * 0.4 : 0.0));
-            y += bodyLine * 0.4;
-            break;
-        }
         }
         if (!room) break;
     }
@@ -145,8 +146,9 @@ void drawText(QPainter& p, SeededRandom& random, double pageWidth, double pageHe
         p.drawText(QRectF(-dpi * 1.1, -dpi * 0.4, dpi * 2.2, dpi * 0.5), Qt::AlignCenter,
                    QStringLiteral("RECEIVED"));
         p.setFont(small);
-        p.drawText(QRectF(-dpi * 1.1, dpi * 0.05, dpi * 2.2, dpi * 0.3), Qt::AlignCenter,
-                   QStringLiteral("%1 %2").arg(random.between(1, 28)).arg(random.between(1990, 2009)));
+        p.drawText(
+            QRectF(-dpi * 1.1, dpi * 0.05, dpi * 2.2, dpi * 0.3), Qt::AlignCenter,
+            QStringLiteral("%1 %2").arg(random.between(1, 28)).arg(random.between(1990, 2009)));
         p.restore();
     }
 }
@@ -160,7 +162,8 @@ bool allPaper(const QImage& img, QRect box, QRgb paper) {
         for (int x = box.left(); x <= box.right(); ++x) {
             if (img.format() == QImage::Format_Grayscale8) {
                 if (line[x] != gray) return false;
-            } else if ((reinterpret_cast<const QRgb*>(line)[x] | 0xFF000000u) != (paper | 0xFF000000u)) {
+            } else if ((reinterpret_cast<const QRgb*>(line)[x] | 0xFF000000u) !=
+                       (paper | 0xFF000000u)) {
                 return false;
             }
         }
@@ -171,10 +174,14 @@ bool allPaper(const QImage& img, QRect box, QRgb paper) {
 QRect borderStrip(SeededRandom& random, const PageGeometry& g) {
     const int thick = random.between(g.xDpi * 12 / 100, g.xDpi * 30 / 100);
     switch (random.between(0, 3)) {
-    case 0: return QRect(0, 0, thick, g.height);
-    case 1: return QRect(g.width - thick, 0, thick, g.height);
-    case 2: return QRect(0, 0, g.width, thick);
-    default: return QRect(0, g.height - thick, g.width, thick);
+        case 0:
+            return QRect(0, 0, thick, g.height);
+        case 1:
+            return QRect(g.width - thick, 0, thick, g.height);
+        case 2:
+            return QRect(0, 0, g.width, thick);
+        default:
+            return QRect(0, g.height - thick, g.width, thick);
     }
 }
 
@@ -183,7 +190,8 @@ std::vector<QRect> placeSpecks(QImage& canvas, SeededRandom& random, int count, 
     std::vector<QRect> specks;
     const int clearance = std::max(8, dpi * 16 / 300);
     const int edge = clearance + 4;
-    for (int attempt = 0; attempt < count * 200 && static_cast<int>(specks.size()) < count; ++attempt) {
+    for (int attempt = 0; attempt < count * 200 && static_cast<int>(specks.size()) < count;
+         ++attempt) {
         const int size = random.between(1, 3);
         const QRect speck(random.between(edge, canvas.width() - edge - size),
                           random.between(edge, canvas.height() - edge - size), size, size);
@@ -216,18 +224,22 @@ QImage toBilevel(const QImage& gray) {
 void loadPageFonts() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const char* file : {"DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSans.ttf",
-                                 "DejaVuSans-Bold.ttf"})
+        for (const char* file :
+             {"DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSans.ttf", "DejaVuSans-Bold.ttf"})
             QFontDatabase::addApplicationFont(QString::fromLatin1(kFontDir) + QLatin1String(file));
     });
 }
 
 const char* kindName(PageKind kind) {
     switch (kind) {
-    case PageKind::Group4: return "g4";
-    case PageKind::Gray: return "gray";
-    case PageKind::Colour: return "colour";
-    case PageKind::Fax: return "fax";
+        case PageKind::Group4:
+            return "g4";
+        case PageKind::Gray:
+            return "gray";
+        case PageKind::Colour:
+            return "colour";
+        case PageKind::Fax:
+            return "fax";
     }
     return "g4";
 }
@@ -271,7 +283,8 @@ Page renderPage(const PageSpec& spec) {
         p.scale(sx, 1.0);
         p.rotate(angle);
         p.translate(-logicalWidth / 2.0, -g.height / 2.0);
-        drawText(p, random, logicalWidth, g.height, g.yDpi, palette, spec.kind == PageKind::Colour, spec.textLines);
+        drawText(p, random, logicalWidth, g.height, g.yDpi, palette, spec.kind == PageKind::Colour,
+                 spec.textLines);
     }
 
     Page page;
@@ -287,7 +300,8 @@ Page renderPage(const PageSpec& spec) {
         page.info.border = borderStrip(random, g);
         QPainter(&canvas).fillRect(page.info.border, palette.ink);
     }
-    page.info.specks = placeSpecks(canvas, random, std::clamp(spec.specks, 0, 200), g.xDpi, palette);
+    page.info.specks =
+        placeSpecks(canvas, random, std::clamp(spec.specks, 0, 200), g.xDpi, palette);
 
     if (bilevel)
         page.image = toBilevel(canvas);

@@ -2,10 +2,10 @@
 // Plausible office text for a sample page: letterhead lines, a heading, paragraphs
 // of ordinary words and a closing, all drawn from a seeded generator.
 
-#include "SeededRandom.h"
-
 #include <QString>
 #include <vector>
+
+#include "SeededRandom.h"
 
 namespace leafmark::pagemaker {
 

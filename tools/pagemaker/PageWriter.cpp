@@ -2,20 +2,18 @@
 // written under a hidden temporary name in the same folder and renamed over the
 // target only when complete, so a failed write never leaves a partial page.
 
-#include "PageMaker.h"
+#include <tiffio.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-
-#include <tiffio.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include <unistd.h>
+#include "PageMaker.h"
 
 namespace leafmark::pagemaker {
 namespace {
@@ -36,7 +34,8 @@ bool writeImage(TIFF* tif, const Page& page) {
     const PageKind kind = page.info.kind;
     const auto w = static_cast<std::uint32_t>(img.width());
     const auto h = static_cast<std::uint32_t>(img.height());
-    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) &&
+              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
               TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
               TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
               TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(page.info.xDpi)) &&
@@ -47,38 +46,38 @@ bool writeImage(TIFF* tif, const Page& page) {
 
     std::size_t rowBytes = 0;
     switch (kind) {
-    case PageKind::Group4:
-    case PageKind::Fax:
-        ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1) &&
-             TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
-             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
-             TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
-             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-        if (kind == PageKind::Group4) {
-            ok = ok && TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-        } else {
-            ok = ok && TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX3) &&
-                 TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, 0);
-        }
-        rowBytes = (w + 7) / 8;
-        break;
-    case PageKind::Gray:
-        ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
-             TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
-             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
-             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
-             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-        rowBytes = w;
-        break;
-    case PageKind::Colour:
-        ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
-             TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3) &&
-             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
-             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG) &&
-             TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 80) &&
-             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 64);
-        rowBytes = static_cast<std::size_t>(w) * 3;
-        break;
+        case PageKind::Group4:
+        case PageKind::Fax:
+            ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1) &&
+                 TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+                 TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
+                 TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+                 TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+            if (kind == PageKind::Group4) {
+                ok = ok && TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+            } else {
+                ok = ok && TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX3) &&
+                     TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, 0);
+            }
+            rowBytes = (w + 7) / 8;
+            break;
+        case PageKind::Gray:
+            ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
+                 TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+                 TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
+                 TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
+                 TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+            rowBytes = w;
+            break;
+        case PageKind::Colour:
+            ok = ok && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
+                 TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3) &&
+                 TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
+                 TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG) &&
+                 TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 80) &&
+                 TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 64);
+            rowBytes = static_cast<std::size_t>(w) * 3;
+            break;
     }
     if (!ok) return false;
 
@@ -96,10 +95,13 @@ bool imageMatchesKind(const Page& page) {
     if (img.isNull() || img.width() != page.info.width || img.height() != page.info.height)
         return false;
     switch (page.info.kind) {
-    case PageKind::Group4:
-    case PageKind::Fax: return img.format() == QImage::Format_Mono;
-    case PageKind::Gray: return img.format() == QImage::Format_Grayscale8;
-    case PageKind::Colour: return img.format() == QImage::Format_RGB888;
+        case PageKind::Group4:
+        case PageKind::Fax:
+            return img.format() == QImage::Format_Mono;
+        case PageKind::Gray:
+            return img.format() == QImage::Format_Grayscale8;
+        case PageKind::Colour:
+            return img.format() == QImage::Format_RGB888;
     }
     return false;
 }

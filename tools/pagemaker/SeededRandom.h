@@ -8,7 +8,7 @@
 namespace leafmark::pagemaker {
 
 class SeededRandom {
-public:
+  public:
     explicit SeededRandom(std::uint64_t seed) : state_(seed) {}
 
     // Mixes two numbers into one seed (a page's seed from the run seed and its index).
@@ -39,7 +39,7 @@ public:
     // True with probability p.
     bool chance(double p) { return unit() < p; }
 
-private:
+  private:
     std::uint64_t state_;
 };
 

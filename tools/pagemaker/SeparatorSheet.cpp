@@ -1,18 +1,19 @@
 #include "pagemaker/SeparatorSheet.h"
 
-#include "pagemaker/PageMaker.h"
-
 #include <BitMatrix.h>
 #include <MultiFormatWriter.h>
-#include <QRandomGenerator>
 
+#include <QRandomGenerator>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 
+#include "pagemaker/PageMaker.h"
+
 namespace leafmark::pagemaker {
 
-bool paintBarcode(QPainter& p, const std::string& symbology, const std::string& text, int dpi, QPointF at) {
+bool paintBarcode(QPainter& p, const std::string& symbology, const std::string& text, int dpi,
+                  QPointF at) {
     const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(symbology);
     if (format == ZXing::BarcodeFormat::None) return false;
     ZXing::BitMatrix m;
@@ -37,7 +38,8 @@ bool paintBarcode(QPainter& p, const std::string& symbology, const std::string& 
             }
             int end = c;
             while (end < m.width() && m.get(end, r)) ++end;
-            p.fillRect(QRect(QPoint(edgeX(c), edgeY(r)), QPoint(edgeX(end) - 1, edgeY(r + 1) - 1)), Qt::black);
+            p.fillRect(QRect(QPoint(edgeX(c), edgeY(r)), QPoint(edgeX(end) - 1, edgeY(r + 1) - 1)),
+                       Qt::black);
             c = end;
         }
     return true;
@@ -49,12 +51,13 @@ void sprinkleSpecks(QImage& image, int count, quint32 seed) {
     for (int i = 0; i < count; ++i) {
         const int s = 1 + static_cast<int>(rng.bounded(3u));
         p.fillRect(static_cast<int>(rng.bounded(static_cast<quint32>(image.width() - 3))),
-                   static_cast<int>(rng.bounded(static_cast<quint32>(image.height() - 3))), s, s, Qt::black);
+                   static_cast<int>(rng.bounded(static_cast<quint32>(image.height() - 3))), s, s,
+                   Qt::black);
     }
 }
 
-QImage separatorSheet(int dpi, const std::string& symbology, const std::string& text, double angle, int specks,
-                      quint32 seed) {
+QImage separatorSheet(int dpi, const std::string& symbology, const std::string& text, double angle,
+                      int specks, quint32 seed) {
     QImage img(static_cast<int>(8.5 * dpi), 11 * dpi, QImage::Format_Grayscale8);
     img.fill(Qt::white);
     {
@@ -73,12 +76,14 @@ QImage separatorSheet(int dpi, const std::string& symbology, const std::string& 
     return img;
 }
 
-bool writeSeparatorSheet(const QString& path, int dpi, const std::string& symbology, const std::string& text,
-                         double angle, int specks, quint32 seed, QString* error) {
+bool writeSeparatorSheet(const QString& path, int dpi, const std::string& symbology,
+                         const std::string& text, double angle, int specks, quint32 seed,
+                         QString* error) {
     const QImage gray = separatorSheet(dpi, symbology, text, angle, specks, seed);
     if (gray.isNull()) {
-        if (error) *error = QStringLiteral("No %1 barcode can hold \"%2\".")
-                                .arg(QString::fromStdString(symbology), QString::fromStdString(text));
+        if (error)
+            *error = QStringLiteral("No %1 barcode can hold \"%2\".")
+                         .arg(QString::fromStdString(symbology), QString::fromStdString(text));
         return false;
     }
     Page page;

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
-
 #include <string>
 
 namespace leafmark::pagemaker {
@@ -24,13 +23,14 @@ bool paintBarcode(QPainter& painter, const std::string& symbology, const std::st
 // and its text, all turned by `angle` degrees clockwise about the page centre,
 // with `specks` dots of 1 to 3 pixels placed from `seed`. Null image when the
 // barcode cannot be made.
-QImage separatorSheet(int dpi, const std::string& symbology, const std::string& text, double angle = 0.0,
-                      int specks = 0, quint32 seed = 1);
+QImage separatorSheet(int dpi, const std::string& symbology, const std::string& text,
+                      double angle = 0.0, int specks = 0, quint32 seed = 1);
 
 // The sheet of separatorSheet() written as a 1-bit Group 4 TIFF file at `dpi`
 // (see writeTiff). False with a reason on failure.
-bool writeSeparatorSheet(const QString& path, int dpi, const std::string& symbology, const std::string& text,
-                         double angle = 0.0, int specks = 0, quint32 seed = 1, QString* error = nullptr);
+bool writeSeparatorSheet(const QString& path, int dpi, const std::string& symbology,
+                         const std::string& text, double angle = 0.0, int specks = 0,
+                         quint32 seed = 1, QString* error = nullptr);
 
 // Adds `count` dots of 1 to 3 pixels at places drawn from `seed`.
 void sprinkleSpecks(QImage& image, int count, quint32 seed);

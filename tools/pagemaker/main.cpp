@@ -2,20 +2,20 @@
 //   leafmark-pagemaker --out DIR [--seed N] [--pages K] [--kind g4|gray|colour|fax|mixed]
 //                      [--angle DEGREES] [--no-marks]
 
-#include "PageMaker.h"
-#include "cli/CommandLine.h"
-
 #include <QElapsedTimer>
 #include <QGuiApplication>
-
 #include <cstdio>
+
+#include "PageMaker.h"
+#include "cli/CommandLine.h"
 
 using namespace leafmark::pagemaker;
 
 namespace {
 
 const char* const kUsage =
-    "usage: leafmark-pagemaker --out DIR [--seed N] [--pages K] [--kind KIND] [--angle DEGREES] [--no-marks]\n";
+    "usage: leafmark-pagemaker --out DIR [--seed N] [--pages K] [--kind KIND] [--angle DEGREES] "
+    "[--no-marks]\n";
 
 const char* const kHelp =
     "Writes sample scanned pages 00000001.tif, 00000002.tif, ... and pages.tsv into a folder.\n"
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
         std::printf("%s\n", leafmark::cli::versionLine("leafmark-pagemaker").c_str());
         return 0;
     }
-    if (!line.positional().empty()) return usageError("unexpected argument " + line.positional().front());
+    if (!line.positional().empty())
+        return usageError("unexpected argument " + line.positional().front());
     const QString out = QString::fromLocal8Bit(line.value("out").value_or(std::string()));
     if (out.isEmpty()) return usageError("--out DIR is required");
 
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     }
     if (const auto angle = line.value("angle")) {
         const auto degrees = leafmark::cli::finiteNumber(*angle);
-        if (!degrees || *degrees < -45 || *degrees > 45) return usageError("--angle needs degrees from -45 to 45");
+        if (!degrees || *degrees < -45 || *degrees > 45)
+            return usageError("--angle needs degrees from -45 to 45");
         options.angle = *degrees;
     }
     options.markDocuments = !line.has("no-marks");
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "leafmark-pagemaker: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("Wrote %d pages and %s into %s in %.1f s\n", options.pages, kManifestName, qPrintable(out),
-                static_cast<double>(timer.elapsed()) / 1000.0);
+    std::printf("Wrote %d pages and %s into %s in %.1f s\n", options.pages, kManifestName,
+                qPrintable(out), static_cast<double>(timer.elapsed()) / 1000.0);
     return 0;
 }

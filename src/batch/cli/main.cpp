@@ -1,26 +1,27 @@
 // leafmark-batch: the batch window's pre- and post-process run without a window.
-//   leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] [--margin INCHES] [--jobs N] [--quiet]
+//   leafmark-batch pre|post SOURCE OUTPUT [--despeckle] [--deskew] [--margin INCHES] [--jobs N]
+//   [--quiet]
 //                  [--report FILE] [--resume] [--shard K/N]
 // Exit status: 0 every page done; 1 some pages could not be processed; 2 bad
 // arguments or folders; 130 stopped by Ctrl-C (pages in progress are finished first).
-#include "batch/core/BatchRun.h"
-#include "batch/core/PageShards.h"
-#include "batch/core/ResumeJournal.h"
-#include "batch/core/RunReport.h"
-#include "cli/CommandLine.h"
-#include "batch/core/RunText.h"
-#include "shared/FileList.h"
-#include "shared/NativePath.h"
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
+
+#include "batch/core/BatchRun.h"
+#include "batch/core/PageShards.h"
+#include "batch/core/ResumeJournal.h"
+#include "batch/core/RunReport.h"
+#include "batch/core/RunText.h"
+#include "cli/CommandLine.h"
+#include "shared/FileList.h"
+#include "shared/NativePath.h"
 
 using namespace leafmark;
 using namespace leafmark::batch;
@@ -73,16 +74,16 @@ struct Arguments {
     PageOptions options;
     int jobs = 0;
     bool quiet = false;
-    QString report;        // JSON lines report file; empty = none
-    bool resume = false;   // skip entries an earlier run of the same kind finished
+    QString report;             // JSON lines report file; empty = none
+    bool resume = false;        // skip entries an earlier run of the same kind finished
     int shard = 1, shards = 1;  // this run does slice `shard` of `shards`
 };
 
 // The options of the command; each takes its value as "--name value" or "--name=value".
 std::vector<cli::Option> optionTable() {
-    return {{"despeckle", 0, false}, {"deskew", 0, false}, {"margin", 0, true},
-            {"jobs", 'j', true},     {"quiet", 'q', false},
-            {"report", 0, true},     {"resume", 0, false}, {"shard", 0, true}};
+    return {{"despeckle", 0, false}, {"deskew", 0, false},  {"margin", 0, true},
+            {"jobs", 'j', true},     {"quiet", 'q', false}, {"report", 0, true},
+            {"resume", 0, false},    {"shard", 0, true}};
 }
 
 // Parses the options read by `line`; an empty text means success, else the error.
@@ -94,7 +95,8 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
     if (const auto margin = line.value("margin")) {
         const auto inches = cli::finiteNumber(*margin);
         if (!inches || *inches < 0)
-            return QStringLiteral("--margin wants a number of inches, not \"%1\"").arg(fromNativePath(margin->c_str()));
+            return QStringLiteral("--margin wants a number of inches, not \"%1\"")
+                .arg(fromNativePath(margin->c_str()));
         out.options.marginInches = *inches;
         out.options.marginCleanup = true;
     }
@@ -121,9 +123,13 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
     }
     const std::vector<std::string>& positional = line.positional();
     if (positional.size() != 3) return QStringLiteral("wants a run kind and two folders");
-    if (positional[0] == "pre") out.kind = RunKind::PreProcess;
-    else if (positional[0] == "post") out.kind = RunKind::PostProcess;
-    else return QStringLiteral("the run kind is pre or post, not \"%1\"").arg(fromNativePath(positional[0].c_str()));
+    if (positional[0] == "pre")
+        out.kind = RunKind::PreProcess;
+    else if (positional[0] == "post")
+        out.kind = RunKind::PostProcess;
+    else
+        return QStringLiteral("the run kind is pre or post, not \"%1\"")
+            .arg(fromNativePath(positional[0].c_str()));
     if (out.kind == RunKind::PostProcess && preOption)
         return QStringLiteral("--despeckle, --deskew and --margin belong to a pre run");
     out.source = fromNativePath(positional[1].c_str());
@@ -204,8 +210,8 @@ int main(int argc, char** argv) {
     const QString journalName =
         args.shards > 1 ? QStringLiteral(".leafmark-done-%1-of-%2").arg(args.shard).arg(args.shards)
                         : QStringLiteral(".leafmark-done");
-    if (const QString error =
-            journal.open(QDir(output).filePath(journalName), runSignature(args, source, output), args.resume);
+    if (const QString error = journal.open(QDir(output).filePath(journalName),
+                                           runSignature(args, source, output), args.resume);
         !error.isEmpty())
         return fail(error);
     int skipped = 0;
@@ -250,15 +256,19 @@ int main(int argc, char** argv) {
                          cli::escaped(nativePathString(args.report)).c_str());
         if (outcome.endOfDocument) return;
         ++done;
-        if (tty) drawProgress(done, total, QString::fromStdString(cli::escaped(nativePathString(outcome.name))));
+        if (tty)
+            drawProgress(done, total,
+                         QString::fromStdString(cli::escaped(nativePathString(outcome.name))));
     });
-    QObject::connect(&run, &BatchRun::finished, &app, [&app] { app.quit(); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &run, &BatchRun::finished, &app, [&app] { app.quit(); }, Qt::QueuedConnection);
     std::signal(SIGINT, onInterrupt);
 
     run.start();
-    if (run.isRunning()) app.exec();
-    else QCoreApplication::processEvents();
+    if (run.isRunning())
+        app.exec();
+    else
+        QCoreApplication::processEvents();
 
     if (tty && total > 0) std::printf("\n");
     if (skipped > 0) std::printf("%d entries done by an earlier run were skipped\n", skipped);

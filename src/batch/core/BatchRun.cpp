@@ -1,15 +1,15 @@
 #include "batch/core/BatchRun.h"
 
-#include "batch/core/RunText.h"
-#include "batch/core/WorkerPool.h"
-#include "imaging/engine/Leftovers.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+
+#include "batch/core/RunText.h"
+#include "batch/core/WorkerPool.h"
+#include "imaging/engine/Leftovers.h"
 
 namespace leafmark::batch {
 

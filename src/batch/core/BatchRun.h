@@ -4,14 +4,13 @@
 // owner's event loop keeps running; results are committed in list order on the
 // owner's thread, and a stop request is honoured at page boundaries.
 
-#include "batch/core/RunTypes.h"
-
 #include <QElapsedTimer>
 #include <QObject>
-
 #include <functional>
 #include <map>
 #include <memory>
+
+#include "batch/core/RunTypes.h"
 
 namespace leafmark::batch {
 
@@ -19,7 +18,7 @@ class WorkerPool;
 
 class BatchRun : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Setup {
         RunKind kind = RunKind::PreProcess;
         QString source;     // source folder
@@ -48,13 +47,13 @@ public:
     // True when source and output are the same folder (compared as resolved paths).
     bool sameFolder() const { return sameFolder_; }
 
-signals:
+  signals:
     // One entry's result, in list order, on the owner's thread.
     void pageCommitted(const leafmark::batch::PageOutcome& outcome);
     // The run has ended: completed is true when every entry was handled.
     void finished(bool completed);
 
-private:
+  private:
     void startPages();
     void takeResult(const PageOutcome& outcome);
     void commitReady();

@@ -1,8 +1,8 @@
 #include "batch/core/MarginCleanup.h"
 
-#include "imaging/engine/PageEngine.h"
-
 #include <algorithm>
+
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::batch {
 
@@ -37,12 +37,13 @@ imaging::Status margincleanup(imaging::PageEngine& engine, double inches) {
     const double xm = xr * inches;
     const double ym = yr * inches;
 
-    bool painted = fillBand(engine, 0, 0, xm, h, w, h);   // left
+    bool painted = fillBand(engine, 0, 0, xm, h, w, h);            // left
     painted = fillBand(engine, 0, 0, w, ym, w, h) && painted;      // top
     painted = fillBand(engine, w - xm, 0, w, h, w, h) && painted;  // right
     painted = fillBand(engine, 0, h - ym, w, h, w, h) && painted;  // bottom
     engine.ClearRegion();
-    return painted ? imaging::Status::success() : imaging::Status::failure("The margins could not be whitened.");
+    return painted ? imaging::Status::success()
+                   : imaging::Status::failure("The margins could not be whitened.");
 }
 
 }  // namespace leafmark::batch

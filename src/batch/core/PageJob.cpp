@@ -1,25 +1,25 @@
 #include "batch/core/PageJob.h"
 
-#include "batch/core/MarginCleanup.h"
-#include "batch/core/RunText.h"
-#include "imaging/engine/FileAccess.h"
-#include "imaging/engine/OutputFile.h"
-#include "imaging/engine/Leftovers.h"
-#include "imaging/engine/PageEngine.h"
-#include "shared/NativePath.h"
-#include "shared/RegularFile.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
+
+#include "batch/core/MarginCleanup.h"
+#include "batch/core/RunText.h"
+#include "imaging/engine/FileAccess.h"
+#include "imaging/engine/Leftovers.h"
+#include "imaging/engine/OutputFile.h"
+#include "imaging/engine/PageEngine.h"
+#include "shared/NativePath.h"
+#include "shared/RegularFile.h"
 
 namespace leafmark::batch {
 
@@ -27,9 +27,7 @@ namespace {
 
 using imaging::PageEngine;
 
-bool isBlank(const std::string& text) {
-    return text.find_first_not_of(' ') == std::string::npos;
-}
+bool isBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Copies the entry unless source and output are one file.
 PageOutcome copyEntry(const PageTask& task, PageOutcome outcome) {
@@ -52,7 +50,8 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
                      const QString& reason) {
     engine.clearImage();
     outcome = copyEntry(task, outcome);
-    const QString copyError = outcome.kind == PageOutcome::Kind::Failed ? outcome.reason : QString();
+    const QString copyError =
+        outcome.kind == PageOutcome::Kind::Failed ? outcome.reason : QString();
     outcome.kind = PageOutcome::Kind::Failed;
     outcome.reason = reason;
     if (!copyError.isEmpty()) outcome.reason += QStringLiteral("; not copied either: ") + copyError;
@@ -72,9 +71,8 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
     const imaging::FolderInUse inUse(enginePath(target.absolutePath()));
     QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
     if (!scratch.isValid())
-        return imaging::Status::failure("cannot write into " +
-                                        enginePath(target.absolutePath()) + ": " +
-                                        scratch.errorString().toStdString());
+        return imaging::Status::failure("cannot write into " + enginePath(target.absolutePath()) +
+                                        ": " + scratch.errorString().toStdString());
     const QString fresh = scratch.filePath(target.fileName());
     const QString copyError = copyReplacing(sourcePath, fresh);
     if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
@@ -84,8 +82,8 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
         return imaging::Status::failure("cannot write " + enginePath(outputPath) + ": " +
                                         std::strerror(errno));
     // Makes the rename durable.
-    const int dir = ::open(nativePath(target.absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir =
+        ::open(nativePath(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -108,11 +106,14 @@ QString copyReplacing(const QString& from, const QString& to) {
     char buffer[64 * 1024];
     qint64 left = in.size();
     while (left > 0) {
-        const ssize_t n = ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
+        const ssize_t n =
+            ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno));
-        if (n == 0) return QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from);
-        if (const imaging::Status written = out.write(buffer, static_cast<std::size_t>(n)); !written)
+        if (n == 0)
+            return QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from);
+        if (const imaging::Status written = out.write(buffer, static_cast<std::size_t>(n));
+            !written)
             return QString::fromStdString(written.reason());
         left -= n;
     }
@@ -155,7 +156,8 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
 
     const std::string source = enginePath(task.sourcePath);
     if (task.kind == RunKind::PostProcess &&
-        PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) != kChangeMarker.toStdString())
+        PageEngine::ReadComment(source, 1, imaging::kSlotChangeMarker) !=
+            kChangeMarker.toStdString())
         return copyEntry(task, outcome);
 
     imaging::Status status = engine.ReadFileInfo(source);
@@ -166,21 +168,23 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     // A page whose data ends early would be refused after decoding anyway; the
     // structure says so without padding it out to its full size first.
     if (const std::string cut = PageEngine::TruncationOf(source); !cut.empty())
-        return fallBack(engine, task, outcome, QStringLiteral("damaged page: ") + QString::fromStdString(cut));
+        return fallBack(engine, task, outcome,
+                        QStringLiteral("damaged page: ") + QString::fromStdString(cut));
     status = engine.LoadPage(source);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     // Writing a partly decoded page would replace the lost part with blank image.
     if (engine.damaged())
-        return fallBack(engine, task, outcome,
-                        QStringLiteral("damaged page: ") +
-                            QString::fromStdString(engine.damageReason()));
+        return fallBack(
+            engine, task, outcome,
+            QStringLiteral("damaged page: ") + QString::fromStdString(engine.damageReason()));
 
     // Written back, a page held in fewer bits a sample than its file stores (16-bit
     // colour) would lose the rest: it stays as it is and is reported.
     if (engine.samplesNarrowed())
-        return fallBack(engine, task, outcome,
-                        QStringLiteral("16-bit colour page: cleaning it up would lose the low 8 bits "
-                                       "of every sample"));
+        return fallBack(
+            engine, task, outcome,
+            QStringLiteral("16-bit colour page: cleaning it up would lose the low 8 bits "
+                           "of every sample"));
 
     // A clean-up step that fails leaves the page not done: it is a failure, never
     // reported as processed.

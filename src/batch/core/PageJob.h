@@ -2,9 +2,9 @@
 // One entry of a batch run, done start to finish on one engine: copy an
 // end-of-document file, copy an unmarked page, or load, clean, and write a page.
 
-#include "batch/core/RunTypes.h"
-
 #include <QString>
+
+#include "batch/core/RunTypes.h"
 
 namespace leafmark::imaging {
 class PageEngine;
@@ -15,9 +15,9 @@ namespace leafmark::batch {
 struct PageTask {
     RunKind kind = RunKind::PreProcess;
     int index = -1;
-    QString name;        // bare file name, as stored
-    QString sourcePath;  // source folder + name
-    QString outputPath;  // output folder + name
+    QString name;           // bare file name, as stored
+    QString sourcePath;     // source folder + name
+    QString outputPath;     // output folder + name
     bool sameFile = false;  // source and output folders are the same folder
     PageOptions options;    // pre-process choices taken when the page was started
 };

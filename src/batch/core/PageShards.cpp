@@ -1,8 +1,8 @@
 #include "batch/core/PageShards.h"
 
-#include "batch/core/RunText.h"
-
 #include <QHash>
+
+#include "batch/core/RunText.h"
 
 namespace leafmark::batch {
 

@@ -1,15 +1,15 @@
 #include "batch/core/ResumeJournal.h"
 
-#include "shared/NativePath.h"
-
-#include <QFile>
-#include <QStringList>
-
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+
+#include "shared/NativePath.h"
 
 namespace leafmark::batch {
 
@@ -21,11 +21,16 @@ qint64 milliseconds(const timespec& t) { return qint64(t.tv_sec) * 1000 + t.tv_n
 
 // Size and modification time of both files; empty when either is missing.
 QString stampOf(const QString& sourcePath, const QString& outputPath) {
-    struct stat s {}, o {};
-    if (::stat(nativePath(sourcePath).constData(), &s) != 0 || ::stat(nativePath(outputPath).constData(), &o) != 0)
+    struct stat s {
+    }, o{};
+    if (::stat(nativePath(sourcePath).constData(), &s) != 0 ||
+        ::stat(nativePath(outputPath).constData(), &o) != 0)
         return {};
-    return QStringLiteral("%1\t%2\t%3\t%4").arg(qint64(s.st_size)).arg(milliseconds(s.st_mtim))
-        .arg(qint64(o.st_size)).arg(milliseconds(o.st_mtim));
+    return QStringLiteral("%1\t%2\t%3\t%4")
+        .arg(qint64(s.st_size))
+        .arg(milliseconds(s.st_mtim))
+        .arg(qint64(o.st_size))
+        .arg(milliseconds(o.st_mtim));
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -67,12 +72,14 @@ QString ResumeJournal::open(const QString& path, const QString& signature, bool 
     }
     if (!reuse) done_.clear();
     const QByteArray native = nativePath(path);
-    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC),
-                 0644);
+    fd_ = ::open(native.constData(),
+                 O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC), 0644);
     if (fd_ < 0)
-        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("cannot write %1: %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (!reuse && !writeAll(fd_, header))
-        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("cannot write %1: %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     return {};
 }
 
@@ -85,10 +92,12 @@ bool ResumeJournal::isDone(const QString& name, const QString& sourcePath,
 bool ResumeJournal::record(const QString& name, const QString& sourcePath,
                            const QString& outputPath) {
     const QString stamp = stampOf(sourcePath, outputPath);
-    if (fd_ < 0 || stamp.isEmpty() || name.contains(QLatin1Char('\t')) || name.contains(QLatin1Char('\n')))
+    if (fd_ < 0 || stamp.isEmpty() || name.contains(QLatin1Char('\t')) ||
+        name.contains(QLatin1Char('\n')))
         return false;
     // One write of a whole line: a crash leaves it whole or leaves no newline.
-    if (!writeAll(fd_, nativePath(name + QLatin1Char('\t') + stamp + QLatin1Char('\n')))) return false;
+    if (!writeAll(fd_, nativePath(name + QLatin1Char('\t') + stamp + QLatin1Char('\n'))))
+        return false;
     done_.insert(name, stamp);
     return true;
 }

@@ -11,7 +11,7 @@
 namespace leafmark::batch {
 
 class ResumeJournal {
-public:
+  public:
     ResumeJournal() = default;
     ~ResumeJournal();
     ResumeJournal(const ResumeJournal&) = delete;
@@ -32,7 +32,7 @@ public:
 
     int entries() const { return static_cast<int>(done_.size()); }
 
-private:
+  private:
     QHash<QString, QString> done_;  // name -> stamp of its two files
     int fd_ = -1;
 };

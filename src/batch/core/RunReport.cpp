@@ -1,12 +1,11 @@
 #include "batch/core/RunReport.h"
 
-#include "batch/core/RunText.h"
-
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <cmath>
+
+#include "batch/core/RunText.h"
 
 namespace leafmark::batch {
 
@@ -14,10 +13,14 @@ namespace {
 
 QString outcomeName(PageOutcome::Kind kind) {
     switch (kind) {
-    case PageOutcome::Kind::Processed: return QStringLiteral("processed");
-    case PageOutcome::Kind::Copied: return QStringLiteral("copied");
-    case PageOutcome::Kind::Unchanged: return QStringLiteral("unchanged");
-    case PageOutcome::Kind::Failed: return QStringLiteral("failed");
+        case PageOutcome::Kind::Processed:
+            return QStringLiteral("processed");
+        case PageOutcome::Kind::Copied:
+            return QStringLiteral("copied");
+        case PageOutcome::Kind::Unchanged:
+            return QStringLiteral("unchanged");
+        case PageOutcome::Kind::Failed:
+            return QStringLiteral("failed");
     }
     return QStringLiteral("failed");
 }
@@ -35,7 +38,8 @@ QByteArray reportLine(const PageOutcome& outcome) {
     QJsonObject o;
     o.insert(QStringLiteral("file"), outcome.name);
     o.insert(QStringLiteral("outcome"), outcomeName(outcome.kind));
-    if (outcome.kind == PageOutcome::Kind::Failed) o.insert(QStringLiteral("reason"), outcome.reason);
+    if (outcome.kind == PageOutcome::Kind::Failed)
+        o.insert(QStringLiteral("reason"), outcome.reason);
     if (outcome.endOfDocument) o.insert(QStringLiteral("end_of_document"), true);
     o.insert(QStringLiteral("angle_found"),
              outcome.deskewed ? QJsonValue(rounded(outcome.angleFound)) : QJsonValue());
@@ -59,7 +63,8 @@ QByteArray skippedLine(const QString& name) {
 QString reportPathFor(const QString& outputFolder) {
     const QDir out(QDir::cleanPath(QDir(outputFolder).absolutePath()));
     QDir parent = out;
-    if (out.isRoot() || !parent.cdUp()) return out.filePath(QStringLiteral("leafmark-report.jsonl"));
+    if (out.isRoot() || !parent.cdUp())
+        return out.filePath(QStringLiteral("leafmark-report.jsonl"));
     return parent.filePath(out.dirName() + QStringLiteral(".leafmark-report.jsonl"));
 }
 

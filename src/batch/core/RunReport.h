@@ -3,11 +3,11 @@
 // lean found and the turn applied, specks removed, milliseconds), written as each
 // entry is committed, so a report of a stopped or killed run holds every entry done.
 
-#include "batch/core/RunTypes.h"
-
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+
+#include "batch/core/RunTypes.h"
 
 namespace leafmark::batch {
 
@@ -24,7 +24,7 @@ QByteArray reportLine(const PageOutcome& outcome);
 QByteArray skippedLine(const QString& name);
 
 class ReportWriter {
-public:
+  public:
     // Creates (or empties) the report file; an empty text on success, else why not.
     QString open(const QString& path);
     bool isOpen() const { return file_.isOpen(); }
@@ -32,7 +32,7 @@ public:
     bool write(const QByteArray& line);
     void close() { file_.close(); }
 
-private:
+  private:
     QFile file_;
 };
 

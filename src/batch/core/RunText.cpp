@@ -23,8 +23,9 @@ QString confirmationText(RunKind kind, const PageOptions& options, const QString
 }
 
 QString closedDuringRunText(int written, int total, const QString& output) {
-    return QStringLiteral("The window was closed, so the run was stopped after the pages in "
-                          "progress.\n\n%1 of %2 pages were written to %3.")
+    return QStringLiteral(
+               "The window was closed, so the run was stopped after the pages in "
+               "progress.\n\n%1 of %2 pages were written to %3.")
         .arg(written)
         .arg(total)
         .arg(output);
@@ -32,8 +33,9 @@ QString closedDuringRunText(int written, int total, const QString& output) {
 
 QString failureReport(const QStringList& failed) {
     if (failed.isEmpty()) return {};
-    return QStringLiteral("These files could not be processed and were copied unchanged "
-                          "(or left in place):\n\n") +
+    return QStringLiteral(
+               "These files could not be processed and were copied unchanged "
+               "(or left in place):\n\n") +
            failed.join(QLatin1Char('\n'));
 }
 

@@ -2,10 +2,10 @@
 // The fixed texts of a batch run: the confirmation question, the stop and failure
 // messages, and the command's summary line.
 
+#include <QString>
+
 #include "batch/core/RunTypes.h"
 #include "shared/PageFiles.h"
-
-#include <QString>
 
 namespace leafmark::batch {
 

@@ -32,21 +32,21 @@ struct PageOutcome {
     Kind kind = Kind::Unchanged;
     QString reason;  // Failed only: why, in the operator's words
     // What the clean-up did to a processed page, for the run report.
-    bool deskewed = false;     // a deskew was asked for and measured the page
-    double angleFound = 0.0;   // lean found, degrees clockwise (deskewed only)
-    double angleApplied = 0.0; // turn applied to straighten it, degrees clockwise; 0 when none
-    int specksRemoved = -1;    // specks the despeckle removed; -1 when it did not run
-    double milliseconds = 0.0; // time spent on the entry
+    bool deskewed = false;      // a deskew was asked for and measured the page
+    double angleFound = 0.0;    // lean found, degrees clockwise (deskewed only)
+    double angleApplied = 0.0;  // turn applied to straighten it, degrees clockwise; 0 when none
+    int specksRemoved = -1;     // specks the despeckle removed; -1 when it did not run
+    double milliseconds = 0.0;  // time spent on the entry
 };
 
 // Counts of a run, for the window's report and the command's summary line.
 struct RunSummary {
     int pagesProcessed = 0;
-    int pagesCopied = 0;   // pages copied (or left in place) unchanged, failures excluded
-    int eodFiles = 0;      // end-of-document entries handled
+    int pagesCopied = 0;  // pages copied (or left in place) unchanged, failures excluded
+    int eodFiles = 0;     // end-of-document entries handled
     int failures = 0;
-    int pagesWritten = 0;  // pages this run wrote into the output folder (processed or copied)
-    QStringList failed;    // "name: reason", in list order
+    int pagesWritten = 0;    // pages this run wrote into the output folder (processed or copied)
+    QStringList failed;      // "name: reason", in list order
     bool completed = false;  // every entry was handled (no stop)
     double seconds = 0.0;
 };

@@ -1,8 +1,8 @@
 #include "batch/core/WorkerPool.h"
 
-#include "imaging/engine/PageEngine.h"
-
 #include <algorithm>
+
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::batch {
 
@@ -30,7 +30,7 @@ void WorkerPool::submit(PageTask task) {
 }
 
 void WorkerPool::work() {
-    imaging::PageEngine engine;  // one engine per thread: engines are not thread-safe
+    imaging::PageEngine engine;        // one engine per thread: engines are not thread-safe
     engine.setSharedBudget(&budget_);  // all workers together hold at most one budget of pages
     for (;;) {
         PageTask task;

@@ -4,9 +4,6 @@
 // in the order they are submitted and handing each outcome to a callback (called
 // on the worker's thread).
 
-#include "batch/core/PageJob.h"
-#include "imaging/engine/ByteBudget.h"
-
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -14,10 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "batch/core/PageJob.h"
+#include "imaging/engine/ByteBudget.h"
+
 namespace leafmark::batch {
 
 class WorkerPool {
-public:
+  public:
     using Deliver = std::function<void(const PageOutcome&)>;
 
     // Starts `workers` threads (at least one).
@@ -29,7 +29,7 @@ public:
 
     void submit(PageTask task);
 
-private:
+  private:
     void work();
 
     Deliver deliver_;

@@ -8,7 +8,7 @@ namespace leafmark::batch {
 
 class FolderTreeModel : public QFileSystemModel {
     Q_OBJECT
-public:
+  public:
     explicit FolderTreeModel(QObject* parent = nullptr);
 
     // Marks `folder` (absolute path) as the open folder; repaints old and new rows.
@@ -17,7 +17,7 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-private:
+  private:
     QString open_;
 };
 

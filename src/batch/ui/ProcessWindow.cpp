@@ -1,10 +1,5 @@
 #include "batch/ui/ProcessWindow.h"
 
-#include "batch/core/BatchRun.h"
-#include "batch/ui/FolderTreeModel.h"
-#include "batch/ui/ProcessWindowPrivate.h"
-#include "shared/SharedState.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,6 +10,11 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTreeView>
+
+#include "batch/core/BatchRun.h"
+#include "batch/ui/FolderTreeModel.h"
+#include "batch/ui/ProcessWindowPrivate.h"
+#include "shared/SharedState.h"
 
 namespace leafmark {
 
@@ -103,7 +103,8 @@ bool ProcessWindow::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         d_->state.stopflag = 1;  // not consumed: the control still gets the key
     if (event->type() == QEvent::MouseButtonPress && watched == d_->dir1->viewport())
-        QMetaObject::invokeMethod(this, [this] { d_->sourcePressed(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { d_->sourcePressed(); }, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -4,7 +4,6 @@
 // stop request. It deletes itself when closed; unloading writes its six settings.
 
 #include <QWidget>
-
 #include <memory>
 
 class QCheckBox;
@@ -25,7 +24,7 @@ class ProcessWindowPrivate;
 
 class ProcessWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Loads the window: centres it, restores the choices from the settings file
     // (state.inifile). Sets Qt::WA_DeleteOnClose. `state` and `dialogs` must outlive it.
     ProcessWindow(SharedState& state, Dialogs& dialogs, QWidget* parent = nullptr);
@@ -49,17 +48,17 @@ public:
     void setWorkerCount(int workers);
 
     // ---- controls, for the main window's tests and for this window's own tests ----
-    QCheckBox* processBox(int index) const;  // chkProcess(0), (1) or (4); null otherwise
-    QLineEdit* marginBox() const;            // txtMargin
-    QPushButton* runButton(int index) const; // Command1(0) or Command1(1)
-    QPushButton* closeButton() const;        // Command2
-    QComboBox* sourceDrive() const;          // Drive1
-    QComboBox* outputDrive() const;          // Drive2
-    QTreeView* sourceTree() const;           // Dir1
-    QTreeView* outputTree() const;           // Dir2
-    QLabel* progressBar() const;             // Progressbar
-    QLabel* progressBox() const;             // Progressbox
-    QLabel* stopLabel() const;               // Label5
+    QCheckBox* processBox(int index) const;   // chkProcess(0), (1) or (4); null otherwise
+    QLineEdit* marginBox() const;             // txtMargin
+    QPushButton* runButton(int index) const;  // Command1(0) or Command1(1)
+    QPushButton* closeButton() const;         // Command2
+    QComboBox* sourceDrive() const;           // Drive1
+    QComboBox* outputDrive() const;           // Drive2
+    QTreeView* sourceTree() const;            // Dir1
+    QTreeView* outputTree() const;            // Dir2
+    QLabel* progressBar() const;              // Progressbar
+    QLabel* progressBox() const;              // Progressbox
+    QLabel* stopLabel() const;                // Label5
 
     // Open folders of Dir1 / Dir2 (absolute paths, no trailing separator but for "/").
     QString sourceFolder() const;
@@ -74,21 +73,21 @@ public:
     // Pages a run could not process (load or save failed), by name, of the last run.
     QStringList lastFailures() const;
 
-signals:
+  signals:
     // Emitted after each page result is committed during a run: done pages, total
     // pages (end-of-document files excluded), name of the page.
     void pageDone(int done, int total, const QString& name);
     // Emitted when a run has ended (completed or stopped).
     void runFinished(bool completed);
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     friend class batch::ProcessWindowPrivate;
     std::unique_ptr<batch::ProcessWindowPrivate> d_;
 };

@@ -2,12 +2,6 @@
 // The "current folder" of a volume, per list, is the folder last opened on that
 // volume in that list during the program's run; at first the page folder when it
 // lies on the volume, else the volume's root.
-#include "batch/core/RunText.h"
-#include "batch/ui/FolderTreeModel.h"
-#include "batch/ui/ProcessWindow.h"
-#include "batch/ui/ProcessWindowPrivate.h"
-#include "shared/SharedState.h"
-
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +9,12 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTreeView>
+
+#include "batch/core/RunText.h"
+#include "batch/ui/FolderTreeModel.h"
+#include "batch/ui/ProcessWindow.h"
+#include "batch/ui/ProcessWindowPrivate.h"
+#include "shared/SharedState.h"
 
 namespace leafmark::batch {
 

@@ -1,9 +1,4 @@
 // The batch window's controls, placed in twips converted at the screen's logical dpi.
-#include "batch/core/RunText.h"
-#include "batch/ui/FolderTreeModel.h"
-#include "batch/ui/ProcessWindow.h"
-#include "batch/ui/ProcessWindowPrivate.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,6 +11,11 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTreeView>
+
+#include "batch/core/RunText.h"
+#include "batch/ui/FolderTreeModel.h"
+#include "batch/ui/ProcessWindow.h"
+#include "batch/ui/ProcessWindowPrivate.h"
 
 namespace leafmark::batch {
 
@@ -39,9 +39,7 @@ QPixmap tickedBoxPicture(QWidget* owner) {
 ProcessWindowPrivate::ProcessWindowPrivate(ProcessWindow& window, SharedState& s, Dialogs& dl)
     : w(window), state(s), dialogs(dl) {}
 
-int ProcessWindowPrivate::twips(int t) const {
-    return qRound(t * w.logicalDpiX() / 1440.0);
-}
+int ProcessWindowPrivate::twips(int t) const { return qRound(t * w.logicalDpiX() / 1440.0); }
 
 void ProcessWindowPrivate::buildControls() {
     w.setWindowTitle(kProcessCaption);
@@ -129,10 +127,8 @@ void ProcessWindowPrivate::buildControls() {
     QObject::connect(command1[0], &QPushButton::clicked, &w, [this] { w.Run(0); });
     QObject::connect(command1[1], &QPushButton::clicked, &w, [this] { w.Run(1); });
     QObject::connect(command2, &QPushButton::clicked, &w, [this] { w.close(); });
-    QObject::connect(drive1, &QComboBox::currentIndexChanged, &w,
-                     [this] { sourceDriveChanged(); });
-    QObject::connect(drive2, &QComboBox::currentIndexChanged, &w,
-                     [this] { outputDriveChanged(); });
+    QObject::connect(drive1, &QComboBox::currentIndexChanged, &w, [this] { sourceDriveChanged(); });
+    QObject::connect(drive2, &QComboBox::currentIndexChanged, &w, [this] { outputDriveChanged(); });
     // Double-click or Enter opens a folder, as in a classic directory list.
     QObject::connect(dir1, &QTreeView::activated, &w,
                      [this](const QModelIndex& i) { openFolder(0, model1->filePath(i)); });
@@ -145,7 +141,7 @@ void ProcessWindowPrivate::buildControls() {
 }
 
 void ProcessWindowPrivate::setFocusOrder() {
-    QWidget* order[] = {chkProcess[0], chkProcess[1], command1[0], command1[1], dir1, drive1,
+    QWidget* order[] = {chkProcess[0], chkProcess[1], command1[0], command1[1],   dir1,     drive1,
                         dir2,          drive2,        command2,    chkProcess[4], txtMargin};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);

@@ -3,13 +3,13 @@
 // layout (ProcessWindowLayout.cpp), folders and drives (ProcessWindowFolders.cpp),
 // settings (ProcessWindowSettings.cpp) and the run (ProcessWindowRun.cpp).
 
+#include <QPointer>
+#include <QString>
+
 #include "batch/core/RunReport.h"
 #include "batch/core/RunTypes.h"
 #include "batch/ui/ProcessWindow.h"
 #include "shared/FileList.h"
-
-#include <QPointer>
-#include <QString>
 
 class QGroupBox;
 
@@ -19,7 +19,7 @@ class BatchRun;
 class FolderTreeModel;
 
 class ProcessWindowPrivate {
-public:
+  public:
     ProcessWindowPrivate(ProcessWindow& window, SharedState& state, Dialogs& dialogs);
 
     // ---- layout ----
@@ -90,19 +90,19 @@ public:
 
     FileList file1;  // the page list of a run (never shown)
     QPointer<BatchRun> activeRun;
-    int workers = 0;            // 0 = one per core
-    double barFull = 0;         // F of the run in progress, pixels
-    int last = 0;               // index of the last entry of the run's list
+    int workers = 0;     // 0 = one per core
+    double barFull = 0;  // F of the run in progress, pixels
+    int last = 0;        // index of the last entry of the run's list
     int pagesDone = 0;
     int pagesTotal = 0;
-    QString runOutput;  // output folder of the run in progress or last run
-    QStringList failures;       // of the last run
-    ReportWriter report;        // the run report in the output folder, while a run lasts
-    bool closeAfterRun = false; // Close pressed or frame closed during a run
-    bool quietStop = false;     // the stop was asked by closing: no "Process aborted."
+    QString runOutput;           // output folder of the run in progress or last run
+    QStringList failures;        // of the last run
+    ReportWriter report;         // the run report in the output folder, while a run lasts
+    bool closeAfterRun = false;  // Close pressed or frame closed during a run
+    bool quietStop = false;      // the stop was asked by closing: no "Process aborted."
     bool unloaded = false;
-    int pumping = 0;             // handlers of this window now pumping events
-    bool deleteDeferred = false; // a deletion arrived while pumping; posted again after
+    int pumping = 0;              // handlers of this window now pumping events
+    bool deleteDeferred = false;  // a deletion arrived while pumping; posted again after
     bool revealPending[2] = {false, false};
 };
 

@@ -1,5 +1,11 @@
 // The click on a Run button: confirmation, the run on worker threads, progress,
 // stop at a page boundary, completion and the report of pages not processed.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
 #include "batch/core/BatchRun.h"
 #include "batch/core/RunText.h"
 #include "batch/ui/FolderTreeModel.h"
@@ -10,12 +16,6 @@
 #include "shared/NativePath.h"
 #include "shared/Settings.h"
 #include "shared/SharedState.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace leafmark::batch {
 
@@ -132,14 +132,13 @@ void ProcessWindowPrivate::runFinished(bool completed) {
             dialogs.message(&w, kAbortedText + QStringLiteral("\n\n") + counts, MsgButtons::Ok,
                             MsgIcon::Exclamation, kAppTitle);
         else if (closeAfterRun && finishedRun)
-            dialogs.message(&w,
-                            closedDuringRunText(finishedRun->summary().pagesWritten, pagesTotal,
-                                                runOutput),
-                            MsgButtons::Ok, MsgIcon::Information, kAppTitle);
+            dialogs.message(
+                &w, closedDuringRunText(finishedRun->summary().pagesWritten, pagesTotal, runOutput),
+                MsgButtons::Ok, MsgIcon::Information, kAppTitle);
     }
     if (!failures.isEmpty())
-        dialogs.message(&w, failureReport(failures) + QStringLiteral("\n\n") + counts, MsgButtons::Ok, MsgIcon::Exclamation,
-                        kAppTitle);
+        dialogs.message(&w, failureReport(failures) + QStringLiteral("\n\n") + counts,
+                        MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
     command1[0]->setEnabled(true);
     command1[1]->setEnabled(true);
     const bool close = closeAfterRun;

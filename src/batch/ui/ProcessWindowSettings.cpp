@@ -1,11 +1,11 @@
 // The batch window's six settings: read at every loading, written at unloading.
+#include <QCheckBox>
+#include <QLineEdit>
+
 #include "batch/ui/FolderTreeModel.h"
 #include "batch/ui/ProcessWindowPrivate.h"
 #include "shared/Settings.h"
 #include "shared/SharedState.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
 
 namespace leafmark::batch {
 

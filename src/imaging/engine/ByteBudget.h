@@ -21,7 +21,7 @@ constexpr std::uint64_t kMaxPageBytes = 300ull * 1024 * 1024;
 constexpr std::uint32_t kMaxPageSide = 1000000;
 
 class ByteBudget {
-public:
+  public:
     explicit ByteBudget(std::uint64_t limit = kMaxPageBytes) : limit_(limit) {}
     ByteBudget(const ByteBudget&) = delete;
     ByteBudget& operator=(const ByteBudget&) = delete;
@@ -36,7 +36,7 @@ public:
     // Most bytes held at once since the budget was made.
     std::uint64_t peak() const;
 
-private:
+  private:
     const std::uint64_t limit_;
     mutable std::mutex mutex_;
     std::condition_variable freed_;

@@ -18,7 +18,7 @@ namespace {
 // offset, which blurs lines by at most strip width x slope but does not move the peak.
 
 constexpr int kStripPx = 32;  // strip width of the finest counts: one data word
-constexpr int kMinSide = 64;   // pages smaller than this either way are not measured
+constexpr int kMinSide = 64;  // pages smaller than this either way are not measured
 // Rows this close to the top or bottom edge (a twentieth of the height) are left out:
 // a dark scanner-edge strip there would line up perfectly at no lean at all.
 constexpr int kEdgeShare = 20;
@@ -32,8 +32,12 @@ struct Profiles {
     int pageWidth = 0;
     std::vector<std::uint16_t> counts;  // counts[s * rows + r]
 
-    std::uint16_t* strip(int s) { return counts.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(rows); }
-    const std::uint16_t* strip(int s) const { return counts.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(rows); }
+    std::uint16_t* strip(int s) {
+        return counts.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(rows);
+    }
+    const std::uint16_t* strip(int s) const {
+        return counts.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(rows);
+    }
 };
 
 Profiles emptyProfiles(int strips, int rows, int stripPx, int rowGroup, int pageWidth) {

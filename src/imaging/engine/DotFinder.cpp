@@ -3,13 +3,12 @@
 // full stop is kept only when it is shaped like a printed dot and the boxes around
 // it show a line of text that such a mark belongs to.
 
-#include "imaging/engine/IsolatedDots.h"
-
-#include "imaging/engine/DotShape.h"
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "imaging/engine/DotShape.h"
+#include "imaging/engine/IsolatedDots.h"
 
 namespace leafmark::imaging {
 
@@ -33,7 +32,7 @@ struct Rect {
 // The boxes of a page with a coarse grid over them, so the boxes near a mark are
 // found without looking at all of them.
 class BoxIndex {
-public:
+  public:
     BoxIndex(std::vector<Rect> boxes, int width, int height) : boxes_(std::move(boxes)) {
         cols_ = std::max(1, (width + kCell - 1) / kCell);
         rows_ = std::max(1, (height + kCell - 1) / kCell);
@@ -53,30 +52,35 @@ public:
     // returns true; returns whether it did.
     template <typename F>
     bool any(int x0, int y0, int x1, int y1, F&& f) const {
-        const int cx0 = std::clamp(x0 / kCell, 0, cols_ - 1), cx1 = std::clamp((x1 - 1) / kCell, 0, cols_ - 1);
-        const int cy0 = std::clamp(y0 / kCell, 0, rows_ - 1), cy1 = std::clamp((y1 - 1) / kCell, 0, rows_ - 1);
+        const int cx0 = std::clamp(x0 / kCell, 0, cols_ - 1),
+                  cx1 = std::clamp((x1 - 1) / kCell, 0, cols_ - 1);
+        const int cy0 = std::clamp(y0 / kCell, 0, rows_ - 1),
+                  cy1 = std::clamp((y1 - 1) / kCell, 0, rows_ - 1);
         for (int cy = cy0; cy <= cy1; ++cy)
             for (int cx = cx0; cx <= cx1; ++cx)
                 for (const int i : cells_[static_cast<std::size_t>(cy * cols_ + cx)]) {
                     const Rect& b = at(i);
                     if (b.x1 <= x0 || b.x0 >= x1 || b.y1 <= y0 || b.y0 >= y1) continue;
                     // A box spanning several cells is reported from the first one only.
-                    if (std::max(b.x0 / kCell, cx0) != cx || std::max(b.y0 / kCell, cy0) != cy) continue;
+                    if (std::max(b.x0 / kCell, cx0) != cx || std::max(b.y0 / kCell, cy0) != cy)
+                        continue;
                     if (f(i)) return true;
                 }
         return false;
     }
 
-private:
+  private:
     static constexpr int kCell = 32;
-    std::vector<int>& cell(int cx, int cy) { return cells_[static_cast<std::size_t>(cy * cols_ + cx)]; }
+    std::vector<int>& cell(int cx, int cy) {
+        return cells_[static_cast<std::size_t>(cy * cols_ + cx)];
+    }
     std::vector<Rect> boxes_;
     std::vector<std::vector<int>> cells_;
     int cols_ = 1, rows_ = 1;
 };
 
 class SpeckJudge {
-public:
+  public:
     SpeckJudge(PIX* binary, const BoxIndex& boxes, const SpeckLimits& limits)
         : pix_(binary), boxes_(boxes), l_(limits) {}
 
@@ -105,29 +109,29 @@ public:
                overAnotherMark(m);
     }
 
-private:
+  private:
     // A letter ends just left of the mark (a full stop is set about its own width or
     // two from it), and the line's baseline runs through the mark: a full stop, a
     // comma, a decimal point.
     bool besideBaseline(const Rect& m) const {
         const int gap = std::max(l_.stopGapX, 3 * m.w());
-        const bool letterBefore = boxes_.any(
-            m.x0 - gap - 1, m.y0 - 4 * m.h(), m.x0, m.y1 + l_.alignY, [&](int j) {
+        const bool letterBefore =
+            boxes_.any(m.x0 - gap - 1, m.y0 - 4 * m.h(), m.x0, m.y1 + l_.alignY, [&](int j) {
                 const Rect& b = boxes_.at(j);
-                return b.x0 < m.x0 && !isMark(b) && b.y0 < m.y0 && b.bottom() >= m.bottom() - l_.alignY;
+                return b.x0 < m.x0 && !isMark(b) && b.y0 < m.y0 &&
+                       b.bottom() >= m.bottom() - l_.alignY;
             });
         return letterBefore && onBaseline(m);
     }
 
     // Letters within reach to the left, taller than the mark, end at its height.
     bool onBaseline(const Rect& m) const {
-        return boxes_.any(m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1,
-                          [&](int j) {
-                              const Rect& b = boxes_.at(j);
-                              return b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0 &&
-                                     b.bottom() >= m.y0 - l_.alignY &&
-                                     b.bottom() <= m.bottom() + l_.alignY;
-                          });
+        return boxes_.any(
+            m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1, [&](int j) {
+                const Rect& b = boxes_.at(j);
+                return b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0 &&
+                       b.bottom() >= m.y0 - l_.alignY && b.bottom() <= m.bottom() + l_.alignY;
+            });
     }
 
     // A letter's stem starts just below the mark where other letters of its line
@@ -167,7 +171,8 @@ private:
         // narrow as the stroke's end for the first two thirds (an n or m widens into
         // its arch, an i does not).
         int depth = 0;
-        for (int y = row; y >= 0 && y < pixGetHeight(pix_) && inkAcross(x0, x1, y); y += dir) ++depth;
+        for (int y = row; y >= 0 && y < pixGetHeight(pix_) && inkAcross(x0, x1, y); y += dir)
+            ++depth;
         if (depth < std::max(3, 2 * m.h())) return false;
         if (!stemBelow) return true;
         // Below its top rows (where a serif may run into the letter beside it) the
@@ -185,13 +190,12 @@ private:
         // standing alone.
         const int bottom = row + depth - 1;
         const int tol = l_.alignY + 1;
-        return boxes_.any(m.x0 - l_.lineReachX, row - tol, m.x1 + l_.lineReachX, bottom + 1,
-                          [&](int j) {
-                              const Rect& b = boxes_.at(j);
-                              return (b.x1 <= from || b.x0 > to) && !isMark(b) &&
-                                     b.y0 <= row + tol && b.bottom() >= row + depth / 2 &&
-                                     b.y0 < bottom - depth / 2;
-                          });
+        return boxes_.any(
+            m.x0 - l_.lineReachX, row - tol, m.x1 + l_.lineReachX, bottom + 1, [&](int j) {
+                const Rect& b = boxes_.at(j);
+                return (b.x1 <= from || b.x0 > to) && !isMark(b) && b.y0 <= row + tol &&
+                       b.bottom() >= row + depth / 2 && b.y0 < bottom - depth / 2;
+            });
     }
 
     // True when the stem under the mark, its middle fitted as a straight line over rows

@@ -1,9 +1,9 @@
 #include "imaging/engine/InkShare.h"
 
-#include "imaging/engine/Handles.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 
@@ -19,7 +19,9 @@ void innerSpan(int size, int dpi, int& start, int& length) {
 
 }  // namespace
 
-double inkSharePercent(PIX* pix, int xDpi, int yDpi) { return inkSharePercent(pix, xDpi, yDpi, {}); }
+double inkSharePercent(PIX* pix, int xDpi, int yDpi) {
+    return inkSharePercent(pix, xDpi, yDpi, {});
+}
 
 double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>& leftOut) {
     if (!pix || pixGetWidth(pix) <= 0 || pixGetHeight(pix) <= 0) return -1.0;
@@ -33,8 +35,9 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>&
     BoxPtr inner(boxCreate(x, y, w, h));
     PixPtr part(pixClipRectangle(pix, inner.get(), nullptr));
     if (!part) return -1.0;
-    PixPtr bits(pixGetDepth(part.get()) == 1 && !pixGetColormap(part.get()) ? clonePix(part.get())
-                                                                           : PixPtr(pixConvertTo1(part.get(), 128)));
+    PixPtr bits(pixGetDepth(part.get()) == 1 && !pixGetColormap(part.get())
+                    ? clonePix(part.get())
+                    : PixPtr(pixConvertTo1(part.get(), 128)));
     if (!bits) return -1.0;
 
     double area = static_cast<double>(w) * h;
@@ -45,7 +48,8 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>&
         if (!mask) return -1.0;
         for (const InkArea& a : leftOut) {
             const int x0 = std::max(0, a.left - x), y0 = std::max(0, a.top - y);
-            const int x1 = std::min(w, a.left - x + a.width), y1 = std::min(h, a.top - y + a.height);
+            const int x1 = std::min(w, a.left - x + a.width),
+                      y1 = std::min(h, a.top - y + a.height);
             if (x1 <= x0 || y1 <= y0) continue;
             BoxPtr box(boxCreate(x0, y0, x1 - x0, y1 - y0));
             pixSetInRect(mask.get(), box.get());
@@ -63,7 +67,8 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>&
     // Specks: groups below the speck size both ways are not ink that says anything.
     const int minW = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * xDpi)));
     const int minH = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * yDpi)));
-    PixPtr kept(pixSelectBySize(bits.get(), minW, minH, 8, L_SELECT_IF_EITHER, L_SELECT_IF_GTE, nullptr));
+    PixPtr kept(
+        pixSelectBySize(bits.get(), minW, minH, 8, L_SELECT_IF_EITHER, L_SELECT_IF_GTE, nullptr));
     l_int32 ink = all;
     if (kept) pixCountPixels(kept.get(), &ink, nullptr);
     return 100.0 * static_cast<double>(ink) / area;

@@ -2,10 +2,10 @@
 // gray and colour pages (their soft rim included).
 #include "imaging/engine/IsolatedDots.h"
 
-#include "imaging/engine/PixelOps.h"
-
 #include <algorithm>
 #include <vector>
+
+#include "imaging/engine/PixelOps.h"
 
 namespace leafmark::imaging {
 
@@ -81,7 +81,8 @@ std::optional<int> removeSpecks(PIX* pix, int xres, int yres) {
         }
         // Gray and colour: take in the soft rim of the speck as well.
         BoxPtr rim = grown(box.get(), 1, 1, width, height);
-        BoxPtr around = grown(box.get(), 3 * limits.markWidth, 3 * limits.markHeight, width, height);
+        BoxPtr around =
+            grown(box.get(), 3 * limits.markWidth, 3 * limits.markHeight, width, height);
         if (!rim || !around) return std::nullopt;
         const Rgb background = backgroundAround(pix, dark.get(), around.get(), rim.get());
         if (!storedValueFor(pix, background)) return std::nullopt;

@@ -2,28 +2,28 @@
 // Removal of specks: dots of dust or noise too small to be part of a letter, and
 // dots the size of punctuation that sit nowhere punctuation belongs.
 
-#include "imaging/engine/Handles.h"
-
 #include <optional>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 
 // Sizes and distances that decide what a speck is, in page pixels. Horizontal
 // figures scale with the horizontal resolution, vertical ones with the vertical.
 struct SpeckLimits {
-    int tinyWidth = 2;    // a dot of at most tinyWidth x tinyHeight is part of no glyph
+    int tinyWidth = 2;  // a dot of at most tinyWidth x tinyHeight is part of no glyph
     int tinyHeight = 2;
-    int markWidth = 3;    // a dot of at most markWidth x markHeight could be punctuation
+    int markWidth = 3;  // a dot of at most markWidth x markHeight could be punctuation
     int markHeight = 3;
     int alignY = 1;       // a full stop's bottom lies this close to the baseline
     int stopGapX = 5;     // widest gap between a letter and the full stop after it
     int lineReachX = 40;  // how far left the letters that show the baseline are looked for
-    int dotGapY = 5;      // widest gap between an i-dot and its stem (or a stem and the dot under it)
-    int colonGapY = 12;   // widest gap between the two dots of a colon
-    int leaderGapX = 8;   // widest gap between neighbouring dots of a leader row
-    int serifY = 2;       // rows of a stem's top that a serif may widen
-    int centreX = 1;      // how far an i-dot's middle may lie beside the line of its stem
-    int xres = 300;       // the page's resolution, for the shape of a dot on the paper
+    int dotGapY = 5;  // widest gap between an i-dot and its stem (or a stem and the dot under it)
+    int colonGapY = 12;  // widest gap between the two dots of a colon
+    int leaderGapX = 8;  // widest gap between neighbouring dots of a leader row
+    int serifY = 2;      // rows of a stem's top that a serif may widen
+    int centreX = 1;     // how far an i-dot's middle may lie beside the line of its stem
+    int xres = 300;      // the page's resolution, for the shape of a dot on the paper
     int yres = 300;
 };
 

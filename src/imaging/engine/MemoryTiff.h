@@ -2,12 +2,12 @@
 // Encoding a 1-bit page with libtiff's Group 4 coder into memory, for formats
 // (such as PDF) that embed the coded data of one strip.
 
-#include "imaging/engine/Status.h"
-
 #include <leptonica/allheaders.h>
 
 #include <string>
 #include <vector>
+
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 

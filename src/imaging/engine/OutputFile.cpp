@@ -1,12 +1,13 @@
 #include "imaging/engine/OutputFile.h"
 
-#include "imaging/engine/TiffHandle.h"
-
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "imaging/engine/TiffHandle.h"
 
 namespace leafmark::imaging {
 
@@ -39,7 +40,8 @@ Status OutputFile::open(const std::string& requested) {
     inUse_ = std::make_unique<FolderInUse>(folder);  // until the temporary file is gone
     std::string temp = temporaryTemplateFor(path);
     fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd_ < 0) return failure(errnoText(errno) + " (creating a temporary file in " + folder + ")");
+    if (fd_ < 0)
+        return failure(errnoText(errno) + " (creating a temporary file in " + folder + ")");
     temp_ = temp;
     struct stat old {};
     // Best effort: a file left with mkostemp's 0600 still holds its content whole.

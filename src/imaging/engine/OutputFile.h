@@ -6,16 +6,16 @@
 // existing file of that name is never touched (the check and the move are one
 // step, so a file made meanwhile is not overwritten either).
 
-#include "imaging/engine/Leftovers.h"
-#include "imaging/engine/Status.h"
-
 #include <memory>
 #include <string>
+
+#include "imaging/engine/Leftovers.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 
 class OutputFile {
-public:
+  public:
     // Failures read `failurePrefix` + cause; by default "Cannot write PATH: ".
     explicit OutputFile(std::string failurePrefix = {}) : prefix_(std::move(failurePrefix)) {}
     ~OutputFile();  // removes the temporary file unless committed
@@ -33,12 +33,13 @@ public:
     // file of that name makes it fail ("already exists") and stays as it was.
     Status commit(bool replace = true);
 
-private:
+  private:
     Status failure(const std::string& cause) const { return Status::failure(prefix_ + cause); }
 
     std::string prefix_, requested_, path_, temp_;
     int fd_ = -1;
-    std::unique_ptr<FolderInUse> inUse_;  // from open() until this object goes, its temporary file with it
+    std::unique_ptr<FolderInUse>
+        inUse_;  // from open() until this object goes, its temporary file with it
 };
 
 }  // namespace leafmark::imaging

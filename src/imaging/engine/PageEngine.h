@@ -4,14 +4,14 @@
 // the page-view widget draws the engine's image. Not thread-safe: use one engine
 // per thread. Paths are the bytes the file system names the file by (UTF-8 or not).
 
-#include "imaging/engine/ByteBudget.h"
-#include "imaging/engine/Handles.h"
-#include "imaging/engine/Status.h"
-
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "imaging/engine/ByteBudget.h"
+#include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 
@@ -26,7 +26,7 @@ constexpr int kCommentSlots = 10;
 // 4 HostComputer(316), 5 Make(271), 6 Model(272), 7 DocumentName(269),
 // 8 PageName(285), 9 Software(305).
 constexpr std::array<std::uint32_t, kCommentSlots> kCommentTags = {315, 33432, 306, 270, 316,
-                                                                    271, 272,   269, 285, 305};
+                                                                   271, 272,   269, 285, 305};
 constexpr int kSlotDocumentMarker = 3;  // "BOD"
 constexpr int kSlotChangeMarker = 6;    // "Changed"
 
@@ -41,13 +41,13 @@ struct FileInfo {
     int pageCount = 0;  // number of pages (directories) in the file
 };
 
-
 // Outcome of Deskew.
 struct DeskewResult {
-    bool applied = false;   // the page was rotated
-    double angle = 0.0;     // skew found, degrees, positive = clockwise text tilt corrected
+    bool applied = false;  // the page was rotated
+    double angle = 0.0;    // skew found, degrees, positive = clockwise text tilt corrected
     double confidence = 0.0;
-    Status status = Status::success();  // failure: the skew was to be corrected but the page could not be turned
+    Status status = Status::success();  // failure: the skew was to be corrected but the page could
+                                        // not be turned
 };
 
 // Makes one kind of edit fail in every engine of the process, as when memory runs
@@ -57,7 +57,7 @@ enum class EditFault { None, Fill, Despeckle, Straighten };
 void setEditFaultForTesting(EditFault fault);
 
 class PageEngine {
-public:
+  public:
     PageEngine();
     ~PageEngine();
     PageEngine(const PageEngine&) = delete;
@@ -92,7 +92,8 @@ public:
     static std::string ReadComment(const std::string& file, int page, int slot);
     // All ten comment slots of page 1 of a file in one read, without decoding
     // pixels; on failure `out` is all empty.
-    static Status ReadComments(const std::string& file, std::array<std::string, kCommentSlots>& out);
+    static Status ReadComments(const std::string& file,
+                               std::array<std::string, kCommentSlots>& out);
 
     // Sets the text the next SavePage writes into a slot; an empty text writes no tag.
     void SetComment(int slot, const std::string& text);
@@ -158,7 +159,7 @@ public:
     // when the confidence is low. 1-bit pages stay 1-bit.
     DeskewResult Deskew();
 
-private:
+  private:
     void touch() { ++generation_; }
 
     PixPtr pix_;
@@ -179,7 +180,7 @@ private:
     int specksRemoved_ = 0;
     ByteBudget ownBudget_;
     ByteBudget* budget_ = &ownBudget_;
-    std::uint64_t held_ = 0;  // bytes of budget_ the image holds
+    std::uint64_t held_ = 0;      // bytes of budget_ the image holds
     int loadedPhotometric_ = -1;  // TIFF photometric of the page as loaded (for a new file)
 };
 

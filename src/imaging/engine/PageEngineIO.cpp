@@ -88,7 +88,8 @@ std::string PageEngine::ReadComment(const std::string& file, int page, int slot)
     return readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
 }
 
-Status PageEngine::ReadComments(const std::string& file, std::array<std::string, kCommentSlots>& out) {
+Status PageEngine::ReadComments(const std::string& file,
+                                std::array<std::string, kCommentSlots>& out) {
     out = {};
     std::string reason;
     TiffReader r = openTiffForReading(file, reason);

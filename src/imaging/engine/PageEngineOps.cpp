@@ -2,14 +2,14 @@
 // deskew. Every edit keeps the page's depth and resolution (swapped on quarter
 // turns) and bumps the generation when pixels change.
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
 #include "imaging/engine/Deskew.h"
 #include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/PixelOps.h"
-
-#include <algorithm>
-#include <atomic>
-#include <cmath>
 
 namespace leafmark::imaging {
 
@@ -31,8 +31,8 @@ PixPtr centreOnFrame(PIX* turned, int width, int height, const Rgb& fill) {
     if (!paintRect(canvas.get(), 0, 0, width, height, fill)) return nullptr;
     const int dx = (width - pixGetWidth(turned)) / 2;
     const int dy = (height - pixGetHeight(turned)) / 2;
-    pixRasterop(canvas.get(), dx, dy, pixGetWidth(turned), pixGetHeight(turned), PIX_SRC, turned,
-                0, 0);
+    pixRasterop(canvas.get(), dx, dy, pixGetWidth(turned), pixGetHeight(turned), PIX_SRC, turned, 0,
+                0);
     return canvas;
 }
 
@@ -147,7 +147,9 @@ DeskewResult PageEngine::Deskew() {
     result.confidence = skew.confidence;
     if (!skew.trusted || std::abs(skew.angle) < kMinDeskewDegrees) return result;
     // The text leans clockwise by `angle`: turn it back the other way.
-    PixPtr out = faulted(EditFault::Straighten) ? nullptr : rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
+    PixPtr out = faulted(EditFault::Straighten)
+                     ? nullptr
+                     : rotateOnPaper(pix_.get(), -skew.angle, xres_, yres_);
     if (!out) {
         result.status = Status::failure("The page could not be turned to straighten it.");
         return result;

@@ -13,7 +13,8 @@ Status readPageHeader(const std::string& file, PageHeader& out) {
     readDirectoryInfo(r.tiff.get(), out.info);
     for (std::size_t slot = 0; slot < out.comments.size(); ++slot) {
         char* text = nullptr;
-        if (TIFFGetField(r.tiff.get(), kCommentTags[slot], &text) && text) out.comments[slot] = text;
+        if (TIFFGetField(r.tiff.get(), kCommentTags[slot], &text) && text)
+            out.comments[slot] = text;
     }
     return Status::success();
 }

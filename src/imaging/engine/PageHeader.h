@@ -3,11 +3,11 @@
 // and the comment slots) in one open, without decoding any pixels. Used wherever
 // many pages are surveyed at once, such as splitting a folder into documents.
 
-#include "imaging/engine/PageEngine.h"
-#include "imaging/engine/Status.h"
-
 #include <array>
 #include <string>
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 

@@ -1,16 +1,16 @@
 #include "imaging/engine/PdfWriter.h"
 
-#include "imaging/engine/MemoryTiff.h"
-#include "imaging/engine/OutputFile.h"
-#include "imaging/engine/TiffDecode.h"
-#include "imaging/engine/TiffHandle.h"
-
+#include <unistd.h>
 #include <zlib.h>
 
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
+
+#include "imaging/engine/MemoryTiff.h"
+#include "imaging/engine/OutputFile.h"
+#include "imaging/engine/TiffDecode.h"
+#include "imaging/engine/TiffHandle.h"
 
 namespace leafmark::imaging {
 
@@ -70,7 +70,8 @@ std::string faxParms(int width, int height, bool blackIs1) {
 bool deflate(const std::vector<unsigned char>& raw, std::vector<unsigned char>& out) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     out.resize(size);
-    if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
+    if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
+        return false;
     out.resize(size);
     return true;
 }
@@ -142,8 +143,10 @@ Status loadImage(const std::string& file, PdfImage& img) {
         const std::uint64_t size = TIFFGetStrileByteCount(tif, 0);
         if (size > 0 && size < (1ull << 31)) {
             img.data.resize(static_cast<std::size_t>(size));
-            const tmsize_t got = TIFFReadRawStrip(tif, 0, img.data.data(), static_cast<tmsize_t>(size));
-            if (got == static_cast<tmsize_t>(size) && r.file->realSize >= TIFFGetStrileOffset(tif, 0) + size) {
+            const tmsize_t got =
+                TIFFReadRawStrip(tif, 0, img.data.data(), static_cast<tmsize_t>(size));
+            if (got == static_cast<tmsize_t>(size) &&
+                r.file->realSize >= TIFFGetStrileOffset(tif, 0) + size) {
                 img.width = info.width;
                 img.height = info.height;
                 img.bitsPerComponent = 1;
@@ -161,7 +164,7 @@ Status loadImage(const std::string& file, PdfImage& img) {
 
 // Writes the PDF objects to a stdio stream, keeping each object's offset.
 class PdfStream {
-public:
+  public:
     explicit PdfStream(std::FILE* f) : f_(f) {}
     void put(const std::string& s) { put(s.data(), s.size()); }
     void put(const void* p, std::size_t n) {
@@ -169,7 +172,8 @@ public:
         pos_ += n;
     }
     void begin(int object) {
-        if (offsets_.size() < static_cast<std::size_t>(object + 1)) offsets_.resize(static_cast<std::size_t>(object + 1));
+        if (offsets_.size() < static_cast<std::size_t>(object + 1))
+            offsets_.resize(static_cast<std::size_t>(object + 1));
         offsets_[static_cast<std::size_t>(object)] = pos_;
         put(std::to_string(object) + " 0 obj\n");
     }
@@ -184,7 +188,8 @@ public:
         put("xref\n0 " + std::to_string(objects) + "\n0000000000 65535 f \n");
         for (int i = 1; i < objects; ++i) {
             char line[24];
-            std::snprintf(line, sizeof line, "%010zu 00000 n \n", offsets_[static_cast<std::size_t>(i)]);
+            std::snprintf(line, sizeof line, "%010zu 00000 n \n",
+                          offsets_[static_cast<std::size_t>(i)]);
             put(line, 20);
         }
         put("trailer\n<< /Size " + std::to_string(objects) + " /Root 1 0 R >>\nstartxref\n" +
@@ -192,7 +197,7 @@ public:
     }
     bool failed() const { return failed_; }
 
-private:
+  private:
     std::FILE* f_;
     std::size_t pos_ = 0;
     bool failed_ = false;
@@ -201,7 +206,8 @@ private:
 
 }  // namespace
 
-Status writePagesToPdf(const std::vector<std::string>& pages, const std::string& path, bool replace) {
+Status writePagesToPdf(const std::vector<std::string>& pages, const std::string& path,
+                       bool replace) {
     if (pages.empty()) return Status::failure("Cannot write " + path + ": there are no pages");
     OutputFile out;
     if (Status s = out.open(path); !s) return s;
@@ -215,37 +221,41 @@ Status writePagesToPdf(const std::vector<std::string>& pages, const std::string&
     pdf.begin(2);
     std::string kids;
     for (std::size_t i = 0; i < pages.size(); ++i) kids += std::to_string(3 + 3 * i) + " 0 R ";
-    pdf.put("<< /Type /Pages /Count " + std::to_string(pages.size()) + " /Kids [ " + kids + "] >>\n");
+    pdf.put("<< /Type /Pages /Count " + std::to_string(pages.size()) + " /Kids [ " + kids +
+            "] >>\n");
     pdf.end();
 
     for (std::size_t i = 0; i < pages.size(); ++i) {
         PdfImage img;
         if (Status loaded = loadImage(pages[i], img); !loaded) {
             std::fclose(f);
-            return Status::failure("Cannot write " + path + ": " + pages[i] + ": " + loaded.reason());
+            return Status::failure("Cannot write " + path + ": " + pages[i] + ": " +
+                                   loaded.reason());
         }
         const double w = img.width * 72.0 / img.xDpi, h = img.height * 72.0 / img.yDpi;
         const int page = static_cast<int>(3 + 3 * i);
         pdf.begin(page);
-        pdf.put("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + num(w) + " " + num(h) + "] /Contents " +
-                std::to_string(page + 1) + " 0 R /Resources << /XObject << /Im0 " + std::to_string(page + 2) +
-                " 0 R >> >> >>\n");
+        pdf.put("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + num(w) + " " + num(h) +
+                "] /Contents " + std::to_string(page + 1) + " 0 R /Resources << /XObject << /Im0 " +
+                std::to_string(page + 2) + " 0 R >> >> >>\n");
         pdf.end();
         const std::string draw = "q " + num(w) + " 0 0 " + num(h) + " 0 0 cm /Im0 Do Q";
         pdf.begin(page + 1);
         pdf.stream("", draw.data(), draw.size());
         pdf.end();
         pdf.begin(page + 2);
-        std::string dict = "/Type /XObject /Subtype /Image /Width " + std::to_string(img.width) + " /Height " +
-                           std::to_string(img.height) + " /ColorSpace " + img.colorSpace +
-                           " /BitsPerComponent " + std::to_string(img.bitsPerComponent) + " /Filter " + img.filter;
+        std::string dict = "/Type /XObject /Subtype /Image /Width " + std::to_string(img.width) +
+                           " /Height " + std::to_string(img.height) + " /ColorSpace " +
+                           img.colorSpace + " /BitsPerComponent " +
+                           std::to_string(img.bitsPerComponent) + " /Filter " + img.filter;
         if (!img.decodeParms.empty()) dict += " /DecodeParms " + img.decodeParms;
         pdf.stream(dict, img.data.data(), img.data.size());
         pdf.end();
     }
     pdf.finish(static_cast<int>(3 + 3 * pages.size()));
     const bool closed = std::fclose(f) == 0;
-    if (pdf.failed() || !closed) return Status::failure("Cannot write " + path + ": " + errnoText(errno));
+    if (pdf.failed() || !closed)
+        return Status::failure("Cannot write " + path + ": " + errnoText(errno));
     return out.commit(replace);
 }
 

@@ -5,10 +5,10 @@
 // is copied as it is), pages stored as JPEG as DCT, other gray and colour pages
 // as Flate. Nothing is resampled: the image has the page's own pixels.
 
-#include "imaging/engine/Status.h"
-
 #include <string>
 #include <vector>
+
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 
@@ -18,6 +18,7 @@ constexpr int kPdfFallbackDpi = 300;
 // Writes page 1 of each file of `pages` in order into a new PDF at `path`,
 // atomically; an existing file is replaced only with `replace`. Fails, writing
 // nothing, when a page cannot be read whole (the reason names the file).
-Status writePagesToPdf(const std::vector<std::string>& pages, const std::string& path, bool replace);
+Status writePagesToPdf(const std::vector<std::string>& pages, const std::string& path,
+                       bool replace);
 
 }  // namespace leafmark::imaging

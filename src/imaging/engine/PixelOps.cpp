@@ -79,8 +79,8 @@ bool paintBroughtIn(PIX* rotated, PIX* source, float radians, l_int32 width, l_i
     PixPtr frame(pixCreate(pixGetWidth(source), pixGetHeight(source), 1));
     if (!frame) return false;
     pixSetAll(frame.get());
-    PixPtr turned(pixRotate(frame.get(), radians, L_ROTATE_SAMPLING, L_BRING_IN_WHITE, width,
-                            height));
+    PixPtr turned(
+        pixRotate(frame.get(), radians, L_ROTATE_SAMPLING, L_BRING_IN_WHITE, width, height));
     if (!turned || pixGetWidth(turned.get()) != pixGetWidth(rotated) ||
         pixGetHeight(turned.get()) != pixGetHeight(rotated))
         return false;
@@ -122,7 +122,8 @@ PixPtr rotateByDegrees(PIX* pix, double degrees, bool grow, const Rgb& fill) {
     if (out.get() == pix) out.reset(pixCopy(nullptr, pix));  // tiny angle: a clone came back
     if (!out || pixGetDepth(out.get()) != depth) return nullptr;
     // 1 bpp only knows black and white; other fills are painted over the new area.
-    if (!white && !black && depth != 1 && !paintBroughtIn(out.get(), pix, radians, width, height, fill))
+    if (!white && !black && depth != 1 &&
+        !paintBroughtIn(out.get(), pix, radians, width, height, fill))
         return nullptr;
     return out;
 }

@@ -2,10 +2,10 @@
 // Small pixel helpers shared by the page operations: colours as stored values,
 // painting rectangles, and turning an image by any angle. Colours are 0xRRGGBB.
 
-#include "imaging/engine/Handles.h"
-
 #include <cstdint>
 #include <optional>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 

@@ -7,7 +7,7 @@
 namespace leafmark::imaging {
 
 class Status {
-public:
+  public:
     static Status success() { return Status(); }
     static Status failure(std::string reason) { return Status(std::move(reason)); }
 
@@ -16,7 +16,7 @@ public:
     // Empty on success; on failure a sentence an operator can read.
     const std::string& reason() const { return reason_; }
 
-private:
+  private:
     Status() = default;
     explicit Status(std::string reason) : ok_(false), reason_(std::move(reason)) {}
     bool ok_ = true;

@@ -32,14 +32,15 @@ int roundDpi(float value, std::uint16_t unit) {
 }
 
 Layout chooseLayout(const PageGeometry& g) {
-    bool grayPhoto = g.photometric == PHOTOMETRIC_MINISWHITE || g.photometric == PHOTOMETRIC_MINISBLACK;
+    bool grayPhoto =
+        g.photometric == PHOTOMETRIC_MINISWHITE || g.photometric == PHOTOMETRIC_MINISBLACK;
     bool uintSamples = g.sampleFormat == SAMPLEFORMAT_UINT;
     if (g.spp == 1 && grayPhoto && uintSamples) {
         if (g.bps == 1) return Layout::Bilevel;
         if (g.bps == 2 || g.bps == 4 || g.bps == 8 || g.bps == 16) return Layout::Gray;
     }
-    if (g.photometric == PHOTOMETRIC_RGB && g.bps == 8 && uintSamples && (g.spp == 3 || g.spp == 4) &&
-        g.planar == PLANARCONFIG_CONTIG)
+    if (g.photometric == PHOTOMETRIC_RGB && g.bps == 8 && uintSamples &&
+        (g.spp == 3 || g.spp == 4) && g.planar == PLANARCONFIG_CONTIG)
         return Layout::Rgb8;
     return Layout::Generic;
 }
@@ -72,9 +73,15 @@ void convertRow(Layout layout, const PageGeometry& g, const std::uint8_t* src, l
             }
             unsigned v;
             switch (g.bps) {
-            case 2: v = ((src[x >> 2] >> (6 - 2 * (x & 3))) & 3u) * 85u; break;
-            case 4: v = ((src[x >> 1] >> (4 - 4 * (x & 1))) & 15u) * 17u; break;
-            default: v = src[x]; break;
+                case 2:
+                    v = ((src[x >> 2] >> (6 - 2 * (x & 3))) & 3u) * 85u;
+                    break;
+                case 4:
+                    v = ((src[x >> 1] >> (4 - 4 * (x & 1))) & 15u) * 17u;
+                    break;
+                default:
+                    v = src[x];
+                    break;
             }
             SET_DATA_BYTE(line, x, white0 ? 255u - v : v);
         }
@@ -115,9 +122,10 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
     if (byRow) bandRows = 1;
     bool rowFailed = false;
     // The band buffer, white in the file's own sense so that undecoded rows stay white.
-    const std::uint8_t fill =
-        (layout == Layout::Bilevel || layout == Layout::Gray) && g.photometric == PHOTOMETRIC_MINISWHITE
-            ? 0x00 : 0xFF;
+    const std::uint8_t fill = (layout == Layout::Bilevel || layout == Layout::Gray) &&
+                                      g.photometric == PHOTOMETRIC_MINISWHITE
+                                  ? 0x00
+                                  : 0xFF;
     std::vector<std::uint8_t> band(static_cast<std::size_t>(rowBytes) * bandRows);
     std::vector<std::uint8_t> tile;
     tmsize_t tileRowBytes = 0;
@@ -148,14 +156,17 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
                                     static_cast<tmsize_t>(tile.size()));
                 // Tile widths are multiples of 16, so a tile starts on a byte boundary.
                 const std::size_t xoff = static_cast<std::size_t>(x0) * g.spp * g.bps / 8;
-                const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(tileRowBytes),
-                                                            static_cast<std::size_t>(rowBytes) - xoff);
+                const std::size_t n =
+                    std::min<std::size_t>(static_cast<std::size_t>(tileRowBytes),
+                                          static_cast<std::size_t>(rowBytes) - xoff);
                 for (std::uint32_t r = 0; r < rows; ++r)
-                    std::memcpy(band.data() + r * rowBytes + xoff, tile.data() + r * tileRowBytes, n);
+                    std::memcpy(band.data() + r * rowBytes + xoff, tile.data() + r * tileRowBytes,
+                                n);
             }
         }
         for (std::uint32_t r = 0; r < rows; ++r)
-            convertRow(layout, g, band.data() + r * rowBytes, data + static_cast<std::size_t>(y0 + r) * wpl);
+            convertRow(layout, g, band.data() + r * rowBytes,
+                       data + static_cast<std::size_t>(y0 + r) * wpl);
     }
     if (layout == Layout::Bilevel) pixSetPadBits(pix, 0);
     return true;
@@ -200,24 +211,32 @@ bool readGeneric(TIFF* tif, const PageGeometry& g, PixPtr& pix, std::string& rea
 PixPtr applyOrientation(PixPtr pix, std::uint16_t orientation) {
     PIX* p = pix.get();
     switch (orientation) {
-    case ORIENTATION_TOPRIGHT: return PixPtr(pixFlipLR(nullptr, p));
-    case ORIENTATION_BOTRIGHT: return PixPtr(pixRotate180(nullptr, p));
-    case ORIENTATION_BOTLEFT: return PixPtr(pixFlipTB(nullptr, p));
-    case ORIENTATION_LEFTTOP: {  // stored rows are the visual columns: a transpose
-        PixPtr cw(pixRotate90(p, 1));
-        return PixPtr(cw ? pixFlipLR(nullptr, cw.get()) : nullptr);
-    }
-    case ORIENTATION_RIGHTTOP: return PixPtr(pixRotate90(p, 1));
-    case ORIENTATION_RIGHTBOT: {
-        PixPtr cw(pixRotate90(p, 1));
-        return PixPtr(cw ? pixFlipTB(nullptr, cw.get()) : nullptr);
-    }
-    case ORIENTATION_LEFTBOT: return PixPtr(pixRotate90(p, -1));
-    default: return pix;
+        case ORIENTATION_TOPRIGHT:
+            return PixPtr(pixFlipLR(nullptr, p));
+        case ORIENTATION_BOTRIGHT:
+            return PixPtr(pixRotate180(nullptr, p));
+        case ORIENTATION_BOTLEFT:
+            return PixPtr(pixFlipTB(nullptr, p));
+        case ORIENTATION_LEFTTOP: {  // stored rows are the visual columns: a transpose
+            PixPtr cw(pixRotate90(p, 1));
+            return PixPtr(cw ? pixFlipLR(nullptr, cw.get()) : nullptr);
+        }
+        case ORIENTATION_RIGHTTOP:
+            return PixPtr(pixRotate90(p, 1));
+        case ORIENTATION_RIGHTBOT: {
+            PixPtr cw(pixRotate90(p, 1));
+            return PixPtr(cw ? pixFlipTB(nullptr, cw.get()) : nullptr);
+        }
+        case ORIENTATION_LEFTBOT:
+            return PixPtr(pixRotate90(p, -1));
+        default:
+            return pix;
     }
 }
 
-bool turnsPage(std::uint16_t orientation) { return orientation >= ORIENTATION_LEFTTOP && orientation <= 8; }
+bool turnsPage(std::uint16_t orientation) {
+    return orientation >= ORIENTATION_LEFTTOP && orientation <= 8;
+}
 
 PageGeometry readGeometry(TIFF* tif) {
     PageGeometry g;
@@ -242,7 +261,8 @@ std::uint64_t dataEnd(TIFF* tif, std::uint64_t fileSize) {
     std::uint64_t end = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
         std::uint64_t off = TIFFGetStrileOffset(tif, i), count = TIFFGetStrileByteCount(tif, i);
-        if (off < fileSize) end = std::max(end, off + std::min<std::uint64_t>(count, UINT64_MAX - off));
+        if (off < fileSize)
+            end = std::max(end, off + std::min<std::uint64_t>(count, UINT64_MAX - off));
     }
     return end;
 }
@@ -283,15 +303,17 @@ Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytesOut) {
     if (Status size = pageSizeAcceptable(tif); !size) return size;
     const PageGeometry g = readGeometry(tif);
     if (!TIFFIsCODECConfigured(g.compression)) {
-        return Status::failure("Unsupported compression (code " + std::to_string(g.compression) + ")");
+        return Status::failure("Unsupported compression (code " + std::to_string(g.compression) +
+                               ")");
     }
     const Layout layout = chooseLayout(g);
     const int depth = decodedDepth(layout, g);
     const std::uint64_t bytes = decodedPageBytes(g.width, g.height, static_cast<unsigned>(depth));
     if (bytes > limit) {
-        return Status::failure("The page is too large: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
-                 " pixels take " + std::to_string(bytes / (1024 * 1024)) + " MiB (at most " +
-                 std::to_string(limit / (1024 * 1024)) + " MiB are accepted)");
+        return Status::failure("The page is too large: " + std::to_string(g.width) + " x " +
+                               std::to_string(g.height) + " pixels take " +
+                               std::to_string(bytes / (1024 * 1024)) + " MiB (at most " +
+                               std::to_string(limit / (1024 * 1024)) + " MiB are accepted)");
     }
     if (bytesOut) *bytesOut = bytes;
     return Status::success();
@@ -300,7 +322,8 @@ Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytesOut) {
 Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget) {
     TIFF* tif = r.tiff.get();
     std::uint64_t bytes = 0;
-    if (Status acceptable = pageAcceptable(tif, budget.limit(), &bytes); !acceptable) return acceptable;
+    if (Status acceptable = pageAcceptable(tif, budget.limit(), &bytes); !acceptable)
+        return acceptable;
     const PageGeometry g = readGeometry(tif);
     readDirectoryInfo(tif, out.info);
     out.photometric = g.photometric;
@@ -318,7 +341,8 @@ Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget) {
         if (!pix) {
             return Status::failure("Not enough memory for the page");
         }
-        if (std::string reason; !readBands(tif, layout, g, pix.get(), reason)) return Status::failure(reason);
+        if (std::string reason; !readBands(tif, layout, g, pix.get(), reason))
+            return Status::failure(reason);
     }
     pix = applyOrientation(std::move(pix), g.orientation);
     if (!pix) {

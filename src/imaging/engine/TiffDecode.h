@@ -6,21 +6,21 @@
 // every page operation works on plain gray or RGB pixels). The Orientation tag
 // is applied, so the PIX is always upright.
 
+#include <string>
+
 #include "imaging/engine/ByteBudget.h"
 #include "imaging/engine/Handles.h"
 #include "imaging/engine/PageEngine.h"
 #include "imaging/engine/TiffHandle.h"
 
-#include <string>
-
 namespace leafmark::imaging {
 
 struct DecodedPage {
     PixPtr pix;
-    FileInfo info;         // of the page decoded (format, depth, size as shown, resolution)
-    int photometric = -1;  // TIFF photometric interpretation as stored
-    bool damaged = false;  // only part of the pixels could be decoded
-    bool narrowed = false; // samples of more than 8 bits (other than gray) held in 8
+    FileInfo info;          // of the page decoded (format, depth, size as shown, resolution)
+    int photometric = -1;   // TIFF photometric interpretation as stored
+    bool damaged = false;   // only part of the pixels could be decoded
+    bool narrowed = false;  // samples of more than 8 bits (other than gray) held in 8
     std::string damageReason;
     std::uint64_t reserved = 0;  // bytes of the budget the decoded page holds
 };

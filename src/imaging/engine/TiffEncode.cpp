@@ -86,9 +86,15 @@ bool makePalette(PIX* rgb, int bits, EncodePlan& plan) {
 
 void packSample(std::uint8_t* row, std::uint32_t x, int bits, unsigned v) {
     switch (bits) {
-    case 2: row[x >> 2] |= static_cast<std::uint8_t>((v & 3u) << (6 - 2 * (x & 3))); break;
-    case 4: row[x >> 1] |= static_cast<std::uint8_t>((v & 15u) << (4 - 4 * (x & 1))); break;
-    default: row[x] = static_cast<std::uint8_t>(v); break;
+        case 2:
+            row[x >> 2] |= static_cast<std::uint8_t>((v & 3u) << (6 - 2 * (x & 3)));
+            break;
+        case 4:
+            row[x >> 1] |= static_cast<std::uint8_t>((v & 15u) << (4 - 4 * (x & 1)));
+            break;
+        default:
+            row[x] = static_cast<std::uint8_t>(v);
+            break;
     }
 }
 
@@ -143,14 +149,15 @@ void buildRow(const EncodePlan& plan, const l_uint32* line, std::uint32_t w, std
 
 }  // namespace
 
-Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
-                    EncodePlan& plan) {
+Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric,
+                    std::uint32_t group3Options, EncodePlan& plan) {
     if (!pix) {
         return Status::failure("there is no image to save");
     }
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         bits = naturalBits(pix);
-    PixPtr base(pixGetColormap(pix) ? pixRemoveColormap(pix, REMOVE_CMAP_BASED_ON_SRC) : pixClone(pix));
+    PixPtr base(pixGetColormap(pix) ? pixRemoveColormap(pix, REMOVE_CMAP_BASED_ON_SRC)
+                                    : pixClone(pix));
     if (!base) {
         return Status::failure("not enough memory to prepare the page");
     }
@@ -185,8 +192,10 @@ Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std:
     if (!plan.work) {
         return Status::failure("not enough memory to prepare the page");
     }
-    int compression = isKnownFormat(format) && TIFFIsCODECConfigured(static_cast<std::uint16_t>(format))
-                          ? format : COMPRESSION_LZW;
+    int compression =
+        isKnownFormat(format) && TIFFIsCODECConfigured(static_cast<std::uint16_t>(format))
+            ? format
+            : COMPRESSION_LZW;
     if (isFaxFormat(compression) && bits != 1) compression = COMPRESSION_LZW;
     const bool jpegable = bits == 24 || (bits == 8 && plan.photometric == PHOTOMETRIC_MINISBLACK);
     if (compression == COMPRESSION_JPEG && !jpegable) compression = COMPRESSION_LZW;

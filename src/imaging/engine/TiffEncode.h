@@ -3,19 +3,19 @@
 // stored layout for a requested compression and bit depth, setting the tags
 // that describe the pixels, and writing the pixel rows.
 
-#include "imaging/engine/Handles.h"
-#include "imaging/engine/Status.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 
 // How the page will be stored, worked out from the image and the request.
 struct EncodePlan {
-    PixPtr work;                   // 1 bpp, 8 bpp gray, palette-indexed (cmap) or 32 bpp
-    int compression = 5;           // TIFF compression code actually written
+    PixPtr work;          // 1 bpp, 8 bpp gray, palette-indexed (cmap) or 32 bpp
+    int compression = 5;  // TIFF compression code actually written
     int bitsPerSample = 8;
     int samplesPerPixel = 1;
     int photometric = 0;
@@ -29,8 +29,8 @@ struct EncodePlan {
 // with more than 1 bit, JPEG at a depth other than 8-bit gray or 24, and unknown
 // or unavailable compressions write LZW. `bilevelPhotometric` is the sense of a
 // 1-bit page (min-is-white or min-is-black).
-Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric, std::uint32_t group3Options,
-                    EncodePlan& plan);
+Status planEncoding(PIX* pix, int format, int bits, int bilevelPhotometric,
+                    std::uint32_t group3Options, EncodePlan& plan);
 
 // Sets the pixel-describing tags of the directory being written in `out`.
 void setPixelTags(TIFF* out, const EncodePlan& plan);

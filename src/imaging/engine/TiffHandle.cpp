@@ -1,15 +1,16 @@
 #include "imaging/engine/TiffHandle.h"
 
-#include "imaging/engine/ByteBudget.h"
-#include "imaging/engine/PageEngine.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "imaging/engine/ByteBudget.h"
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::imaging {
 
@@ -141,8 +142,8 @@ TiffReader openTiffForReading(const std::string& path, std::string& reason) {
         return r;
     }
     if (!looksLikeTiff(magic, static_cast<std::size_t>(n))) {
-        reason = st.st_size == 0 ? "Empty file, not a TIFF image: " + path
-                                 : "Not a TIFF file: " + path;
+        reason =
+            st.st_size == 0 ? "Empty file, not a TIFF image: " + path : "Not a TIFF file: " + path;
         return r;
     }
     r.file->realSize = r.file->virtualSize = static_cast<std::uint64_t>(st.st_size);
@@ -168,8 +169,9 @@ Status pageSizeAcceptable(TIFF* tif) {
         return Status::failure("The page has no pixels (width or height is 0)");
     }
     if (w > kMaxPageSide || h > kMaxPageSide) {
-        return Status::failure("The page is too large: " + std::to_string(w) + " x " + std::to_string(h) +
-                 " pixels (at most " + std::to_string(kMaxPageSide) + " pixels a side are accepted)");
+        return Status::failure("The page is too large: " + std::to_string(w) + " x " +
+                               std::to_string(h) + " pixels (at most " +
+                               std::to_string(kMaxPageSide) + " pixels a side are accepted)");
     }
     if (spp == 0 || spp > 8) {
         return Status::failure("Unsupported number of samples per pixel: " + std::to_string(spp));

@@ -3,13 +3,13 @@
 // warnings for that file alone (never through the process-wide handlers), and
 // reports missing, unreadable and non-TIFF files with their own reasons.
 
-#include "imaging/engine/Handles.h"
-#include "imaging/engine/Status.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 

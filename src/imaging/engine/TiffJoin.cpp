@@ -1,13 +1,13 @@
 #include "imaging/engine/TiffJoin.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "imaging/engine/OutputFile.h"
 #include "imaging/engine/TiffDecode.h"
 #include "imaging/engine/TiffEncode.h"
 #include "imaging/engine/TiffHandle.h"
 #include "imaging/engine/TiffTags.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace leafmark::imaging {
 
@@ -19,7 +19,9 @@ Status recodePage(TiffReader& r, TIFF* out) {
     if (Status decoded = decodeIntactPage(r, page); !decoded) return decoded;
     EncodePlan plan;
     const int bits = pixGetDepth(page.pix.get()) == 32 ? 24 : pixGetDepth(page.pix.get());
-    if (Status planned = planEncoding(page.pix.get(), COMPRESSION_LZW, bits, PHOTOMETRIC_MINISWHITE, 0, plan); !planned)
+    if (Status planned =
+            planEncoding(page.pix.get(), COMPRESSION_LZW, bits, PHOTOMETRIC_MINISWHITE, 0, plan);
+        !planned)
         return planned;
     setPixelTags(out, plan);
     copyDescriptiveTags(r.tiff.get(), out);
@@ -44,9 +46,11 @@ Status addPage(const std::string& file, TIFF* out) {
     if (Status size = pageSizeAcceptable(r.tiff.get()); !size) return size;
     // Every coded block must lie inside the file: a cut-off page is refused, not padded.
     const bool tiled = TIFFIsTiled(r.tiff.get());
-    const std::uint32_t blocks = tiled ? TIFFNumberOfTiles(r.tiff.get()) : TIFFNumberOfStrips(r.tiff.get());
+    const std::uint32_t blocks =
+        tiled ? TIFFNumberOfTiles(r.tiff.get()) : TIFFNumberOfStrips(r.tiff.get());
     for (std::uint32_t i = 0; i < blocks; ++i) {
-        const std::uint64_t end = TIFFGetStrileOffset(r.tiff.get(), i) + TIFFGetStrileByteCount(r.tiff.get(), i);
+        const std::uint64_t end =
+            TIFFGetStrileOffset(r.tiff.get(), i) + TIFFGetStrileByteCount(r.tiff.get(), i);
         if (end > r.file->realSize) {
             return Status::failure("the page is damaged: its data ends before the file does");
         }
@@ -56,7 +60,8 @@ Status addPage(const std::string& file, TIFF* out) {
 
 }  // namespace
 
-Status joinPagesToTiff(const std::vector<std::string>& pages, const std::string& path, bool replace) {
+Status joinPagesToTiff(const std::vector<std::string>& pages, const std::string& path,
+                       bool replace) {
     if (pages.empty()) return Status::failure("Cannot write " + path + ": there are no pages");
     std::uint64_t total = 0;
     for (const std::string& p : pages) {
@@ -92,7 +97,8 @@ Status joinPagesToTiff(const std::vector<std::string>& pages, const std::string&
     }
     if (!ok) {
         if (reason.empty()) reason = messages.firstError();
-        return Status::failure("Cannot write " + path + ": " + (reason.empty() ? "the TIFF writer failed" : reason));
+        return Status::failure("Cannot write " + path + ": " +
+                               (reason.empty() ? "the TIFF writer failed" : reason));
     }
     return file.commit(replace);
 }

@@ -1,11 +1,8 @@
 #include "imaging/engine/TiffSave.h"
 
-#include "imaging/engine/FileAccess.h"
-#include "imaging/engine/OutputFile.h"
-#include "imaging/engine/TiffDecode.h"
-#include "imaging/engine/TiffEncode.h"
-#include "imaging/engine/TiffHandle.h"
-#include "imaging/engine/TiffTags.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,9 +10,13 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "imaging/engine/FileAccess.h"
+#include "imaging/engine/OutputFile.h"
+#include "imaging/engine/TiffDecode.h"
+#include "imaging/engine/TiffEncode.h"
+#include "imaging/engine/TiffHandle.h"
+#include "imaging/engine/TiffTags.h"
 
 namespace leafmark::imaging {
 
@@ -109,13 +110,17 @@ void setPageResolution(TIFF* out, TIFF* old, const SaveRequest& req) {
         FileInfo shown;  // the file's resolution as the page is shown, rounded to dpi
         readDirectoryInfo(old, shown);
         float x = 0, y = 0;
-        if (shown.xResolution > 0 && shown.yResolution > 0 && TIFFGetField(old, TIFFTAG_XRESOLUTION, &x) &&
+        if (shown.xResolution > 0 && shown.yResolution > 0 &&
+            TIFFGetField(old, TIFFTAG_XRESOLUTION, &x) &&
             TIFFGetField(old, TIFFTAG_YRESOLUTION, &y)) {
             std::uint16_t orientation = ORIENTATION_TOPLEFT;
             TIFFGetFieldDefaulted(old, TIFFTAG_ORIENTATION, &orientation);
-            if (orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT) std::swap(x, y);
-            const bool same = req.xResolution == shown.xResolution && req.yResolution == shown.yResolution;
-            const bool turned = req.xResolution == shown.yResolution && req.yResolution == shown.xResolution;
+            if (orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT)
+                std::swap(x, y);
+            const bool same =
+                req.xResolution == shown.xResolution && req.yResolution == shown.yResolution;
+            const bool turned =
+                req.xResolution == shown.yResolution && req.yResolution == shown.xResolution;
             if (same || turned) {
                 if (!same) std::swap(x, y);
                 TIFFSetField(out, TIFFTAG_XRESOLUTION, static_cast<double>(x));
@@ -135,7 +140,8 @@ Status writeAll(TIFF* out, TIFF* old, const SaveRequest& req) {
     std::uint32_t group3 = 0;
     if (old) senseFromOld(old, photometric, group3);
     EncodePlan plan;
-    if (Status planned = planEncoding(req.pix, req.format, req.bits, photometric, group3, plan); !planned)
+    if (Status planned = planEncoding(req.pix, req.format, req.bits, photometric, group3, plan);
+        !planned)
         return planned;
     setPixelTags(out, plan);
     if (old) copyDescriptiveTags(old, out);
@@ -143,7 +149,8 @@ Status writeAll(TIFF* out, TIFF* old, const SaveRequest& req) {
     if (req.comments) {
         for (int slot = 0; slot < kCommentSlots; ++slot) {
             const std::string& text = (*req.comments)[static_cast<std::size_t>(slot)];
-            if (!text.empty()) TIFFSetField(out, kCommentTags[static_cast<std::size_t>(slot)], text.c_str());
+            if (!text.empty())
+                TIFFSetField(out, kCommentTags[static_cast<std::size_t>(slot)], text.c_str());
         }
     }
     if (Status written = writePixels(out, plan); !written) return written;
@@ -195,8 +202,8 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
     {
         TIFFOpenOptions* opts = makeOpenOptions(&wf.messages);
         const bool big = old.tiff && TIFFIsBigTIFF(old.tiff.get());
-        TiffPtr out(TIFFClientOpenExt(path.c_str(), big ? "w8" : "w", &wf, wRead, wWrite, wSeek, wClose,
-                                      wSize, wMap, wUnmap, opts));
+        TiffPtr out(TIFFClientOpenExt(path.c_str(), big ? "w8" : "w", &wf, wRead, wWrite, wSeek,
+                                      wClose, wSize, wMap, wUnmap, opts));
         TIFFOpenOptionsFree(opts);
         if (!out) {
             reason = wf.messages.firstError();

@@ -2,10 +2,10 @@
 // Saving a page over a TIFF file atomically: the new file is written beside the
 // old one, synced, and renamed over it; on any failure the old file is untouched.
 
-#include "imaging/engine/PageEngine.h"
-
 #include <array>
 #include <string>
+
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::imaging {
 

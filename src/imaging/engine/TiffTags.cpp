@@ -1,17 +1,28 @@
 #include "imaging/engine/TiffTags.h"
 
-#include "imaging/engine/PageEngine.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "imaging/engine/PageEngine.h"
 
 namespace leafmark::imaging {
 
 namespace {
 
 // How a standard tag's value is passed to TIFFGetField / TIFFSetField.
-enum class Kind { U16, U32, Float, Double, U16Pair, FloatArray6, ColorMap, ExtraSamples, Transfer, Bytes };
+enum class Kind {
+    U16,
+    U32,
+    Float,
+    Double,
+    U16Pair,
+    FloatArray6,
+    ColorMap,
+    ExtraSamples,
+    Transfer,
+    Bytes
+};
 
 struct StdTag {
     std::uint32_t tag;
@@ -21,25 +32,43 @@ struct StdTag {
 
 // Compression comes first so that the codec's own tags are known when they follow.
 constexpr StdTag kStdTags[] = {
-    {TIFFTAG_COMPRESSION, Kind::U16, true},        {TIFFTAG_IMAGEWIDTH, Kind::U32, true},
-    {TIFFTAG_IMAGELENGTH, Kind::U32, true},        {TIFFTAG_BITSPERSAMPLE, Kind::U16, true},
-    {TIFFTAG_SAMPLESPERPIXEL, Kind::U16, true},    {TIFFTAG_PHOTOMETRIC, Kind::U16, true},
-    {TIFFTAG_FILLORDER, Kind::U16, true},          {TIFFTAG_ORIENTATION, Kind::U16, true},
-    {TIFFTAG_PLANARCONFIG, Kind::U16, true},       {TIFFTAG_ROWSPERSTRIP, Kind::U32, true},
-    {TIFFTAG_TILEWIDTH, Kind::U32, true},          {TIFFTAG_TILELENGTH, Kind::U32, true},
-    {TIFFTAG_MINSAMPLEVALUE, Kind::U16, true},     {TIFFTAG_MAXSAMPLEVALUE, Kind::U16, true},
-    {TIFFTAG_SMINSAMPLEVALUE, Kind::Double, true}, {TIFFTAG_SMAXSAMPLEVALUE, Kind::Double, true},
-    {TIFFTAG_SAMPLEFORMAT, Kind::U16, true},       {TIFFTAG_COLORMAP, Kind::ColorMap, true},
-    {TIFFTAG_EXTRASAMPLES, Kind::ExtraSamples, true}, {TIFFTAG_YCBCRSUBSAMPLING, Kind::U16Pair, true},
-    {TIFFTAG_YCBCRPOSITIONING, Kind::U16, true},   {TIFFTAG_REFERENCEBLACKWHITE, Kind::FloatArray6, true},
-    {TIFFTAG_TRANSFERFUNCTION, Kind::Transfer, true}, {TIFFTAG_PREDICTOR, Kind::U16, true},
-    {TIFFTAG_GROUP3OPTIONS, Kind::U32, true},      {TIFFTAG_GROUP4OPTIONS, Kind::U32, true},
-    {TIFFTAG_JPEGTABLES, Kind::Bytes, true},       {TIFFTAG_IMAGEDEPTH, Kind::U32, true},
+    {TIFFTAG_COMPRESSION, Kind::U16, true},
+    {TIFFTAG_IMAGEWIDTH, Kind::U32, true},
+    {TIFFTAG_IMAGELENGTH, Kind::U32, true},
+    {TIFFTAG_BITSPERSAMPLE, Kind::U16, true},
+    {TIFFTAG_SAMPLESPERPIXEL, Kind::U16, true},
+    {TIFFTAG_PHOTOMETRIC, Kind::U16, true},
+    {TIFFTAG_FILLORDER, Kind::U16, true},
+    {TIFFTAG_ORIENTATION, Kind::U16, true},
+    {TIFFTAG_PLANARCONFIG, Kind::U16, true},
+    {TIFFTAG_ROWSPERSTRIP, Kind::U32, true},
+    {TIFFTAG_TILEWIDTH, Kind::U32, true},
+    {TIFFTAG_TILELENGTH, Kind::U32, true},
+    {TIFFTAG_MINSAMPLEVALUE, Kind::U16, true},
+    {TIFFTAG_MAXSAMPLEVALUE, Kind::U16, true},
+    {TIFFTAG_SMINSAMPLEVALUE, Kind::Double, true},
+    {TIFFTAG_SMAXSAMPLEVALUE, Kind::Double, true},
+    {TIFFTAG_SAMPLEFORMAT, Kind::U16, true},
+    {TIFFTAG_COLORMAP, Kind::ColorMap, true},
+    {TIFFTAG_EXTRASAMPLES, Kind::ExtraSamples, true},
+    {TIFFTAG_YCBCRSUBSAMPLING, Kind::U16Pair, true},
+    {TIFFTAG_YCBCRPOSITIONING, Kind::U16, true},
+    {TIFFTAG_REFERENCEBLACKWHITE, Kind::FloatArray6, true},
+    {TIFFTAG_TRANSFERFUNCTION, Kind::Transfer, true},
+    {TIFFTAG_PREDICTOR, Kind::U16, true},
+    {TIFFTAG_GROUP3OPTIONS, Kind::U32, true},
+    {TIFFTAG_GROUP4OPTIONS, Kind::U32, true},
+    {TIFFTAG_JPEGTABLES, Kind::Bytes, true},
+    {TIFFTAG_IMAGEDEPTH, Kind::U32, true},
     {TIFFTAG_TILEDEPTH, Kind::U32, true},
-    {TIFFTAG_SUBFILETYPE, Kind::U32, false},       {TIFFTAG_THRESHHOLDING, Kind::U16, false},
-    {TIFFTAG_XRESOLUTION, Kind::Float, false},     {TIFFTAG_YRESOLUTION, Kind::Float, false},
-    {TIFFTAG_RESOLUTIONUNIT, Kind::U16, false},    {TIFFTAG_XPOSITION, Kind::Float, false},
-    {TIFFTAG_YPOSITION, Kind::Float, false},       {TIFFTAG_PAGENUMBER, Kind::U16Pair, false},
+    {TIFFTAG_SUBFILETYPE, Kind::U32, false},
+    {TIFFTAG_THRESHHOLDING, Kind::U16, false},
+    {TIFFTAG_XRESOLUTION, Kind::Float, false},
+    {TIFFTAG_YRESOLUTION, Kind::Float, false},
+    {TIFFTAG_RESOLUTIONUNIT, Kind::U16, false},
+    {TIFFTAG_XPOSITION, Kind::Float, false},
+    {TIFFTAG_YPOSITION, Kind::Float, false},
+    {TIFFTAG_PAGENUMBER, Kind::U16Pair, false},
     {TIFFTAG_HALFTONEHINTS, Kind::U16Pair, false},
 };
 
@@ -53,53 +82,53 @@ bool isDirectoryPointer(std::uint32_t tag) {
 void copyStdTag(TIFF* in, TIFF* out, const StdTag& t) {
     if (!TIFFFindField(in, t.tag, TIFF_ANY)) return;  // a codec tag of another codec
     switch (t.kind) {
-    case Kind::U16: {
-        std::uint16_t v;
-        if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
-        break;
-    }
-    case Kind::U32: {
-        std::uint32_t v;
-        if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
-        break;
-    }
-    case Kind::Float: {
-        float v;
-        if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, static_cast<double>(v));
-        break;
-    }
-    case Kind::Double: {
-        double v;
-        if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
-        break;
-    }
-    case Kind::U16Pair: {
-        std::uint16_t a, b;
-        if (TIFFGetField(in, t.tag, &a, &b)) TIFFSetField(out, t.tag, a, b);
-        break;
-    }
-    case Kind::FloatArray6: {
-        float* v;
-        if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
-        break;
-    }
-    case Kind::ColorMap:
-    case Kind::Transfer: {  // three tables each
-        std::uint16_t *r, *g, *b;
-        if (TIFFGetField(in, t.tag, &r, &g, &b)) TIFFSetField(out, t.tag, r, g, b);
-        break;
-    }
-    case Kind::ExtraSamples: {
-        std::uint16_t n, *v;
-        if (TIFFGetField(in, t.tag, &n, &v)) TIFFSetField(out, t.tag, n, v);
-        break;
-    }
-    case Kind::Bytes: {
-        std::uint32_t n;
-        void* v;
-        if (TIFFGetField(in, t.tag, &n, &v)) TIFFSetField(out, t.tag, n, v);
-        break;
-    }
+        case Kind::U16: {
+            std::uint16_t v;
+            if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
+            break;
+        }
+        case Kind::U32: {
+            std::uint32_t v;
+            if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
+            break;
+        }
+        case Kind::Float: {
+            float v;
+            if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, static_cast<double>(v));
+            break;
+        }
+        case Kind::Double: {
+            double v;
+            if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
+            break;
+        }
+        case Kind::U16Pair: {
+            std::uint16_t a, b;
+            if (TIFFGetField(in, t.tag, &a, &b)) TIFFSetField(out, t.tag, a, b);
+            break;
+        }
+        case Kind::FloatArray6: {
+            float* v;
+            if (TIFFGetField(in, t.tag, &v)) TIFFSetField(out, t.tag, v);
+            break;
+        }
+        case Kind::ColorMap:
+        case Kind::Transfer: {  // three tables each
+            std::uint16_t *r, *g, *b;
+            if (TIFFGetField(in, t.tag, &r, &g, &b)) TIFFSetField(out, t.tag, r, g, b);
+            break;
+        }
+        case Kind::ExtraSamples: {
+            std::uint16_t n, *v;
+            if (TIFFGetField(in, t.tag, &n, &v)) TIFFSetField(out, t.tag, n, v);
+            break;
+        }
+        case Kind::Bytes: {
+            std::uint32_t n;
+            void* v;
+            if (TIFFGetField(in, t.tag, &n, &v)) TIFFSetField(out, t.tag, n, v);
+            break;
+        }
     }
 }
 
@@ -142,23 +171,46 @@ void copyCustomTag(TIFF* in, TIFF* out, std::uint32_t tag) {
         if (!TIFFGetField(in, tag, value)) return;
         const int size = TIFFFieldSetGetSize(fip);
         switch (type) {
-        case TIFF_RATIONAL: case TIFF_SRATIONAL: case TIFF_FLOAT: case TIFF_DOUBLE:
-            if (size == 8) {
-                double d; std::memcpy(&d, value, 8); TIFFSetField(out, tag, d);
-            } else {
-                float f; std::memcpy(&f, value, 4); TIFFSetField(out, tag, static_cast<double>(f));
+            case TIFF_RATIONAL:
+            case TIFF_SRATIONAL:
+            case TIFF_FLOAT:
+            case TIFF_DOUBLE:
+                if (size == 8) {
+                    double d;
+                    std::memcpy(&d, value, 8);
+                    TIFFSetField(out, tag, d);
+                } else {
+                    float f;
+                    std::memcpy(&f, value, 4);
+                    TIFFSetField(out, tag, static_cast<double>(f));
+                }
+                break;
+            case TIFF_BYTE:
+            case TIFF_SBYTE:
+            case TIFF_UNDEFINED:
+                TIFFSetField(out, tag, static_cast<int>(value[0]));
+                break;
+            case TIFF_SHORT:
+            case TIFF_SSHORT: {
+                std::uint16_t v;
+                std::memcpy(&v, value, 2);
+                TIFFSetField(out, tag, static_cast<int>(v));
+                break;
             }
-            break;
-        case TIFF_BYTE: case TIFF_SBYTE: case TIFF_UNDEFINED: TIFFSetField(out, tag, static_cast<int>(value[0])); break;
-        case TIFF_SHORT: case TIFF_SSHORT: {
-            std::uint16_t v; std::memcpy(&v, value, 2); TIFFSetField(out, tag, static_cast<int>(v)); break;
-        }
-        case TIFF_LONG: case TIFF_SLONG: case TIFF_IFD: {
-            std::uint32_t v; std::memcpy(&v, value, 4); TIFFSetField(out, tag, v); break;
-        }
-        default: {
-            std::uint64_t v; std::memcpy(&v, value, 8); TIFFSetField(out, tag, v); break;
-        }
+            case TIFF_LONG:
+            case TIFF_SLONG:
+            case TIFF_IFD: {
+                std::uint32_t v;
+                std::memcpy(&v, value, 4);
+                TIFFSetField(out, tag, v);
+                break;
+            }
+            default: {
+                std::uint64_t v;
+                std::memcpy(&v, value, 8);
+                TIFFSetField(out, tag, v);
+                break;
+            }
         }
     }
 }
@@ -188,7 +240,8 @@ Status copyDirectoryRaw(TIFF* in, TIFF* out) {
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(in, TIFFTAG_COMPRESSION, &compression);
     if (compression == COMPRESSION_OJPEG) {
-        return Status::failure("a later page uses old-style JPEG compression, which cannot be carried over");
+        return Status::failure(
+            "a later page uses old-style JPEG compression, which cannot be carried over");
     }
     for (const StdTag& t : kStdTags) copyStdTag(in, out, t);
     copyCustomTags(in, out, true);
@@ -202,17 +255,20 @@ Status copyDirectoryRaw(TIFF* in, TIFF* out) {
         const std::uint64_t size = TIFFGetStrileByteCount(in, i);
         const std::uint64_t offset = TIFFGetStrileOffset(in, i);
         if (size > 0 && (offset > fileSize || size > fileSize - offset)) {
-            return Status::failure("a later page of the file is damaged and cannot be carried over");
+            return Status::failure(
+                "a later page of the file is damaged and cannot be carried over");
         }
         if (size > (1ull << 31)) {
             return Status::failure("a later page has a block of data too large to copy");
         }
         buf.resize(static_cast<std::size_t>(size));
         const tmsize_t got = size == 0 ? 0
-                             : tiled ? TIFFReadRawTile(in, i, buf.data(), static_cast<tmsize_t>(size))
-                                     : TIFFReadRawStrip(in, i, buf.data(), static_cast<tmsize_t>(size));
+                             : tiled
+                                 ? TIFFReadRawTile(in, i, buf.data(), static_cast<tmsize_t>(size))
+                                 : TIFFReadRawStrip(in, i, buf.data(), static_cast<tmsize_t>(size));
         if (got < 0) {
-            return Status::failure("a later page of the file is damaged and cannot be carried over");
+            return Status::failure(
+                "a later page of the file is damaged and cannot be carried over");
         }
         const tmsize_t put = tiled ? TIFFWriteRawTile(out, i, buf.data(), got)
                                    : TIFFWriteRawStrip(out, i, buf.data(), got);

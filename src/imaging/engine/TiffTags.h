@@ -2,11 +2,11 @@
 // Copying TIFF tags and page data from one open file to another, for saves that
 // keep what the replaced file held.
 
-#include "imaging/engine/Status.h"
-
 #include <tiffio.h>
 
 #include <string>
+
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 

@@ -1,16 +1,16 @@
 #include "imaging/separators/BarcodeRead.h"
 
-#include "imaging/separators/InkArea.h"
-#include "imaging/separators/LinearCodeAreas.h"
-
 #include <ReadBarcode.h>
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <exception>
+
+#include "imaging/separators/InkArea.h"
+#include "imaging/separators/LinearCodeAreas.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -86,7 +86,8 @@ std::vector<ZXing::Result> readView(PIX* image, Symbologies set) {
     try {
         for (ZXing::Result& r : ZXing::ReadBarcodes(view, hints))
             if (r.isValid()) out.push_back(std::move(r));
-    } catch (const std::exception&) {  // a reader failure costs this image its barcodes, nothing more
+    } catch (
+        const std::exception&) {  // a reader failure costs this image its barcodes, nothing more
         out.clear();
     }
     return out;
@@ -151,7 +152,8 @@ bool parseSymbologies(const std::string& list, Symbologies& out, std::string& er
 
 std::string symbologyNames(Symbologies set) {
     std::string names;
-    for (Symbologies bit = 1; bit != 0 && bit <= static_cast<Symbologies>(ZXing::BarcodeFormat::Any); bit <<= 1) {
+    for (Symbologies bit = 1;
+         bit != 0 && bit <= static_cast<Symbologies>(ZXing::BarcodeFormat::Any); bit <<= 1) {
         if (!(set & bit)) continue;
         if (!names.empty()) names += ',';
         names += ZXing::ToString(static_cast<ZXing::BarcodeFormat>(bit));
@@ -179,7 +181,8 @@ ReducedPage reducePage(PIX* page, int dpi) {
     } else {
         PixPtr gray8(depth == 8 && !pixGetColormap(page) ? pixClone(page) : pixConvertTo8(page, 0));
         if (gray8)
-            out.gray.reset(out.factor == 1 ? pixClone(gray8.get()) : pixScaleAreaMap(gray8.get(), scale, scale));
+            out.gray.reset(out.factor == 1 ? pixClone(gray8.get())
+                                           : pixScaleAreaMap(gray8.get(), scale, scale));
     }
     if (!out.gray) return out;
     out.ink.reset(pixThresholdToBinary(out.gray.get(), 128));
@@ -191,14 +194,17 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
     std::vector<BarcodeHit> hits;
     if (!page || !reduced.ink || set == 0) return hits;
     const auto all = static_cast<Symbologies>(ZXing::BarcodeFormat::Any);
-    const Symbologies matrix = set & static_cast<Symbologies>(ZXing::BarcodeFormat::MatrixCodes) & all;
-    const Symbologies linear = set & static_cast<Symbologies>(ZXing::BarcodeFormat::LinearCodes) & all;
+    const Symbologies matrix =
+        set & static_cast<Symbologies>(ZXing::BarcodeFormat::MatrixCodes) & all;
+    const Symbologies linear =
+        set & static_cast<Symbologies>(ZXing::BarcodeFormat::LinearCodes) & all;
     // Matrix codes have modules large enough to be read on the working copy.
     if (matrix) {
-        for (const ZXing::Result& r : readView(reduced.gray ? reduced.gray.get() : reduced.ink.get(), matrix)) {
+        for (const ZXing::Result& r :
+             readView(reduced.gray ? reduced.gray.get() : reduced.ink.get(), matrix)) {
             InkArea a = growOverInk(reduced.ink.get(), boundsOf(r), 0.25, 0);
-            hits.push_back(hitOf(r, {a.left * reduced.factor, a.top * reduced.factor, a.width * reduced.factor,
-                                     a.height * reduced.factor}));
+            hits.push_back(hitOf(r, {a.left * reduced.factor, a.top * reduced.factor,
+                                     a.width * reduced.factor, a.height * reduced.factor}));
         }
     }
     // Linear codes are read at full resolution, only where the working copy shows bars.
@@ -207,8 +213,9 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
         std::vector<InkArea> blocks = linearCodeAreas(reduced.ink.get(), reduced.dpi);
         // A page of tables or rules can show many blocks; the largest few are read, so
         // no page costs more than a bounded number of reads.
-        std::sort(blocks.begin(), blocks.end(),
-                  [](const InkArea& a, const InkArea& b) { return a.width * a.height > b.width * b.height; });
+        std::sort(blocks.begin(), blocks.end(), [](const InkArea& a, const InkArea& b) {
+            return a.width * a.height > b.width * b.height;
+        });
         if (blocks.size() > kMostLinearBlocks) blocks.resize(kMostLinearBlocks);
         for (const InkArea& block : blocks) {
             const InkArea bars{block.left * reduced.factor, block.top * reduced.factor,
@@ -218,9 +225,11 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
                                  bars.height + 2 * margin));
             PixPtr crop(pixClipRectangle(page, box.get(), nullptr));
             if (!crop) continue;
-            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get()) : pixConvertTo8(crop.get(), 0));
+            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get())
+                                                     : pixConvertTo8(crop.get(), 0));
             if (!gray) continue;
-            for (const ZXing::Result& r : readView(gray.get(), linear)) hits.push_back(hitOf(r, bars));
+            for (const ZXing::Result& r : readView(gray.get(), linear))
+                hits.push_back(hitOf(r, bars));
         }
     }
     return hits;

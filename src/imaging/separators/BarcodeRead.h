@@ -6,11 +6,11 @@
 // resolution only where the ink map shows blocks of bars. Positions are reported
 // in page pixels. No Qt.
 
-#include "imaging/engine/Handles.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 

@@ -1,9 +1,9 @@
 #include "imaging/separators/LinearCodeAreas.h"
 
-#include "imaging/engine/Handles.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -14,9 +14,11 @@ int inches(double in, int dpi) { return std::max(2, static_cast<int>(std::lround
 void strokeBlocks(PIX* ink, int dpi, bool upright, std::vector<InkArea>& out) {
     const int stroke = inches(0.15, dpi);  // longer than the tallest letter of body text
     const int gap = inches(0.06, dpi);     // the widest space between two bars
-    PixPtr strokes(upright ? pixOpenBrick(nullptr, ink, 1, stroke) : pixOpenBrick(nullptr, ink, stroke, 1));
+    PixPtr strokes(upright ? pixOpenBrick(nullptr, ink, 1, stroke)
+                           : pixOpenBrick(nullptr, ink, stroke, 1));
     if (!strokes) return;
-    PixPtr blocks(upright ? pixCloseBrick(nullptr, strokes.get(), gap, 1) : pixCloseBrick(nullptr, strokes.get(), 1, gap));
+    PixPtr blocks(upright ? pixCloseBrick(nullptr, strokes.get(), gap, 1)
+                          : pixCloseBrick(nullptr, strokes.get(), 1, gap));
     if (!blocks) return;
     BoxaPtr boxes(pixConnCompBB(blocks.get(), 8));
     const int across = inches(0.2, dpi);  // a block spans several bars
@@ -44,11 +46,13 @@ std::vector<InkArea> linearCodeAreas(PIX* ink, int dpi) {
     strokeBlocks(coarse.get(), dpi / scale, false, blocks);
     for (InkArea a : blocks) {
         a = {a.left * scale, a.top * scale, a.width * scale, a.height * scale};
-        // Bars and the spaces between them: neither nearly empty nor one solid mark (a rule, a filled box).
+        // Bars and the spaces between them: neither nearly empty nor one solid mark (a rule, a
+        // filled box).
         BoxPtr box(boxCreate(a.left, a.top, a.width, a.height));
         l_int32 black = 0;
         pixCountPixelsInRect(ink, box.get(), &black, nullptr);
-        const double density = static_cast<double>(black) / (static_cast<double>(a.width) * a.height);
+        const double density =
+            static_cast<double>(black) / (static_cast<double>(a.width) * a.height);
         if (density >= 0.2 && density <= 0.85) areas.push_back(a);
     }
     return areas;

@@ -4,11 +4,11 @@
 // Found on the 1-bit working copy with two morphological passes, so the barcode
 // reader only looks at those blocks, at the page's full resolution.
 
-#include "imaging/separators/InkArea.h"
-
 #include <leptonica/allheaders.h>
 
 #include <vector>
+
+#include "imaging/separators/InkArea.h"
 
 namespace leafmark::imaging {
 

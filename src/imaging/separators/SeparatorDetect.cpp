@@ -1,9 +1,9 @@
 #include "imaging/separators/SeparatorDetect.h"
 
+#include <algorithm>
+
 #include "imaging/engine/PageEngine.h"
 #include "imaging/separators/InkArea.h"
-
-#include <algorithm>
 
 namespace leafmark::imaging {
 
@@ -30,8 +30,9 @@ SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set, int yDpi)
         areas.push_back({a.left - pad, a.top - pad, a.width + 2 * pad, a.height + 2 * pad});
     }
     out.inkOutsideBarcodes =
-        areas.empty() ? out.inkPercent
-                      : std::max(0.0, inkSharePercent(reduced.ink.get(), xWorking, yWorking, areas));
+        areas.empty()
+            ? out.inkPercent
+            : std::max(0.0, inkSharePercent(reduced.ink.get(), xWorking, yWorking, areas));
     return out;
 }
 
@@ -53,8 +54,9 @@ bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule, std
     };
     if (rule.kinds != SeparatorKinds::Blank) {
         for (const BarcodeHit& b : reading.barcodes) {
-            const bool accepted = rule.pattern ? rule.pattern(b.text)
-                                               : reading.inkOutsideBarcodes < rule.nearlyBlankPercent;
+            const bool accepted = rule.pattern
+                                      ? rule.pattern(b.text)
+                                      : reading.inkOutsideBarcodes < rule.nearlyBlankPercent;
             if (accepted) return say("barcode " + b.symbology + " \"" + b.text + "\"");
         }
     }

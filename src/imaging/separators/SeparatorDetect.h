@@ -4,22 +4,22 @@
 // ink measured) and the reading is then judged against a rule, so a change of
 // rule needs no second decode. No Qt.
 
-#include "imaging/engine/InkShare.h"
-#include "imaging/separators/BarcodeRead.h"
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "imaging/engine/InkShare.h"
+#include "imaging/separators/BarcodeRead.h"
 
 namespace leafmark::imaging {
 
 // What one page holds, as far as separator sheets are concerned.
 struct SeparatorReading {
     bool readable = false;
-    std::string error;                  // why the page could not be read
-    std::vector<BarcodeHit> barcodes;   // of the symbologies asked for
-    double inkPercent = 0.0;            // the page's ink share (inkSharePercent on the working copy)
-    double inkOutsideBarcodes = 0.0;    // the same with the barcodes' areas set aside
+    std::string error;                 // why the page could not be read
+    std::vector<BarcodeHit> barcodes;  // of the symbologies asked for
+    double inkPercent = 0.0;           // the page's ink share (inkSharePercent on the working copy)
+    double inkOutsideBarcodes = 0.0;   // the same with the barcodes' areas set aside
 };
 
 // Which pages count as separators.
@@ -50,6 +50,7 @@ SeparatorReading readSeparatorPix(PIX* page, int dpi, Symbologies set, int yDpi 
 
 // Whether a reading makes the page a separator under `rule`; `why` (optional)
 // gets a short reason such as "barcode Code128 \"SEP\"" or "blank page".
-bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule, std::string* why = nullptr);
+bool isSeparator(const SeparatorReading& reading, const SeparatorRule& rule,
+                 std::string* why = nullptr);
 
 }  // namespace leafmark::imaging

@@ -24,6 +24,7 @@ struct SuggestedStart {
 
 // `separator[i]` says whether page i is a separator; `marks[i]` are page i's
 // markers (missing entries count as no markers). In page order.
-std::vector<SuggestedStart> suggestStarts(const std::vector<bool>& separator, const std::vector<PageMarks>& marks);
+std::vector<SuggestedStart> suggestStarts(const std::vector<bool>& separator,
+                                          const std::vector<PageMarks>& marks);
 
 }  // namespace leafmark::imaging

@@ -2,13 +2,13 @@
 // Counting black pixels of 1-bit rows per page column with one-byte counters,
 // and turning a box's black count into its gray level, for the page scaler.
 
-#include "imaging/widget/ScaleRows.h"
-
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "imaging/widget/ScaleRows.h"
 
 namespace leafmark::imaging::detail {
 
@@ -57,7 +57,7 @@ inline std::uint32_t sumCounts(const std::uint8_t* counts, Span s, std::uint32_t
 // Gray levels for every black count of a box of `area` page pixels, made on
 // first use: a handful of box sizes recur all over a page.
 class GrayTables {
-public:
+  public:
     const std::uint8_t* forArea(std::uint32_t area) {
         if (area < recent_.size() && recent_[area]) return recent_[area];
         if (area >= tables_.size()) tables_.resize(area + 1);
@@ -71,7 +71,7 @@ public:
         return t.data();
     }
 
-private:
+  private:
     std::vector<std::vector<std::uint8_t>> tables_;
     std::array<const std::uint8_t*, 256> recent_{};  // small boxes, looked up per pixel
 };

@@ -1,13 +1,13 @@
 #include "imaging/widget/PageRenderer.h"
 
-#include "imaging/widget/ScaleRows.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "imaging/widget/ScaleRows.h"
 
 namespace leafmark::imaging {
 
@@ -49,9 +49,9 @@ int threadCount(const detail::ScaleJob& job, int requested) {
     const int rows = static_cast<int>(job.ys.size());
     int threads = requested;
     if (threads <= 0) {
-        const qint64 work =
-            qint64(job.xs.back().end - job.xs.front().begin) * (job.ys.back().end - job.ys.front().begin) +
-            qint64(job.xs.size()) * rows;
+        const qint64 work = qint64(job.xs.back().end - job.xs.front().begin) *
+                                (job.ys.back().end - job.ys.front().begin) +
+                            qint64(job.xs.size()) * rows;
         if (work < kParallelWork) return 1;
         threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
         threads = std::min(threads, std::max(1, rows / kMinBandRows));
@@ -135,7 +135,8 @@ QImage renderScaled(PIX* prepared, double scale, int bitonal, const QRect& targe
     const QSize total = scaledPageSize(w, h, scale);
     const QRect area = target.intersected(QRect(QPoint(0, 0), total));
     if (area.isEmpty()) return {};
-    const bool nearest = depth == 1 && bitonal != kBitonalFavorBlack && bitonal != kBitonalScaleToGray;
+    const bool nearest =
+        depth == 1 && bitonal != kBitonalFavorBlack && bitonal != kBitonalScaleToGray;
 
     detail::ScaleJob job;
     job.data = pixGetData(prepared);

@@ -3,11 +3,11 @@
 // average (or, for 1-bit pages in favor-black mode, OR) the source area each
 // screen pixel covers; enlargements sample the nearest page pixel.
 
-#include "imaging/engine/Handles.h"
-
 #include <QImage>
 #include <QRect>
 #include <QSize>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging {
 

@@ -1,17 +1,16 @@
 #include "imaging/widget/PageView.h"
 
-#include "imaging/widget/PageRenderer.h"
-
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QRubberBand>
 #include <QScrollBar>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "imaging/widget/PageRenderer.h"
 
 namespace leafmark::imaging {
 
@@ -27,8 +26,8 @@ constexpr int kPartialMargin = 256;
 struct PageView::Cache {
     // Layout of the page in the viewport.
     double scale = 1.0;
-    QSize scaled;    // drawn page size, screen pixels; empty without a page
-    QPoint offset;   // centring offset when the page is smaller than the viewport
+    QSize scaled;   // drawn page size, screen pixels; empty without a page
+    QPoint offset;  // centring offset when the page is smaller than the viewport
 
     // The page in a drawable form, for one engine generation.
     std::uint64_t preparedGeneration = std::numeric_limits<std::uint64_t>::max();
@@ -52,7 +51,8 @@ struct PageView::Cache {
     bool dragging = false;
 };
 
-PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent), cache_(std::make_unique<Cache>()) {
+PageView::PageView(QWidget* parent)
+    : QAbstractScrollArea(parent), cache_(std::make_unique<Cache>()) {
     cache_->rubber = new QRubberBand(QRubberBand::Rectangle, viewport());
     cache_->rubber->hide();
     viewport()->setAutoFillBackground(false);
@@ -186,7 +186,8 @@ double PageView::drawnScale() const {
         s = std::min(avail.width() / pw, avail.height() / ph);
     } else if (sizeMode_ == kSizeFitWidth) {
         s = avail.width() / pw;
-        if (ph * s > avail.height()) s = (avail.width() - verticalScrollBar()->sizeHint().width()) / pw;
+        if (ph * s > avail.height())
+            s = (avail.width() - verticalScrollBar()->sizeHint().width()) / pw;
     }
     const double longest = std::max(pw, ph);
     return std::clamp(s, 1.0 / longest, kMaxDrawnSide / longest);
@@ -195,9 +196,9 @@ double PageView::drawnScale() const {
 void PageView::relayout() {
     Cache& c = *cache_;
     c.scale = drawnScale();
-    c.scaled = engine_.hasImage()
-                   ? scaledPageSize(pixGetWidth(engine_.pix()), pixGetHeight(engine_.pix()), c.scale)
-                   : QSize();
+    c.scaled = engine_.hasImage() ? scaledPageSize(pixGetWidth(engine_.pix()),
+                                                   pixGetHeight(engine_.pix()), c.scale)
+                                  : QSize();
     // Decide the scroll bars here rather than leave it to the scroll area, which
     // settles them later: the origin must be right as soon as the layout changes.
     const QSize avail = availableSize();
@@ -244,10 +245,10 @@ const QImage* PageView::scaledImageFor(const QRect& visible) {
         c.bitonal == bitonalDisplay_ && c.rect.contains(visibleDevice))
         return &c.image;
     const double deviceScale = c.scale * ratio;
-    const QSize deviceSize = ratio == 1.0 ? c.scaled
-                                          : scaledPageSize(pixGetWidth(c.prepared.get()),
-                                                           pixGetHeight(c.prepared.get()),
-                                                           deviceScale);
+    const QSize deviceSize = ratio == 1.0
+                                 ? c.scaled
+                                 : scaledPageSize(pixGetWidth(c.prepared.get()),
+                                                  pixGetHeight(c.prepared.get()), deviceScale);
     const QRect whole(QPoint(0, 0), deviceSize);
     // Kept as 32-bit pixels the screen draws without conversion.
     const qint64 bytesPerPixel = 4;
@@ -345,10 +346,17 @@ void PageView::mousePressEvent(QMouseEvent* e) {
     }
     MouseButton button = kMouseLeft;
     switch (e->button()) {
-        case Qt::LeftButton: button = kMouseLeft; break;
-        case Qt::RightButton: button = kMouseRight; break;
-        case Qt::MiddleButton: button = kMouseMiddle; break;
-        default: return;
+        case Qt::LeftButton:
+            button = kMouseLeft;
+            break;
+        case Qt::RightButton:
+            button = kMouseRight;
+            break;
+        case Qt::MiddleButton:
+            button = kMouseMiddle;
+            break;
+        default:
+            return;
     }
     const Qt::KeyboardModifiers m = e->modifiers();
     const int shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |

@@ -3,14 +3,14 @@
 // zoom, bitonal renderings, scrolling, band selection and mouse events the main
 // window uses. Property and signal names follow the imaging component's.
 
-#include "imaging/engine/PageEngine.h"
-#include "imaging/widget/PageRenderer.h"
-
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QImage>
 #include <QRect>
 #include <memory>
+
+#include "imaging/engine/PageEngine.h"
+#include "imaging/widget/PageRenderer.h"
 
 namespace leafmark::imaging {
 
@@ -29,7 +29,7 @@ enum MouseButton : int { kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
 
 class PageView : public QAbstractScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit PageView(QWidget* parent = nullptr);
     ~PageView() override;
 
@@ -94,14 +94,14 @@ public:
     // Test hook: how many times the page was scaled for the screen since creation.
     int renderCount() const;
 
-signals:
+  signals:
     // A completed drag while BandSelect is on.
     void BandDone();
     // A mouse button pressed over the page; shift state (1 Shift, 2 Control,
     // 4 Alt, added); position in page pixels.
     void PageMouseButton(leafmark::imaging::MouseButton button, int shift, float x, float y);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -109,7 +109,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     PageEngine engine_;
     QColor backColor_{220, 219, 197};
     BitonalRendering bitonalDisplay_ = kBitonalNormal;

@@ -1,12 +1,11 @@
 #include "imaging/widget/ScaleRows.h"
 
-#include "imaging/widget/BlackCounts.h"
-#include "imaging/widget/PageRenderer.h"
-
 #include <QColor>
-
 #include <algorithm>
 #include <cstring>
+
+#include "imaging/widget/BlackCounts.h"
+#include "imaging/widget/PageRenderer.h"
 
 namespace leafmark::imaging::detail {
 
@@ -33,7 +32,8 @@ struct RgbOut {
 // `spansCross` a column's bits may reach into the next word, so ink[k + 1] is
 // read too (and must be readable one word past the last span's start).
 template <class Out, class Pixel>
-void bitonalRow(const ScaleJob& job, const l_uint32* ink, bool spansCross, uchar* o, Pixel&& pixel) {
+void bitonalRow(const ScaleJob& job, const l_uint32* ink, bool spansCross, uchar* o,
+                Pixel&& pixel) {
     if (job.anyWide) {
         for (std::size_t j = 0; j < job.xs.size(); ++j) Out::put(o, j, pixel(j));
         return;
@@ -48,11 +48,14 @@ void bitonalRow(const ScaleJob& job, const l_uint32* ink, bool spansCross, uchar
             Out::white(o, from, to);
             continue;
         }
-        for (int j = from; j < to; ++j) Out::put(o, static_cast<std::size_t>(j), pixel(static_cast<std::size_t>(j)));
+        for (int j = from; j < to; ++j)
+            Out::put(o, static_cast<std::size_t>(j), pixel(static_cast<std::size_t>(j)));
     }
 }
 
-uchar* rowAt(const ScaleJob& job, int i) { return job.bits + static_cast<qsizetype>(i) * job.bytesPerLine; }
+uchar* rowAt(const ScaleJob& job, int i) {
+    return job.bits + static_cast<qsizetype>(i) * job.bytesPerLine;
+}
 
 // A screen row that covers the same page rows as the one above it (inside this
 // band) is a copy of it.
@@ -142,7 +145,8 @@ void tallGrayRow(const ScaleJob& job, int i, std::vector<std::uint32_t>& counts)
         std::uint64_t black = 0;
         for (int x = job.xs[j].begin; x < job.xs[j].end; ++x)
             black += counts[static_cast<std::size_t>(x - x0)];
-        Out::put(o, j, grayOf(black, rows * static_cast<std::uint64_t>(job.xs[j].end - job.xs[j].begin)));
+        Out::put(o, j,
+                 grayOf(black, rows * static_cast<std::uint64_t>(job.xs[j].end - job.xs[j].begin)));
     }
 }
 
@@ -182,7 +186,8 @@ void scaleToGrayRows(const ScaleJob& job, int i0, int i1) {
         bitonalRow<Out>(job, orRow.data(), true, rowAt(job, i), [&](std::size_t j) {
             const Span s = job.xs[j];
             const std::uint32_t area = rows * static_cast<std::uint32_t>(s.end - s.begin);
-            if (!job.masks[j].wide) return std::uint32_t{grays.forArea(area)[sumCounts(counts, s, area)]};
+            if (!job.masks[j].wide)
+                return std::uint32_t{grays.forArea(area)[sumCounts(counts, s, area)]};
             if (!anyBit(orRow.data(), job.masks[j], s)) return 255u;
             return grayOf(sumCounts(counts, s, area), area);
         });
@@ -226,7 +231,8 @@ void averagedRows(const ScaleJob& job, int i0, int i1, int channels) {
             const std::uint64_t area = rows * static_cast<std::uint64_t>(s.end - s.begin);
             std::uint64_t acc[3] = {0, 0, 0};
             for (int x = s.begin; x < s.end; ++x)
-                for (std::size_t c = 0; c < ch; ++c) acc[c] += sums[static_cast<std::size_t>(x - x0) * ch + c];
+                for (std::size_t c = 0; c < ch; ++c)
+                    acc[c] += sums[static_cast<std::size_t>(x - x0) * ch + c];
             const auto mean = [&](int c) { return static_cast<int>((acc[c] + area / 2) / area); };
             if (channels == 1)
                 Out::put(o, j, static_cast<std::uint32_t>(mean(0)));
@@ -257,7 +263,9 @@ void computeColumnMasks(ScaleJob& job) {
     int j = 0;
     for (int k = job.firstWord; k <= lastWord + 1; ++k) {
         // Span starts never decrease from one column to the next.
-        while (j < static_cast<int>(job.xs.size()) && (job.xs[static_cast<std::size_t>(j)].begin >> 5) < k) ++j;
+        while (j < static_cast<int>(job.xs.size()) &&
+               (job.xs[static_cast<std::size_t>(j)].begin >> 5) < k)
+            ++j;
         job.groupStart[static_cast<std::size_t>(k - job.firstWord)] = j;
     }
     for (const Span s : job.xs) {

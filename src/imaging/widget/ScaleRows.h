@@ -4,12 +4,11 @@
 // of its screen rows, so a large render can be split over threads with the same
 // pixels as drawn in one go.
 
-#include "imaging/engine/Handles.h"
-
 #include <QtGlobal>
-
 #include <cstdint>
 #include <vector>
+
+#include "imaging/engine/Handles.h"
 
 namespace leafmark::imaging::detail {
 
@@ -41,9 +40,9 @@ struct ScaleJob {
     // starting in word firstWord + g are [groupStart[g], groupStart[g + 1]).
     int firstWord = 0;
     std::vector<int> groupStart;
-    bool anyWide = false;            // some span reaches past the word after its first
-    bool rgb32 = false;              // write Format_RGB32 (else one byte per pixel for gray)
-    uchar* bits = nullptr;           // first output row
+    bool anyWide = false;   // some span reaches past the word after its first
+    bool rgb32 = false;     // write Format_RGB32 (else one byte per pixel for gray)
+    uchar* bits = nullptr;  // first output row
     qsizetype bytesPerLine = 0;
 };
 
