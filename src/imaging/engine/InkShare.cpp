@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "imaging/engine/Handles.h"
+#include "imaging/engine/InkRuns.h"
 
 namespace leafmark::imaging {
 
@@ -32,12 +33,18 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>&
     innerSpan(pixGetHeight(pix), yDpi, y, h);
     if (w <= 0 || h <= 0) return -1.0;
 
+    const int minW = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * xDpi)));
+    const int minH = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * yDpi)));
+    const bool bitonal = pixGetDepth(pix) == 1 && !pixGetColormap(pix);
+    if (bitonal && leftOut.empty()) {
+        const InkCount ink = countInk(pix, x, y, w, h, minW, minH);
+        return 100.0 * static_cast<double>(ink.kept) / (static_cast<double>(w) * h);
+    }
+
     BoxPtr inner(boxCreate(x, y, w, h));
     PixPtr part(pixClipRectangle(pix, inner.get(), nullptr));
     if (!part) return -1.0;
-    PixPtr bits(pixGetDepth(part.get()) == 1 && !pixGetColormap(part.get())
-                    ? clonePix(part.get())
-                    : PixPtr(pixConvertTo1(part.get(), 128)));
+    PixPtr bits(bitonal ? clonePix(part.get()) : PixPtr(pixConvertTo1(part.get(), 128)));
     if (!bits) return -1.0;
 
     double area = static_cast<double>(w) * h;
@@ -60,18 +67,9 @@ double inkSharePercent(PIX* pix, int xDpi, int yDpi, const std::vector<InkArea>&
         area -= covered;
         if (area < 0.05 * w * h) return 0.0;
     }
-
-    l_int32 all = 0;
-    pixCountPixels(bits.get(), &all, nullptr);
-    if (all == 0) return 0.0;
     // Specks: groups below the speck size both ways are not ink that says anything.
-    const int minW = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * xDpi)));
-    const int minH = std::max(2, static_cast<int>(std::ceil(kInkSpeckInches * yDpi)));
-    PixPtr kept(
-        pixSelectBySize(bits.get(), minW, minH, 8, L_SELECT_IF_EITHER, L_SELECT_IF_GTE, nullptr));
-    l_int32 ink = all;
-    if (kept) pixCountPixels(kept.get(), &ink, nullptr);
-    return 100.0 * static_cast<double>(ink) / area;
+    const InkCount ink = countInk(bits.get(), 0, 0, w, h, minW, minH);
+    return 100.0 * static_cast<double>(ink.kept) / area;
 }
 
 }  // namespace leafmark::imaging

@@ -1,0 +1,124 @@
+#include "imaging/engine/InkRuns.h"
+
+#include <algorithm>
+#include <bit>
+#include <utility>
+#include <vector>
+
+namespace leafmark::imaging {
+namespace {
+
+struct Run {
+    int x0, x1;  // first and last column
+    int group;
+};
+
+// A group of connected runs; `parent` links it to the group it was merged into.
+struct Group {
+    int parent;
+    int x0, x1, y0, y1;
+    std::int64_t pixels;
+};
+
+// The runs of ink of one row of `line` between columns `x0` and `x1` (exclusive),
+// a word of 32 pixels at a time (leftmost pixel in the word's top bit).
+template <typename Emit>
+void rowRuns(const l_uint32* line, int x0, int x1, Emit&& emit) {
+    bool inRun = false;
+    int start = 0;
+    const int firstWord = x0 >> 5, lastWord = (x1 - 1) >> 5;
+    for (int wi = firstWord; wi <= lastWord; ++wi) {
+        l_uint32 v = line[wi];
+        if (wi == firstWord && (x0 & 31)) v &= 0xffffffffu >> (x0 & 31);
+        if (wi == lastWord && (x1 & 31)) v &= ~(0xffffffffu >> (x1 & 31));
+        if (v == (inRun ? 0xffffffffu : 0u)) continue;
+        const int base = wi << 5;
+        for (int b = 0; b < 32;) {
+            const l_uint32 rest = (inRun ? ~v : v) << b;
+            if (!rest) break;
+            b += std::countl_zero(rest);
+            if (inRun)
+                emit(start, base + b - 1);
+            else
+                start = base + b;
+            inRun = !inRun;
+        }
+    }
+    if (inRun) emit(start, x1 - 1);
+}
+
+int rootOf(std::vector<Group>& groups, int g) {
+    while (groups[static_cast<std::size_t>(g)].parent != g) {
+        Group& here = groups[static_cast<std::size_t>(g)];
+        here.parent = groups[static_cast<std::size_t>(here.parent)].parent;  // path halving
+        g = here.parent;
+    }
+    return g;
+}
+
+// Merges the groups of roots `a` and `b`; returns the root kept.
+int merge(std::vector<Group>& groups, int a, int b) {
+    if (a == b) return a;
+    if (b < a) std::swap(a, b);
+    Group& into = groups[static_cast<std::size_t>(a)];
+    Group& from = groups[static_cast<std::size_t>(b)];
+    from.parent = a;
+    into.x0 = std::min(into.x0, from.x0);
+    into.x1 = std::max(into.x1, from.x1);
+    into.y0 = std::min(into.y0, from.y0);
+    into.y1 = std::max(into.y1, from.y1);
+    into.pixels += from.pixels;
+    return a;
+}
+
+}  // namespace
+
+InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth,
+                  int minHeight) {
+    InkCount out;
+    if (!bits || pixGetDepth(bits) != 1 || width <= 0 || height <= 0) return out;
+    // Kept from call to call on each thread: fresh buffers of this size would cost
+    // a page fault per 4 KiB on every page.
+    thread_local std::vector<Group> groups;
+    thread_local std::vector<Run> above, here;
+    groups.clear();
+    above.clear();
+    const l_uint32* data = pixGetData(bits);
+    const int wpl = pixGetWpl(bits);
+    const int right = left + width;
+    for (int y = top; y < top + height; ++y) {
+        here.clear();
+        std::size_t next = 0;  // first run above that can still touch a run of this row
+        rowRuns(data + static_cast<std::ptrdiff_t>(y) * wpl, left, right, [&](int x0, int x1) {
+            int group = -1;
+            // Runs above touch this one when they share a column or a corner.
+            while (next < above.size() && above[next].x1 + 1 < x0) ++next;
+            for (std::size_t k = next; k < above.size() && above[k].x0 <= x1 + 1; ++k) {
+                const int other = rootOf(groups, above[k].group);
+                group = group < 0 ? other : merge(groups, group, other);
+            }
+            if (group < 0) {
+                group = static_cast<int>(groups.size());
+                groups.push_back({group, x0, x1, y, y, 0});
+            }
+            Group& g = groups[static_cast<std::size_t>(group)];
+            g.x0 = std::min(g.x0, x0);
+            g.x1 = std::max(g.x1, x1);
+            g.y1 = y;
+            g.pixels += x1 - x0 + 1;
+            out.all += x1 - x0 + 1;
+            here.push_back({x0, x1, group});
+        });
+        std::swap(above, here);
+    }
+    out.kept = out.all;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const Group& g = groups[i];
+        if (g.parent == static_cast<int>(i) && g.x1 - g.x0 + 1 < minWidth &&
+            g.y1 - g.y0 + 1 < minHeight)
+            out.kept -= g.pixels;
+    }
+    return out;
+}
+
+}  // namespace leafmark::imaging

@@ -1,0 +1,23 @@
+#pragma once
+// Counting the ink of a 1-bit image with the small groups of pixels (specks) left
+// out, from the runs of ink of each row: a group is the pixels connected through
+// their eight neighbours, and a speck is a group whose bounding box is narrower and
+// lower than the sizes given. The same count as selecting the groups by size and
+// counting what is kept, without making an image of every group. No Qt.
+
+#include <leptonica/allheaders.h>
+
+#include <cstdint>
+
+namespace leafmark::imaging {
+
+struct InkCount {
+    std::int64_t all = 0;   // ink pixels in the rectangle
+    std::int64_t kept = 0;  // those of groups at least `minWidth` wide or `minHeight` high
+};
+
+// Ink of the 1-bit `bits` (1 = ink) inside the rectangle, which must lie within the
+// image. Groups are found inside the rectangle only (pixels outside it do not join them).
+InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth, int minHeight);
+
+}  // namespace leafmark::imaging
