@@ -3,6 +3,7 @@
 #include <ReadBarcode.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -36,6 +37,15 @@ std::string lowered(std::string s) {
     return out;
 }
 
+// The reader's bytes for each byte of eight 1-bit pixels (leftmost in the top bit):
+// 0 for ink, 255 for white, in memory order.
+constexpr std::array<std::array<std::uint8_t, 8>, 256> kBytesOfBits = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> table{};
+    for (int v = 0; v < 256; ++v)
+        for (int i = 0; i < 8; ++i) table[v][i] = (v >> (7 - i)) & 1 ? 0 : 255;
+    return table;
+}();
+
 // The reader's rows of bytes (0 ink, 255 white) for a 1-bit (1 = ink) or 8-bit gray
 // image, in a buffer each thread keeps from page to page: a fresh buffer of the
 // page's size per read would cost a page fault per 4 KiB, which on a virtual
@@ -59,9 +69,13 @@ bool readerBytes(PIX* image, std::vector<std::uint8_t>& bytes) {
             const int n = std::min(32, w - x);
             if (word == 0) {
                 std::memset(row + x, 255, static_cast<std::size_t>(n));
-                continue;
+            } else if (n == 32) {
+                for (int b = 0; b < 4; ++b)
+                    std::memcpy(row + x + 8 * b, kBytesOfBits[(word >> (24 - 8 * b)) & 0xff].data(),
+                                8);
+            } else {
+                for (int b = 0; b < n; ++b) row[x + b] = (word >> (31 - b)) & 1 ? 0 : 255;
             }
-            for (int b = 0; b < n; ++b) row[x + b] = (word >> (31 - b)) & 1 ? 0 : 255;
         }
     }
     return true;
