@@ -8,44 +8,12 @@
 namespace leafmark::imaging {
 namespace {
 
-struct Run {
-    int x0, x1;  // first and last column
-    int group;
-};
-
 // A group of connected runs; `parent` links it to the group it was merged into.
 struct Group {
     int parent;
     int x0, x1, y0, y1;
     std::int64_t pixels;
 };
-
-// The runs of ink of one row of `line` between columns `x0` and `x1` (exclusive),
-// a word of 32 pixels at a time (leftmost pixel in the word's top bit).
-template <typename Emit>
-void rowRuns(const l_uint32* line, int x0, int x1, Emit&& emit) {
-    bool inRun = false;
-    int start = 0;
-    const int firstWord = x0 >> 5, lastWord = (x1 - 1) >> 5;
-    for (int wi = firstWord; wi <= lastWord; ++wi) {
-        l_uint32 v = line[wi];
-        if (wi == firstWord && (x0 & 31)) v &= 0xffffffffu >> (x0 & 31);
-        if (wi == lastWord && (x1 & 31)) v &= ~(0xffffffffu >> (x1 & 31));
-        if (v == (inRun ? 0xffffffffu : 0u)) continue;
-        const int base = wi << 5;
-        for (int b = 0; b < 32;) {
-            const l_uint32 rest = (inRun ? ~v : v) << b;
-            if (!rest) break;
-            b += std::countl_zero(rest);
-            if (inRun)
-                emit(start, base + b - 1);
-            else
-                start = base + b;
-            inRun = !inRun;
-        }
-    }
-    if (inRun) emit(start, x1 - 1);
-}
 
 int rootOf(std::vector<Group>& groups, int g) {
     while (groups[static_cast<std::size_t>(g)].parent != g) {
@@ -73,14 +41,42 @@ int merge(std::vector<Group>& groups, int a, int b) {
 
 }  // namespace
 
+void appendRowRuns(const l_uint32* line, int x0, int x1, std::vector<InkRun>& runs) {
+    bool inRun = false;
+    int start = 0;
+    const int firstWord = x0 >> 5, lastWord = (x1 - 1) >> 5;
+    for (int wi = firstWord; wi <= lastWord; ++wi) {
+        l_uint32 v = line[wi];
+        if (wi == firstWord && (x0 & 31)) v &= 0xffffffffu >> (x0 & 31);
+        if (wi == lastWord && (x1 & 31)) v &= ~(0xffffffffu >> (x1 & 31));
+        if (v == (inRun ? 0xffffffffu : 0u)) continue;
+        const int base = wi << 5;
+        for (int b = 0; b < 32;) {
+            const l_uint32 rest = (inRun ? ~v : v) << b;
+            if (!rest) break;
+            b += std::countl_zero(rest);
+            if (inRun)
+                runs.push_back({start, base + b - 1});
+            else
+                start = base + b;
+            inRun = !inRun;
+        }
+    }
+    if (inRun) runs.push_back({start, x1 - 1});
+}
+
 InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth,
                   int minHeight) {
     InkCount out;
     if (!bits || pixGetDepth(bits) != 1 || width <= 0 || height <= 0) return out;
     // Kept from call to call on each thread: fresh buffers of this size would cost
     // a page fault per 4 KiB on every page.
-    thread_local std::vector<Group> groups;
-    thread_local std::vector<Run> above, here;
+    thread_local std::vector<Group> keptGroups;
+    thread_local std::vector<InkRun> keptAbove, keptHere;
+    thread_local std::vector<int> keptAboveGroups, keptHereGroups;
+    std::vector<Group>& groups = keptGroups;
+    std::vector<InkRun>&above = keptAbove, &here = keptHere;
+    std::vector<int>&aboveGroups = keptAboveGroups, &hereGroups = keptHereGroups;
     groups.clear();
     above.clear();
     const l_uint32* data = pixGetData(bits);
@@ -88,28 +84,32 @@ InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWi
     const int right = left + width;
     for (int y = top; y < top + height; ++y) {
         here.clear();
+        appendRowRuns(data + static_cast<std::ptrdiff_t>(y) * wpl, left, right, here);
+        hereGroups.resize(here.size());
         std::size_t next = 0;  // first run above that can still touch a run of this row
-        rowRuns(data + static_cast<std::ptrdiff_t>(y) * wpl, left, right, [&](int x0, int x1) {
+        for (std::size_t r = 0; r < here.size(); ++r) {
+            const InkRun& run = here[r];
             int group = -1;
             // Runs above touch this one when they share a column or a corner.
-            while (next < above.size() && above[next].x1 + 1 < x0) ++next;
-            for (std::size_t k = next; k < above.size() && above[k].x0 <= x1 + 1; ++k) {
-                const int other = rootOf(groups, above[k].group);
+            while (next < above.size() && above[next].last + 1 < run.first) ++next;
+            for (std::size_t k = next; k < above.size() && above[k].first <= run.last + 1; ++k) {
+                const int other = rootOf(groups, aboveGroups[k]);
                 group = group < 0 ? other : merge(groups, group, other);
             }
             if (group < 0) {
                 group = static_cast<int>(groups.size());
-                groups.push_back({group, x0, x1, y, y, 0});
+                groups.push_back({group, run.first, run.last, y, y, 0});
             }
             Group& g = groups[static_cast<std::size_t>(group)];
-            g.x0 = std::min(g.x0, x0);
-            g.x1 = std::max(g.x1, x1);
+            g.x0 = std::min(g.x0, run.first);
+            g.x1 = std::max(g.x1, run.last);
             g.y1 = y;
-            g.pixels += x1 - x0 + 1;
-            out.all += x1 - x0 + 1;
-            here.push_back({x0, x1, group});
-        });
+            g.pixels += run.last - run.first + 1;
+            out.all += run.last - run.first + 1;
+            hereGroups[r] = group;
+        }
         std::swap(above, here);
+        std::swap(aboveGroups, hereGroups);
     }
     out.kept = out.all;
     for (std::size_t i = 0; i < groups.size(); ++i) {

@@ -8,8 +8,19 @@
 #include <leptonica/allheaders.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace leafmark::imaging {
+
+// A run of ink along a row: its first and last column.
+struct InkRun {
+    int first = 0, last = 0;
+};
+
+// Appends to `runs` the runs of ink of one row of a 1-bit image (`line`: the row's
+// words, leftmost pixel in each word's top bit) between columns `x0` and `x1`
+// (exclusive), left to right. A run is cut at `x1`.
+void appendRowRuns(const l_uint32* line, int x0, int x1, std::vector<InkRun>& runs);
 
 struct InkCount {
     std::int64_t all = 0;   // ink pixels in the rectangle
