@@ -1,34 +1,58 @@
-// Opening and closing along rows from the runs of ink against leptonica's brick
-// operations, on random noise of several densities and widths that end mid-word,
-// where runs touch the image's edges and gaps of every width occur.
+// Opening and closing along rows from the runs of ink, and halving an ink map, against
+// leptonica's brick operations and rank reduction, on random noise of several densities
+// and sizes that end mid-word (odd ones too), where runs touch the image's edges and
+// gaps of every width occur.
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "PixTestPages.h"
+#include "imaging/separators/HalfSize.h"
 #include "imaging/separators/RowMorph.h"
 
 using namespace leafmark::imaging;
+
+namespace {
+
+PixPtr noise(int w, int h, double density, std::mt19937& random) {
+    PixPtr pix(pixCreate(w, h, 1));
+    std::bernoulli_distribution ink(density);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (ink(random)) pixSetPixel(pix.get(), x, y, 1);
+    return pix;
+}
+
+}  // namespace
 
 TEST(RowMorph, SamePixelsAsBrickOpeningAndClosing) {
     std::mt19937 random(7);
     for (const auto& size : {std::pair{97, 41}, {64, 9}, {301, 23}})
         for (double density : {0.2, 0.5, 0.8, 0.95}) {
-            PixPtr noise(pixCreate(size.first, size.second, 1));
-            std::bernoulli_distribution ink(density);
-            for (int y = 0; y < size.second; ++y)
-                for (int x = 0; x < size.first; ++x)
-                    if (ink(random)) pixSetPixel(noise.get(), x, y, 1);
+            const PixPtr ink = noise(size.first, size.second, density, random);
             for (int brick : {2, 3, 5, 6, 11, 12}) {
                 SCOPED_TRACE(std::to_string(size.first) + " wide, density " +
                              std::to_string(density) + ", brick " + std::to_string(brick));
-                PixPtr opened(pixOpenBrick(nullptr, noise.get(), brick, 1));
-                PixPtr closed(pixCloseBrick(nullptr, noise.get(), brick, 1));
-                EXPECT_TRUE(
-                    testpages::samePixels(openRows(noise.get(), brick).get(), opened.get()));
-                EXPECT_TRUE(
-                    testpages::samePixels(closeRows(noise.get(), brick).get(), closed.get()));
+                PixPtr opened(pixOpenBrick(nullptr, ink.get(), brick, 1));
+                PixPtr closed(pixCloseBrick(nullptr, ink.get(), brick, 1));
+                EXPECT_TRUE(testpages::samePixels(openRows(ink.get(), brick).get(), opened.get()));
+                EXPECT_TRUE(testpages::samePixels(closeRows(ink.get(), brick).get(), closed.get()));
+            }
+        }
+}
+
+TEST(HalfSize, SamePixelsAsRankReduction) {
+    std::mt19937 random(8);
+    for (const auto& size : {std::pair{2, 2}, {33, 7}, {65, 12}, {97, 41}, {128, 6}, {301, 23}})
+        for (double density : {0.1, 0.3, 0.6}) {
+            const PixPtr ink = noise(size.first, size.second, density, random);
+            for (int level : {1, 2}) {
+                SCOPED_TRACE(std::to_string(size.first) + " x " + std::to_string(size.second) +
+                             ", density " + std::to_string(density) + ", level " +
+                             std::to_string(level));
+                PixPtr reduced(pixReduceRankBinary2(ink.get(), level, nullptr));
+                EXPECT_TRUE(testpages::samePixels(halfSize(ink.get(), level).get(), reduced.get()));
             }
         }
 }

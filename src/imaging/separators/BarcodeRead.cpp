@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 
+#include "imaging/separators/HalfSize.h"
 #include "imaging/separators/InkArea.h"
 #include "imaging/separators/LinearCodeAreas.h"
 
@@ -187,7 +188,7 @@ ReducedPage reducePage(PIX* page, int dpi) {
         // The reader thresholds the gray copy at mid-gray, which for a 1-bit page halved
         // is "at least two of the four page pixels are ink": the rank reduction gives
         // that ink map directly, and the reader is given it (no gray copy).
-        out.ink.reset(out.factor == 1 ? pixClone(page) : pixReduceRankBinary2(page, 2, nullptr));
+        out.ink = out.factor == 1 ? clonePix(page) : halfSize(page, 2);
         return out;
     }
     if (depth == 1) {

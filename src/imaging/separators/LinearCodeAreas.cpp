@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "imaging/engine/Handles.h"
+#include "imaging/separators/HalfSize.h"
 #include "imaging/separators/RowMorph.h"
 
 namespace leafmark::imaging {
@@ -40,7 +41,7 @@ std::vector<InkArea> linearCodeAreas(PIX* ink, int dpi) {
     // The blocks are looked for at half the resolution (any ink in 2 x 2 pixels
     // counts), which is plenty to tell bars from letters and four times cheaper.
     const bool halve = dpi >= 100;
-    PixPtr coarse(halve ? pixReduceRankBinary2(ink, 1, nullptr) : pixClone(ink));
+    PixPtr coarse(halve ? halfSize(ink, 1) : clonePix(ink));
     if (!coarse) return areas;
     const int scale = halve ? 2 : 1;
     std::vector<InkArea> blocks;
