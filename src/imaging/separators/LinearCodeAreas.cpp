@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "imaging/engine/Handles.h"
+#include "imaging/separators/BrickMorph.h"
 #include "imaging/separators/HalfSize.h"
-#include "imaging/separators/RowMorph.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -16,12 +16,9 @@ int inches(double in, int dpi) { return std::max(2, static_cast<int>(std::lround
 void strokeBlocks(PIX* ink, int dpi, bool upright, std::vector<InkArea>& out) {
     const int stroke = inches(0.15, dpi);  // longer than the tallest letter of body text
     const int gap = inches(0.06, dpi);     // the widest space between two bars
-    // Along the rows the runs of ink give the opening and closing directly; down the
-    // columns the image is shifted, which costs no more than that.
-    PixPtr strokes(upright ? PixPtr(pixOpenBrick(nullptr, ink, 1, stroke)) : openRows(ink, stroke));
+    PixPtr strokes(upright ? openColumns(ink, stroke) : openRows(ink, stroke));
     if (!strokes) return;
-    PixPtr blocks(upright ? closeRows(strokes.get(), gap)
-                          : PixPtr(pixCloseBrick(nullptr, strokes.get(), 1, gap)));
+    PixPtr blocks(upright ? closeRows(strokes.get(), gap) : closeColumns(strokes.get(), gap));
     if (!blocks) return;
     BoxaPtr boxes(pixConnCompBB(blocks.get(), 8));
     const int across = inches(0.2, dpi);  // a block spans several bars

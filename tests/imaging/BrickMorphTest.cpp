@@ -1,4 +1,4 @@
-// Opening and closing along rows from the runs of ink, and halving an ink map, against
+// Opening and closing along rows and down columns, and halving an ink map, against
 // leptonica's brick operations and rank reduction, on random noise of several densities
 // and sizes that end mid-word (odd ones too), where runs touch the image's edges and
 // gaps of every width occur.
@@ -8,8 +8,8 @@
 #include <random>
 
 #include "PixTestPages.h"
+#include "imaging/separators/BrickMorph.h"
 #include "imaging/separators/HalfSize.h"
-#include "imaging/separators/RowMorph.h"
 
 using namespace leafmark::imaging;
 
@@ -26,9 +26,9 @@ PixPtr noise(int w, int h, double density, std::mt19937& random) {
 
 }  // namespace
 
-TEST(RowMorph, SamePixelsAsBrickOpeningAndClosing) {
+TEST(BrickMorph, SamePixelsAsBrickOpeningAndClosing) {
     std::mt19937 random(7);
-    for (const auto& size : {std::pair{97, 41}, {64, 9}, {301, 23}})
+    for (const auto& size : {std::pair{97, 41}, {64, 9}, {301, 23}, {40, 3}})
         for (double density : {0.2, 0.5, 0.8, 0.95}) {
             const PixPtr ink = noise(size.first, size.second, density, random);
             for (int brick : {2, 3, 5, 6, 11, 12}) {
@@ -38,6 +38,12 @@ TEST(RowMorph, SamePixelsAsBrickOpeningAndClosing) {
                 PixPtr closed(pixCloseBrick(nullptr, ink.get(), brick, 1));
                 EXPECT_TRUE(testpages::samePixels(openRows(ink.get(), brick).get(), opened.get()));
                 EXPECT_TRUE(testpages::samePixels(closeRows(ink.get(), brick).get(), closed.get()));
+                opened.reset(pixOpenBrick(nullptr, ink.get(), 1, brick));
+                closed.reset(pixCloseBrick(nullptr, ink.get(), 1, brick));
+                EXPECT_TRUE(
+                    testpages::samePixels(openColumns(ink.get(), brick).get(), opened.get()));
+                EXPECT_TRUE(
+                    testpages::samePixels(closeColumns(ink.get(), brick).get(), closed.get()));
             }
         }
 }
