@@ -1,7 +1,7 @@
 // leafmark-separator-bench [--pages N] [--reps R] [--seed S] [--folder F]
-// Makes N seeded 300-dpi Group 4 letter pages of text and N separator sheets
-// (Code 128 and QR, turned and specked), then prints per page, each beside
-// libtiff's bare strip decode of the same pages (the floor):
+// Makes N seeded 300-dpi Group 4 letter pages of text, N blank pages (specks, edge
+// strips) and N separator sheets (Code 128 and QR, turned and specked), then prints
+// per page, each beside libtiff's bare strip decode of the same pages (the floor):
 //   - the engine's decode (LoadPage);
 //   - separator reading on the decoded page (working copy, barcodes, ink);
 //   - the whole reading of a page file (decode + the above);
@@ -144,7 +144,22 @@ int main(int argc, char** argv) {
     }
     auto corpus = makeCorpus(pages, seed);
     if (!corpus) return 1;
-    std::vector<std::string> sheets;
+    std::vector<std::string> sheets, blanks;
+    for (int i = 0; i < pages; ++i) {
+        // Blank sheets as scanned: specks and, on every other one, a scanner-edge strip.
+        pagemaker::PageSpec blank;
+        blank.seed = seed + 500 + static_cast<std::uint64_t>(i);
+        blank.textLines = 0;
+        blank.specks = 200;
+        blank.border = i % 2 == 0;
+        const QString path = corpus->dir.filePath(QStringLiteral("blank%1.tif").arg(i));
+        QString error;
+        if (!pagemaker::makePageFile(blank, path, &error)) {
+            std::fprintf(stderr, "leafmark-separator-bench: %s\n", qPrintable(error));
+            return 1;
+        }
+        blanks.push_back(QFile::encodeName(path).toStdString());
+    }
     for (int i = 0; i < pages; ++i) {
         const QString path = corpus->dir.filePath(QStringLiteral("sheet%1.tif").arg(i));
         const bool qr = i % 2;
@@ -160,6 +175,7 @@ int main(int argc, char** argv) {
     std::printf("ratio = figure / floor (times the floor's time)\n");
     Table table;
     runKind("text pages, Group 4 letter at 300 dpi", corpus->paths, reps, table);
+    runKind("blank pages (specks, edge strips), Group 4 letter at 300 dpi", blanks, reps, table);
     runKind("separator sheets, Group 4 letter at 300 dpi", sheets, reps, table);
     runTurnsDuringScan(*corpus, sheets, folderPages, table);
     return 0;
