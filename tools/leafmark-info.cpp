@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,22 +76,25 @@ Report inspect(const std::string& file, bool withBarcodes) {
     auto status = engine.ReadFileInfo(file);
     // Data that ends early is damage the structure already shows: the page is
     // not decoded (padded out to its full size) to find it.
-    const std::string cut = status.ok() ? PageEngine::TruncationOf(file) : std::string();
-    if (status.ok() && cut.empty()) status = engine.LoadPage(file);
+    const std::optional<std::string> cut =
+        status.ok() ? PageEngine::TruncationOf(file) : std::nullopt;
+    if (status.ok() && !cut) status = engine.LoadPage(file);
     if (!status.ok()) {
         r.error = status.reason();
         return r;
     }
     r.ok = true;
     r.info = engine.storedInfo();
-    r.documentMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotDocumentMarker);
-    r.changeMarker = PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker);
-    r.damaged = !cut.empty() || engine.damaged();
-    r.damageReason = cut.empty() ? engine.damageReason() : cut;
-    if (cut.empty())
+    r.documentMarker =
+        PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotDocumentMarker).value_or("");
+    r.changeMarker =
+        PageEngine::ReadComment(file, 1, leafmark::imaging::kSlotChangeMarker).value_or("");
+    r.damaged = cut.has_value() || engine.damaged();
+    r.damageReason = cut.value_or(engine.damageReason());
+    if (!cut)
         r.ink = leafmark::imaging::inkSharePercent(engine.pix(), engine.XResolution(),
                                                    engine.YResolution());
-    if (withBarcodes && cut.empty()) {
+    if (withBarcodes && !cut) {
         namespace im = leafmark::imaging;
         const im::ReducedPage reduced =
             im::reducePage(engine.pix(), std::max(engine.XResolution(), engine.YResolution()));

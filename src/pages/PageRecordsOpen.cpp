@@ -106,8 +106,10 @@ void PageRecords::display(const QString& name) {
     applyViewState(view, state_);
     applyWhiteFill(view, controls_.whiteFillChecked());
 
-    const QString slot3 = QString::fromStdString(imaging::PageEngine::ReadComment(
-        enginePath(state_.currentfile), 1, imaging::kSlotDocumentMarker));
+    const QString slot3 =
+        QString::fromStdString(imaging::PageEngine::ReadComment(enginePath(state_.currentfile), 1,
+                                                                imaging::kSlotDocumentMarker)
+                                   .value_or(""));
     controls_.setDocumentMarkerTicked(isDocumentMarker(slot3));
 
     controls_.setCaption(state_.captionprefix + QStringLiteral("  ") +

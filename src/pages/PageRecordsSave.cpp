@@ -137,10 +137,10 @@ bool PageRecords::dosave(const QString& f) {
     engine.SetComment(imaging::kSlotDocumentMarker,
                       ticked ? kDocumentMarker.toStdString() : std::string());
     // The change marker is sticky: a file that carries it keeps it on every save.
-    const std::string oldChange =
-        imaging::PageEngine::ReadComment(enginePath(f), 1, imaging::kSlotChangeMarker);
     const bool changed =
-        QString::fromStdString(oldChange) == kChangeMarker || state_.modified == kImageEdited;
+        imaging::PageEngine::ReadComment(enginePath(f), 1, imaging::kSlotChangeMarker) ==
+            kChangeMarker.toStdString() ||
+        state_.modified == kImageEdited;
     engine.SetComment(imaging::kSlotChangeMarker,
                       changed ? kChangeMarker.toStdString() : std::string());
 

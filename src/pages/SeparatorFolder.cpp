@@ -34,8 +34,10 @@ imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entri
     imaging::PageMarks marks;
     if (index < 0 || index >= entries.size()) return marks;
     const QString dir = withSlash(folder);
-    marks.documentMarker = isDocumentMarker(QString::fromStdString(imaging::PageEngine::ReadComment(
-        enginePath(dir + entries[index]), 1, imaging::kSlotDocumentMarker)));
+    marks.documentMarker = isDocumentMarker(
+        QString::fromStdString(imaging::PageEngine::ReadComment(enginePath(dir + entries[index]), 1,
+                                                                imaging::kSlotDocumentMarker)
+                                   .value_or("")));
     if (index > 0) {
         const QString eod = endOfDocumentPath(dir, entries[index - 1]);
         marks.endOfDocumentBefore = !eod.isEmpty() && pathExists(eod);

@@ -241,9 +241,9 @@ TEST_F(FilesTest, BombsAreRefusedOrLoadWithinAMemoryCeiling) {
     EXPECT_NE(saved.reason().find("later page"), std::string::npos) << saved.reason();
     EXPECT_EQ(fileBytes(path("two.tif")), twoPages);
     expectRefused(path("colour.tif"), "too large");
-    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), "")
+    EXPECT_EQ(PageEngine::TruncationOf(path("colour.tif")), std::nullopt)
         << "refused from its header, not called damaged";
-    EXPECT_FALSE(PageEngine::TruncationOf(path("cut.tif")).empty());
+    EXPECT_TRUE(PageEngine::TruncationOf(path("cut.tif")).has_value());
     const auto cutLoad = engine.LoadPage(path("cut.tif"));
     EXPECT_TRUE(cutLoad.ok()) << cutLoad.reason();
     EXPECT_TRUE(engine.damaged());
@@ -318,7 +318,7 @@ TEST_F(FilesTest, MissingEmptyForeignAndFolderPathsEachGiveTheirOwnReason) {
     ASSERT_EQ(::mkfifo(path("pipe.tif").c_str(), 0600), 0);
     expectRefused(path("pipe.tif"), "named pipe");
     EXPECT_FALSE(engine.ReadFileInfo(path("pipe.tif")).ok());
-    EXPECT_EQ(PageEngine::ReadComment(path("pipe.tif"), 1, kSlotDocumentMarker), "");
+    EXPECT_EQ(PageEngine::ReadComment(path("pipe.tif"), 1, kSlotDocumentMarker), std::nullopt);
     fs::create_symlink("/dev/zero", path("zero.tif"));
     expectRefused(path("zero.tif"), "device");
     const Status notes = engine.ReadFileInfo(path("notes.tif"));

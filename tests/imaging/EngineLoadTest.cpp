@@ -184,11 +184,11 @@ TEST_F(LoadTest, CommentSlotsAreReadFromTheFileWithAndWithoutLoading) {
     EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), "BOD");
     EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), "Changed");
     EXPECT_EQ(PageEngine::ReadComment(file, 1, 9), "Scan 2");
-    EXPECT_EQ(PageEngine::ReadComment(file, 1, 0), "");
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, 0), std::nullopt);
     EXPECT_EQ(PageEngine::ReadComment(file, 2, kSlotDocumentMarker), "second");
-    EXPECT_EQ(PageEngine::ReadComment(file, 3, kSlotDocumentMarker), "");
-    EXPECT_EQ(PageEngine::ReadComment(file, 1, 10), "");
-    EXPECT_EQ(PageEngine::ReadComment(path("missing.tif"), 1, 3), "");
+    EXPECT_EQ(PageEngine::ReadComment(file, 3, kSlotDocumentMarker), std::nullopt);
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, 10), std::nullopt);
+    EXPECT_EQ(PageEngine::ReadComment(path("missing.tif"), 1, 3), std::nullopt);
     ASSERT_TRUE(engine.LoadPage(file).ok());
     EXPECT_EQ(engine.comment(kSlotDocumentMarker), "BOD");
     EXPECT_EQ(engine.comment(9), "Scan 2");

@@ -214,8 +214,8 @@ TEST_F(SaveTest, CommentSlotsAreWrittenAndEmptySlotsRemoveTheirTags) {
     engine.SetComment(kSlotDocumentMarker, "");
     engine.SetComment(kSlotChangeMarker, "");
     ASSERT_TRUE(engine.SavePage(file, 4, 1).ok());
-    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), "");
-    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), "");
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotDocumentMarker), std::nullopt);
+    EXPECT_EQ(PageEngine::ReadComment(file, 1, kSlotChangeMarker), std::nullopt);
     for (const auto& line : tagDump(file, 0)) {
         EXPECT_EQ(line.rfind("ImageDescription", 0), std::string::npos) << line;
         EXPECT_EQ(line.rfind("Model", 0), std::string::npos) << line;

@@ -167,9 +167,9 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
 
     // A page whose data ends early would be refused after decoding anyway; the
     // structure says so without padding it out to its full size first.
-    if (const std::string cut = PageEngine::TruncationOf(source); !cut.empty())
+    if (const auto cut = PageEngine::TruncationOf(source))
         return fallBack(engine, task, outcome,
-                        QStringLiteral("damaged page: ") + QString::fromStdString(cut));
+                        QStringLiteral("damaged page: ") + QString::fromStdString(*cut));
     status = engine.LoadPage(source);
     if (!status) return fallBack(engine, task, outcome, QString::fromStdString(status.reason()));
     // Writing a partly decoded page would replace the lost part with blank image.
@@ -207,7 +207,8 @@ PageOutcome processEntry(PageEngine& engine, const PageTask& task) {
     }
     if (!stepFailed.isEmpty()) return fallBack(engine, task, outcome, stepFailed);
 
-    const std::string c3 = PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker);
+    const std::string c3 =
+        PageEngine::ReadComment(source, 1, imaging::kSlotDocumentMarker).value_or("");
     engine.SetComment(imaging::kSlotDocumentMarker, isBlank(c3) ? std::string() : c3);
     engine.SetComment(imaging::kSlotChangeMarker, std::string());
 

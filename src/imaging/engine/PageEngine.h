@@ -76,9 +76,9 @@ class PageEngine {
     void setSharedBudget(ByteBudget* budget);
 
     // The reason the data of page 1 of `file` ends before the end of its strips or
-    // tiles, read from the structure alone; empty when it does not (or the file
+    // tiles, read from the structure alone; nullopt when it does not (or the file
     // cannot be opened or its header is refused, which LoadPage then reports).
-    static std::string TruncationOf(const std::string& file);
+    static std::optional<std::string> TruncationOf(const std::string& file);
 
     // Reads format, depth, size and resolution of page 1 of `file` without decoding
     // pixels. On success StoredFormat()/StoredBitDepth() report it; on failure both are 0.
@@ -88,8 +88,8 @@ class PageEngine {
     const FileInfo& storedInfo() const { return info_; }
 
     // Text of comment slot `slot` (0..9) of page `page` (1-based; only 1 is used) of a
-    // file on disk, without decoding pixels; empty when absent or unreadable.
-    static std::string ReadComment(const std::string& file, int page, int slot);
+    // file on disk, without decoding pixels; nullopt when absent, empty or unreadable.
+    static std::optional<std::string> ReadComment(const std::string& file, int page, int slot);
     // All ten comment slots of page 1 of a file in one read, without decoding
     // pixels; on failure `out` is all empty.
     static Status ReadComments(const std::string& file,

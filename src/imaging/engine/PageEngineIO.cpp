@@ -41,10 +41,9 @@ Status PageEngine::LoadPage(const std::string& file) {
     clearImage();
     comments_ = {};
     loadedPhotometric_ = -1;
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
+    TiffReader r = openTiffForReading(file);
     DecodedPage page;
-    if (!r.tiff) return Status::failure(reason);
+    if (!r.tiff) return r.status;
     if (Status decoded = decodeCurrentPage(r, page, *budget_); !decoded) return decoded;
     held_ = page.reserved;
     for (int slot = 0; slot < kCommentSlots; ++slot)
@@ -62,9 +61,8 @@ Status PageEngine::LoadPage(const std::string& file) {
 
 Status PageEngine::ReadFileInfo(const std::string& file) {
     info_ = FileInfo{};
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return Status::failure(reason);
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff) return r.status;
     FileInfo info;
     readDirectoryInfo(r.tiff.get(), info);
     info.pageCount = static_cast<int>(TIFFNumberOfDirectories(r.tiff.get()));
@@ -72,28 +70,27 @@ Status PageEngine::ReadFileInfo(const std::string& file) {
     return Status::success();
 }
 
-std::string PageEngine::TruncationOf(const std::string& file) {
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
+std::optional<std::string> PageEngine::TruncationOf(const std::string& file) {
+    TiffReader r = openTiffForReading(file);
     // A page refused from its header is left to LoadPage, which says why.
-    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes)) return {};
+    if (!r.tiff || !pageAcceptable(r.tiff.get(), kMaxPageBytes)) return std::nullopt;
     return truncationOf(r.tiff.get(), r.file->realSize);
 }
 
-std::string PageEngine::ReadComment(const std::string& file, int page, int slot) {
-    if (slot < 0 || slot >= kCommentSlots) return {};
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff || !goToPage(r, page)) return {};
-    return readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
+std::optional<std::string> PageEngine::ReadComment(const std::string& file, int page, int slot) {
+    if (slot < 0 || slot >= kCommentSlots) return std::nullopt;
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff || !goToPage(r, page)) return std::nullopt;
+    std::string text = readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);
+    if (text.empty()) return std::nullopt;
+    return text;
 }
 
 Status PageEngine::ReadComments(const std::string& file,
                                 std::array<std::string, kCommentSlots>& out) {
     out = {};
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return Status::failure(reason);
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff) return r.status;
     for (int slot = 0; slot < kCommentSlots; ++slot)
         out[static_cast<std::size_t>(slot)] =
             readAsciiTag(r.tiff.get(), kCommentTags[static_cast<std::size_t>(slot)]);

@@ -7,9 +7,8 @@ namespace leafmark::imaging {
 
 Status readPageHeader(const std::string& file, PageHeader& out) {
     out = PageHeader{};
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return Status::failure(reason);
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff) return r.status;
     readDirectoryInfo(r.tiff.get(), out.info);
     for (std::size_t slot = 0; slot < out.comments.size(); ++slot) {
         char* text = nullptr;

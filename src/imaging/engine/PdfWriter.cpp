@@ -130,9 +130,8 @@ Status imageFromPix(PIX* pix, bool storedAsJpeg, PdfImage& img) {
 }
 
 Status loadImage(const std::string& file, PdfImage& img) {
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return Status::failure(reason);
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff) return r.status;
     TIFF* tif = r.tiff.get();
     FileInfo info;
     readDirectoryInfo(tif, info);

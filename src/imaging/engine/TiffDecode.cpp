@@ -96,21 +96,16 @@ void convertRow(Layout layout, const PageGeometry& g, const std::uint8_t* src, l
 // Reads the page band by band (a strip, or a row of tiles) and converts each
 // row. Bands that fail to decode keep what the codec produced; libtiff's
 // messages say what went wrong.
-bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::string& reason) {
+Status readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix) {
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
-    if (rowBytes <= 0) {
-        reason = "Cannot work out the size of a row of the page";
-        return false;
-    }
+    if (rowBytes <= 0) return Status::failure("Cannot work out the size of a row of the page");
     const bool tiled = TIFFIsTiled(tif);
     std::uint32_t bandRows = 0, tileW = 0;
     if (tiled) {
         TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileW);
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &bandRows);
-        if (tileW == 0 || bandRows == 0) {
-            reason = "The page's tile size is missing or zero";
-            return false;
-        }
+        if (tileW == 0 || bandRows == 0)
+            return Status::failure("The page's tile size is missing or zero");
     } else {
         TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &bandRows);
     }
@@ -132,10 +127,8 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
     if (tiled) {
         tile.resize(static_cast<std::size_t>(TIFFTileSize(tif)));
         tileRowBytes = TIFFTileRowSize(tif);
-        if (tile.empty() || tileRowBytes <= 0) {
-            reason = "Cannot work out the size of a tile of the page";
-            return false;
-        }
+        if (tile.empty() || tileRowBytes <= 0)
+            return Status::failure("Cannot work out the size of a tile of the page");
     }
     const l_int32 wpl = pixGetWpl(pix);
     l_uint32* data = pixGetData(pix);
@@ -169,29 +162,24 @@ bool readBands(TIFF* tif, Layout layout, const PageGeometry& g, PIX* pix, std::s
                        data + static_cast<std::size_t>(y0 + r) * wpl);
     }
     if (layout == Layout::Bilevel) pixSetPadBits(pix, 0);
-    return true;
+    return Status::success();
 }
 
 // Every other layout goes through libtiff's RGBA reader (palette, CMYK, YCbCr,
 // 16-bit colour, gray with alpha, ...), in stored row order.
-bool readGeneric(TIFF* tif, const PageGeometry& g, PixPtr& pix, std::string& reason) {
+Status readGeneric(TIFF* tif, const PageGeometry& g, PixPtr& pix) {
     char emsg[1024] = {};
-    if (!TIFFRGBAImageOK(tif, emsg)) {
-        reason = std::string("Unsupported page layout: ") + emsg;
-        return false;
-    }
+    if (!TIFFRGBAImageOK(tif, emsg))
+        return Status::failure(std::string("Unsupported page layout: ") + emsg);
     TIFFRGBAImage img{};
-    if (!TIFFRGBAImageBegin(&img, tif, 0, emsg)) {
-        reason = std::string("Cannot decode the page: ") + emsg;
-        return false;
-    }
+    if (!TIFFRGBAImageBegin(&img, tif, 0, emsg))
+        return Status::failure(std::string("Cannot decode the page: ") + emsg);
     img.req_orientation = ORIENTATION_TOPLEFT;
     img.orientation = ORIENTATION_TOPLEFT;  // orientation is applied afterwards for every layout
     pix.reset(pixCreate(static_cast<l_int32>(g.width), static_cast<l_int32>(g.height), 32));
     if (!pix) {
         TIFFRGBAImageEnd(&img);
-        reason = "Not enough memory for the page";
-        return false;
+        return Status::failure("Not enough memory for the page");
     }
     auto* raster = reinterpret_cast<std::uint32_t*>(pixGetData(pix.get()));
     const std::size_t count = static_cast<std::size_t>(g.width) * g.height;
@@ -205,7 +193,7 @@ bool readGeneric(TIFF* tif, const PageGeometry& g, PixPtr& pix, std::string& rea
                         static_cast<l_int32>(TIFFGetB(p)), &out);
         raster[i] = out;
     }
-    return true;
+    return Status::success();
 }
 
 PixPtr applyOrientation(PixPtr pix, std::uint16_t orientation) {
@@ -277,9 +265,9 @@ bool prepareForTruncation(TIFF* tif, TiffReadFile& file, const PageGeometry& g) 
 
 }  // namespace
 
-std::string truncationOf(TIFF* tif, std::uint64_t fileSize) {
-    return dataEnd(tif, fileSize) > fileSize ? "The file is truncated: the page data ends early"
-                                             : std::string();
+std::optional<std::string> truncationOf(TIFF* tif, std::uint64_t fileSize) {
+    if (dataEnd(tif, fileSize) <= fileSize) return std::nullopt;
+    return "The file is truncated: the page data ends early";
 }
 
 void readDirectoryInfo(TIFF* tif, FileInfo& info) {
@@ -335,14 +323,13 @@ Status decodeCurrentPage(TiffReader& r, DecodedPage& out, ByteBudget& budget) {
     const bool truncated = prepareForTruncation(tif, *r.file, g);
     PixPtr pix;
     if (layout == Layout::Generic) {
-        if (std::string reason; !readGeneric(tif, g, pix, reason)) return Status::failure(reason);
+        if (Status read = readGeneric(tif, g, pix); !read) return read;
     } else {
         pix.reset(pixCreate(static_cast<l_int32>(g.width), static_cast<l_int32>(g.height), depth));
         if (!pix) {
             return Status::failure("Not enough memory for the page");
         }
-        if (std::string reason; !readBands(tif, layout, g, pix.get(), reason))
-            return Status::failure(reason);
+        if (Status read = readBands(tif, layout, g, pix.get()); !read) return read;
     }
     pix = applyOrientation(std::move(pix), g.orientation);
     if (!pix) {

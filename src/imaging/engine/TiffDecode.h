@@ -6,6 +6,7 @@
 // every page operation works on plain gray or RGB pixels). The Orientation tag
 // is applied, so the PIX is always upright.
 
+#include <optional>
 #include <string>
 
 #include "imaging/engine/ByteBudget.h"
@@ -47,7 +48,7 @@ Status decodeIntactPage(TiffReader& r, DecodedPage& out);
 Status pageAcceptable(TIFF* tif, std::uint64_t limit, std::uint64_t* bytes = nullptr);
 
 // The reason the current directory's strips or tiles reach past the end of the
-// file, from the structure alone; empty when they do not.
-std::string truncationOf(TIFF* tif, std::uint64_t fileSize);
+// file, from the structure alone; nullopt when they do not.
+std::optional<std::string> truncationOf(TIFF* tif, std::uint64_t fileSize);
 
 }  // namespace leafmark::imaging

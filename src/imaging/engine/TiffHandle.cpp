@@ -116,7 +116,7 @@ TIFFOpenOptions* makeOpenOptions(TiffMessages* sink) {
     return opts;
 }
 
-TiffReader openTiffForReading(const std::string& path, std::string& reason) {
+TiffReader openTiffForReading(const std::string& path) {
     TiffReader r;
     r.file = std::make_unique<TiffReadFile>();
     // Opened without blocking, so a FIFO or a device under a page's name cannot
@@ -124,26 +124,26 @@ TiffReader openTiffForReading(const std::string& path, std::string& reason) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         int err = errno;
-        reason = err == ENOENT ? "File not found: " + path
-                               : "Cannot open " + path + ": " + errnoText(err);
+        r.status = Status::failure(err == ENOENT ? "File not found: " + path
+                                                 : "Cannot open " + path + ": " + errnoText(err));
         return r;
     }
     r.file->fd = fd;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        reason = "Not a regular file: " + path + kindOf(st);
+        r.status = Status::failure("Not a regular file: " + path + kindOf(st));
         return r;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     unsigned char magic[4] = {};
     ssize_t n = ::pread(fd, magic, sizeof magic, 0);
     if (n < 0) {
-        reason = "Cannot read " + path + ": " + errnoText(errno);
+        r.status = Status::failure("Cannot read " + path + ": " + errnoText(errno));
         return r;
     }
     if (!looksLikeTiff(magic, static_cast<std::size_t>(n))) {
-        reason =
-            st.st_size == 0 ? "Empty file, not a TIFF image: " + path : "Not a TIFF file: " + path;
+        r.status = Status::failure(st.st_size == 0 ? "Empty file, not a TIFF image: " + path
+                                                   : "Not a TIFF file: " + path);
         return r;
     }
     r.file->realSize = r.file->virtualSize = static_cast<std::uint64_t>(st.st_size);
@@ -153,7 +153,8 @@ TiffReader openTiffForReading(const std::string& path, std::string& reason) {
     TIFFOpenOptionsFree(opts);
     if (!r.tiff) {
         std::string why = r.file->messages.firstError();
-        reason = "Damaged TIFF file " + path + (why.empty() ? std::string() : ": " + why);
+        r.status = Status::failure("Damaged TIFF file " + path +
+                                   (why.empty() ? std::string() : ": " + why));
     }
     return r;
 }

@@ -34,16 +34,18 @@ struct TiffReadFile {
     ~TiffReadFile();
 };
 
-// A TIFF open for reading together with its file state; `tiff` is null on failure.
+// A TIFF open for reading together with its file state. On failure `tiff` is null
+// and `status` says why.
 struct TiffReader {
     std::unique_ptr<TiffReadFile> file;
     TiffPtr tiff;
+    Status status = Status::success();
     TiffMessages& messages() { return file->messages; }
 };
 
-// Opens `path` for reading. On failure `reason` names the cause ("file not found",
-// "permission denied", "not a TIFF file", libtiff's own message) and tiff is null.
-TiffReader openTiffForReading(const std::string& path, std::string& reason);
+// Opens `path` for reading. On failure the reader's status names the cause ("file
+// not found", "permission denied", "not a TIFF file", libtiff's own message).
+TiffReader openTiffForReading(const std::string& path);
 
 // A readable sentence for an errno value, e.g. "No space left on device".
 std::string errnoText(int err);

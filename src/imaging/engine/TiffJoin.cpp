@@ -37,9 +37,8 @@ Status recodePage(TiffReader& r, TIFF* out) {
 }
 
 Status addPage(const std::string& file, TIFF* out) {
-    std::string reason;
-    TiffReader r = openTiffForReading(file, reason);
-    if (!r.tiff) return Status::failure(reason);
+    TiffReader r = openTiffForReading(file);
+    if (!r.tiff) return r.status;
     std::uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(r.tiff.get(), TIFFTAG_COMPRESSION, &compression);
     if (compression == COMPRESSION_OJPEG) return recodePage(r, out);

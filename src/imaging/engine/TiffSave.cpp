@@ -187,11 +187,9 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
     struct stat oldStat {};
     const bool exists = ::stat(path.c_str(), &oldStat) == 0;
     if (exists && isWriteProtected(path)) return fail(writeProtectedText(requested));
+    // A file that is not a readable TIFF is simply replaced: the reason is not needed.
     TiffReader old;
-    if (exists) {
-        std::string ignored;  // a file that is not a readable TIFF is simply replaced
-        old = openTiffForReading(path, ignored);
-    }
+    if (exists) old = openTiffForReading(path);
     OutputFile file("Cannot save " + requested + ": ");
     if (Status opened = file.open(path); !opened) return opened;
 
