@@ -1,21 +1,16 @@
 #include "batch/core/PageJob.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "batch/core/MarginCleanup.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/FileAccess.h"
-#include "imaging/engine/Leftovers.h"
 #include "imaging/engine/OutputFile.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/NativePath.h"
@@ -58,51 +53,9 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
     return outcome;
 }
 
-// Saving over a file keeps that file's tags and later pages. A page written into
-// another folder must take them from its source, never from a stale file of the
-// same name there: the source is copied next to it, the page saved over that copy
-// (so the copy's tags and later pages stay), and the copy renamed over the old file.
-imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
-                              const QString& outputPath, int format, int depth) {
-    const QFileInfo target(outputPath);
-    if (imaging::isWriteProtected(enginePath(outputPath)))
-        return imaging::Status::failure(imaging::writeProtectedText(enginePath(outputPath)));
-    // The scratch folder is ours while the output folder is marked in use.
-    const imaging::FolderInUse inUse(enginePath(target.absolutePath()));
-    QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.leafmark-XXXXXX"));
-    if (!scratch.isValid())
-        return imaging::Status::failure("cannot write into " + enginePath(target.absolutePath()) +
-                                        ": " + scratch.errorString().toStdString());
-    const QString fresh = scratch.filePath(target.fileName());
-    const QString copyError = copyReplacing(sourcePath, fresh);
-    if (!copyError.isEmpty()) return imaging::Status::failure(copyError.toStdString());
-    imaging::Status status = engine.SavePage(enginePath(fresh), format, depth);
-    if (!status) return status;
-    if (!renameFile(fresh, outputPath))
-        return imaging::Status::failure("cannot write " + enginePath(outputPath) + ": " +
-                                        std::strerror(errno));
-    // Makes the rename durable.
-    const int dir =
-        ::open(nativePath(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return status;
-}
-
-}  // namespace
-
-QString copyReplacing(const QString& from, const QString& to) {
-    if (imaging::isWriteProtected(enginePath(to)))
-        return QString::fromStdString(imaging::writeProtectedText(enginePath(to)));
-    // Only a regular file is copied, and no more than the size it had when opened:
-    // a page swapped for a pipe or a device link cannot block the run or fill the disk.
-    const RegularFile in(from);
-    if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
-    imaging::OutputFile out(QStringLiteral("cannot write %1: ").arg(to).toStdString());
-    if (const imaging::Status opened = out.open(enginePath(to)); !opened)
-        return QString::fromStdString(opened.reason());
+// Writes the regular file `in` (opened from `from`) into `out`, no more than the
+// size it had when opened; an empty text on success, else why not.
+QString copyInto(const RegularFile& in, const QString& from, imaging::OutputFile& out) {
     char buffer[64 * 1024];
     qint64 left = in.size();
     while (left > 0) {
@@ -117,6 +70,46 @@ QString copyReplacing(const QString& from, const QString& to) {
             return QString::fromStdString(written.reason());
         left -= n;
     }
+    return {};
+}
+
+// Saving over a file keeps that file's tags and later pages. A page written into
+// another folder must take them from its source, never from a stale file of the
+// same name there: the source is copied into the temporary file of the output,
+// the page saved over that copy (so the copy's tags and later pages stay), and
+// the copy put in place of the old file.
+imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
+                              const QString& outputPath, int format, int depth) {
+    const std::string output = enginePath(outputPath);
+    if (imaging::isWriteProtected(output))
+        return imaging::Status::failure(imaging::writeProtectedText(output));
+    const RegularFile in(sourcePath);
+    if (!in.isOpen())
+        return imaging::Status::failure(
+            QStringLiteral("cannot read %1: %2").arg(sourcePath, in.error()).toStdString());
+    imaging::OutputFile out("cannot write " + output + ": ");
+    if (const imaging::Status opened = out.open(output); !opened) return opened;
+    if (const QString error = copyInto(in, sourcePath, out); !error.isEmpty())
+        return imaging::Status::failure(error.toStdString());
+    // The save replaces the temporary file whole (synced); the commit then puts it in place.
+    if (const imaging::Status saved = engine.SavePage(out.temporaryPath(), format, depth); !saved)
+        return saved;
+    return out.commit();
+}
+
+}  // namespace
+
+QString copyReplacing(const QString& from, const QString& to) {
+    if (imaging::isWriteProtected(enginePath(to)))
+        return QString::fromStdString(imaging::writeProtectedText(enginePath(to)));
+    // Only a regular file is copied, and no more than the size it had when opened:
+    // a page swapped for a pipe or a device link cannot block the run or fill the disk.
+    const RegularFile in(from);
+    if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
+    imaging::OutputFile out(QStringLiteral("cannot write %1: ").arg(to).toStdString());
+    if (const imaging::Status opened = out.open(enginePath(to)); !opened)
+        return QString::fromStdString(opened.reason());
+    if (const QString error = copyInto(in, from, out); !error.isEmpty()) return error;
     if (const imaging::Status committed = out.commit(); !committed)
         return QString::fromStdString(committed.reason());
     return {};

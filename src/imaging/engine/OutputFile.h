@@ -27,6 +27,8 @@ class OutputFile {
     Status open(const std::string& path);
     // Descriptor of the temporary file, open for reading and writing; -1 before open.
     int fd() const { return fd_; }
+    // Name of the temporary file from open() until commit; empty otherwise.
+    const std::string& temporaryPath() const { return temp_; }
     // Writes all of `size` bytes at the end of what is written so far.
     Status write(const void* data, std::size_t size);
     // Syncs the file and gives it its final name. With `replace` false an existing
