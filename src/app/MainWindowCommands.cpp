@@ -208,6 +208,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// Results ignored on purpose: the window is closing, and a folder not remembered
+// only means the next start offers the one stored before.
 void MainWindow::writeFolderSettings() {
     const QString dir1 = folderOfChosenPath(pages_->lastOpenPath());
     if (!dir1.isEmpty())

@@ -203,7 +203,8 @@ int main(int argc, char** argv) {
 
     ReportWriter report;
     if (!args.report.isEmpty())
-        if (const QString error = report.open(args.report); !error.isEmpty()) return fail(error);
+        if (const imaging::Status opened = report.open(args.report); !opened)
+            return fail(QString::fromStdString(opened.reason()));
 
     // Every run keeps its done-list in the output folder; --resume reads it back.
     ResumeJournal journal;

@@ -68,12 +68,14 @@ QString reportPathFor(const QString& outputFolder) {
     return parent.filePath(out.dirName() + QStringLiteral(".leafmark-report.jsonl"));
 }
 
-QString ReportWriter::open(const QString& path) {
+imaging::Status ReportWriter::open(const QString& path) {
     file_.close();
     file_.setFileName(path);
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return QStringLiteral("cannot write the report %1: %2").arg(path, file_.errorString());
-    return {};
+        return imaging::Status::failure(QStringLiteral("cannot write the report %1: %2")
+                                            .arg(path, file_.errorString())
+                                            .toStdString());
+    return imaging::Status::success();
 }
 
 bool ReportWriter::write(const QByteArray& line) {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "batch/core/RunTypes.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::batch {
 
@@ -25,8 +26,8 @@ QByteArray skippedLine(const QString& name);
 
 class ReportWriter {
   public:
-    // Creates (or empties) the report file; an empty text on success, else why not.
-    QString open(const QString& path);
+    // Creates (or empties) the report file; on failure the reason says why not.
+    imaging::Status open(const QString& path);
     bool isOpen() const { return file_.isOpen(); }
     // Appends one line and hands it to the system at once. False when it failed.
     bool write(const QByteArray& line);

@@ -74,8 +74,8 @@ void ProcessWindowPrivate::run(int index) {
     runOutput = outputFolder;
 
     // The run report goes beside the output folder as the entries are done; a run
-    // goes on without it when it cannot be written there.
-    if (!report.open(reportPathFor(outputFolder)).isEmpty()) report.close();
+    // goes on without it when it cannot be written there, so the reason is not shown.
+    if (!report.open(reportPathFor(outputFolder))) report.close();
 
     BatchRun::Setup setup;
     setup.kind = kind;

@@ -42,6 +42,8 @@ void ProcessWindowPrivate::unload() {
     if (unloaded) return;
     unloaded = true;
     const QString& ini = state.inifile;
+    // Results ignored on purpose: the window is going, and a setting not written
+    // only means the next start shows the one stored before.
     for (int k = 0; k < 3; ++k)
         writeProfileString(ini, kSettingsSection, kBoxKeys[k],
                            QString::number(boxValue(chkProcess[kBoxIndex[k]]->checkState())));
