@@ -11,6 +11,7 @@
 
 #include "pagemaker/PageMaker.h"
 #include "pagemaker/SeparatorSheet.h"
+#include "shared/NativePath.h"
 #include "support/FolderRunTest.h"
 #include "support/TestPages.h"
 
@@ -41,7 +42,12 @@ TEST_F(DocsCommand, OptionsFollowTheCommandLineConventions) {
     const Result help = docs({QStringLiteral("-h")});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains(QStringLiteral("--blank-threshold")));
-    EXPECT_EQ(docs({QStringLiteral("--version")}).status, 0);
+    EXPECT_EQ(docs({QStringLiteral("--help-all")}).out, help.out);
+    const Result version = docs({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("leafmark-docs 1.")))
+        << version.out.toStdString();
+    EXPECT_EQ(docs({QStringLiteral("-v")}).out, version.out);
     const Result unknown = docs({QStringLiteral("--frobnicate"), QDir::tempPath()});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("frobnicate")));
@@ -57,6 +63,26 @@ TEST_F(DocsCommand, OptionsFollowTheCommandLineConventions) {
         docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=(")});
     EXPECT_EQ(pattern.status, 2);
     EXPECT_TRUE(pattern.err.contains(QStringLiteral("pattern"))) << pattern.err.toStdString();
+    EXPECT_EQ(
+        docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--symbologies=Morse")})
+            .status,
+        2);
+    EXPECT_EQ(docs({QDir::tempPath(), QStringLiteral("--export")}).status, 2);  // no value
+}
+
+// A folder whose name is not UTF-8 is read under its own bytes.
+TEST_F(DocsCommand, FolderNamedInBytesThatAreNotUtf8IsRead) {
+    page(in + QStringLiteral("/1.tif"), true);
+    const QString named = root.path() + QStringLiteral("/") + leafmark::fromNativePath("p\xe9ges");
+    ASSERT_TRUE(leafmark::renameFile(in, named));
+    // The shell spells the byte, which a QString argument could not carry.
+    const Result r = fx::runProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral(R"(exec "$0" "$1/p$(printf '\351')ges" --json)"),
+         QStringLiteral(LEAFMARK_DOCS_EXE), root.path()});
+    EXPECT_TRUE(leafmark::renameFile(named, in));  // Qt cannot remove names it cannot spell
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\"1.tif\""))) << r.out.toStdString();
 }
 
 TEST_F(DocsCommand, ListsChecksAndExportsWithoutOverwritingAnything) {
