@@ -191,6 +191,7 @@ void MainWindow::setDocumentMarkerTicked(bool ticked) { checkBod_->setChecked(ti
 
 bool MainWindow::whiteFillChecked() const { return menuAction(MenuItem::WhiteOut)->isChecked(); }
 
+// A table from the pages' items to the menu table's, one case an item: alike on purpose.
 MenuItem MainWindow::menuItemOf(PageMenuItem item) {
     switch (item) {
         case PageMenuItem::First:

@@ -9,7 +9,7 @@ using M = MenuItem;
 
 // Menu items start enabled; start-up leaves the page commands disabled until a
 // page is opened. "&White-Fill" is the white-fill mode and starts checked; the
-// View menu's marks are set each time it opens.
+// View menu's marks are set each time it opens. The rows are alike on purpose: one an item.
 constexpr MenuEntry kMenus[] = {
     {M::File, "mnuFile", "&File", std::nullopt, C::None, true, false, false},
     {M::Open, "mnuOpen", "&Open File", M::File, C::Open, true, false, false},

@@ -35,6 +35,7 @@ MsgAnswer QtDialogs::message(QWidget* owner, const QString& text, MsgButtons but
     // (which would swallow "<...>" and fold the two spaces after a full stop).
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
+    // A table from our icons to Qt's, one case an icon: the cases are alike on purpose.
     switch (icon) {
         case MsgIcon::None:
             box.setIcon(QMessageBox::NoIcon);

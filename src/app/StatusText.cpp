@@ -7,6 +7,7 @@
 
 namespace leafmark::app {
 
+// A table, one case a compression code: the cases are alike on purpose.
 QString formatName(int code) {
     switch (code) {
         case 1:

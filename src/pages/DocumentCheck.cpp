@@ -17,27 +17,38 @@ QString foldedEndOfDocumentName(const QString& page) {
     return path.toCaseFolded();
 }
 
+// The key for scripts and the few words for a status line of each kind: a table,
+// one case a kind, alike on purpose.
+struct KindNames {
+    const char* key;
+    const char* brief;
+};
+
+KindNames namesOf(Finding::Kind kind) {
+    switch (kind) {
+        case Finding::StaleEndOfDocument:
+            return {"stale-eod", "end-of-document file of no page"};
+        case Finding::EndOfDocumentOnLastPage:
+            return {"eod-on-last-page", "end-of-document file on the last page"};
+        case Finding::StartWithoutEndOfDocument:
+            return {"bod-without-eod", "BOD without end-of-document file before it"};
+        case Finding::EndOfDocumentWithoutStart:
+            return {"eod-without-bod", "end-of-document file, next page not BOD"};
+        case Finding::EndOfDocumentContent:
+            return {"eod-content", "end-of-document file not \"EOD\" CR LF"};
+        case Finding::UnreadablePage:
+            return {"unreadable-page", "page unreadable, markers unknown"};
+        case Finding::SharedEndOfDocument:
+            return {"shared-eod", "end-of-document file shared by two pages"};
+    }
+    return {"", ""};
+}
+
 }  // namespace
 
-QString Finding::key() const {
-    switch (kind) {
-        case StaleEndOfDocument:
-            return QStringLiteral("stale-eod");
-        case EndOfDocumentOnLastPage:
-            return QStringLiteral("eod-on-last-page");
-        case StartWithoutEndOfDocument:
-            return QStringLiteral("bod-without-eod");
-        case EndOfDocumentWithoutStart:
-            return QStringLiteral("eod-without-bod");
-        case EndOfDocumentContent:
-            return QStringLiteral("eod-content");
-        case UnreadablePage:
-            return QStringLiteral("unreadable-page");
-        case SharedEndOfDocument:
-            return QStringLiteral("shared-eod");
-    }
-    return {};
-}
+QString Finding::key() const { return QLatin1String(namesOf(kind).key); }
+
+QString Finding::brief() const { return QLatin1String(namesOf(kind).brief); }
 
 QString Finding::text() const {
     const QString a = files.value(0), b = files.value(1), c = files.value(2);
@@ -72,26 +83,6 @@ QString Finding::text() const {
         case SharedEndOfDocument:
             return QStringLiteral("Pages %1 and %2 share the end-of-document file %3.")
                 .arg(quoted(b), quoted(c), quoted(a));
-    }
-    return {};
-}
-
-QString Finding::brief() const {
-    switch (kind) {
-        case StaleEndOfDocument:
-            return QStringLiteral("end-of-document file of no page");
-        case EndOfDocumentOnLastPage:
-            return QStringLiteral("end-of-document file on the last page");
-        case StartWithoutEndOfDocument:
-            return QStringLiteral("BOD without end-of-document file before it");
-        case EndOfDocumentWithoutStart:
-            return QStringLiteral("end-of-document file, next page not BOD");
-        case EndOfDocumentContent:
-            return QStringLiteral("end-of-document file not \"EOD\" CR LF");
-        case UnreadablePage:
-            return QStringLiteral("page unreadable, markers unknown");
-        case SharedEndOfDocument:
-            return QStringLiteral("end-of-document file shared by two pages");
     }
     return {};
 }

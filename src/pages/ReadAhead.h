@@ -30,6 +30,7 @@ class ReadAhead {
   public:
     ReadAhead();
     ~ReadAhead();
+    // Owns its reading thread and the pages read: never copied (the usual deleted pair).
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 

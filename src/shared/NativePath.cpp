@@ -48,40 +48,33 @@ int validSequence(const unsigned char* p, qsizetype left, char32_t& value) {
     return length;
 }
 
-// True when `path` holds a kept byte (a low surrogate of the kept range not
-// completing a pair).
-bool holdsKeptBytes(const QString& path) {
+// Index of the first kept byte of `path` at or after `from` (a low surrogate of
+// the kept range not completing a pair), or -1 when there is none.
+qsizetype nextKeptByte(QStringView path, qsizetype from) {
     const qsizetype n = path.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = from; i < n; ++i) {
         const char16_t u = path[i].unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode()))
             ++i;
         else if (isKeptByte(u))
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
 }  // namespace
 
 QByteArray nativePath(const QString& path) {
+    qsizetype kept = nextKeptByte(path, 0);
     // Without kept bytes the path is what Qt itself would hand the system.
-    if (!holdsKeptBytes(path)) return QFile::encodeName(path);
+    if (kept < 0) return QFile::encodeName(path);
     QByteArray out;
     out.reserve(path.size() * 3);
-    const qsizetype n = path.size();
     qsizetype runStart = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = path[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n &&
-            QChar::isLowSurrogate(path[i + 1].unicode())) {
-            ++i;
-            continue;
-        }
-        if (!isKeptByte(u)) continue;
-        out += QStringView(path).mid(runStart, i - runStart).toUtf8();
-        out += static_cast<char>(u - kKeptFirst + 0x80);
-        runStart = i + 1;
+    for (; kept >= 0; kept = nextKeptByte(path, kept + 1)) {
+        out += QStringView(path).mid(runStart, kept - runStart).toUtf8();
+        out += static_cast<char>(path[kept].unicode() - kKeptFirst + 0x80);
+        runStart = kept + 1;
     }
     out += QStringView(path).mid(runStart).toUtf8();
     return out;
@@ -115,16 +108,9 @@ QString fromNativePath(QByteArrayView bytes) {
 }
 
 QString shownPath(const QString& path) {
-    if (!holdsKeptBytes(path)) return path;
     QString out = path;
-    const qsizetype n = out.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = out[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode()))
-            ++i;
-        else if (isKeptByte(u))
-            out[i] = QChar::ReplacementCharacter;
-    }
+    for (qsizetype kept = nextKeptByte(path, 0); kept >= 0; kept = nextKeptByte(path, kept + 1))
+        out[kept] = QChar::ReplacementCharacter;
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "view/ViewCommands.h"
 
 #include <QAction>
+#include <initializer_list>
 #include <limits>
 
 #include "imaging/widget/PageView.h"
@@ -20,22 +21,15 @@ ViewCommands::ViewCommands(SharedState& state, Dialogs& dialogs, imaging::PageVi
 
 void ViewCommands::redisplay() { applyViewState(view_, state_); }
 
-// The size-mode and the bitonal commands mirror each other on purpose: each sets
-// its global and redisplays.
-void ViewCommands::actualSize() {
-    state_.windowmode = 0;
+// The size-mode and the bitonal commands each set one view-state global and redisplay.
+void ViewCommands::setAndRedisplay(std::int16_t& global, std::int16_t value) {
+    global = value;
     redisplay();
 }
 
-void ViewCommands::fit() {
-    state_.windowmode = 1;
-    redisplay();
-}
-
-void ViewCommands::fitWidth() {
-    state_.windowmode = 2;
-    redisplay();
-}
+void ViewCommands::actualSize() { setAndRedisplay(state_.windowmode, 0); }
+void ViewCommands::fit() { setAndRedisplay(state_.windowmode, 1); }
+void ViewCommands::fitWidth() { setAndRedisplay(state_.windowmode, 2); }
 
 void ViewCommands::magnification() {
     const std::optional<QString> answer = dialogs_.input(
@@ -65,20 +59,9 @@ void ViewCommands::zoomOut() {
     }
 }
 
-void ViewCommands::scaleToGray() {
-    state_.bitonalmode = 0;
-    redisplay();
-}
-
-void ViewCommands::normal() {
-    state_.bitonalmode = 2;
-    redisplay();
-}
-
-void ViewCommands::favorBlack() {
-    state_.bitonalmode = 1;
-    redisplay();
-}
+void ViewCommands::scaleToGray() { setAndRedisplay(state_.bitonalmode, 0); }
+void ViewCommands::normal() { setAndRedisplay(state_.bitonalmode, 2); }
+void ViewCommands::favorBlack() { setAndRedisplay(state_.bitonalmode, 1); }
 
 void ViewCommands::viewMenuOpening(const ViewMenuItems& items) {
     if (items.magFactor)
@@ -86,35 +69,13 @@ void ViewCommands::viewMenuOpening(const ViewMenuItems& items) {
     for (QAction* a : {items.fit, items.fitWidth, items.actualSize, items.favorBlack, items.normal,
                        items.scaleToGray})
         if (a) a->setChecked(false);
-    const auto check = [](QAction* a) {
-        if (a) a->setChecked(true);
+    // Each global checks the item standing at its value.
+    const auto checkAt = [](int value, std::initializer_list<QAction*> itemsByValue) {
+        if (value < 0 || value >= static_cast<int>(itemsByValue.size())) return;
+        if (QAction* a = itemsByValue.begin()[value]) a->setChecked(true);
     };
-    switch (state_.bitonalmode) {
-        case 0:
-            check(items.scaleToGray);
-            break;
-        case 1:
-            check(items.favorBlack);
-            break;
-        case 2:
-            check(items.normal);
-            break;
-        default:
-            break;
-    }
-    switch (state_.windowmode) {
-        case 0:
-            check(items.actualSize);
-            break;
-        case 1:
-            check(items.fit);
-            break;
-        case 2:
-            check(items.fitWidth);
-            break;
-        default:
-            break;
-    }
+    checkAt(state_.bitonalmode, {items.scaleToGray, items.favorBlack, items.normal});
+    checkAt(state_.windowmode, {items.actualSize, items.fit, items.fitWidth});
 }
 
 void ViewCommands::rotate(int hundredths) {

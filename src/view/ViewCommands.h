@@ -81,6 +81,7 @@ class ViewCommands {
     const EditHistory& history() const { return history_; }
 
   private:
+    void setAndRedisplay(std::int16_t& global, std::int16_t value);
     void rotate(int hundredths);
     // Repaints when an undo or redo `changed` the page; returns `changed`.
     bool repaintIf(bool changed);
