@@ -103,10 +103,12 @@ TEST_F(BatchCommand, NamesThatAreNotUtf8KeepTheirBytesThroughTheRun) {
     const QByteArray line = lines.mid(at).split('\n').first();
     EXPECT_TRUE(line.contains(R"("outcome":"processed")")) << lines.toStdString();
 
-    r = runCommand({"pre", in, out, "--resume"});
+    // A report that cannot take the skipped entries' lines says so for each.
+    r = runCommand({"pre", in, out, "--resume", "--report", "/dev/full"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("2 entries done by an earlier run were skipped"))
         << r.out.toStdString();
+    EXPECT_EQ(r.err.count("cannot write the report /dev/full"), 2) << r.err.toStdString();
     // Qt cannot remove names it cannot spell.
     for (const QString& folder : {in, out})
         for (const QByteArray& n : {page, eod})

@@ -205,6 +205,12 @@ int main(int argc, char** argv) {
     if (!args.report.isEmpty())
         if (const imaging::Status opened = report.open(args.report); !opened)
             return fail(QString::fromStdString(opened.reason()));
+    // A report line that cannot be written is said on standard error; the run goes on.
+    const auto writeReport = [&](const QByteArray& line) {
+        if (report.isOpen() && !report.write(line))
+            std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n",
+                         cli::escaped(nativePathString(args.report)).c_str());
+    };
 
     // Every run keeps its done-list in the output folder; --resume reads it back.
     ResumeJournal journal;
@@ -221,7 +227,7 @@ int main(int argc, char** argv) {
         for (const QString& name : names) {
             if (journal.isDone(name, QDir(source).filePath(name), QDir(output).filePath(name))) {
                 ++skipped;
-                report.write(skippedLine(name));
+                writeReport(skippedLine(name));
             } else {
                 left << name;
             }
@@ -252,9 +258,7 @@ int main(int argc, char** argv) {
         else
             journal.record(outcome.name, QDir(source).filePath(outcome.name),
                            QDir(output).filePath(outcome.name));
-        if (report.isOpen() && !report.write(reportLine(outcome)))
-            std::fprintf(stderr, "leafmark-batch: cannot write the report %s\n",
-                         cli::escaped(nativePathString(args.report)).c_str());
+        writeReport(reportLine(outcome));
         if (outcome.endOfDocument) return;
         ++done;
         if (tty)

@@ -95,6 +95,7 @@ void ProcessWindowPrivate::run(int index) {
 }
 
 void ProcessWindowPrivate::pageCommitted(const PageOutcome& outcome) {
+    // The window's report is best effort, as its open is: a line not written stops nothing.
     if (report.isOpen()) report.write(reportLine(outcome));
     if (outcome.endOfDocument) return;  // neither the caption nor the bar moves
     if (outcome.kind == PageOutcome::Kind::Processed)
