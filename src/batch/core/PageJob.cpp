@@ -1,5 +1,6 @@
 #include "batch/core/PageJob.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -89,6 +90,10 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
             QStringLiteral("cannot read %1: %2").arg(sourcePath, in.error()).toStdString());
     imaging::OutputFile out("cannot write " + output + ": ");
     if (const imaging::Status opened = out.open(output); !opened) return opened;
+    // The save reads the copy back: its owner may always read and write it, whatever
+    // permissions it took from the file it replaces.
+    struct stat st {};
+    if (::fstat(out.fd(), &st) == 0) ::fchmod(out.fd(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR);
     if (const QString error = copyInto(in, sourcePath, out); !error.isEmpty())
         return imaging::Status::failure(error.toStdString());
     // The save replaces the temporary file whole (synced); the commit then puts it in place.
