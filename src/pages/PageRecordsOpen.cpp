@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "imaging/engine/Leftovers.h"
 #include "imaging/widget/PageView.h"
 #include "pages/PageRecords.h"
 #include "pages/ReadAhead.h"
@@ -66,6 +67,9 @@ void PageRecords::OpenMaster(const QString& path) {
     // A page in the root folder leaves an empty folder path; the list reads "/" then.
     const QString listFolder =
         state_.folderpath.isEmpty() && slash == 0 ? QStringLiteral("/") : state_.folderpath;
+    // An end-of-document file that a killed save had moved aside is put back before
+    // the folder's markers are read (only when no live process writes there).
+    imaging::sweepLeftovers(enginePath(listFolder));
     folderList_.read(listFolder, kPagePattern);
     // An end-of-document file is never a page, even where its name matches the
     // pattern (the one of "z.tif.bak" is "z.tifZZZ.EOD").

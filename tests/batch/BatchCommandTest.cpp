@@ -50,12 +50,15 @@ TEST_F(BatchCommand, BadArgumentsAndMissingFoldersExitWithAReasonAndTouchNothing
 TEST_F(BatchCommand, RunReportsCountsAndFailsWhenAPageCouldNotBeProcessed) {
     writePage(in + "/1.tif", seededPage(0).tag(TIFFTAG_MODEL, "Changed"));
     writePage(in + "/2.tif", seededPage(0));
-    writeFile(in + "/1ZZZ.EOD", "EOD\r\n");
+    // The end-of-document file waits where a killed save had moved it aside: the run
+    // puts it back in the source folder before listing it, so it is copied too.
+    writeFile(in + "/.1ZZZ.EOD.leafmark-Mn78Bv", "EOD\r\n");
 
     CommandResult r = runCommand({"post", in, out, "--jobs", "2"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("1 pages processed, 1 copied, 1 EOD files, 0 failures, "))
         << r.out.toStdString();
+    EXPECT_EQ(fileBytes(out + "/1ZZZ.EOD"), QByteArray("EOD\r\n"));
 
     writeFile(in + "/3.tif", "not a page");
     r = runCommand({"pre", in, out, "--deskew", "--margin", "0.1"});

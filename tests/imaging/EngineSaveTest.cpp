@@ -535,6 +535,25 @@ TEST_F(SaveTest, AWriteProtectedPageIsNeverReplaced) {
     EXPECT_TRUE(fileBytes(othersPage) == before);
 }
 
+// A page saved by the administrator in another user's folder stays that user's to
+// write: the replacement keeps the owner, the group and the mode.
+TEST_F(SaveTest, TheReplacedPageKeepsItsOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only the superuser may give a file away";
+    const std::string page = path("others.tif");
+    ASSERT_TRUE(writeTiff(page, {PageSpec{}}));
+    ASSERT_EQ(::chown(page.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(page.c_str(), 0640), 0);
+    ASSERT_TRUE(engine.LoadPage(page).ok());
+    pixInvert(engine.pix(), engine.pix());
+    const Status saved = engine.SavePage(page, 4, 1);
+    ASSERT_TRUE(saved.ok()) << saved.reason();
+    struct stat st {};
+    ASSERT_EQ(::stat(page.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
 // The one way files are replaced: an unfinished replacement leaves the old file
 // and no temporary file; a finished one keeps the replaced file's permissions and
 // writes through a symbolic link instead of replacing the link.

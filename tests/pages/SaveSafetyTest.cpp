@@ -113,6 +113,19 @@ TEST_F(SaveSafety, ASaveClearsTheLeftoversOfAKilledSaveOnly) {
               (QStringList{".00000002.tif.Ab12Cd", "00000001.tif", "00000002.tif"}));
 }
 
+// An end-of-document file a killed save had moved aside is back under its own name
+// once its folder is opened, before anything reads the folder's markers.
+TEST_F(SaveSafety, OpeningAFolderPutsBackAnEndOfDocumentFileMovedAside) {
+    makePages(2);
+    QFile parked(path(QStringLiteral(".00000001ZZZ.EOD.leafmark-Mn78Bv")));
+    ASSERT_TRUE(parked.open(QIODevice::WriteOnly));
+    parked.write("EOD\r\n");
+    parked.close();
+    open(QStringLiteral("00000002.tif"));
+    EXPECT_EQ(allEntries(dir.path()),
+              (QStringList{"00000001.tif", "00000001ZZZ.EOD", "00000002.tif"}));
+}
+
 TEST_F(SaveSafety, EndOfDocumentFilesAreNeverPages) {
     writePage(path(QStringLiteral("z.tif.bak")));
     writePage(path(QStringLiteral("z.tifzzz.tif")));

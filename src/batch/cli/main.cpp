@@ -20,6 +20,7 @@
 #include "batch/core/RunReport.h"
 #include "batch/core/RunText.h"
 #include "cli/CommandLine.h"
+#include "imaging/engine/Leftovers.h"
 #include "shared/FileList.h"
 #include "shared/NativePath.h"
 
@@ -195,9 +196,12 @@ int main(int argc, char** argv) {
     if (const QString error = checkFolder(args.source, false); !error.isEmpty()) return fail(error);
     if (const QString error = checkFolder(args.output, true); !error.isEmpty()) return fail(error);
 
-    FileList list;
-    list.read(QFileInfo(args.source).absoluteFilePath(), kPageAndEodPatterns);
     const QString source = QFileInfo(args.source).absoluteFilePath();
+    // An end-of-document file a killed save had moved aside is put back before the
+    // listing, so that it is copied too.
+    imaging::sweepLeftovers(nativePath(source).toStdString());
+    FileList list;
+    list.read(source, kPageAndEodPatterns);
     const QString output = QFileInfo(args.output).absoluteFilePath();
     QStringList names = shardOf(list.names(), args.shard, args.shards);
 

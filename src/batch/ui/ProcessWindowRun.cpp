@@ -11,6 +11,7 @@
 #include "batch/ui/FolderTreeModel.h"
 #include "batch/ui/ProcessWindow.h"
 #include "batch/ui/ProcessWindowPrivate.h"
+#include "imaging/engine/Leftovers.h"
 #include "shared/AppInfo.h"
 #include "shared/Dialogs.h"
 #include "shared/NativePath.h"
@@ -41,11 +42,15 @@ void ProcessWindowPrivate::run(int index) {
     const QString outputFolder = model2->openFolder();
     const QString s = withSeparator(sourceFolder);
     const QString o = withSeparator(outputFolder);
-    // The names come from the folder the run reads, whatever File1 pointed at before.
-    if (!sourceFolder.isEmpty())
+    // The names come from the folder the run reads, whatever File1 pointed at before;
+    // an end-of-document file a killed save had moved aside is back in it first, so
+    // that it is copied too.
+    if (!sourceFolder.isEmpty()) {
+        imaging::sweepLeftovers(nativePath(sourceFolder).toStdString());
         file1.read(sourceFolder, kPageAndEodPatterns);
-    else
+    } else {
         file1.clear();
+    }
     last = file1.count() - 1;
     barFull = fullBarWidth();
     progressbox->show();

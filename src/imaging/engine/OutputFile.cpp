@@ -49,6 +49,23 @@ Status OutputFile::open(const std::string& requested) {
     return Status::success();
 }
 
+void OutputFile::keepOwner() {
+    // The new file belongs to whoever the replaced one did: a page saved by the
+    // administrator, or by a colleague in a shared folder, stays its owner's and its
+    // group's to write. Only the superuser may give a file away, so others keep at
+    // least the group where they belong to it; failing both, the file is this user's.
+    // Done last, so an unfinished temporary file is always this user's to clear.
+    struct stat old {};
+    struct stat now {};
+    if (::stat(path_.c_str(), &old) != 0 || ::fstat(fd_, &now) != 0) return;
+    if (old.st_uid == now.st_uid && old.st_gid == now.st_gid) return;
+    if (::fchown(fd_, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0)
+        return;
+    // A change of owner clears the set-id bits.
+    ::fchmod(fd_, old.st_mode & 07777);
+}
+
 Status OutputFile::write(const void* data, std::size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     while (size > 0) {
@@ -63,6 +80,7 @@ Status OutputFile::write(const void* data, std::size_t size) {
 
 Status OutputFile::commit(bool replace) {
     if (fd_ < 0) return failure("the file was not opened");
+    if (replace) keepOwner();
     if (::fsync(fd_) != 0) return failure(errnoText(errno));
     const int closed = ::close(fd_);
     fd_ = -1;

@@ -31,11 +31,13 @@ class OutputFile {
     const std::string& temporaryPath() const { return temp_; }
     // Writes all of `size` bytes at the end of what is written so far.
     Status write(const void* data, std::size_t size);
-    // Syncs the file and gives it its final name. With `replace` false an existing
-    // file of that name makes it fail ("already exists") and stays as it was.
+    // Syncs the file and gives it its final name, with the owner and group of the
+    // file it replaces where this user may give them. With `replace` false an
+    // existing file of that name makes it fail ("already exists") and stays as it was.
     Status commit(bool replace = true);
 
   private:
+    void keepOwner();
     Status failure(const std::string& cause) const { return Status::failure(prefix_ + cause); }
 
     std::string prefix_, requested_, path_, temp_;
