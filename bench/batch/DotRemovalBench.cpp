@@ -6,9 +6,13 @@
 // despeckle), beside the same figures for removing every group of 3 x 3 pixels or
 // less (the floor: removes every speck, but eats small marks of the text).
 // --show-misses draws each lost glyph part and each speck left, with its surroundings.
+// --why lists each speck left: resolution, size, white pixels and direction to the
+// nearest ink of the text, and the rule that kept it; then the count per rule.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <cstdio>
+#include <map>
+#include <string>
 
 #include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
@@ -75,13 +79,76 @@ void dumpLost(PIX* text, PIX* after, PIX* speckled, const std::vector<QRect>& sp
         pixCountPixelsInRect(after, b.get(), &left, nullptr);
         if (left == 0) continue;
         std::printf("kept speck %d,%d %dx%d\n", r.x(), r.y(), r.width(), r.height());
-        ascii(speckled, r.x(), r.y(), 20, 8);
+        ascii(speckled, r.x(), r.y(), 20, 16);
+    }
+}
+
+const char* roleName(imaging::DotRole r) {
+    switch (r) {
+        case imaging::DotRole::StrokePiece:
+            return "stroke piece";
+        case imaging::DotRole::FullStop:
+            return "full stop";
+        case imaging::DotRole::IDot:
+            return "i-dot";
+        case imaging::DotRole::StopUnderStroke:
+            return "dot of ! or ?";
+        case imaging::DotRole::LeaderDot:
+            return "leader dot";
+        case imaging::DotRole::UpperColonDot:
+            return "upper colon dot";
+    }
+    return "?";
+}
+
+// White pixels between `r` and the nearest dark pixel of `text` (across, down or
+// diagonally, whichever is least), and where that pixel lies as seen from `r`.
+std::pair<int, const char*> nearestInk(PIX* text, const QRect& r) {
+    int best = 1 << 30;
+    const char* where = "none";
+    static const char* const names[3][3] = {{"up-left", "up", "up-right"},
+                                            {"left", "inside", "right"},
+                                            {"down-left", "down", "down-right"}};
+    for (int y = std::max(0, r.top() - 16); y <= std::min(pixGetHeight(text) - 1, r.bottom() + 16);
+         ++y)
+        for (int x = std::max(0, r.left() - 16);
+             x <= std::min(pixGetWidth(text) - 1, r.right() + 16); ++x) {
+            l_uint32 v = 0;
+            pixGetPixel(text, x, y, &v);
+            if (!v) continue;
+            const int sx = x < r.left() ? 0 : (x > r.right() ? 2 : 1);
+            const int sy = y < r.top() ? 0 : (y > r.bottom() ? 2 : 1);
+            const int dx = sx == 0 ? r.left() - x : (sx == 2 ? x - r.right() : 0);
+            const int dy = sy == 0 ? r.top() - y : (sy == 2 ? y - r.bottom() : 0);
+            if (std::max(dx, dy) - 1 < best) best = std::max(dx, dy) - 1, where = names[sy][sx];
+        }
+    return {best, where};
+}
+
+// One line per speck of `specks` left on `after`, with the rule that kept it.
+void explainKept(PIX* text, PIX* speckled, PIX* after, const std::vector<QRect>& specks,
+                 const char* dpi, double pt, std::map<std::string, int>& perRule) {
+    std::vector<imaging::KeptDot> kept;
+    imaging::findSpecks(speckled, imaging::speckLimitsFor(pixGetXRes(after), pixGetYRes(after)),
+                        &kept);
+    for (const QRect& r : specks) {
+        imaging::BoxPtr b(boxCreate(r.x(), r.y(), r.width(), r.height()));
+        l_int32 left = 0;
+        pixCountPixelsInRect(after, b.get(), &left, nullptr);
+        if (left == 0) continue;
+        const char* rule = "?";
+        for (const imaging::KeptDot& k : kept)
+            if (QRect(k.x, k.y, k.w, k.h).intersects(r)) rule = roleName(k.role);
+        const auto [gap, where] = nearestInk(text, r);
+        std::printf("left: %-8s %4.0f pt  %dx%d (%d px) at %d,%d  %2d white to %-10s  %s\n", dpi,
+                    pt, r.width(), r.height(), left, r.x(), r.y(), gap, where, rule);
+        ++perRule[rule];
     }
 }
 
 struct Tally {
     int specks = 0, removed = 0, lostGlyph = 0, floorRemoved = 0, floorLost = 0;
-    double ms = 0;
+    double ms = 0, floorMs = 0;
 };
 
 }  // namespace
@@ -91,6 +158,8 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     int pages = 2;
     const bool showMisses = app.arguments().contains("--show-misses");
+    const bool why = app.arguments().contains("--why");
+    std::map<std::string, int> perRule;
     std::uint64_t seed = 1;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
@@ -126,10 +195,18 @@ int main(int argc, char** argv) {
                 t.removed += removedOf(engine.pix(), specks);
                 t.lostGlyph += lost(text.get(), engine.pix());
                 if (showMisses) dumpLost(text.get(), engine.pix(), speckled.get(), specks);
+                if (why) {
+                    pixSetResolution(engine.pix(), r.x, r.y);
+                    char dpi[16];
+                    std::snprintf(dpi, sizeof dpi, "%dx%d", r.x, r.y);
+                    explainKept(text.get(), speckled.get(), engine.pix(), specks, dpi, pt, perRule);
+                }
                 // The floor: every group of 3 x 3 pixels or less goes.
+                clock.restart();
                 imaging::PixPtr small(pixSelectBySize(speckled.get(), 3, 3, 8, L_SELECT_IF_BOTH,
                                                       L_SELECT_IF_LTE, nullptr));
                 imaging::PixPtr floorOut(pixSubtract(nullptr, speckled.get(), small.get()));
+                t.floorMs += clock.nsecsElapsed() / 1e6;
                 t.floorRemoved += removedOf(floorOut.get(), specks);
                 t.floorLost += lost(text.get(), floorOut.get());
             }
@@ -144,14 +221,17 @@ int main(int argc, char** argv) {
             total.floorRemoved += t.floorRemoved;
             total.floorLost += t.floorLost;
             total.ms += t.ms;
+            total.floorMs += t.floorMs;
         }
     }
     std::printf(
         "all: %d specks, %.2f%% removed (goal >= 98%%), %d glyph pixels lost (goal 0); "
         "floor (every group <= 3 x 3 removed): %.2f%% removed, %d glyph pixels lost; "
-        "despeckle %.1f ms per page\n",
+        "despeckle %.1f ms per page against %.1f ms for the floor (x%.2f)\n",
         total.specks, 100.0 * total.removed / std::max(1, total.specks), total.lostGlyph,
         100.0 * total.floorRemoved / std::max(1, total.specks), total.floorLost,
-        total.ms / (12.0 * pages));
+        total.ms / (12.0 * pages), total.floorMs / (12.0 * pages),
+        total.ms / std::max(1e-9, total.floorMs));
+    for (const auto& [rule, n] : perRule) std::printf("specks left as %s: %d\n", rule.c_str(), n);
     return 0;
 }

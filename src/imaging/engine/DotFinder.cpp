@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "imaging/engine/DotShape.h"
@@ -102,11 +103,15 @@ class SpeckJudge {
         return false;
     }
 
-    // True when the mark sits where punctuation of a line of text belongs.
-    bool belongsToText(int i) const {
+    // Which punctuation of a line of text the mark could be, by where it sits.
+    std::optional<DotRole> roleInText(int i) const {
         const Rect& m = boxes_.at(i);
-        return besideBaseline(m) || onStem(m, true) || onStem(m, false) || inLeaderRow(i) ||
-               overAnotherMark(m);
+        if (besideBaseline(m)) return DotRole::FullStop;
+        if (onStem(m, true)) return DotRole::IDot;
+        if (onStem(m, false)) return DotRole::StopUnderStroke;
+        if (inLeaderRow(i)) return DotRole::LeaderDot;
+        if (overAnotherMark(m)) return DotRole::UpperColonDot;
+        return std::nullopt;
     }
 
   private:
@@ -353,7 +358,7 @@ SpeckLimits speckLimitsFor(int xres, int yres) {
     return l;
 }
 
-BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits) {
+BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits, std::vector<KeptDot>* kept) {
     if (!binary || pixGetDepth(binary) != 1) return nullptr;
     BoxaPtr all(pixConnCompBB(binary, 8));
     BoxaPtr specks(boxaCreate(0));
@@ -371,9 +376,15 @@ BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits) {
     for (int i = 0; i < index.size(); ++i) {
         const Rect& b = index.at(i);
         if (!judge.isMark(b)) continue;
-        if (judge.touchesInk(b) ||
-            (!judge.isTiny(b) && judge.looksPrinted(b) && judge.belongsToText(i)))
+        std::optional<DotRole> role;
+        if (judge.touchesInk(b))
+            role = DotRole::StrokePiece;
+        else if (!judge.isTiny(b) && judge.looksPrinted(b))
+            role = judge.roleInText(i);
+        if (role) {
+            if (kept) kept->push_back({b.x0, b.y0, b.w(), b.h(), *role});
             continue;
+        }
         if (boxaAddBox(specks.get(), boxCreate(b.x0, b.y0, b.w(), b.h()), L_INSERT) != 0)
             return nullptr;
     }

@@ -3,6 +3,7 @@
 // dots the size of punctuation that sit nowhere punctuation belongs.
 
 #include <optional>
+#include <vector>
 
 #include "imaging/engine/Handles.h"
 
@@ -38,7 +39,14 @@ SpeckLimits speckLimitsFor(int xres, int yres);
 // wide as tall) and placed as punctuation of a line of text (beside its baseline
 // after a letter, centred over an i's stem or under the stroke of a ! or ?, in a row
 // of leader dots, above another such mark). Null on failure.
-BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits);
+// When `kept` is given, it receives every group of speck size that was kept, with
+// the reason.
+enum class DotRole { StrokePiece, FullStop, IDot, StopUnderStroke, LeaderDot, UpperColonDot };
+struct KeptDot {
+    int x, y, w, h;
+    DotRole role;
+};
+BoxaPtr findSpecks(PIX* binary, const SpeckLimits& limits, std::vector<KeptDot>* kept = nullptr);
 
 // Paints every speck of `pix` (any depth; gray and colour thresholded at mid gray)
 // with the page's background around it. Returns the number of specks removed;
