@@ -91,11 +91,13 @@ TEST(Despeckle, RemovesIsolatedSpecksAndLeavesEveryTextPixelOfABitonalPage) {
 
 namespace {
 
-// A white page with one "letter" (a block 8 wide, 40 high, from column 40) whose
-// bottom is the baseline at row 100, and one mark of w x h whose top-left is at (x, y).
+// A white page with one "letter" (an outline 8 wide, 40 high, from column 40, drawn
+// with strokes two pixels thick) whose bottom is the baseline at row 100, and one
+// mark of w x h whose top-left is at (x, y).
 PixPtr letterAndMark(int x, int y, int w, int h) {
     PixPtr page(pixCreate(300, 160, 1));
     pixRasterop(page.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
+    pixRasterop(page.get(), 42, 63, 4, 36, PIX_CLR, nullptr, 0, 0);
     pixRasterop(page.get(), x, y, w, h, PIX_SET, nullptr, 0, 0);
     return page;
 }
@@ -160,6 +162,28 @@ TEST(Despeckle, WhereAFullStopBelongsOnlyASolidRoundDotIsKept) {
     PixPtr fax = letterAndMark(51, 100, 3, 1);
     EXPECT_TRUE(keeps(fax.get(), 204, 98));
     EXPECT_FALSE(keeps(fax.get(), 204, 196));
+}
+
+TEST(Despeckle, ADotFarOverItsStemOrThinnerThanTheStrokesBesideItIsDust) {
+    // An i of 300 dpi small type: a stem 15 rows high on the baseline of an x-height
+    // letter, its 3 x 3 dot two white rows over it. Six rows up (more than a third of
+    // the stem's height) the same dot is dust, and so it is over a stem twice as wide.
+    const auto iPage = [](int stemWidth, int gap) {
+        PixPtr p(pixCreate(200, 140, 1));
+        pixRasterop(p.get(), 40, 86, 8, 15, PIX_SET, nullptr, 0, 0);
+        pixRasterop(p.get(), 42, 88, 4, 11, PIX_CLR, nullptr, 0, 0);
+        pixRasterop(p.get(), 60, 86, stemWidth, 15, PIX_SET, nullptr, 0, 0);
+        pixRasterop(p.get(), 60 + (stemWidth - 3) / 2, 83 - gap, 3, 3, PIX_SET, nullptr, 0, 0);
+        return p;
+    };
+    EXPECT_TRUE(keeps(iPage(3, 2).get(), 300, 300));
+    EXPECT_FALSE(keeps(iPage(3, 6).get(), 300, 300));
+    EXPECT_FALSE(keeps(iPage(6, 2).get(), 300, 300));
+    // Where a full stop belongs after a letter whose strokes are 8 pixels thick, a
+    // 3 x 3 dot is too small to be its stop.
+    PixPtr bold = letterAndMark(51, 98, 3, 3);
+    pixRasterop(bold.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
+    EXPECT_FALSE(keeps(bold.get(), 300, 300));
 }
 
 TEST(Despeckle, SizesFollowEachAxisAndInkWithinAPixelIsAStrokeNotASpeck) {

@@ -126,7 +126,29 @@ class SpeckJudge {
                 return b.x0 < m.x0 && !isMark(b) && b.y0 < m.y0 &&
                        b.bottom() >= m.bottom() - l_.alignY;
             });
-        return letterBefore && onBaseline(m);
+        return letterBefore && onBaseline(m) && asThickAsStrokesBefore(m);
+    }
+
+    // A full stop is no thinner than the strokes of the letters it follows, but for
+    // a pixel of rounding: across the height of a letter to its left, half of the
+    // runs of ink are no wider than the mark (its height counted on the paper's
+    // scale). Type too large for a mark this size has wider strokes.
+    bool asThickAsStrokesBefore(const Rect& m) const {
+        const int thick = std::max(m.w(), m.h() * l_.xres / l_.yres) + l_.centreX;
+        int thin = 0, wide = 0;
+        const int x0 = std::max(0, m.x0 - l_.lineReachX);
+        for (int y = std::max(0, m.y1 - 6 * m.h()); y < m.y1; ++y) {
+            int run = 0;
+            for (int x = x0; x <= m.x0; ++x) {
+                if (x < m.x0 && dark(x, y)) {
+                    ++run;
+                    continue;
+                }
+                if (run > 0) (run > thick ? wide : thin) += 1;
+                run = 0;
+            }
+        }
+        return wide <= thin;
     }
 
     // Letters within reach to the left, taller than the mark, end at its height.
@@ -180,6 +202,12 @@ class SpeckJudge {
             ++depth;
         if (depth < std::max(3, 2 * m.h())) return false;
         if (!stemBelow) return true;
+        // An i-dot is set close over its stem: at most about a third of the stem's
+        // height above it (two rows always, which small type rounds its gap up to);
+        // and it is no thinner than its stem, but for a pixel of rounding.
+        const int gap = row - m.y1;
+        if (gap > std::max(2, 2 * l_.alignY) && 10 * gap > 3 * depth) return false;
+        if (runWidthAt(x0, x1, row + depth / 2) > m.w() + l_.centreX) return false;
         // Below its top rows (where a serif may run into the letter beside it) the
         // stem stays narrow for the first two thirds: an n or m widens into its
         // arch, an i does not.

@@ -37,8 +37,9 @@ SpeckLimits speckLimitsFor(int xres, int yres);
 // pixels (8-connected) no bigger than a mark with no other ink within one pixel of
 // its box, unless it is bigger than tiny, shaped like a printed dot (solid, about as
 // wide as tall) and placed as punctuation of a line of text (beside its baseline
-// after a letter, centred over an i's stem or under the stroke of a ! or ?, in a row
-// of leader dots, above another such mark). Null on failure.
+// after a letter whose strokes are no thicker than it, centred close over an i's stem
+// no wider than it or under the stroke of a ! or ?, in a row of leader dots, above
+// another such mark). Null on failure.
 // When `kept` is given, it receives every group of speck size that was kept, with
 // the reason.
 enum class DotRole { StrokePiece, FullStop, IDot, StopUnderStroke, LeaderDot, UpperColonDot };
