@@ -4,7 +4,8 @@
 //   - the I/O floor: load and save of every page with no operation, one thread;
 //   - the pre-process run (0.25 inch margin, despeckle, deskew) with 1 and 2 workers;
 //   - unpaper (noise filter, deskew, a fixed 0.25 inch border) over the same pages,
-//     counting the TIFF -> PBM -> TIFF conversions around it (done by our engine);
+//     counting the TIFF -> PBM -> TIFF conversions around it (done by our engine),
+//     with the skew left on its results; or why it was not run (see UnpaperRow.h);
 // and the deskew accuracy: the skew our deskew finds against the recorded one,
 // and the residual skew leptonica measures on each straightened page.
 // --deskew-only: deskew accuracy on fax pages (fine and normal mode) and Group 4
@@ -24,6 +25,7 @@
 
 #include "BenchHarness.h"
 #include "RunMemory.h"
+#include "UnpaperRow.h"
 #include "batch/core/BatchRun.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/PageMaker.h"
@@ -172,33 +174,21 @@ int main(int argc, char** argv) {
     report("pre-process, margin+despeckle+deskew, 2 workers", pages,
            timeIt(reps, [&] { batchRun(in, out, names, 2); }), floor.median);
 
-    const Timing unpaper = timeIt(reps, [&] {
-        freshFolder(pbm);
-        freshFolder(out);
-        imaging::PageEngine e;
-        for (int i = 0; i < pages; ++i) {  // TIFF -> PBM
-            e.LoadPage(native(in + '/' + names[i]));
-            pixWrite(native(QString("%1/in%2.pbm").arg(pbm).arg(i + 1, 4, 10, QChar('0'))).c_str(),
-                     e.pix(), IFF_PNM);
+    // unpaper, when it is installed and does the job; otherwise the row says why not.
+    const char* const unpaperRow = "unpaper 1 process + PBM conversions";
+    QString version, problem = bench::unpaperProblem(&version);
+    if (problem.isEmpty()) {
+        const Timing unpaper = timeIt(reps, [&] {
+            if (problem.isEmpty() && !bench::runUnpaperPass(in, names, pbm, out, &problem))
+                problem = "not run to the end: " + problem;
+        });
+        if (problem.isEmpty()) {
+            report(unpaperRow, pages, unpaper, floor.median);
+            std::printf("  (%s)\n", qPrintable(version));
+            bench::reportUnpaperResidualSkew(out, names);
         }
-        QProcess p;
-        p.setStandardErrorFile(QProcess::nullDevice());  // its decoder chatters
-        p.start("unpaper",
-                {"--overwrite", "--quiet", "--no-blackfilter", "--no-grayfilter", "--no-blurfilter",
-                 "--no-mask-scan", "--no-mask-center", "--no-border-scan", "--no-border-align",
-                 "--pre-border", "75,75,75,75", "--start-sheet", "1", "--end-sheet",
-                 QString::number(pages), pbm + "/in%04d.pbm", pbm + "/out%04d.pbm"});
-        if (!p.waitForFinished(-1) || p.exitCode() != 0)
-            std::fprintf(stderr, "unpaper failed (%d)\n", p.exitCode());
-        for (int i = 0; i < pages; ++i) {  // PBM -> TIFF, Group 4
-            const QString f = QString("%1/out%2.pbm").arg(pbm).arg(i + 1, 4, 10, QChar('0'));
-            imaging::PixPtr pix(pixRead(native(f).c_str()));
-            if (!pix) continue;
-            e.setImage(std::move(pix), 300, 300);
-            e.SavePage(native(out + '/' + names[i]), imaging::kFormatGroup4, 1);
-        }
-    });
-    report("unpaper 1 process + PBM conversions", pages, unpaper, floor.median);
+    }
+    if (!problem.isEmpty()) std::printf("%-44s %s\n", unpaperRow, qPrintable(problem));
 
     // Deskew accuracy on every page.
     double maxFound = 0, sumFound = 0, maxResidual = 0, sumResidual = 0;
