@@ -164,7 +164,7 @@ TEST(Despeckle, WhereAFullStopBelongsOnlyASolidRoundDotIsKept) {
     EXPECT_FALSE(keeps(fax.get(), 204, 196));
 }
 
-TEST(Despeckle, ADotFarOverItsStemOrThinnerThanTheStrokesBesideItIsDust) {
+TEST(Despeckle, ADotFarOverItsStemThinnerThanTheStrokesBesideItOrAfterATailIsDust) {
     // An i of 300 dpi small type: a stem 15 rows high on the baseline of an x-height
     // letter, its 3 x 3 dot two white rows over it. Six rows up (more than a third of
     // the stem's height) the same dot is dust, and so it is over a stem twice as wide.
@@ -184,6 +184,12 @@ TEST(Despeckle, ADotFarOverItsStemOrThinnerThanTheStrokesBesideItIsDust) {
     PixPtr bold = letterAndMark(51, 98, 3, 3);
     pixRasterop(bold.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
     EXPECT_FALSE(keeps(bold.get(), 300, 300));
+    // Right after the tail of a y, 8 rows under the baseline the letter before it
+    // shows, a dot is not a full stop.
+    PixPtr tail = letterAndMark(61, 106, 3, 3);
+    pixRasterop(tail.get(), 52, 76, 6, 33, PIX_SET, nullptr, 0, 0);
+    pixRasterop(tail.get(), 54, 78, 2, 29, PIX_CLR, nullptr, 0, 0);
+    EXPECT_FALSE(keeps(tail.get(), 300, 300));
 }
 
 TEST(Despeckle, SizesFollowEachAxisAndInkWithinAPixelIsAStrokeNotASpeck) {

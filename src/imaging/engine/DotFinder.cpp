@@ -151,14 +151,24 @@ class SpeckJudge {
         return wide <= thin;
     }
 
-    // Letters within reach to the left, taller than the mark, end at its height.
+    // The line's baseline runs through the mark: a letter within reach to the left,
+    // taller than the mark, ends at its height, and it is not a letter hanging below
+    // the line (the tail of a y, a bracket), which another letter before the mark
+    // ending above it and across its lower half shows.
     bool onBaseline(const Rect& m) const {
-        return boxes_.any(
-            m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1, [&](int j) {
-                const Rect& b = boxes_.at(j);
-                return b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0 &&
-                       b.bottom() >= m.y0 - l_.alignY && b.bottom() <= m.bottom() + l_.alignY;
+        std::vector<Rect> letters;
+        boxes_.any(m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1, [&](int j) {
+            const Rect& b = boxes_.at(j);
+            if (b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0) letters.push_back(b);
+            return false;
+        });
+        return std::any_of(letters.begin(), letters.end(), [&](const Rect& r) {
+            if (r.bottom() < m.y0 - l_.alignY || r.bottom() > m.bottom() + l_.alignY) return false;
+            return std::none_of(letters.begin(), letters.end(), [&](const Rect& b) {
+                return b.x1 <= m.x0 && b.bottom() < m.y0 - l_.alignY &&
+                       2 * b.bottom() > r.y0 + r.bottom();
             });
+        });
     }
 
     // A letter's stem starts just below the mark where other letters of its line
