@@ -179,6 +179,11 @@ TEST(Despeckle, ADotFarOverItsStemThinnerThanTheStrokesBesideItOrAfterATailIsDus
     EXPECT_TRUE(keeps(iPage(3, 2).get(), 300, 300));
     EXPECT_FALSE(keeps(iPage(3, 6).get(), 300, 300));
     EXPECT_FALSE(keeps(iPage(6, 2).get(), 300, 300));
+    // Over the left side of a bowl, whose top runs on past the dot's right: dust.
+    PixPtr bowl = iPage(3, 2);
+    pixRasterop(bowl.get(), 60, 86, 8, 15, PIX_SET, nullptr, 0, 0);
+    pixRasterop(bowl.get(), 62, 88, 4, 11, PIX_CLR, nullptr, 0, 0);
+    EXPECT_FALSE(keeps(bowl.get(), 300, 300));
     // Where a full stop belongs after a letter whose strokes are 8 pixels thick, a
     // 3 x 3 dot is too small to be its stop.
     PixPtr bold = letterAndMark(51, 98, 3, 3);

@@ -191,10 +191,12 @@ class SpeckJudge {
         if (row < 0) return false;
         // The stroke's end there is a run of ink not much wider than the mark. Under
         // an i-dot only the columns of the dot count: the top serif of an i, or the bar
-        // of an f before it, may run into the letters beside it.
+        // of an f before it, may run into the letters beside it. They run out to the
+        // left; a run going on past the dot's right is the top of a bowl or an arch.
         int from = col, to = col;
         while (from > 0 && dark(from - 1, row)) --from;
         while (to + 1 < pixGetWidth(pix_) && dark(to + 1, row)) ++to;
+        if (stemBelow && to >= x1 + l_.centreX) return false;
         if (stemBelow) from = std::max(from, x0 - 1), to = std::min(to, x1);
         if (to - from + 1 > 3 * m.w() + 2) return false;
         // ...and is the stroke's very end: nothing of it beyond that row (the side of
