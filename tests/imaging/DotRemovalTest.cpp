@@ -112,11 +112,11 @@ bool keeps(PIX* page, int xres, int yres) {
 }  // namespace
 
 TEST(Despeckle, PunctuationDistancesFollowEachAxisOwnResolution) {
-    // Across: a full stop after a low letter (too low to show the baseline) is kept
-    // while a tall letter of its line ends at most `reach` white columns to its left
-    // (40 at 300 dpi). Down: the upper dot of a colon finds the lower one at most
-    // `colonGap` white rows under it (12 at 300 dpi). Each figure scales with its own
-    // axis; the dots are solid and about as wide as tall on the paper.
+    // Across: a full stop after a letter hanging below the baseline (which shows no
+    // baseline itself) is kept while a tall letter of its line ends at most `reach`
+    // white columns to its left (40 at 300 dpi). Down: the upper dot of a colon finds the lower one
+    // at most `colonGap` white rows under it (12 at 300 dpi). Each figure scales with its own axis;
+    // the dots are solid and about as wide as tall on the paper.
     struct Row {
         int xres, yres, stopW, stopH, reach, dotW, dotH, colonGap;
     };
@@ -125,10 +125,10 @@ TEST(Despeckle, PunctuationDistancesFollowEachAxisOwnResolution) {
                         Row{300, 600, 3, 4, 40, 3, 5, 24}}) {
         SCOPED_TRACE(testing::Message() << r.xres << " x " << r.yres);
         for (const int gap : {r.reach - 1, r.reach}) {
-            // The stop, and a low letter two white columns before it.
+            // The stop, and two white columns before it the stem of a p.
             PixPtr page = letterAndMark(48 + gap, 101 - r.stopH, r.stopW, r.stopH);
-            const int lowH = 2 * r.stopH - 1;
-            pixRasterop(page.get(), 48 + gap - 10, 101 - lowH, 8, lowH, PIX_SET, nullptr, 0, 0);
+            pixRasterop(page.get(), 43 + gap, 101 - 3 * r.stopH, 3, 5 * r.stopH, PIX_SET, nullptr,
+                        0, 0);
             EXPECT_EQ(keeps(page.get(), r.xres, r.yres), gap < r.reach)
                 << "tall letter " << gap << " away";
         }
@@ -164,7 +164,7 @@ TEST(Despeckle, WhereAFullStopBelongsOnlyASolidRoundDotIsKept) {
     EXPECT_FALSE(keeps(fax.get(), 204, 196));
 }
 
-TEST(Despeckle, ADotFarOverItsStemThinnerThanTheStrokesBesideItOrAfterATailIsDust) {
+TEST(Despeckle, DotsPlacedLikeAnIDotOrAStopOfOtherTypeOrNoLetterGo) {
     // An i of 300 dpi small type: a stem 15 rows high on the baseline of an x-height
     // letter, its 3 x 3 dot two white rows over it. Six rows up (more than a third of
     // the stem's height) the same dot is dust, and so it is over a stem twice as wide.
@@ -189,6 +189,10 @@ TEST(Despeckle, ADotFarOverItsStemThinnerThanTheStrokesBesideItOrAfterATailIsDus
     PixPtr bold = letterAndMark(51, 98, 3, 3);
     pixRasterop(bold.get(), 40, 61, 8, 40, PIX_SET, nullptr, 0, 0);
     EXPECT_FALSE(keeps(bold.get(), 300, 300));
+    // A comma is no letter for a full stop to follow.
+    PixPtr comma = letterAndMark(60, 98, 3, 3);
+    pixRasterop(comma.get(), 54, 97, 3, 6, PIX_SET, nullptr, 0, 0);
+    EXPECT_FALSE(keeps(comma.get(), 300, 300));
     // Right after the tail of a y, 8 rows under the baseline the letter before it
     // shows, a dot is not a full stop.
     PixPtr tail = letterAndMark(61, 106, 3, 3);

@@ -61,6 +61,13 @@ class SpeckJudge {
     }
 
   private:
+    // A letter of the mark's line, of type that has marks this size: more than twice
+    // as tall as the mark and rising more than the mark's height over it (a comma or
+    // a larger dot beside it is not a letter).
+    bool isLetterBeside(const Rect& b, const Rect& m) const {
+        return !isMark(b) && b.h() > 2 * m.h() && b.y0 < m.y0 - m.h();
+    }
+
     // A letter ends just left of the mark (a full stop is set about its own width or
     // two from it), and the line's baseline runs through the mark: a full stop, a
     // comma, a decimal point.
@@ -69,8 +76,7 @@ class SpeckJudge {
         const bool letterBefore =
             boxes_.any(m.x0 - gap - 1, m.y0 - 4 * m.h(), m.x0, m.y1 + l_.alignY, [&](int j) {
                 const Rect& b = boxes_.at(j);
-                return b.x0 < m.x0 && !isMark(b) && b.y0 < m.y0 &&
-                       b.bottom() >= m.bottom() - l_.alignY;
+                return b.x0 < m.x0 && isLetterBeside(b, m) && b.bottom() >= m.bottom() - l_.alignY;
             });
         return letterBefore && onBaseline(m) && asThickAsStrokesBefore(m);
     }
@@ -105,7 +111,7 @@ class SpeckJudge {
         std::vector<Rect> letters;
         boxes_.any(m.x0 - l_.lineReachX, m.y0 - 8 * m.h(), m.x0, m.y1 + l_.alignY + 1, [&](int j) {
             const Rect& b = boxes_.at(j);
-            if (b.x0 < m.x0 && b.h() >= 2 * m.h() && b.y0 < m.y0) letters.push_back(b);
+            if (b.x0 < m.x0 && isLetterBeside(b, m)) letters.push_back(b);
             return false;
         });
         return std::any_of(letters.begin(), letters.end(), [&](const Rect& r) {
