@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -29,7 +30,13 @@ int scaled(int atReference, int dpi, int minimum) {
 class SpeckJudge {
   public:
     SpeckJudge(PIX* binary, const BoxIndex& boxes, const SpeckLimits& limits)
-        : pix_(binary), boxes_(boxes), l_(limits) {}
+        : pix_(binary),
+          data_(pixGetData(binary)),
+          wpl_(pixGetWpl(binary)),
+          width_(pixGetWidth(binary)),
+          height_(pixGetHeight(binary)),
+          boxes_(boxes),
+          l_(limits) {}
 
     bool isMark(const Rect& b) const { return b.w() <= l_.markWidth && b.h() <= l_.markHeight; }
     bool isTiny(const Rect& b) const { return b.w() <= l_.tinyWidth && b.h() <= l_.tinyHeight; }
@@ -266,10 +273,10 @@ class SpeckJudge {
         return false;
     }
 
+    // Read straight from the rows: the rules look at many pixels around every dot.
     bool dark(int x, int y) const {
-        l_uint32 v = 0;
-        pixGetPixel(pix_, x, y, &v);
-        return v != 0;
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+        return GET_DATA_BIT(data_ + static_cast<std::ptrdiff_t>(y) * wpl_, x) != 0;
     }
 
     // The mark is one of at least three dots of its size in a row on one baseline,
@@ -325,6 +332,8 @@ class SpeckJudge {
     }
 
     PIX* pix_;
+    const l_uint32* data_;
+    int wpl_, width_, height_;
     const BoxIndex& boxes_;
     const SpeckLimits& l_;
 };
