@@ -1,7 +1,8 @@
 // Which small dots of a page are specks. Every group of dark pixels is boxed once;
 // a dot too small for any part of a letter is a speck, and a dot the size of a
-// full stop is kept only when it is shaped like a printed dot and the boxes around
-// it show a line of text that such a mark belongs to.
+// full stop is kept only when it is shaped like a printed dot, the boxes around it
+// show a line of text that such a mark belongs to, and that text is of a size whose
+// dots are this small (its strokes no thicker than the dot).
 
 #include <algorithm>
 #include <cmath>
