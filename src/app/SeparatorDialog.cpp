@@ -68,6 +68,10 @@ SeparatorDialog::SeparatorDialog(const SeparatorSettings& current, QWidget* pare
         item->setCheckState(ticked.contains(name) ? Qt::Checked : Qt::Unchecked);
     }
 
+    // Tall enough to show every name without scrolling.
+    symbologies_->setMinimumHeight(symbologies_->sizeHintForRow(0) * symbologies_->count() +
+                                   2 * symbologies_->frameWidth());
+
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
