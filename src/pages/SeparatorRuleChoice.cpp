@@ -13,7 +13,7 @@ SeparatorRuleChoice separatorRuleChoice(const SeparatorSettings& settings) {
         c.rule.kinds = imaging::SeparatorKinds::Blank;
     else if (kinds == QStringLiteral("both"))
         c.rule.kinds = imaging::SeparatorKinds::Both;
-    else if (kinds != QStringLiteral("barcode"))
+    else if (!kinds.isEmpty() && kinds != QStringLiteral("barcode"))
         c.problems.append({QStringLiteral("Separator kinds \"%1\" is not barcode, blank or both.")
                                .arg(settings.kinds),
                            QStringLiteral("Barcode sheets are used.")});
