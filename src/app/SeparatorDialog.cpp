@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -76,6 +77,10 @@ SeparatorDialog::SeparatorDialog(const SeparatorSettings& current, QWidget* pare
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(pattern_, &QLineEdit::textChanged, this, [this] { checkPattern(); });
+    // An empty list would read as the default set, so OK waits for one ticked name.
+    connect(symbologies_, &QListWidget::itemChanged, this, [this] {
+        buttons_->button(QDialogButtonBox::Ok)->setEnabled(!settings().symbologies.isEmpty());
+    });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Separators are:"), kinds_);

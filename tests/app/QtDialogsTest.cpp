@@ -137,9 +137,15 @@ TEST(QtDialogs, SeparatorDialogShowsAndReturnsTheSettings) {
         if (list->item(i)->checkState() == Qt::Checked) ticked << list->item(i)->text();
     EXPECT_EQ(ticked, QStringList{QStringLiteral("QRCode")});
 
+    // No name ticked would read as the default set: OK waits for one.
+    QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(ok->isEnabled());
+
     // Every name the list offers reads back as a symbology, and a broken pattern is
     // said at once.
     for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(ok->isEnabled());
     dialog.kindsBox()->setCurrentIndex(1);
     dialog.patternEdit()->setText(QStringLiteral(" (SEP "));
     EXPECT_TRUE(dialog.patternNote()->text().startsWith(QStringLiteral("Not a valid")));
