@@ -14,6 +14,7 @@
 #include "app/ToolbarLayout.h"
 #include "imaging/widget/PageView.h"
 #include "pages/PageRecords.h"
+#include "shared/SeparatorSettings.h"
 #include "shared/Settings.h"
 #include "view/ViewCommands.h"
 
@@ -166,6 +167,7 @@ void MainWindow::readSettings() {
         readInt16Setting(ini, QStringLiteral("Bitonal"), QStringLiteral("0")).value_or(0);
     pages_->setOpenDialogFolder(readFolderSetting(ini, QStringLiteral("Dir1")));
     pages_->setSaveDialogFolder(readFolderSetting(ini, QStringLiteral("Dir2")));
+    useSeparatorSettings(readSeparatorSettings(ini));
 }
 
 void MainWindow::layoutToolbar(int screenWidthTwips, double pixelsPerTwip) {

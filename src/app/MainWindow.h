@@ -46,7 +46,8 @@ enum class KeyRoutine {
     Redo,
     AcceptProposal,
     NextProposal,
-    PriorProposal
+    PriorProposal,
+    SeparatorSettings
 };
 class DocumentsWindow;
 
@@ -105,6 +106,10 @@ class MainWindow : public QMainWindow, public MainWindowControls {
     void acceptProposal();
     // N and Shift+N: the next (`step` 1) or previous (-1) proposed start, going round.
     void goToProposal(int step);
+    // The S key: the separator settings dialog. Settings that cannot be used are
+    // refused with a message and the dialog shown again; usable ones are stored in
+    // the settings file and the folder shown is judged by them at once.
+    void showSeparatorSettings();
 
     // ---- parts, for the program's wiring and its tests ----
     PageRecords& pages() { return *pages_; }
@@ -118,6 +123,9 @@ class MainWindow : public QMainWindow, public MainWindowControls {
     const FolderMarks& folderMarks() const { return marks_; }
     MarkerScan& markerScan() const { return *scan_; }
     FolderProposals& proposals() const { return *proposals_; }
+    const SeparatorSettings& separatorSettings() const { return separatorSettings_; }
+    // Why settings read from the file are not used (shown in the status strip).
+    const QStringList& separatorProblems() const { return separatorProblems_; }
     // Writes the status strip's text and repaints the ruler from the present state.
     void refreshStatus();
     ProcessWindow* processWindow() const;      // nullptr when the batch window is not open
@@ -152,6 +160,7 @@ class MainWindow : public QMainWindow, public MainWindowControls {
     void placeStatusStrip();
     void markersRead(int first, const QList<quint8>& bits);
     void buildProposals();
+    void useSeparatorSettings(const SeparatorSettings& settings);
     QString proposalStatus() const;
     // The page a drop would open ("" when the drop holds no local file or folder with one).
     static QString droppedPage(const QMimeData* data);
@@ -166,6 +175,8 @@ class MainWindow : public QMainWindow, public MainWindowControls {
     FolderMarks marks_;
     MarkerScan* scan_ = nullptr;
     FolderProposals* proposals_ = nullptr;
+    SeparatorSettings separatorSettings_;
+    QStringList separatorProblems_;
     int marksGeneration_ = -1;
     QStringList recentFolders_;  // page folders opened in this run, latest first
     std::map<int, QToolButton*> toolbar_;

@@ -58,6 +58,7 @@ QList<KeyEntry> keyTable() {
         {"keyAcceptProposal", {K(Qt::Key_P)}, KeyRoutine::AcceptProposal, Command::None},
         {"keyNextProposal", {K(Qt::Key_N)}, KeyRoutine::NextProposal, Command::None},
         {"keyPriorProposal", {K(Qt::SHIFT | Qt::Key_N)}, KeyRoutine::PriorProposal, Command::None},
+        {"keySeparatorSettings", {K(Qt::Key_S)}, KeyRoutine::SeparatorSettings, Command::None},
     };
 }
 
@@ -106,6 +107,9 @@ void MainWindow::keyCommand(KeyRoutine routine, Command command) {
             return;
         case KeyRoutine::PriorProposal:
             goToProposal(-1);
+            return;
+        case KeyRoutine::SeparatorSettings:
+            showSeparatorSettings();
             return;
         case KeyRoutine::Undo:
             viewCommands_->undo();

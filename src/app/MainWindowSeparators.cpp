@@ -2,11 +2,14 @@
 // the background when the folder opens; the document starts they propose show in
 // the status strip and the folder ruler, P takes the one on the page shown as a
 // click on the marker box would, and N / Shift+N go to the next or previous one.
+// Which pages are separators is the operator's choice (S), kept in the settings file.
 #include "app/DocumentMarkerButton.h"
 #include "app/MainWindow.h"
 #include "app/StatusStrip.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"
+#include "pages/SeparatorRuleChoice.h"
+#include "shared/SeparatorSettings.h"
 
 namespace leafmark::app {
 
@@ -36,10 +39,47 @@ void MainWindow::goToProposal(int step) {
     refreshStatus();
 }
 
+void MainWindow::useSeparatorSettings(const SeparatorSettings& settings) {
+    const SeparatorRuleChoice choice = separatorRuleChoice(settings);
+    separatorSettings_ = settings;
+    separatorProblems_.clear();
+    for (const SeparatorSettingProblem& problem : choice.problems)
+        separatorProblems_ << problem.text();
+    proposals_->setRule(choice.rule, choice.symbologies);
+}
+
+void MainWindow::showSeparatorSettings() {
+    const QString title = QStringLiteral("Separator sheets");
+    SeparatorSettings shown = separatorSettings_;
+    for (;;) {
+        const std::optional<SeparatorSettings> chosen = dialogs_.separatorSettings(this, shown);
+        if (!chosen) break;
+        const SeparatorRuleChoice choice = separatorRuleChoice(*chosen);
+        if (choice.problems.isEmpty()) {
+            if (!writeSeparatorSettings(state_.inifile, *chosen))
+                dialogs_.message(this,
+                                 QStringLiteral("The separator settings could not be stored in "
+                                                "%1. They apply until Leafmark ends.")
+                                     .arg(state_.inifile),
+                                 MsgButtons::Ok, MsgIcon::Exclamation, title);
+            useSeparatorSettings(*chosen);
+            break;
+        }
+        QStringList faults;
+        for (const SeparatorSettingProblem& problem : choice.problems) faults << problem.fault;
+        dialogs_.message(this,
+                         faults.join(QLatin1Char('\n')) +
+                             QStringLiteral("\n\nThe separator settings stay as they were."),
+                         MsgButtons::Ok, MsgIcon::Exclamation, title);
+        shown = *chosen;  // shown again as typed, to be corrected
+    }
+    refreshStatus();
+}
+
 QString MainWindow::proposalStatus() const {
     const FolderProposals& p = *proposals_;
     const int index = pages_->folderList().selectedIndex();
-    QStringList parts;
+    QStringList parts = separatorProblems_;
     if (p.separator(index)) parts << QStringLiteral("separator sheet: ") + p.why(index);
     if (p.proposed(index))
         parts << QStringLiteral("proposed start (P takes it)");

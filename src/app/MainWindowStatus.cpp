@@ -137,6 +137,7 @@ void MainWindow::refreshStatus() {
         sentences << finding.text();
     }
     f.findings.removeDuplicates();
+    sentences << separatorProblems_;  // the strip may cut them short
     proposals_->update();
     f.proposal = proposalStatus();
     strip_->setText(statusText(f));

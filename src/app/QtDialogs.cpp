@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/SeparatorDialog.h"
+
 namespace leafmark::app {
 
 QString qtFileFilter(const QString& filter) {
@@ -110,5 +112,12 @@ std::optional<QString> QtDialogs::saveFile(QWidget* owner, const QString& filter
 }
 
 void QtDialogs::beep() { QApplication::beep(); }
+
+std::optional<SeparatorSettings> QtDialogs::separatorSettings(QWidget* owner,
+                                                              const SeparatorSettings& current) {
+    SeparatorDialog dialog(current, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.settings();
+}
 
 }  // namespace leafmark::app

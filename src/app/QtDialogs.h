@@ -24,6 +24,9 @@ class QtDialogs : public Dialogs {
     std::optional<QString> saveFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder,
                                     const QString& initialName) override;
+    // The separator settings dialog (app/SeparatorDialog).
+    std::optional<SeparatorSettings> separatorSettings(QWidget* owner,
+                                                       const SeparatorSettings& current) override;
     void beep() override;
 
   private:

@@ -22,6 +22,8 @@ FolderProposals::FolderProposals(const FolderMarks& marks, QObject* parent)
 }
 
 void FolderProposals::start(const QString& folder, const QStringList& names) {
+    folder_ = folder;
+    names_ = names;
     state_.assign(static_cast<std::size_t>(names.size()), 0);
     why_.assign(static_cast<std::size_t>(names.size()), QString());
     read_ = 0;
@@ -32,6 +34,16 @@ void FolderProposals::start(const QString& folder, const QStringList& names) {
         return;
     }
     scanner_.scan(folder, names);
+}
+
+void FolderProposals::setRule(imaging::SeparatorRule rule, imaging::Symbologies symbologies) {
+    rule_ = std::move(rule);
+    scanner_.setSymbologies(symbologies);
+    if (!names_.isEmpty()) {
+        start(folder_, names_);
+        update();
+        emit changed();
+    }
 }
 
 void FolderProposals::pageRead(int index) {

@@ -31,6 +31,12 @@ class FolderProposals : public QObject {
     // Stops reading (the page in hand is finished first).
     void stop() { scanner_.stop(); }
 
+    // The rule pages are judged by from now on, and the barcodes looked for. The
+    // folder shown is judged again in the background: readings kept for the same
+    // symbologies are used again, so only a new set of symbologies decodes pages.
+    void setRule(imaging::SeparatorRule rule, imaging::Symbologies symbologies);
+    const imaging::SeparatorRule& rule() const { return rule_; }
+
     // Brings the starts up to date with the markers (call after they changed).
     void update();
 
@@ -64,6 +70,8 @@ class FolderProposals : public QObject {
     const FolderMarks& marks_;
     SeparatorScanner scanner_;
     imaging::SeparatorRule rule_;
+    QString folder_;  // the folder shown and its page list
+    QStringList names_;
     std::vector<std::uint8_t> state_;
     std::vector<QString> why_;
     int read_ = 0;

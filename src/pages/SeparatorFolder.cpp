@@ -21,9 +21,13 @@ QString withSlash(QString folder) {
 
 std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern,
                                                               QString& error) {
+    // The pattern is checked on its own first: a stray ")" would otherwise close the
+    // anchoring group and make an expression that matches only a part of the text.
+    const QRegularExpression plain(pattern);
     const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
-    if (!re.isValid()) {
-        error = QStringLiteral("invalid barcode pattern \"%1\": %2").arg(pattern, re.errorString());
+    if (!plain.isValid() || !re.isValid()) {
+        error = QStringLiteral("invalid barcode pattern \"%1\": %2")
+                    .arg(pattern, plain.isValid() ? re.errorString() : plain.errorString());
         return {};
     }
     return

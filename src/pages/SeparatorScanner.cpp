@@ -30,8 +30,6 @@ void SeparatorScanner::setSymbologies(imaging::Symbologies set) {
     if (set == symbologies_) return;
     stop();
     symbologies_ = set;
-    std::lock_guard lock(mutex_);
-    kept_.clear();
 }
 
 void SeparatorScanner::stop() {
@@ -50,11 +48,14 @@ void SeparatorScanner::scan(const QString& folder, const QStringList& entries) {
     worker_ = std::thread(&SeparatorScanner::run, this, folder_, entries_, stop_);
 }
 
-std::optional<imaging::SeparatorReading> SeparatorScanner::keptFor(const QString& path) const {
+std::optional<imaging::SeparatorReading> SeparatorScanner::keptFor(imaging::Symbologies set,
+                                                                   const QString& path) const {
     const FileStamp stamp = FileStamp::of(enginePath(path));
     std::lock_guard lock(mutex_);
-    const auto it = kept_.constFind(path);
-    if (it == kept_.constEnd() || it->stamp != stamp) return std::nullopt;
+    const auto forSet = kept_.find(set);
+    if (forSet == kept_.end()) return std::nullopt;
+    const auto it = forSet->second.constFind(path);
+    if (it == forSet->second.constEnd() || it->stamp != stamp) return std::nullopt;
     return it->reading;
 }
 
@@ -64,12 +65,12 @@ void SeparatorScanner::run(QString folder, QStringList entries,
     const imaging::Symbologies set = symbologies_;
     for (int i = 0; i < entries.size() && !stop->load(); ++i) {
         const QString path = folder + entries[i];
-        if (!keptFor(path)) {
+        if (!keptFor(set, path)) {
             Kept kept{FileStamp::of(enginePath(path)),
                       imaging::readSeparatorPage(enginePath(path), set)};
             ++pagesRead_;
             std::lock_guard lock(mutex_);
-            kept_.insert(path, std::move(kept));
+            kept_[set].insert(path, std::move(kept));
         }
         QMetaObject::invokeMethod(
             this, [this, i] { emit pageRead(i); }, Qt::QueuedConnection);
@@ -83,7 +84,7 @@ void SeparatorScanner::run(QString folder, QStringList entries,
 
 std::optional<imaging::SeparatorReading> SeparatorScanner::reading(int index) const {
     if (index < 0 || index >= entries_.size()) return std::nullopt;
-    return keptFor(folder_ + entries_[index]);
+    return keptFor(symbologies_, folder_ + entries_[index]);
 }
 
 FolderSeparators SeparatorScanner::suggestions(const imaging::SeparatorRule& rule) const {

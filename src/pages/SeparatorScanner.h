@@ -1,14 +1,15 @@
 #pragma once
 // Separator detection in the background for the folder the window shows: the pages
 // are read one by one on a thread of lower priority, and each reading is kept for the
-// session (keyed by the file's path and its stamp on disk: size, times, inode), so a folder
-// opened again, or a page shown again, is not read a second time and nothing is
-// written into the page files. Qt Core only.
+// session (keyed by the symbologies looked for, the file's path and its stamp on disk:
+// size, times, inode), so a folder opened again, or a page shown again, is not read a
+// second time and nothing is written into the page files. Qt Core only.
 
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -25,8 +26,10 @@ class SeparatorScanner : public QObject {
     explicit SeparatorScanner(QObject* parent = nullptr);
     ~SeparatorScanner() override;  // stops the reading and waits for the page in hand
 
-    // Barcodes looked for; a change forgets what was read.
+    // Barcodes looked for; stops a scan in progress. What was read for another set is
+    // kept, so going back to it reads nothing again.
     void setSymbologies(imaging::Symbologies set);
+    imaging::Symbologies symbologies() const { return symbologies_; }
 
     // Reads the pages of `folder` (`entries` in folder-list order) that the session
     // has not read yet, or that changed on disk since; replaces a scan in progress.
@@ -57,14 +60,16 @@ class SeparatorScanner : public QObject {
         FileStamp stamp;
         imaging::SeparatorReading reading;
     };
-    std::optional<imaging::SeparatorReading> keptFor(const QString& path) const;
+    std::optional<imaging::SeparatorReading> keptFor(imaging::Symbologies set,
+                                                     const QString& path) const;
     void run(QString folder, QStringList entries, std::shared_ptr<std::atomic<bool>> stop);
 
     QString folder_;
     QStringList entries_;
     imaging::Symbologies symbologies_;
     mutable std::mutex mutex_;
-    QHash<QString, Kept> kept_;  // by full path; guarded by mutex_
+    std::map<imaging::Symbologies, QHash<QString, Kept>> kept_;  // by set, then full path;
+                                                                 // guarded by mutex_
     std::thread worker_;
     std::shared_ptr<std::atomic<bool>> stop_;
     std::atomic<bool> busy_{false};

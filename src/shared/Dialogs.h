@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "shared/SeparatorSettings.h"
+
 class QWidget;
 
 namespace leafmark {
@@ -39,6 +41,15 @@ class Dialogs {
     virtual std::optional<QString> saveFile(QWidget* owner, const QString& filter,
                                             const QString& startFolder,
                                             const QString& initialName) = 0;
+
+    // The separator settings dialog, showing `current`: the settings as the operator
+    // left them, or nullopt on cancel. The caller checks them.
+    virtual std::optional<SeparatorSettings> separatorSettings(QWidget* owner,
+                                                               const SeparatorSettings& current) {
+        (void)owner;
+        (void)current;
+        return std::nullopt;
+    }
 
     // Short system beep.
     virtual void beep() = 0;

@@ -2,13 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 
 #include "app/QtDialogs.h"
+#include "app/SeparatorDialog.h"
+#include "pages/SeparatorRuleChoice.h"
 
 using namespace leafmark;
 
@@ -117,4 +124,39 @@ TEST(QtDialogs, SaveDialogAsksNoOverwriteQuestionOfItsOwn) {
                      .has_value());
     EXPECT_TRUE(seen);
     EXPECT_FALSE(confirms);
+}
+
+TEST(QtDialogs, SeparatorDialogShowsAndReturnsTheSettings) {
+    app::SeparatorDialog dialog(SeparatorSettings{QStringLiteral("Both"), QStringLiteral("SEP-.*"),
+                                                  QStringLiteral("qrcode")});
+    EXPECT_EQ(dialog.kindsBox()->currentData().toString(), QStringLiteral("both"));
+    EXPECT_EQ(dialog.patternEdit()->text(), QStringLiteral("SEP-.*"));
+    QStringList ticked;
+    QListWidget* list = dialog.symbologyList();
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked) ticked << list->item(i)->text();
+    EXPECT_EQ(ticked, QStringList{QStringLiteral("QRCode")});
+
+    // No name ticked would read as the default set: OK waits for one.
+    QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(ok->isEnabled());
+
+    // Every name the list offers reads back as a symbology, and a broken pattern is
+    // said at once.
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(ok->isEnabled());
+    dialog.kindsBox()->setCurrentIndex(1);
+    dialog.patternEdit()->setText(QStringLiteral(" (SEP "));
+    EXPECT_TRUE(dialog.patternNote()->text().startsWith(QStringLiteral("Not a valid")));
+    const SeparatorSettings edited = dialog.settings();
+    EXPECT_EQ(edited.kinds, QStringLiteral("blank"));
+    EXPECT_EQ(edited.pattern, QStringLiteral("(SEP"));
+    const SeparatorRuleChoice choice =
+        separatorRuleChoice({edited.kinds, QString(), edited.symbologies});
+    EXPECT_TRUE(choice.problems.isEmpty());
+    EXPECT_EQ(list->count(),
+              static_cast<int>(QString::fromStdString(imaging::symbologyNames(choice.symbologies))
+                                   .split(QLatin1Char(','))
+                                   .size()));
 }

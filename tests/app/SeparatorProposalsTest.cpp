@@ -1,6 +1,7 @@
 // Separator sheets in the main window: the starts they propose appear in the
 // status strip and ruler once the folder is read in the background, N goes to
 // them, and P takes one as a click on the marker box would, saved by the usual rules.
+// Which pages are separators is the operator's choice, kept in the settings file.
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include "pagemaker/SeparatorSheet.h"
 #include "pages/FolderProposals.h"
 #include "pages/PageRecords.h"
+#include "shared/SeparatorSettings.h"
 #include "support/TestPages.h"
 
 namespace leafmark::testing {
@@ -44,6 +46,16 @@ class SeparatorProposalsTest : public AppTest {
     }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(window.get(), static_cast<Qt::Key>(k), m);
+    }
+    // A page of text (the test pattern, 3 inches square) or a blank sheet.
+    void textOrBlank(int n, bool blank) {
+        PageSpec spec;
+        spec.width = spec.height = 600;
+        spec.xres = spec.yres = 200;
+        spec.compression = COMPRESSION_CCITTFAX4;
+        spec.rowsPerStrip = 600;
+        if (blank) spec.ink = Ink::White;
+        writePage(page(n), spec);
     }
     int shown() const { return window->pages().folderList().selectedIndex(); }
     QString status() const { return window->statusStrip()->text(); }
@@ -118,6 +130,75 @@ TEST_F(SeparatorProposalsTest, ProposalsShowAndAreTakenAsAClickOnTheMarkerBox) {
     key(Qt::Key_N);
     EXPECT_EQ(shown(), 5);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SeparatorProposalsTest, BlankSeparatorsChosenInTheDialogAndUnusableSettingsSaidSo) {
+    // 1 text | 2 blank sheet | 3 text; the stored settings cannot be used.
+    textOrBlank(1, false);
+    textOrBlank(2, true);
+    textOrBlank(3, false);
+    writeSettings({QStringLiteral("[Setup]"), QStringLiteral("Window=1"),
+                   QStringLiteral("[Separators]"), QStringLiteral("Pattern=(SEP"),
+                   QStringLiteral("Symbologies=Code128,Nonsense")});
+    const QString ini = appDir + QStringLiteral("leafmark.ini");
+    app::MainWindow& w = makeWindow();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    openThroughMenu(1);
+    FolderProposals& p = w.proposals();
+    ASSERT_TRUE(waitFor([&] { return p.finished(); }, 60000));
+
+    // The default rule: a blank sheet is no separator. The strip says what is not used.
+    EXPECT_FALSE(p.separator(1));
+    EXPECT_EQ(p.proposedCount(), 0);
+    EXPECT_EQ(p.scanner().symbologies(), imaging::defaultSymbologies());
+    EXPECT_TRUE(status().contains(
+        QStringLiteral("The separator pattern \"(SEP\" is not a valid regular expression")))
+        << status().toStdString();
+    EXPECT_TRUE(status().contains(QStringLiteral("Separators are found without a pattern.")));
+    EXPECT_TRUE(status().contains(QStringLiteral("unknown barcode symbology \"Nonsense\"")));
+    const int decoded = p.scanner().pagesRead();
+    EXPECT_EQ(decoded, 3);
+
+    // S shows the stored settings; blank sheets chosen there propose the page after the
+    // blank sheet, from the readings already made, and are stored for the next run.
+    dialogs.separatorAnswers.push_back(
+        SeparatorSettings{QStringLiteral("blank"), QString(), QString()});
+    key(Qt::Key_S);
+    ASSERT_EQ(dialogs.separatorShown.size(), 1u);
+    EXPECT_EQ(dialogs.separatorShown[0].pattern, QStringLiteral("(SEP"));
+    ASSERT_TRUE(waitFor([&] { return p.finished() && p.proposed(2); }, 60000))
+        << status().toStdString();
+    EXPECT_EQ(p.why(1), QStringLiteral("blank page"));
+    EXPECT_EQ(p.scanner().pagesRead(), decoded);
+    EXPECT_FALSE(status().contains(QStringLiteral("separator pattern"))) << status().toStdString();
+    const SeparatorSettings blank{QStringLiteral("blank"), QString(), QString()};
+    EXPECT_EQ(readSeparatorSettings(ini), blank);
+    EXPECT_TRUE(settingsText().startsWith(QStringLiteral("[Setup]\nWindow=1\n")));
+
+    // A pattern that is not an expression is refused and shown again as typed;
+    // cancelling then keeps the rule and the file as they were.
+    dialogs.separatorAnswers = {
+        SeparatorSettings{QStringLiteral("both"), QStringLiteral("SEP-("), QString()},
+        std::nullopt};
+    dialogs.messageAnswers.push_back(MsgAnswer::Ok);
+    key(Qt::Key_S);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(
+        dialogs.messages[0].text.contains(QStringLiteral("not a valid regular expression")));
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(QStringLiteral("stay as they were.")));
+    ASSERT_EQ(dialogs.separatorShown.size(), 3u);
+    EXPECT_EQ(dialogs.separatorShown[2].pattern, QStringLiteral("SEP-("));
+    EXPECT_EQ(readSeparatorSettings(ini), blank);
+    EXPECT_TRUE(p.proposed(2));
+
+    // The next run reads the choice from the file.
+    window.reset();
+    app::MainWindow& again = makeWindow();
+    openThroughMenu(1);
+    ASSERT_TRUE(waitFor([&] { return again.proposals().proposed(2); }, 60000))
+        << status().toStdString();
+    EXPECT_TRUE(again.separatorProblems().isEmpty());
 }
 
 }  // namespace leafmark::testing

@@ -63,6 +63,11 @@ TEST_F(DocsCommand, OptionsFollowTheCommandLineConventions) {
         docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=(")});
     EXPECT_EQ(pattern.status, 2);
     EXPECT_TRUE(pattern.err.contains(QStringLiteral("pattern"))) << pattern.err.toStdString();
+    // A stray ")" would close the whole-text anchoring and match part of a text.
+    EXPECT_EQ(
+        docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--pattern=SEP)|(?:x")})
+            .status,
+        2);
     EXPECT_EQ(
         docs({QDir::tempPath(), QStringLiteral("--suggest"), QStringLiteral("--symbologies=Morse")})
             .status,

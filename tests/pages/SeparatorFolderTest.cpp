@@ -181,10 +181,15 @@ TEST(SeparatorScanner, ReadsEachPageOnceForTheSessionAndAgainWhenItChanges) {
     EXPECT_EQ(scanner.pagesRead(), 4);
 
     // A scan given up half way (another folder opened, the window closed) stops cleanly.
-    scanner.setSymbologies(imaging::defaultSymbologies() | 1u);  // forgets every reading
+    scanner.setSymbologies(imaging::defaultSymbologies() | 1u);  // nothing read for this set
     scanner.scan(dir.path(), entries);
     scanner.stop();
     EXPECT_FALSE(scanner.busy());
+    // Back to the first set: what was read for it is still kept.
+    const int before = scanner.pagesRead();
+    scanner.setSymbologies(imaging::defaultSymbologies());
+    scanAndWait();
+    EXPECT_EQ(scanner.pagesRead(), before);
 }
 
 }  // namespace

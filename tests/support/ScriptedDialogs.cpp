@@ -54,6 +54,18 @@ std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString& filter
     return a;
 }
 
+std::optional<SeparatorSettings> ScriptedDialogs::separatorSettings(
+    QWidget*, const SeparatorSettings& current) {
+    separatorShown.push_back(current);
+    if (separatorAnswers.empty()) {
+        ADD_FAILURE() << "unexpected separator settings dialog";
+        return std::nullopt;
+    }
+    auto a = separatorAnswers.front();
+    separatorAnswers.pop_front();
+    return a;
+}
+
 QStringList ScriptedDialogs::messageTexts() const {
     QStringList out;
     for (const auto& m : messages) out << m.text;

@@ -26,6 +26,7 @@ class ScriptedDialogs : public Dialogs {
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<SeparatorSettings>> separatorAnswers;
 
     std::vector<AskedMessage> messages;
     QStringList inputPrompts;
@@ -33,6 +34,7 @@ class ScriptedDialogs : public Dialogs {
     QStringList openFilters;
     QStringList saveStartFolders;
     QStringList saveFilters;
+    std::vector<SeparatorSettings> separatorShown;  // what each separator dialog showed
     int beeps = 0;
 
     MsgAnswer message(QWidget* owner, const QString& text, MsgButtons buttons, MsgIcon icon,
@@ -44,6 +46,8 @@ class ScriptedDialogs : public Dialogs {
     std::optional<QString> saveFile(QWidget* owner, const QString& filter,
                                     const QString& startFolder,
                                     const QString& initialName) override;
+    std::optional<SeparatorSettings> separatorSettings(QWidget* owner,
+                                                       const SeparatorSettings& current) override;
     void beep() override { ++beeps; }
 
     QStringList messageTexts() const;
