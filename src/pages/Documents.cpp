@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
 
@@ -140,12 +141,19 @@ void FolderDocuments::recheck() const {
     check();
     split();
     // Which findings name each page, directly or through its end-of-document file.
-    findingsByPage_ = QList<QList<int>>(pageCount());
+    findingsByPage_.clear();
     if (findings_.isEmpty()) return;
+    findingsByPage_.resize(pageCount());
+    // Only the few names the findings mention are looked for among the pages.
+    QSet<QString> named;
+    for (const Finding& f : findings_)
+        for (const QString& file : f.files) named.insert(file);
     QHash<QString, int> pageOf;
     for (int i = 0; i < pageCount(); ++i) {
-        pageOf.insert(pages_[i].name, i);
-        if (pages_[i].hasEndOfDocument()) pageOf.insert(pages_[i].endOfDocument, i);
+        const DocumentPage& page = pages_[i];
+        if (named.contains(page.name)) pageOf.insert(page.name, i);
+        if (page.hasEndOfDocument() && named.contains(page.endOfDocument))
+            pageOf.insert(page.endOfDocument, i);
     }
     for (qsizetype k = 0; k < findings_.size(); ++k) {
         for (const QString& file : findings_[k].files) {
