@@ -139,25 +139,28 @@ void FolderDocuments::match() {
     QList<bool>& used = used_;
     QHash<QString, int> owner;  // folded end-of-document name -> first page that names it
     const QString foldedSuffix = kEndOfDocumentSuffix.toCaseFolded();
+    for (auto it = endOfDocument_.cbegin(); it != endOfDocument_.cend(); ++it)
+        setFlag(it.key(), kHasEndOfDocument, false);
+    endOfDocument_.clear();
+    pagesBuilt_ = false;
+    if (fingerprints.isEmpty()) return;
     const int n = pageCount();
     for (int i = 0; i < n; ++i) {
-        DocumentPage& page = pages_[i];
-        if (!page.endOfDocument.isEmpty()) page.endOfDocument.clear();
+        const QString& name = names_[i];
         // Only a page whose name's fingerprint is among the files' is folded and
         // looked up: in a large folder that is a page in a document's last place.
         quint64 h = 0;
-        if (fingerprints.isEmpty() || !endOfDocumentFingerprint(page.name, foldedSuffix, h) ||
-            !fingerprints.contains(h))
-            continue;
-        const QString folded = foldedEndOfDocumentName(page.name);
+        if (!endOfDocumentFingerprint(name, foldedSuffix, h) || !fingerprints.contains(h)) continue;
+        const QString folded = foldedEndOfDocumentName(name);
         const auto found = folded.isEmpty() ? byFolded.constEnd() : byFolded.constFind(folded);
         if (found == byFolded.constEnd()) continue;
-        page.endOfDocument = files[*found].name;
+        const QString& endOfDocument = files[*found].name;
+        endOfDocument_.insert(i, endOfDocument);
+        setFlag(i, kHasEndOfDocument, true);
         const auto first = owner.constFind(folded);
         if (first != owner.constEnd())
-            matchFindings_ << Finding{Finding::SharedEndOfDocument,
-                                      {page.endOfDocument, pages_[*first].name, page.name},
-                                      {}};
+            matchFindings_ << Finding{
+                Finding::SharedEndOfDocument, {endOfDocument, names_[*first], name}, {}};
         else
             owner.insert(folded, i);
         used[*found] = true;
@@ -172,22 +175,20 @@ void FolderDocuments::check() const {
     const QList<bool>& used = used_;
     const int n = pageCount();
     for (int i = 0; i < n; ++i) {
-        const DocumentPage& page = pages_[i];
-        if (page.known && !page.readable)
-            findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
+        const QString& name = names_[i];
+        if (flagOf(i, kKnown) && !flagOf(i, kReadable))
+            findings_ << Finding{Finding::UnreadablePage, {name}, errors_.value(i)};
         const StartMarks start = startMarksOf(i);
         if (start.documentMarker && !start.endOfDocumentBefore)
-            findings_ << Finding{
-                Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
-        if (!page.hasEndOfDocument()) continue;
+            findings_ << Finding{Finding::StartWithoutEndOfDocument, {name, names_[i - 1]}, {}};
+        if (!hasEndOfDocument(i)) continue;
+        const QString endOfDocument = endOfDocumentOf(i);
         const StartMarks next = startMarksOf(i + 1);
         if (i == n - 1)
+            findings_ << Finding{Finding::EndOfDocumentOnLastPage, {endOfDocument, name}, {}};
+        else if (flagOf(i + 1, kKnown) && flagOf(i + 1, kReadable) && !next.documentMarker)
             findings_ << Finding{
-                Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
-        else if (pages_[i + 1].known && pages_[i + 1].readable && !next.documentMarker)
-            findings_ << Finding{Finding::EndOfDocumentWithoutStart,
-                                 {page.endOfDocument, page.name, pages_[i + 1].name},
-                                 {}};
+                Finding::EndOfDocumentWithoutStart, {endOfDocument, name, names_[i + 1]}, {}};
     }
 
     for (qsizetype k = 0; k < files.size(); ++k) {

@@ -57,13 +57,13 @@ void FolderMarks::setDamaged(int index, bool damaged) { set(index, kDamaged, dam
 
 void FolderMarks::endOfDocumentChanged(int index) {
     if (index < 0 || index >= count()) return;
-    const QString name = documents_.pages()[index].name;
+    const QString name = documents_.pageName(index);
     const QString path = endOfDocumentPath(documents_.folder(), name);
     if (path.isEmpty()) return;
     // The name the save writes, and the one listed for the page (which may
     // differ in case): each is taken as it is on disk now.
     QStringList names{QFileInfo(path).fileName()};
-    const QString listed = documents_.pages()[index].endOfDocument;
+    const QString listed = documents_.endOfDocumentOf(index);
     if (!listed.isEmpty() && listed != names[0]) names << listed;
     for (const QString& bare : names) {
         if (pathExists(documents_.folder() + bare))
