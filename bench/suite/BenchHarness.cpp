@@ -24,9 +24,11 @@ class RunReporter : public benchmark::BenchmarkReporter {
     RunTimes times;
 };
 
-Timing everyOther(const std::vector<double>& ms, std::size_t first) {
+Timing everyNth(const std::vector<double>& ms, int period, int phase) {
     std::vector<double> picked;
-    for (std::size_t i = first; i < ms.size(); i += 2) picked.push_back(ms[i]);
+    for (std::size_t i = static_cast<std::size_t>(phase); i < ms.size();
+         i += static_cast<std::size_t>(period))
+        picked.push_back(ms[i]);
     return summarise(std::move(picked));
 }
 
@@ -67,12 +69,8 @@ Timing measure(int runs, const std::function<void(int)>& setup,
     return summarise(std::move(clock == Clock::ThreadCpu ? times.cpuMs : times.wallMs));
 }
 
-Timing RunTimes::even(Clock clock) const {
-    return everyOther(clock == Clock::ThreadCpu ? cpuMs : wallMs, 0);
-}
-
-Timing RunTimes::odd(Clock clock) const {
-    return everyOther(clock == Clock::ThreadCpu ? cpuMs : wallMs, 1);
+Timing RunTimes::every(int period, int phase, Clock clock) const {
+    return everyNth(clock == Clock::ThreadCpu ? cpuMs : wallMs, std::max(1, period), phase);
 }
 
 Timing measure(int runs, const std::function<void(int)>& body, Clock clock) {

@@ -29,9 +29,8 @@ Timing measure(int runs, const std::function<void(int)>& body, Clock clock = Clo
 struct RunTimes {
     std::vector<double> wallMs;
     std::vector<double> cpuMs;
-    // The runs whose number is even (floor) or odd (figure), summarised.
-    Timing even(Clock clock) const;
-    Timing odd(Clock clock) const;
+    // The runs whose number is `phase` modulo `period`, summarised.
+    Timing every(int period, int phase, Clock clock) const;
 };
 RunTimes measureEach(int runs, const std::function<void(int)>& setup,
                      const std::function<void(int)>& body);

@@ -52,12 +52,14 @@ bool makeFolder(const std::string& folder, const std::string& page, int files) {
     return true;
 }
 
-// Rows for runs that alternate: the even ones are the floor, the odd ones the figure.
-void alternatingRows(Table& table, const RunTimes& times, const std::string& figure,
-                     const std::string& floor) {
-    table.row(figure, times.odd(Clock::Wall), floor, times.even(Clock::Wall));
-    table.row("  the same, thread processor time", times.odd(Clock::ThreadCpu), floor,
-              times.even(Clock::ThreadCpu));
+// Rows for runs that take turns: run number modulo `period` is 0 for the floor,
+// `phase` for the figure.
+void turnRows(Table& table, const RunTimes& times, int period, int phase, const std::string& figure,
+              const std::string& floor) {
+    table.row(figure, times.every(period, phase, Clock::Wall), floor,
+              times.every(period, 0, Clock::Wall));
+    table.row("  the same, thread processor time", times.every(period, phase, Clock::ThreadCpu),
+              floor, times.every(period, 0, Clock::ThreadCpu));
 }
 
 }  // namespace
@@ -112,12 +114,13 @@ void runFolderBench(int files, int runs, Table& table) {
             marks.reset(list);
             scan.start(list.folder(), list.names());
         });
-    alternatingRows(table, opening, "FileList read + document starts + marker scan started",
-                    "FileList read");
+    turnRows(table, opening, 2, 1, "FileList read + document starts + marker scan started",
+             "FileList read");
 
     // The operator's whole opening: the list, the first page loaded, fitted and
-    // painted into a 1920 x 1080 view; with the ruler also its documents, both
-    // background scans started, the proposals brought up to date and the ruler painted.
+    // painted into a 1920 x 1080 view; with the ruler also its documents, the marker
+    // scan started and the ruler painted; and with the separator sheets as well,
+    // their background scan started and the starts they propose brought up to date.
     imaging::PageView view;
     view.resize(1920, 1080);
     view.show();
@@ -128,14 +131,11 @@ void runFolderBench(int files, int runs, Table& table) {
     ruler.show();
     QCoreApplication::processEvents();
     const RunTimes whole = measureEach(
-        2 * runs,
-        [&](int run) {
+        3 * runs,
+        [&](int) {
             scan.stop();
-            proposals.stop();
-            if (run % 2 == 0) {
-                marks.clear();
-                proposals.start(QString(), QStringList());
-            }
+            marks.clear();
+            proposals.start(QString(), QStringList());
         },
         [&](int run) {
             list.read(dir.path(), QStringLiteral("*.tif*"));
@@ -143,16 +143,20 @@ void runFolderBench(int files, int runs, Table& table) {
             view.setSizeMode(imaging::kSizeFitPage);
             view.setBitonalDisplay(imaging::kBitonalScaleToGray);
             view.viewport()->repaint();
-            if (run % 2 == 0) return;
+            if (run % 3 == 0) return;
             marks.reset(list);
             scan.start(list.folder(), list.names());
-            proposals.start(list.folder(), list.names());
-            proposals.update();
+            if (run % 3 == 2) {
+                proposals.start(list.folder(), list.names());
+                proposals.update();
+            }
             ruler.setCurrent(0);
             ruler.repaint();
         });
-    alternatingRows(table, whole, "whole opening, first page painted, with the ruler",
-                    "the same without the ruler");
+    turnRows(table, whole, 3, 1, "whole opening, first page painted, with the ruler",
+             "the same without the ruler");
+    turnRows(table, whole, 3, 2, "  with the ruler and separator proposals",
+             "the same without the ruler");
     proposals.stop();
 
     const double start = nowSeconds();
