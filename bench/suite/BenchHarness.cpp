@@ -9,32 +9,36 @@ namespace leafmark::bench {
 namespace {
 
 // Keeps the time of every repetition of the benchmark just run, in milliseconds.
-class RunTimes : public benchmark::BenchmarkReporter {
+class RunReporter : public benchmark::BenchmarkReporter {
   public:
-    explicit RunTimes(Clock clock) : clock_(clock) {}
     bool ReportContext(const Context&) override { return true; }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
-            const double seconds =
-                clock_ == Clock::ThreadCpu ? r.cpu_accumulated_time : r.real_accumulated_time;
-            ms.push_back(seconds * 1000.0 /
-                         static_cast<double>(std::max<benchmark::IterationCount>(1, r.iterations)));
+            const double per =
+                1000.0 / static_cast<double>(std::max<benchmark::IterationCount>(1, r.iterations));
+            times.wallMs.push_back(r.real_accumulated_time * per);
+            times.cpuMs.push_back(r.cpu_accumulated_time * per);
         }
     }
-    std::vector<double> ms;
-
-  private:
-    Clock clock_;
+    RunTimes times;
 };
+
+Timing everyNth(const std::vector<double>& ms, int period, int phase) {
+    std::vector<double> picked;
+    for (std::size_t i = static_cast<std::size_t>(phase); i < ms.size();
+         i += static_cast<std::size_t>(period))
+        picked.push_back(ms[i]);
+    return summarise(std::move(picked));
+}
 
 }  // namespace
 
 // Google Benchmark times each run as one repetition of one iteration, so that the
 // figure is the median of single runs (the pages differ from run to run) and the
 // set-up before each run stays outside the timed part.
-Timing measure(int runs, const std::function<void(int)>& setup,
-               const std::function<void(int)>& body, Clock clock) {
+RunTimes measureEach(int runs, const std::function<void(int)>& setup,
+                     const std::function<void(int)>& body) {
     runs = std::max(1, runs);
     int run = 0;
     benchmark::RegisterBenchmark("leafmark",
@@ -53,10 +57,20 @@ Timing measure(int runs, const std::function<void(int)>& setup,
         ->Repetitions(runs)
         ->ReportAggregatesOnly(false)
         ->UseRealTime();
-    RunTimes times(clock);
-    benchmark::RunSpecifiedBenchmarks(&times);
+    RunReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::ClearRegisteredBenchmarks();
-    return summarise(std::move(times.ms));
+    return std::move(reporter.times);
+}
+
+Timing measure(int runs, const std::function<void(int)>& setup,
+               const std::function<void(int)>& body, Clock clock) {
+    RunTimes times = measureEach(runs, setup, body);
+    return summarise(std::move(clock == Clock::ThreadCpu ? times.cpuMs : times.wallMs));
+}
+
+Timing RunTimes::every(int period, int phase, Clock clock) const {
+    return everyNth(clock == Clock::ThreadCpu ? cpuMs : wallMs, std::max(1, period), phase);
 }
 
 Timing measure(int runs, const std::function<void(int)>& body, Clock clock) {

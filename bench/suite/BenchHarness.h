@@ -24,6 +24,16 @@ enum class Clock { Wall, ThreadCpu };
 Timing measure(int runs, const std::function<void(int)>& setup,
                const std::function<void(int)>& body, Clock clock = Clock::Wall);
 Timing measure(int runs, const std::function<void(int)>& body, Clock clock = Clock::Wall);
+// The time of every run, in run order, on both clocks: for figures whose runs
+// alternate with their floor's, so that both meet the same state of the machine.
+struct RunTimes {
+    std::vector<double> wallMs;
+    std::vector<double> cpuMs;
+    // The runs whose number is `phase` modulo `period`, summarised.
+    Timing every(int period, int phase, Clock clock) const;
+};
+RunTimes measureEach(int runs, const std::function<void(int)>& setup,
+                     const std::function<void(int)>& body);
 // Median, fastest and count of a set of times in milliseconds; all zero when empty.
 Timing summarise(std::vector<double> ms);
 

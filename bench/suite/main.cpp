@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     std::printf("ratio = figure / floor (times the floor's time); p/s = pages per second\n");
     if (groups.contains(QLatin1String("engine"))) runEngineBench(*corpus, repCount, table);
     if (groups.contains(QLatin1String("view"))) runViewBench(*corpus, repCount, table);
-    if (groups.contains(QLatin1String("folder"))) runFolderBench(fileCount, 9, table);
+    if (groups.contains(QLatin1String("folder"))) runFolderBench(fileCount, 15, table);
     std::printf("\nTotal %.1f s\n", nowSeconds() - start);
     return 0;
 }

@@ -56,7 +56,7 @@ void MainWindow::pageShown() {
     const FileList& list = pages_->folderList();
     if (pages_->folderListGeneration() != marksGeneration_) {
         marksGeneration_ = pages_->folderListGeneration();
-        marks_.reset(list.folder(), list.names());
+        marks_.reset(list);
         scan_->start(list.folder(), list.names());
         proposals_->start(list.folder(), list.names());
         // The Open dialog offers the page folders opened lately.

@@ -1,6 +1,7 @@
 // The consistency check of a folder's markers, and the texts of its findings.
 
 #include <QHash>
+#include <QSet>
 
 #include "pages/Documents.h"
 #include "shared/PageFiles.h"
@@ -42,6 +43,40 @@ KindNames namesOf(Finding::Kind kind) {
             return {"shared-eod", "end-of-document file shared by two pages"};
     }
     return {"", ""};
+}
+
+// FNV-1a over UTF-16 units: a cheap fingerprint of folded names.
+constexpr quint64 kFingerprintStart = 14695981039346656037ull;
+quint64 fingerprint(quint64 h, QStringView units) {
+    for (const QChar c : units) {
+        h ^= c.unicode();
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// The fingerprint of foldedEndOfDocumentName(page), without building that name
+// when the stem is plain ASCII (folding then only lowers A to Z), which is what
+// nearly every page name is. Folding goes code point by code point, so the
+// folded stem followed by the folded suffix is the folded whole. False when the
+// page has no end-of-document name.
+bool endOfDocumentFingerprint(const QString& page, const QString& foldedSuffix, quint64& h) {
+    const qsizetype dot = page.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) return false;
+    const QStringView stem = QStringView(page).left(dot);
+    h = kFingerprintStart;
+    for (const QChar c : stem) {
+        char16_t u = c.unicode();
+        if (u >= 0x80) {
+            h = fingerprint(kFingerprintStart, stem.toString().toCaseFolded());
+            break;
+        }
+        if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u + (u'a' - u'A'));
+        h ^= u;
+        h *= 1099511628211ull;
+    }
+    h = fingerprint(h, foldedSuffix);
+    return true;
 }
 
 }  // namespace
@@ -93,24 +128,39 @@ void FolderDocuments::match() {
     const QList<EndOfDocumentFile>& files = files_;
     matchFindings_.clear();
     QHash<QString, qsizetype> byFolded;  // folded name -> index into files
-    for (qsizetype i = 0; i < files.size(); ++i) byFolded.insert(files[i].name.toCaseFolded(), i);
+    QSet<quint64> fingerprints;          // of the folded names
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        QString folded = files[i].name.toCaseFolded();
+        fingerprints.insert(fingerprint(kFingerprintStart, folded));
+        byFolded.insert(std::move(folded), i);
+    }
 
     used_ = QList<bool>(files.size(), false);
     QList<bool>& used = used_;
     QHash<QString, int> owner;  // folded end-of-document name -> first page that names it
+    const QString foldedSuffix = kEndOfDocumentSuffix.toCaseFolded();
+    for (auto it = endOfDocument_.cbegin(); it != endOfDocument_.cend(); ++it)
+        setFlag(it.key(), kHasEndOfDocument, false);
+    endOfDocument_.clear();
+    pagesBuilt_ = false;
+    if (fingerprints.isEmpty()) return;
     const int n = pageCount();
     for (int i = 0; i < n; ++i) {
-        DocumentPage& page = pages_[i];
-        page.endOfDocument.clear();
-        const QString folded = foldedEndOfDocumentName(page.name);
+        const QString& name = names_[i];
+        // Only a page whose name's fingerprint is among the files' is folded and
+        // looked up: in a large folder that is a page in a document's last place.
+        quint64 h = 0;
+        if (!endOfDocumentFingerprint(name, foldedSuffix, h) || !fingerprints.contains(h)) continue;
+        const QString folded = foldedEndOfDocumentName(name);
         const auto found = folded.isEmpty() ? byFolded.constEnd() : byFolded.constFind(folded);
         if (found == byFolded.constEnd()) continue;
-        page.endOfDocument = files[*found].name;
+        const QString& endOfDocument = files[*found].name;
+        endOfDocument_.insert(i, endOfDocument);
+        setFlag(i, kHasEndOfDocument, true);
         const auto first = owner.constFind(folded);
         if (first != owner.constEnd())
-            matchFindings_ << Finding{Finding::SharedEndOfDocument,
-                                      {page.endOfDocument, pages_[*first].name, page.name},
-                                      {}};
+            matchFindings_ << Finding{
+                Finding::SharedEndOfDocument, {endOfDocument, names_[*first], name}, {}};
         else
             owner.insert(folded, i);
         used[*found] = true;
@@ -125,22 +175,20 @@ void FolderDocuments::check() const {
     const QList<bool>& used = used_;
     const int n = pageCount();
     for (int i = 0; i < n; ++i) {
-        const DocumentPage& page = pages_[i];
-        if (page.known && !page.readable)
-            findings_ << Finding{Finding::UnreadablePage, {page.name}, page.error};
+        const QString& name = names_[i];
+        if (flagOf(i, kKnown) && !flagOf(i, kReadable))
+            findings_ << Finding{Finding::UnreadablePage, {name}, errors_.value(i)};
         const StartMarks start = startMarksOf(i);
         if (start.documentMarker && !start.endOfDocumentBefore)
-            findings_ << Finding{
-                Finding::StartWithoutEndOfDocument, {page.name, pages_[i - 1].name}, {}};
-        if (!page.hasEndOfDocument()) continue;
+            findings_ << Finding{Finding::StartWithoutEndOfDocument, {name, names_[i - 1]}, {}};
+        if (!hasEndOfDocument(i)) continue;
+        const QString endOfDocument = endOfDocumentOf(i);
         const StartMarks next = startMarksOf(i + 1);
         if (i == n - 1)
+            findings_ << Finding{Finding::EndOfDocumentOnLastPage, {endOfDocument, name}, {}};
+        else if (flagOf(i + 1, kKnown) && flagOf(i + 1, kReadable) && !next.documentMarker)
             findings_ << Finding{
-                Finding::EndOfDocumentOnLastPage, {page.endOfDocument, page.name}, {}};
-        else if (pages_[i + 1].known && pages_[i + 1].readable && !next.documentMarker)
-            findings_ << Finding{Finding::EndOfDocumentWithoutStart,
-                                 {page.endOfDocument, page.name, pages_[i + 1].name},
-                                 {}};
+                Finding::EndOfDocumentWithoutStart, {endOfDocument, name, names_[i + 1]}, {}};
     }
 
     for (qsizetype k = 0; k < files.size(); ++k) {

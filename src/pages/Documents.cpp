@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
 
@@ -70,7 +71,16 @@ FolderDocuments FolderDocuments::fromPages(const QString& folder, QList<Document
                                            const QList<EndOfDocumentFile>& endOfDocumentFiles) {
     FolderDocuments d;
     d.folder_ = folder.isEmpty() ? folder : withSeparator(folder);
-    d.pages_ = std::move(pages);
+    d.names_.reserve(pages.size());
+    d.flags_.assign(static_cast<std::size_t>(pages.size()), 0);
+    for (int i = 0; i < pages.size(); ++i) {
+        const DocumentPage& page = pages[i];
+        d.names_ << page.name;
+        d.setFlag(i, kKnown, page.known);
+        d.setFlag(i, kReadable, page.readable);
+        d.setFlag(i, kDocumentMarker, page.documentMarker);
+        if (!page.error.isEmpty()) d.errors_.insert(i, page.error);
+    }
     d.files_ = endOfDocumentFiles;
     d.match();
     d.recheck();
@@ -79,37 +89,54 @@ FolderDocuments FolderDocuments::fromPages(const QString& folder, QList<Document
 
 FolderDocuments FolderDocuments::fromListing(const QString& folder, const QStringList& names,
                                              const QStringList& endOfDocumentNames) {
-    QList<DocumentPage> pages;
-    pages.reserve(names.size());
-    for (const QString& name : names) {
-        DocumentPage page;
-        page.name = name;
-        page.readable = true;
-        page.known = false;
-        pages << page;
-    }
-    QList<EndOfDocumentFile> files;
-    files.reserve(endOfDocumentNames.size());
+    // The names are shared with the listing, not copied: a page's record is only
+    // its flags until pages() is asked for.
+    FolderDocuments d;
+    d.folder_ = folder.isEmpty() ? folder : withSeparator(folder);
+    d.names_ = names;
+    d.flags_.assign(static_cast<std::size_t>(names.size()), kReadable);
+    d.files_.reserve(endOfDocumentNames.size());
     for (const QString& name : endOfDocumentNames) {
         EndOfDocumentFile file;
         file.name = name;
         file.contentRead = false;
-        files << file;
+        d.files_ << file;
     }
-    return fromPages(folder, std::move(pages), files);
+    d.match();
+    d.recheck();
+    return d;
+}
+
+const QList<DocumentPage>& FolderDocuments::pages() const {
+    if (pagesBuilt_) return pages_;
+    pages_.clear();
+    pages_.reserve(names_.size());
+    for (int i = 0; i < pageCount(); ++i) {
+        DocumentPage& page = pages_.emplaceBack();
+        page.name = names_[i];
+        page.known = flagOf(i, kKnown);
+        page.readable = flagOf(i, kReadable);
+        page.documentMarker = flagOf(i, kDocumentMarker);
+        page.error = errors_.value(i);
+        page.endOfDocument = endOfDocument_.value(i);
+    }
+    pagesBuilt_ = true;
+    return pages_;
 }
 
 void FolderDocuments::setPageMarkers(int index, bool readable, bool documentMarker) {
     if (index < 0 || index >= pageCount()) return;
-    DocumentPage& page = pages_[index];
-    if (page.known && page.readable == readable && page.documentMarker == documentMarker) return;
-    page.known = true;
-    page.readable = readable;
-    page.documentMarker = readable && documentMarker;
+    if (flagOf(index, kKnown) && flagOf(index, kReadable) == readable &&
+        flagOf(index, kDocumentMarker) == documentMarker)
+        return;
+    setFlag(index, kKnown, true);
+    setFlag(index, kReadable, readable);
+    setFlag(index, kDocumentMarker, readable && documentMarker);
     if (readable)
-        page.error.clear();
-    else if (page.error.isEmpty())
-        page.error = QStringLiteral("its tags cannot be read");
+        errors_.remove(index);
+    else if (!errors_.contains(index))
+        errors_.insert(index, QStringLiteral("its tags cannot be read"));
+    pagesBuilt_ = false;
     stale_ = true;
 }
 
@@ -140,12 +167,19 @@ void FolderDocuments::recheck() const {
     check();
     split();
     // Which findings name each page, directly or through its end-of-document file.
-    findingsByPage_ = QList<QList<int>>(pageCount());
+    findingsByPage_.clear();
     if (findings_.isEmpty()) return;
+    findingsByPage_.resize(pageCount());
+    // Only the few names the findings mention are looked for among the pages.
+    QSet<QString> named;
+    for (const Finding& f : findings_)
+        for (const QString& file : f.files) named.insert(file);
     QHash<QString, int> pageOf;
     for (int i = 0; i < pageCount(); ++i) {
-        pageOf.insert(pages_[i].name, i);
-        if (pages_[i].hasEndOfDocument()) pageOf.insert(pages_[i].endOfDocument, i);
+        if (named.contains(names_[i])) pageOf.insert(names_[i], i);
+        if (!hasEndOfDocument(i)) continue;
+        const QString endOfDocument = endOfDocumentOf(i);
+        if (named.contains(endOfDocument)) pageOf.insert(endOfDocument, i);
     }
     for (qsizetype k = 0; k < findings_.size(); ++k) {
         for (const QString& file : findings_[k].files) {
@@ -175,7 +209,7 @@ bool FolderDocuments::hasFinding(int pageIndex) const {
 
 FolderDocuments::StartMarks FolderDocuments::startMarksOf(int i) const {
     if (i <= 0 || i >= pageCount()) return {};
-    return {pages_[i].documentMarker, pages_[i - 1].hasEndOfDocument()};
+    return {documentMarker(i), hasEndOfDocument(i - 1)};
 }
 
 void FolderDocuments::split() const {
@@ -201,7 +235,7 @@ PagePosition FolderDocuments::positionOf(int pageIndex) const {
 
 int FolderDocuments::indexOf(const QString& name) const {
     for (int i = 0; i < pageCount(); ++i)
-        if (pages_[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
+        if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
 

@@ -6,9 +6,12 @@
 // first directory only (never its pixels) and the end-of-document files.
 // Qt Core only, so the window, the commands and the tests share it.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <vector>
 
 namespace leafmark {
 
@@ -92,8 +95,15 @@ class FolderDocuments {
     void removeEndOfDocumentFile(const QString& name);
 
     const QString& folder() const { return folder_; }  // always ends with "/"
-    const QList<DocumentPage>& pages() const { return pages_; }
-    int pageCount() const { return static_cast<int>(pages_.size()); }
+    // Every page as its markers say; built when asked for, so a large folder
+    // that is only queried page by page never holds one record per page.
+    const QList<DocumentPage>& pages() const;
+    int pageCount() const { return static_cast<int>(names_.size()); }
+    // Page `index` (in range): its bare name, its document marker, its end-of-document file.
+    const QString& pageName(int index) const { return names_[index]; }
+    bool documentMarker(int index) const { return flagOf(index, kDocumentMarker); }
+    bool hasEndOfDocument(int index) const { return flagOf(index, kHasEndOfDocument); }
+    QString endOfDocumentOf(int index) const { return endOfDocument_.value(index); }
     const QList<DocumentRange>& documents() const {
         settle();
         return documents_;
@@ -121,6 +131,21 @@ class FolderDocuments {
     bool hasFinding(int pageIndex) const;
 
   private:
+    // What is known of each page, one byte per page.
+    enum Flag : std::uint8_t {
+        kKnown = 1,
+        kReadable = 2,
+        kDocumentMarker = 4,
+        kHasEndOfDocument = 8,
+    };
+    bool flagOf(int index, Flag flag) const {
+        return flags_[static_cast<std::size_t>(index)] & flag;
+    }
+    void setFlag(int index, Flag flag, bool on) {
+        std::uint8_t& f = flags_[static_cast<std::size_t>(index)];
+        f = on ? (f | flag) : (f & ~flag);
+    }
+
     // The two markers that begin a document at page `i`: its document marker and
     // the end-of-document file of the page before. Either one begins a document;
     // a start is whole when both are there, and the check reports the one missing.
@@ -145,7 +170,12 @@ class FolderDocuments {
     mutable bool stale_ = false;
 
     QString folder_;
-    QList<DocumentPage> pages_;
+    QStringList names_;                  // the pages in list order, shared with the listing
+    std::vector<std::uint8_t> flags_;    // Flag bits per page
+    QHash<int, QString> endOfDocument_;  // page -> its end-of-document file, where it has one
+    QHash<int, QString> errors_;         // page -> why it could not be read
+    mutable QList<DocumentPage> pages_;  // pages(), built on demand
+    mutable bool pagesBuilt_ = false;
     // Derived from the pages and files; brought up to date on query.
     mutable QList<DocumentRange> documents_;
     mutable QList<int> starts_;

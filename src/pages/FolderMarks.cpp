@@ -1,63 +1,30 @@
 #include "pages/FolderMarks.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
-
-#include <QFile>
 #include <QFileInfo>
-#include <algorithm>
-#include <cstring>
 
+#include "shared/FileList.h"
 #include "shared/NativePath.h"
 #include "shared/PageFiles.h"
 
 namespace leafmark {
 
-namespace {
-
-// The folder's end-of-document files (any case, hidden ones too, anything but a
-// folder), sorted by name without regard to case. One pass over the raw entries:
-// only the few names that end in the suffix are decoded, and only those whose kind
-// the listing does not give are looked at, so a folder of ten thousand pages costs
-// little more than reading its entries.
-QStringList endOfDocumentNames(const QString& folder) {
-    QStringList found;
-    const QByteArray dir = nativePath(folder) + '/';
-    const QByteArray suffix = kEndOfDocumentSuffix.toLatin1();
-    DIR* d = ::opendir(dir.constData());
-    if (!d) return found;
-    while (const dirent* e = ::readdir(d)) {
-        const std::size_t length = std::strlen(e->d_name);
-        if (length < static_cast<std::size_t>(suffix.size()) ||
-            ::strcasecmp(e->d_name + length - static_cast<std::size_t>(suffix.size()),
-                         suffix.constData()) != 0)
-            continue;
-        if (e->d_type == DT_DIR) continue;
-        struct stat st {};
-        if ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
-            ::stat((dir + e->d_name).constData(), &st) == 0 && S_ISDIR(st.st_mode))
-            continue;
-        found << fromNativePath(e->d_name);
-    }
-    ::closedir(d);
-    std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-    return found;
+void FolderMarks::reset(const QString& folder, const QStringList& names) {
+    reset(folder, names,
+          folder.isEmpty() || names.isEmpty() ? QStringList() : listEndOfDocumentFiles(folder));
 }
 
-}  // namespace
+void FolderMarks::reset(const FileList& list) {
+    reset(list.folder(), list.names(),
+          list.names().isEmpty() ? QStringList() : list.endOfDocumentNames());
+}
 
-void FolderMarks::reset(const QString& folder, const QStringList& names) {
+void FolderMarks::reset(const QString& folder, const QStringList& names,
+                        const QStringList& endOfDocumentNames) {
     pages_.assign(static_cast<std::size_t>(names.size()), 0);
     known_ = 0;
-    QStringList eod;
     // The end-of-document files are listed, not read: opening costs no more than
     // the listing.
-    if (!folder.isEmpty() && !names.isEmpty()) eod = endOfDocumentNames(folder);
-    documents_ = FolderDocuments::fromListing(folder, names, eod);
+    documents_ = FolderDocuments::fromListing(folder, names, endOfDocumentNames);
 }
 
 void FolderMarks::set(int index, Bit bit, bool on) {
@@ -90,13 +57,13 @@ void FolderMarks::setDamaged(int index, bool damaged) { set(index, kDamaged, dam
 
 void FolderMarks::endOfDocumentChanged(int index) {
     if (index < 0 || index >= count()) return;
-    const QString name = documents_.pages()[index].name;
+    const QString name = documents_.pageName(index);
     const QString path = endOfDocumentPath(documents_.folder(), name);
     if (path.isEmpty()) return;
     // The name the save writes, and the one listed for the page (which may
     // differ in case): each is taken as it is on disk now.
     QStringList names{QFileInfo(path).fileName()};
-    const QString listed = documents_.pages()[index].endOfDocument;
+    const QString listed = documents_.endOfDocumentOf(index);
     if (!listed.isEmpty() && listed != names[0]) names << listed;
     for (const QString& bare : names) {
         if (pathExists(documents_.folder() + bare))

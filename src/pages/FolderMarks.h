@@ -14,6 +14,8 @@
 
 namespace leafmark {
 
+class FileList;
+
 // Where a page stands among the documents of the folder (all numbers 1-based).
 struct DocumentPosition {
     int document = 0;   // k: the document the page belongs to
@@ -27,6 +29,8 @@ class FolderMarks {
     // Takes the folder list's names (in list order) and lists the folder's
     // end-of-document files; every page marker is unknown until set.
     void reset(const QString& folder, const QStringList& names);
+    // The same from a folder list, with the end-of-document files it saw.
+    void reset(const FileList& list);
     void clear() { reset(QString(), QStringList()); }
 
     int count() const { return documents_.pageCount(); }
@@ -53,6 +57,9 @@ class FolderMarks {
     const FolderDocuments& documents() const { return documents_; }
 
   private:
+    void reset(const QString& folder, const QStringList& names,
+               const QStringList& endOfDocumentNames);
+
     enum Bit : std::uint8_t {
         kChanged = 2,
         kDamaged = 4,

@@ -68,12 +68,12 @@ void FolderProposals::update() {
     if (marks_.count() != n) return;  // the marks describe another folder list
     std::vector<bool> separators(static_cast<std::size_t>(n));
     std::vector<imaging::PageMarks> pageMarks(static_cast<std::size_t>(n));
-    const QList<DocumentPage>& pages = marks_.documents().pages();
+    const FolderDocuments& documents = marks_.documents();
     for (int i = 0; i < n; ++i) {
         const auto at = static_cast<std::size_t>(i);
         separators[at] = state_[at] & kSeparator;
-        pageMarks[at].documentMarker = pages[i].documentMarker;
-        pageMarks[at].endOfDocumentBefore = i > 0 && pages[i - 1].hasEndOfDocument();
+        pageMarks[at].documentMarker = documents.documentMarker(i);
+        pageMarks[at].endOfDocumentBefore = i > 0 && documents.hasEndOfDocument(i - 1);
         state_[at] &= ~(kProposed | kAgrees);
     }
     proposed_ = 0;

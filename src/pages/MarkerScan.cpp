@@ -27,13 +27,10 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
     stop();
     stop_ = std::make_shared<std::atomic<bool>>(false);
     finished_ = std::make_shared<std::atomic<bool>>(false);
-    QString dir = folder;
-    dir = withSeparator(dir);
-    std::vector<std::string> files;
-    files.reserve(static_cast<std::size_t>(names.size()));
-    for (const QString& n : names) files.push_back(enginePath(dir + n));
-
-    worker_ = std::thread([this, files = std::move(files), stop = stop_, done = finished_] {
+    // The list is shared, not copied; each path is made on the worker as it is
+    // read, so starting costs the caller nothing per page.
+    worker_ = std::thread([this, dir = withSeparator(folder), names, stop = stop_,
+                           done = finished_] {
         QList<quint8> batch;
         int first = 0;
         auto since = std::chrono::steady_clock::now();
@@ -51,10 +48,10 @@ void MarkerScan::start(const QString& folder, const QStringList& names) {
             since = std::chrono::steady_clock::now();
         };
         std::array<std::string, imaging::kCommentSlots> texts;
-        for (const std::string& file : files) {
+        for (const QString& name : names) {
             if (stop->load()) return;
             quint8 bits = 0;
-            if (imaging::PageEngine::ReadComments(file, texts).ok()) {
+            if (imaging::PageEngine::ReadComments(enginePath(dir + name), texts).ok()) {
                 if (isDocumentMarker(QString::fromStdString(texts[imaging::kSlotDocumentMarker])))
                     bits |= kBitDocumentMarker;
                 if (QString::fromStdString(texts[imaging::kSlotChangeMarker]) == kChangeMarker)

@@ -2,13 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "shared/NativePath.h"
+#include "shared/PageFiles.h"
 
 namespace leafmark {
 namespace {
@@ -62,11 +65,54 @@ bool isRegularFile(DIR* dir, const dirent* entry) {
     return ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
+// Recognises end-of-document files among the raw entries: only the few names
+// that end in the suffix are decoded, and only those whose kind the entry does
+// not give are looked at, so a folder of ten thousand pages pays a compare per entry.
+class EndOfDocumentEntries {
+  public:
+    explicit EndOfDocumentEntries(DIR* dir) : dir_(dir) {}
+    void take(const dirent* entry) {
+        const std::size_t length = std::strlen(entry->d_name);
+        const auto suffixLength = static_cast<std::size_t>(suffix_.size());
+        if (length < suffixLength ||
+            ::strcasecmp(entry->d_name + length - suffixLength, suffix_.constData()) != 0)
+            return;
+        if (entry->d_type == DT_DIR) return;
+        struct stat st {};
+        if ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) &&
+            ::fstatat(::dirfd(dir_), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+            return;
+        found_ << fromNativePath(entry->d_name);
+    }
+    QStringList sorted() {
+        std::sort(found_.begin(), found_.end(), [](const QString& a, const QString& b) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        return std::move(found_);
+    }
+
+  private:
+    DIR* dir_;
+    const QByteArray suffix_ = kEndOfDocumentSuffix.toLatin1();
+    QStringList found_;
+};
+
 }  // namespace
+
+QStringList listEndOfDocumentFiles(const QString& folder) {
+    DIR* dir = folder.isEmpty() ? nullptr : ::opendir(nativePath(folder).constData());
+    if (!dir) return {};
+    EndOfDocumentEntries eod(dir);
+    while (const dirent* entry = ::readdir(dir)) eod.take(entry);
+    ::closedir(dir);
+    return eod.sorted();
+}
 
 void FileList::read(const QString& folder, const QString& patterns) {
     folder_ = folder;
     names_.clear();
+    endOfDocumentNames_.clear();
     selected_ = -1;
     if (folder.isEmpty()) return;
     DIR* dir = ::opendir(nativePath(folder).constData());
@@ -74,7 +120,9 @@ void FileList::read(const QString& folder, const QString& patterns) {
 
     const QStringList wanted = foldedPatterns(patterns);
     std::vector<std::pair<QString, QString>> found;  // (folded name, name as stored)
+    EndOfDocumentEntries eod(dir);
     while (const dirent* entry = ::readdir(dir)) {
+        eod.take(entry);
         if (entry->d_name[0] == '.')  // hidden files, "." and ".."
             continue;
         QString name = fromNativePath(entry->d_name);
@@ -83,6 +131,7 @@ void FileList::read(const QString& folder, const QString& patterns) {
             found.emplace_back(std::move(folded), std::move(name));
     }
     ::closedir(dir);
+    endOfDocumentNames_ = eod.sorted();
 
     // Without regard to case; names differing only in case keep a fixed order.
     std::sort(found.begin(), found.end());
@@ -99,6 +148,7 @@ void FileList::exclude(const QString& suffix) {
 void FileList::clear() {
     folder_.clear();
     names_.clear();
+    endOfDocumentNames_.clear();
     selected_ = -1;
 }
 

@@ -22,6 +22,9 @@ class FileList {
     // keeps them); empty for an index out of range.
     QString at(int index) const;
     const QStringList& names() const { return names_; }
+    // The folder's end-of-document files, seen in the same pass as the names
+    // (see listEndOfDocumentFiles); exclude() leaves them alone.
+    const QStringList& endOfDocumentNames() const { return endOfDocumentNames_; }
 
     int selectedIndex() const { return selected_; }  // -1 when nothing is selected
     void select(int index);                          // out of range selects nothing
@@ -29,7 +32,12 @@ class FileList {
   private:
     QString folder_;
     QStringList names_;
+    QStringList endOfDocumentNames_;
     int selected_ = -1;
 };
+
+// The end-of-document files of `folder`: names ending in "ZZZ.EOD" in any case,
+// hidden ones too, anything but a folder; sorted without regard to case.
+QStringList listEndOfDocumentFiles(const QString& folder);
 
 }  // namespace leafmark

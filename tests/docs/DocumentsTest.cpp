@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "pages/Documents.h"
+#include "shared/NativePath.h"
 #include "support/TestPages.h"
 
 using namespace leafmark;
@@ -95,6 +96,18 @@ TEST(Documents, SplitFromMarkersFromEndOfDocumentFilesAndFromBoth) {
         EXPECT_EQ((std::vector<int>{p.document, p.page, p.pages}), (std::vector<int>{1, 1, 2}));
         EXPECT_FALSE(d.positionOf(6).valid());
         EXPECT_EQ(d.indexOf(QStringLiteral("00000005.TIF")), 4);
+    }
+    {  // names beyond ASCII and bytes that are not UTF-8, as a listing gives them
+        const QString bytes = fromNativePath("\xe9t\xe9");
+        const FolderDocuments d = FolderDocuments::fromListing(
+            QStringLiteral("/folder"),
+            {QStringLiteral("\u00C9t\u00E91.tif"), QStringLiteral("\u212A2.tif"),
+             bytes + QStringLiteral(".tif"), QStringLiteral("x.tif")},
+            {QStringLiteral("\u00E9T\u00C91zzz.eod"), QStringLiteral("k2ZZZ.EOD"),
+             bytes + QStringLiteral("ZZZ.EOD")});
+        EXPECT_EQ(d.documentStarts(), (QList<int>{0, 1, 2, 3}));
+        EXPECT_EQ(d.pages()[0].endOfDocument, QStringLiteral("\u00E9T\u00C91zzz.eod"));
+        EXPECT_TRUE(d.findings().isEmpty());
     }
 }
 
