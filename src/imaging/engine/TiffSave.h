@@ -26,11 +26,12 @@ struct SaveRequest {
     bool syncFolder = true;
 };
 
-// Writes the page as page 1 of `path`. When `path` (or the request's basis) is a readable TIFF, its
-// page-1 tags that do not describe pixels and its pages 2..n are kept, except that the page's own
-// resolution replaces a different one of the file. Failure leaves the old file byte-identical,
-// removes the temporary file, and names the cause. A write-protected file (see isWriteProtected) is
-// refused before anything is written.
+// Writes the page as page 1 of `path`. When `path` (or the request's basis) is a
+// readable TIFF, its page-1 tags that do not describe pixels and its pages 2..n
+// are kept, except that the page's own resolution replaces a different one of the
+// file. Failure leaves the old file byte-identical, removes the temporary file,
+// and names the cause. A write-protected file (see isWriteProtected) is refused
+// before anything is written.
 Status savePageAtomically(const std::string& path, const SaveRequest& request);
 
 // For tests only: every later save fails with "No space left on device" once it
