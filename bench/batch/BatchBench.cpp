@@ -2,7 +2,12 @@
 // Makes N seeded 300-dpi Group 4 letter pages (skew -5..5 degrees, specks) and
 // prints, as the best and median of R passes, pages per second of:
 //   - the I/O floor: load and save of every page with no operation, one thread;
-//   - the pre-process run (0.25 inch margin, despeckle, deskew) with 1 and 2 workers;
+//   - the pre-process run (0.25 inch margin, despeckle, deskew) with 1 and 2 workers,
+//     each with the processor time it took per page, the pages in progress at once
+//     on average, and its parallel efficiency (processor time / (wall time x workers));
+//     and how long its threads waited for a processor; that wait and the machine's
+//     load average, printed beside them, show how much other work stretched the
+//     wall times (it leaves the processor time about as it is);
 //   - unpaper (noise filter, deskew, a fixed 0.25 inch border) over the same pages,
 //     counting the TIFF -> PBM -> TIFF conversions around it (done by our engine),
 //     with the skew left on its results; or why it was not run (see UnpaperRow.h);
@@ -11,17 +16,22 @@
 // --deskew-only: deskew accuracy on fax pages (fine and normal mode) and Group 4
 // pages over the whole range. --memory: peak resident memory of a 2,000-page run
 // of leafmark-batch against a 200-page run (see RunMemory.h).
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include "BenchHarness.h"
 #include "RunMemory.h"
@@ -56,16 +66,95 @@ void freshFolder(const QString& path) {
     QDir().mkpath(path);
 }
 
-void batchRun(const QString& in, const QString& out, const QStringList& names, int workers) {
+// Processor time (user + system) of every thread of this process so far, seconds.
+double processCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Seconds each thread of this process has so far spent ready to run but waiting
+// for a processor (the second figure of its schedstat), by thread id.
+std::map<QString, double> processorWaits() {
+    std::map<QString, double> waits;
+    const QString tasks = QStringLiteral("/proc/self/task");
+    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks + '/' + tid + QStringLiteral("/schedstat"));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QList<QByteArray> fields = f.readAll().split(' ');
+        if (fields.size() >= 2) waits[tid] = fields[1].toDouble() / 1e9;
+    }
+    return waits;
+}
+
+// One batch run seen from outside: wall and processor seconds, the pages' own
+// times added up (their sum over the wall time is how many ran at once), and the
+// time its threads waited for a processor taken by other work on the machine.
+struct RunCost {
+    double wall = 0, cpu = 0, pageSeconds = 0, processorWait = 0;
+};
+
+RunCost batchRun(const QString& in, const QString& out, const QStringList& names, int workers) {
     freshFolder(out);
+    RunCost cost;
+    const std::map<QString, double> waits0 = processorWaits();
+    const double wall0 = bench::nowSeconds(), cpu0 = processCpuSeconds();
     batch::BatchRun run({batch::RunKind::PreProcess, in, out, names, workers});
     run.setOptionsProvider([] { return batch::PageOptions{true, true, true, 0.25}; });
+    QObject::connect(&run, &batch::BatchRun::pageCommitted, [&](const batch::PageOutcome& o) {
+        cost.pageSeconds += o.milliseconds / 1000.0;
+    });
     QEventLoop loop;
     QObject::connect(&run, &batch::BatchRun::finished, &loop, &QEventLoop::quit);
     run.start();
     if (run.isRunning()) loop.exec();
+    cost.wall = bench::nowSeconds() - wall0;
+    cost.cpu = processCpuSeconds() - cpu0;
+    // The workers stay (idle) until the run goes; threads made since the start count whole.
+    for (const auto& [tid, wait] : processorWaits()) {
+        const auto before = waits0.find(tid);
+        cost.processorWait += wait - (before == waits0.end() ? 0.0 : before->second);
+    }
     if (run.summary().failures)
         std::fprintf(stderr, "batch run: %d failures\n", run.summary().failures);
+    return cost;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Runs the pre-process `reps` times with `workers` workers and prints its rate
+// beside the floor, then its processor time per page, the pages in progress at
+// once, the parallel efficiency and the wait for a processor (medians). Gives the
+// median wall seconds.
+double reportWorkers(const QString& in, const QString& out, const QStringList& names, int workers,
+                     int reps, double floor) {
+    std::vector<double> cpu, inFlight, efficiency, waited;
+    const Timing t = timeIt(reps, [&] {
+        const RunCost c = batchRun(in, out, names, workers);
+        cpu.push_back(c.cpu);
+        inFlight.push_back(c.pageSeconds / c.wall);
+        efficiency.push_back(c.cpu / (c.wall * workers));
+        waited.push_back(c.processorWait);
+    });
+    const std::string what = "pre-process, margin+despeckle+deskew, " + std::to_string(workers) +
+                             (workers == 1 ? " worker" : " workers");
+    report(what.c_str(), names.size(), t, floor);
+    std::printf(
+        "  %.1f ms processor time per page, %.2f pages in progress at once, "
+        "parallel efficiency %.0f%%; waited %.1f ms per page for a processor\n",
+        1000 * median(cpu) / names.size(), median(inFlight), 100 * median(efficiency),
+        1000 * median(waited) / names.size());
+    return t.median;
+}
+
+void printLoad(const char* when) {
+    double load[3] = {};
+    if (getloadavg(load, 3) == 3)
+        std::printf("load average %s: %.2f %.2f %.2f (%d cores)\n", when, load[0], load[1], load[2],
+                    QThread::idealThreadCount());
 }
 
 // Deskew accuracy on `count` pages of `kind` spread evenly over -15..15 degrees
@@ -169,10 +258,12 @@ int main(int argc, char** argv) {
         }
     });
     report("I/O floor (load + save, no operation)", pages, floor);
-    report("pre-process, margin+despeckle+deskew, 1 worker", pages,
-           timeIt(reps, [&] { batchRun(in, out, names, 1); }), floor.median);
-    report("pre-process, margin+despeckle+deskew, 2 workers", pages,
-           timeIt(reps, [&] { batchRun(in, out, names, 2); }), floor.median);
+    printLoad("before");
+    const double one = reportWorkers(in, out, names, 1, reps, floor.median);
+    const double two = reportWorkers(in, out, names, 2, reps, floor.median);
+    printLoad("after");
+    std::printf("2 workers: x%.2f the pages per second of 1 worker (goal at least x1.7)\n",
+                one / two);
 
     // unpaper, when it is installed and does the job; otherwise the row says why not.
     const char* const unpaperRow = "unpaper 1 process + PBM conversions";

@@ -199,6 +199,33 @@ TEST_F(SaveTest, LaterPagesAreKeptByteForByteWithAllTheirTags) {
     EXPECT_EQ(maxDifference(engine.pix(), want.get()), 0) << "page 1 holds the edited image";
 }
 
+TEST_F(SaveTest, SavingFromABasisWritesWhatSavingOverACopyOfItWrites) {
+    PageSpec first = tagged(PageSpec{});
+    first.compression = COMPRESSION_CCITTFAX4;
+    PageSpec second = first;
+    second.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "page two"}};
+    const std::string basis = path("basis.tif"), copy = path("copy.tif");
+    ASSERT_TRUE(writeTiff(basis, {first, second}));
+    const std::string basisBytes = fileBytes(basis);
+    fs::copy_file(basis, copy);
+    // A stale file under the new name gives nothing: tags and pages come from the basis.
+    ASSERT_TRUE(writeTiff(path("stale.tif"), {second, second, second}));
+    ASSERT_TRUE(engine.LoadPage(basis).ok());
+    pixInvert(engine.pix(), engine.pix());
+    engine.SetComment(kSlotDocumentMarker, "BOD");
+    ASSERT_TRUE(engine.SavePage(copy, 4, 1).ok());
+    for (const char* name : {"new.tif", "stale.tif"}) {
+        const Status saved = engine.SavePageFrom(basis, path(name), 4, 1);
+        ASSERT_TRUE(saved.ok()) << saved.reason();
+        EXPECT_TRUE(fileBytes(path(name)) == fileBytes(copy)) << name;
+    }
+    EXPECT_TRUE(fileBytes(basis) == basisBytes);
+    // A basis that cannot be read fails the save rather than dropping its pages.
+    EXPECT_FALSE(engine.SavePageFrom(path("gone.tif"), path("none.tif"), 4, 1).ok());
+    EXPECT_EQ(folderNames(),
+              (std::vector<std::string>{"basis.tif", "copy.tif", "new.tif", "stale.tif"}));
+}
+
 TEST_F(SaveTest, CommentSlotsAreWrittenAndEmptySlotsRemoveTheirTags) {
     const std::string file = path("marks.tif");
     PageSpec s = tagged(PageSpec{});

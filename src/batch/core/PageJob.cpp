@@ -76,28 +76,24 @@ QString copyInto(const RegularFile& in, const QString& from, imaging::OutputFile
 
 // Saving over a file keeps that file's tags and later pages. A page written into
 // another folder must take them from its source, never from a stale file of the
-// same name there: the source is copied into the temporary file of the output,
-// the page saved over that copy (so the copy's tags and later pages stay), and
-// the copy put in place of the old file.
+// same name there: the page is saved over the temporary file of the output with
+// its source's tags and later pages, and that file put in place of the old one.
+// Its data is synced before it is put in place and the output folder after.
 imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
                               const QString& outputPath, int format, int depth) {
     const std::string output = enginePath(outputPath);
     if (imaging::isWriteProtected(output))
         return imaging::Status::failure(imaging::writeProtectedText(output));
-    const RegularFile in(sourcePath);
-    if (!in.isOpen())
-        return imaging::Status::failure(
-            QStringLiteral("cannot read %1: %2").arg(sourcePath, in.error()).toStdString());
     imaging::OutputFile out("cannot write " + output + ": ");
     if (const imaging::Status opened = out.open(output); !opened) return opened;
-    // The save reads the copy back: its owner may always read and write it, whatever
-    // permissions it took from the file it replaces.
+    // The save replaces the temporary file: its owner may always read and write it,
+    // whatever permissions it took from the file it replaces.
     struct stat st {};
     if (::fstat(out.fd(), &st) == 0) ::fchmod(out.fd(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR);
-    if (const QString error = copyInto(in, sourcePath, out); !error.isEmpty())
-        return imaging::Status::failure(error.toStdString());
     // The save replaces the temporary file whole (synced); the commit then puts it in place.
-    if (const imaging::Status saved = engine.SavePage(out.temporaryPath(), format, depth); !saved)
+    if (const imaging::Status saved =
+            engine.SavePageFrom(enginePath(sourcePath), out.temporaryPath(), format, depth);
+        !saved)
         return saved;
     return out.commit();
 }

@@ -43,16 +43,44 @@ bool writeAll(int fd, const QByteArray& bytes) {
         p += n;
         left -= n;
     }
-    return ::fdatasync(fd) == 0;
+    return true;
 }
 
 }  // namespace
 
 ResumeJournal::~ResumeJournal() {
+    stopSyncing();
     if (fd_ >= 0) ::close(fd_);
 }
 
+void ResumeJournal::syncWhileOpen() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return unsynced_ || closing_; });
+        if (!unsynced_) return;
+        unsynced_ = false;
+        lock.unlock();
+        ::fdatasync(fd_);  // lines written meanwhile wait for the next round
+        lock.lock();
+    }
+}
+
+// Syncs what is written and ends the syncing thread.
+void ResumeJournal::stopSyncing() {
+    if (!syncer_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    wake_.notify_one();
+    syncer_.join();
+    closing_ = false;
+}
+
 QString ResumeJournal::open(const QString& path, const QString& signature, bool keep) {
+    stopSyncing();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     done_.clear();
     const QByteArray header = kMagic + signature.toUtf8() + '\n';
     bool reuse = false;
@@ -77,9 +105,10 @@ QString ResumeJournal::open(const QString& path, const QString& signature, bool 
     if (fd_ < 0)
         return QStringLiteral("cannot write %1: %2")
             .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    if (!reuse && !writeAll(fd_, header))
+    if (!reuse && (!writeAll(fd_, header) || ::fdatasync(fd_) != 0))
         return QStringLiteral("cannot write %1: %2")
             .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    syncer_ = std::thread([this] { syncWhileOpen(); });
     return {};
 }
 
@@ -99,6 +128,11 @@ bool ResumeJournal::record(const QString& name, const QString& sourcePath,
     if (!writeAll(fd_, nativePath(name + QLatin1Char('\t') + stamp + QLatin1Char('\n'))))
         return false;
     done_.insert(name, stamp);
+    {
+        std::lock_guard lock(mutex_);
+        unsynced_ = true;
+    }
+    wake_.notify_one();
     return true;
 }
 

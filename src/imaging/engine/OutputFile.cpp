@@ -97,6 +97,7 @@ Status OutputFile::commit(bool replace) {
         ::unlink(temp_.c_str());
     }
     temp_.clear();
+    if (!syncFolder_) return Status::success();
     // Makes the new name durable; the file itself is already in place, so a folder
     // that cannot be synced does not undo the write.
     const int dirFd = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -35,6 +35,9 @@ class OutputFile {
     // file it replaces where this user may give them. With `replace` false an
     // existing file of that name makes it fail ("already exists") and stays as it was.
     Status commit(bool replace = true);
+    // Commit then leaves the folder unsynced: for a file its caller puts in
+    // place afterwards, syncing the folder then.
+    void leaveFolderUnsynced() { syncFolder_ = false; }
 
   private:
     void keepOwner();
@@ -42,6 +45,7 @@ class OutputFile {
 
     std::string prefix_, requested_, path_, temp_;
     int fd_ = -1;
+    bool syncFolder_ = true;
     std::unique_ptr<FolderInUse>
         inUse_;  // from open() until this object goes, its temporary file with it
 };

@@ -106,6 +106,10 @@ class PageEngine {
     // replaced is kept, comment slots are as set, pages 2..n of a multi-page file
     // are kept. Atomic: on failure the old file is left whole.
     Status SavePage(const std::string& file, int format, int bits);
+    // As SavePage, but the other tags and later pages come from `basis`, which must
+    // be readable, and not from `file`. The folder of `file` is not synced: this is
+    // for a file its caller puts in place afterwards, syncing the folder then.
+    Status SavePageFrom(const std::string& basis, const std::string& file, int format, int bits);
 
     // ---- the page held ----
     bool hasImage() const { return static_cast<bool>(pix_); }

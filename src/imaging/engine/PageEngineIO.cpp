@@ -98,6 +98,11 @@ Status PageEngine::ReadComments(const std::string& file,
 }
 
 Status PageEngine::SavePage(const std::string& file, int format, int bits) {
+    return SavePageFrom({}, file, format, bits);
+}
+
+Status PageEngine::SavePageFrom(const std::string& basis, const std::string& file, int format,
+                                int bits) {
     silenceLeptonica();
     SaveRequest request;
     request.pix = pix_.get();
@@ -107,6 +112,8 @@ Status PageEngine::SavePage(const std::string& file, int format, int bits) {
     request.yResolution = yres_;
     request.bilevelPhotometric = loadedPhotometric_;
     request.comments = &comments_;
+    request.basis = basis;
+    request.syncFolder = basis.empty();
     return savePageAtomically(file, request);
 }
 

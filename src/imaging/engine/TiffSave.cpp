@@ -187,9 +187,15 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
     struct stat oldStat {};
     const bool exists = ::stat(path.c_str(), &oldStat) == 0;
     if (exists && isWriteProtected(path)) return fail(writeProtectedText(requested));
-    // A file that is not a readable TIFF is simply replaced: the reason is not needed.
     TiffReader old;
-    if (exists) old = openTiffForReading(path);
+    if (!req.basis.empty()) {
+        // The page must take the basis's tags and pages, or not be saved.
+        old = openTiffForReading(req.basis);
+        if (!old.tiff) return old.status;
+    } else if (exists) {
+        // A file that is not a readable TIFF is simply replaced: the reason is not needed.
+        old = openTiffForReading(path);
+    }
     OutputFile file("Cannot save " + requested + ": ");
     if (Status opened = file.open(path); !opened) return opened;
 
@@ -216,6 +222,7 @@ Status savePageAtomically(const std::string& requested, const SaveRequest& req) 
         if (reason.empty()) reason = wf.messages.firstError();
         return fail(reason.empty() ? "the TIFF writer failed" : reason);
     }
+    if (!req.syncFolder) file.leaveFolderUnsynced();
     return file.commit();
 }
 
