@@ -579,6 +579,19 @@ TEST_F(SaveTest, TheReplacedPageKeepsItsOwner) {
     EXPECT_EQ(st.st_uid, 65534u);
     EXPECT_EQ(st.st_gid, 65534u);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A batch page is saved over the temporary file by name before the commit puts
+    // it in place: the owner must reach that file too.
+    const std::string output = path("others-out.tif");
+    ASSERT_TRUE(writeTiff(output, {PageSpec{}}));
+    ASSERT_EQ(::chown(output.c_str(), 65534, 65534), 0);
+    OutputFile out;
+    ASSERT_TRUE(out.open(output).ok());
+    ASSERT_TRUE(engine.SavePageFrom(page, out.temporaryPath(), 4, 1).ok());
+    ASSERT_TRUE(out.commit().ok());
+    ASSERT_EQ(::stat(output.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
 }
 
 // The one way files are replaced: an unfinished replacement leaves the old file

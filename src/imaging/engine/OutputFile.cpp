@@ -78,8 +78,27 @@ Status OutputFile::write(const void* data, std::size_t size) {
     return Status::success();
 }
 
+void OutputFile::adoptReplacedTemporary() {
+    // A caller may have written the temporary file through its name by a save that
+    // puts a new file of its own there: what is committed is the file now at that name,
+    // so its owner, group and data sync must be done on it, not on the one we made.
+    // A name that is no longer a plain file of ours (a link put there) is not followed.
+    const int current = ::open(temp_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (current < 0) return;  // then the file we made is the one committed, as before
+    struct stat made {};
+    struct stat now {};
+    if (::fstat(fd_, &made) == 0 && ::fstat(current, &now) == 0 && S_ISREG(now.st_mode) &&
+        (made.st_ino != now.st_ino || made.st_dev != now.st_dev)) {
+        ::close(fd_);
+        fd_ = current;
+        return;
+    }
+    ::close(current);
+}
+
 Status OutputFile::commit(bool replace) {
     if (fd_ < 0) return failure("the file was not opened");
+    adoptReplacedTemporary();
     if (replace) keepOwner();
     if (::fsync(fd_) != 0) return failure(errnoText(errno));
     const int closed = ::close(fd_);

@@ -41,6 +41,7 @@ class OutputFile {
 
   private:
     void keepOwner();
+    void adoptReplacedTemporary();
     Status failure(const std::string& cause) const { return Status::failure(prefix_ + cause); }
 
     std::string prefix_, requested_, path_, temp_;
