@@ -58,9 +58,10 @@ SeparatorDialog::SeparatorDialog(const SeparatorSettings& current, QWidget* pare
     // Every symbology the reader knows; those of the setting ticked (the default set
     // when the setting is empty or names one the reader does not know).
     imaging::Symbologies chosen = imaging::defaultSymbologies();
-    std::string error;
     if (!current.symbologies.trimmed().isEmpty())
-        imaging::parseSymbologies(current.symbologies.toStdString(), chosen, error);
+        if (const auto stored = imaging::parseSymbologies(current.symbologies.toStdString());
+            stored.status)
+            chosen = stored.set;
     const QStringList ticked = namesOf(chosen);
     symbologies_ = new QListWidget(this);
     for (const QString& name : namesOf(~imaging::Symbologies(0))) {

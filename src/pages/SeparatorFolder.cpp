@@ -19,19 +19,20 @@ QString withSlash(QString folder) {
 
 }  // namespace
 
-std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern,
-                                                              QString& error) {
+BarcodePattern compileBarcodePattern(const QString& pattern) {
     // The pattern is checked on its own first: a stray ")" would otherwise close the
     // anchoring group and make an expression that matches only a part of the text.
     const QRegularExpression plain(pattern);
     const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
-    if (!plain.isValid() || !re.isValid()) {
-        error = QStringLiteral("invalid barcode pattern \"%1\": %2")
-                    .arg(pattern, plain.isValid() ? re.errorString() : plain.errorString());
-        return {};
-    }
-    return
-        [re](const std::string& text) { return re.match(QString::fromStdString(text)).hasMatch(); };
+    if (!plain.isValid() || !re.isValid())
+        return {{},
+                imaging::Status::failure(
+                    QStringLiteral("invalid barcode pattern \"%1\": %2")
+                        .arg(pattern, plain.isValid() ? re.errorString() : plain.errorString())
+                        .toStdString())};
+    return {[re](const std::string& text) {
+        return re.match(QString::fromStdString(text)).hasMatch();
+    }};
 }
 
 imaging::PageMarks readPageMarks(const QString& folder, const QStringList& entries, int index) {
@@ -91,35 +92,31 @@ FolderSeparators findSeparators(const QString& folder, const QStringList& entrie
 
 StartApplied applyDocumentStart(const QString& folder, const QStringList& entries, int index) {
     StartApplied out;
-    if (index < 0 || index >= entries.size()) {
-        out.error = QStringLiteral("There is no page %1 in the folder.").arg(index + 1);
-        return out;
-    }
-    const QString dir = withSlash(folder);
-    const QString page = dir + entries[index];
-
-    // The end-of-document file of the page before is settled first, as the window's save does.
-    QString created;
-    if (index > 0) {
-        const QString eod = endOfDocumentPath(dir, entries[index - 1]);
-        if (!eod.isEmpty() && !pathExists(eod)) {
-            if (!writeEndOfDocumentFile(eod)) {
-                out.error =
-                    QStringLiteral("The end-of-document file %1 could not be written.").arg(eod);
-                return out;
-            }
-            created = eod;
-            out.changes.push_back({QStringLiteral("created"), eod});
-        }
-    }
+    QString created;  // the end-of-document file made for this start
     auto fail = [&](const QString& error) {
         if (!created.isEmpty()) {  // keep the end-of-document file in step with the page
             removeFile(created);
             out.changes.clear();
         }
-        out.error = error;
+        out.status = imaging::Status::failure(error.toStdString());
         return out;
     };
+    if (index < 0 || index >= entries.size())
+        return fail(QStringLiteral("There is no page %1 in the folder.").arg(index + 1));
+    const QString dir = withSlash(folder);
+    const QString page = dir + entries[index];
+
+    // The end-of-document file of the page before is settled first, as the window's save does.
+    if (index > 0) {
+        const QString eod = endOfDocumentPath(dir, entries[index - 1]);
+        if (!eod.isEmpty() && !pathExists(eod)) {
+            if (!writeEndOfDocumentFile(eod))
+                return fail(
+                    QStringLiteral("The end-of-document file %1 could not be written.").arg(eod));
+            created = eod;
+            out.changes.push_back({QStringLiteral("created"), eod});
+        }
+    }
 
     if (!readPageMarks(dir, entries, index).documentMarker) {
         imaging::PageEngine engine;
@@ -147,7 +144,6 @@ StartApplied applyDocumentStart(const QString& folder, const QStringList& entrie
                             .arg(page, QString::fromStdString(status.reason())));
         out.changes.push_back({QStringLiteral("marked"), page});
     }
-    out.ok = true;
     return out;
 }
 

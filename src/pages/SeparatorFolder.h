@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/engine/Status.h"
 #include "imaging/separators/SeparatorDetect.h"
 #include "imaging/separators/SeparatorSuggest.h"
 
@@ -27,10 +28,13 @@ struct FolderSeparators {
 };
 
 // A barcode text pattern for SeparatorRule::pattern: a regular expression (Perl
-// syntax) that must match the whole barcode text. Empty function with `error` when
-// the pattern is not a valid expression.
-std::function<bool(const std::string&)> compileBarcodePattern(const QString& pattern,
-                                                              QString& error);
+// syntax) that must match the whole barcode text. A failure (and no `matches`)
+// when the pattern is not a valid expression.
+struct BarcodePattern {
+    std::function<bool(const std::string&)> matches;
+    imaging::Status status = imaging::Status::success();
+};
+BarcodePattern compileBarcodePattern(const QString& pattern);
 
 // The markers page `index` of `entries` carries on disk: its document marker and
 // the end-of-document file of the page before it. Reads no pixels.
@@ -58,9 +62,9 @@ struct FileChange {
 
 // Result of applying one document start.
 struct StartApplied {
-    bool ok = false;
     QList<FileChange> changes;  // what was written, in order
-    QString error;              // why it failed; nothing is left half done then
+    // Why it failed (UTF-8); nothing is left half done then.
+    imaging::Status status = imaging::Status::success();
 };
 
 // Makes page `index` of `entries` begin a document exactly as ticking its document

@@ -25,8 +25,7 @@ SeparatorRuleChoice separatorRuleChoice(const SeparatorSettings& settings) {
                                .arg(kPatternBuffer - 2),
                            noPattern});
     } else if (!settings.pattern.isEmpty()) {
-        QString error;
-        c.rule.pattern = compileBarcodePattern(settings.pattern, error);
+        c.rule.pattern = compileBarcodePattern(settings.pattern).matches;
         if (!c.rule.pattern)
             c.problems.append(
                 {QStringLiteral("The separator pattern \"%1\" is not a valid regular "
@@ -36,13 +35,17 @@ SeparatorRuleChoice separatorRuleChoice(const SeparatorSettings& settings) {
     }
 
     if (!settings.symbologies.trimmed().isEmpty()) {
-        std::string error;
-        if (!imaging::parseSymbologies(settings.symbologies.toStdString(), c.symbologies, error))
-            c.problems.append({QStringLiteral("Separator barcodes \"%1\": %2.")
-                                   .arg(settings.symbologies, QString::fromStdString(error)),
-                               QStringLiteral("The default ones (%1) are looked for.")
-                                   .arg(QString::fromStdString(
-                                       imaging::symbologyNames(imaging::defaultSymbologies())))});
+        const imaging::SymbologyList stored =
+            imaging::parseSymbologies(settings.symbologies.toStdString());
+        if (stored.status)
+            c.symbologies = stored.set;
+        else
+            c.problems.append(
+                {QStringLiteral("Separator barcodes \"%1\": %2.")
+                     .arg(settings.symbologies, QString::fromStdString(stored.status.reason())),
+                 QStringLiteral("The default ones (%1) are looked for.")
+                     .arg(QString::fromStdString(
+                         imaging::symbologyNames(imaging::defaultSymbologies())))});
     }
     return c;
 }

@@ -52,14 +52,9 @@ RegularFile::~RegularFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, QString* error) {
-    auto failed = [error](const QString& why) -> std::optional<QByteArray> {
-        if (error) *error = why;
-        return std::nullopt;
-    };
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
     RegularFile file(path);
-    if (!file.isOpen()) return failed(file.error());
-    if (file.size() > maxBytes) return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+    if (!file.isOpen() || file.size() > maxBytes) return std::nullopt;
     // Reads until the end, stopping one chunk past the limit, so a file that
     // grows meanwhile is noticed without being read whole.
     QByteArray bytes;
@@ -67,11 +62,10 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes, 
     for (;;) {
         const ssize_t n = ::read(file.fd(), chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return failed(systemErrorText(errno));
+        if (n < 0) return std::nullopt;
         if (n == 0) break;
         bytes.append(chunk, n);
-        if (bytes.size() > maxBytes)
-            return failed(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+        if (bytes.size() > maxBytes) return std::nullopt;
     }
     return bytes;
 }

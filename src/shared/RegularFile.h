@@ -32,10 +32,9 @@ class RegularFile {
     QString error_;
 };
 
-// The whole of a regular file of at most `maxBytes`; nullopt (with the reason
-// in `error` when given) for anything else or a read error.
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes,
-                                          QString* error = nullptr);
+// The whole of a regular file of at most `maxBytes`; nullopt for anything else
+// or a read error.
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
 
 // The operating system's sentence for an errno value.
 QString systemErrorText(int err);

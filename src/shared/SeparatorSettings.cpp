@@ -24,16 +24,24 @@ SeparatorSettings readSeparatorSettings(const QString& file) {
     return s;
 }
 
-bool writeSeparatorSettings(const QString& file, const SeparatorSettings& settings) {
+imaging::Status writeSeparatorSettings(const QString& file, const SeparatorSettings& settings) {
     // A value the 8-bit file cannot hold keeps all three keys as they were, so the
     // file never holds half of a choice.
     for (const QString* v : {&settings.kinds, &settings.pattern, &settings.symbologies})
         for (const QChar c : *v)
-            if (c.unicode() > 0xFF) return false;
-    bool ok = writeProfileString(file, kSeparatorSection, kKinds, settings.kinds);
-    ok = writeProfileString(file, kSeparatorSection, kPattern, settings.pattern) && ok;
-    ok = writeProfileString(file, kSeparatorSection, kSymbologies, settings.symbologies) && ok;
-    return ok;
+            if (c.unicode() > 0xFF)
+                return imaging::Status::failure(
+                    QStringLiteral("the separator setting \"%1\" holds a character outside "
+                                   "8-bit Latin-1")
+                        .arg(*v)
+                        .toStdString());
+    // Each key is written even when one before it failed; the first failure is told.
+    imaging::Status kinds = writeProfileString(file, kSeparatorSection, kKinds, settings.kinds);
+    imaging::Status pattern =
+        writeProfileString(file, kSeparatorSection, kPattern, settings.pattern);
+    imaging::Status symbologies =
+        writeProfileString(file, kSeparatorSection, kSymbologies, settings.symbologies);
+    return !kinds ? kinds : !pattern ? pattern : symbologies;
 }
 
 }  // namespace leafmark

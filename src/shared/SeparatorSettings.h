@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "imaging/engine/Status.h"
+
 namespace leafmark {
 
 inline const QString kSeparatorSection = QStringLiteral("Separators");
@@ -22,9 +24,9 @@ struct SeparatorSettings {
 // gives its default above. Blanks around each value are dropped.
 SeparatorSettings readSeparatorSettings(const QString& file);
 
-// Writes the three keys, each changing only its own line. False when one could not
+// Writes the three keys, each changing only its own line. Fails when one could not
 // be written (the file or its folder not writable); a character outside 8-bit
 // Latin-1 in any value writes none.
-bool writeSeparatorSettings(const QString& file, const SeparatorSettings& settings);
+imaging::Status writeSeparatorSettings(const QString& file, const SeparatorSettings& settings);
 
 }  // namespace leafmark

@@ -197,16 +197,24 @@ bool writeProtected(const QString& file) {
 
 }  // namespace
 
-bool writeProfileString(const QString& file, const QString& section, const QString& key,
-                        const QString& value) {
-    if (!writable(section, key, value)) return false;
-    if (writeProtected(file)) return false;
+imaging::Status writeProfileString(const QString& file, const QString& section, const QString& key,
+                                   const QString& value) {
+    const auto failure = [](const QString& text) {
+        return imaging::Status::failure(text.toStdString());
+    };
+    if (!writable(section, key, value))
+        return failure(QStringLiteral("the setting %1 of [%2] cannot be written: an empty or "
+                                      "unusable name, a line break or a character outside "
+                                      "8-bit Latin-1")
+                           .arg(key, section));
+    if (writeProtected(file))
+        return failure(QStringLiteral("the settings file %1 is write-protected").arg(file));
     Lines lines;
     if (QFileInfo::exists(file)) {
         // A file that exists but cannot be read is left alone: rewriting it
         // from nothing would lose every other setting.
         auto loaded = loadLines(file);
-        if (!loaded) return false;
+        if (!loaded) return failure(QStringLiteral("cannot read the settings file %1").arg(file));
         lines = std::move(*loaded);
     }
     const QString eol = lineEndingOf(lines);
@@ -232,11 +240,18 @@ bool writeProfileString(const QString& file, const QString& section, const QStri
     QString text;
     for (const Line& l : lines) text += l.text + l.eol;
     // The user's settings folder exists only once something has been written.
-    if (!prepareSettingsFolder(file)) return false;
-    imaging::OutputFile out;
-    if (!out.open(QFile::encodeName(file).toStdString())) return false;
+    if (!prepareSettingsFolder(file))
+        return failure(QStringLiteral("cannot make the folder of the settings file %1").arg(file));
+    imaging::OutputFile out(
+        QStringLiteral("cannot write the settings file %1: ").arg(file).toStdString());
+    if (const imaging::Status opened = out.open(QFile::encodeName(file).toStdString()); !opened)
+        return opened;
     const QByteArray bytes = text.toLatin1();
-    return out.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) && out.commit();
+    if (const imaging::Status written =
+            out.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        !written)
+        return written;
+    return out.commit();
 }
 
 double leadingNumber(const QString& text) {

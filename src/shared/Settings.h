@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "imaging/engine/Status.h"
+
 namespace leafmark {
 
 constexpr int kNumberBuffer = 5;
@@ -22,10 +24,10 @@ QString readProfileString(const QString& file, const QString& section, const QSt
 // Replaces (or adds) the key's line, creating the file and the section when absent (and the
 // folder of the user's own settings file, see SettingsLocation.h);
 // every other line is kept byte for byte and the file is replaced atomically.
-// Returns false, changing nothing, when the file could not be read or written, or
-// when a name or value holds a line break or a character outside 8-bit Latin-1.
-bool writeProfileString(const QString& file, const QString& section, const QString& key,
-                        const QString& value);
+// Fails, changing nothing, when the file could not be read or written, or when a
+// name or value holds a line break or a character outside 8-bit Latin-1.
+imaging::Status writeProfileString(const QString& file, const QString& section, const QString& key,
+                                   const QString& value);
 
 // The numeric value of the leading text (digits with optional sign, decimal
 // point and exponent); 0 when the text does not begin with a number.

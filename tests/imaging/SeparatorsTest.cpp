@@ -150,16 +150,16 @@ TEST(SeparatorRules, BlankSheetsAndSymbologies) {
     both.kinds = SeparatorKinds::Both;
     EXPECT_TRUE(isSeparator(blankRead, both) && isSeparator(sheetRead, both));
 
-    Symbologies qrOnly = 0;
-    std::string error;
-    ASSERT_TRUE(parseSymbologies(" qrcode ", qrOnly, error)) << error;
-    EXPECT_TRUE(read(sheet, qrOnly).barcodes.empty());
-    Symbologies set = qrOnly;
-    EXPECT_FALSE(parseSymbologies("Code128,Code129", set, error));
-    EXPECT_NE(error.find("Code129"), std::string::npos);
-    EXPECT_EQ(set, qrOnly);
-    ASSERT_TRUE(parseSymbologies("Code128, DataMatrix", set, error));
-    EXPECT_EQ(symbologyNames(set), "Code128,DataMatrix");
+    const SymbologyList qrOnly = parseSymbologies(" qrcode ");
+    ASSERT_TRUE(qrOnly.status) << qrOnly.status.reason();
+    EXPECT_TRUE(read(sheet, qrOnly.set).barcodes.empty());
+    const SymbologyList unknown = parseSymbologies("Code128,Code129");
+    EXPECT_FALSE(unknown.status);
+    EXPECT_NE(unknown.status.reason().find("Code129"), std::string::npos);
+    EXPECT_EQ(unknown.set, 0u);
+    const SymbologyList two = parseSymbologies("Code128, DataMatrix");
+    ASSERT_TRUE(two.status);
+    EXPECT_EQ(symbologyNames(two.set), "Code128,DataMatrix");
 }
 
 TEST(SeparatorSuggestions, RunsOfSheetsAndMarkersOnDisk) {

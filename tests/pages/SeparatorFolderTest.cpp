@@ -116,7 +116,7 @@ TEST(SeparatorFolder, ProposedStartsApplyOnceAndAgreeAfterwards) {
         before[name] = fileBytes(dir.filePath(name));
     for (const auto& s : again.starts) {
         const StartApplied twice = applyDocumentStart(dir.path(), entries, s.page);
-        EXPECT_TRUE(twice.ok && twice.changes.isEmpty()) << s.page;
+        EXPECT_TRUE(twice.status && twice.changes.isEmpty()) << s.page;
     }
     EXPECT_TRUE(captured([&](std::FILE* out) {
                     docs::applySuggestions(out, stderr, again, false);
@@ -138,8 +138,8 @@ TEST(SeparatorFolder, PageThatCannotBeSavedKeepsTheFolderAsItWas) {
         applied =
             applyDocumentStart(dir.path(), {QStringLiteral("a.tif"), QStringLiteral("b.tif")}, 1);
     }
-    EXPECT_FALSE(applied.ok);
-    EXPECT_TRUE(applied.error.contains(QStringLiteral("b.tif")));
+    EXPECT_FALSE(applied.status);
+    EXPECT_NE(applied.status.reason().find("b.tif"), std::string::npos);
     EXPECT_TRUE(applied.changes.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("aZZZ.EOD"))));
     EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("b.tif"))), pageB);

@@ -100,10 +100,16 @@ TEST_F(SettingsWrite, RefusesValuesThatWouldCorruptTheFile) {
 TEST_F(SettingsWrite, FailureIsReportedAndLosesNothing) {
     // The path names a folder: it cannot be read, so nothing is written.
     ASSERT_TRUE(QDir(dir.path()).mkdir("leafmark.ini"));
-    EXPECT_FALSE(writeProfileString(ini, "Setup", "Dir1", "/x"));
+    const auto unreadable = writeProfileString(ini, "Setup", "Dir1", "/x");
+    EXPECT_EQ(unreadable.reason(), "cannot read the settings file " + ini.toStdString());
     EXPECT_TRUE(QFileInfo(ini).isDir());
     // A folder that does not exist cannot receive the file.
-    EXPECT_FALSE(writeProfileString(dir.filePath("no/such/leafmark.ini"), "Setup", "Dir1", "/x"));
+    const QString missing = dir.filePath("no/such/leafmark.ini");
+    const auto unwritable = writeProfileString(missing, "Setup", "Dir1", "/x");
+    EXPECT_FALSE(unwritable);
+    EXPECT_EQ(
+        unwritable.reason().rfind("cannot write the settings file " + missing.toStdString(), 0), 0u)
+        << unwritable.reason();
 }
 
 TEST_F(SettingsWrite, PipeOrDeviceLinkInItsPlaceReadsAsUnreadableAndIsNeverWritten) {

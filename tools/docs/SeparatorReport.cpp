@@ -89,9 +89,9 @@ int applySuggestions(std::FILE* out, std::FILE* err, const FolderSeparators& fou
             else
                 put(out, c.action + QLatin1Char(' ') + c.file);
         }
-        if (!applied.ok) {
+        if (!applied.status) {
             ++failed;
-            std::fprintf(err, "leafmark-docs: %s\n", applied.error.toUtf8().constData());
+            std::fprintf(err, "leafmark-docs: %s\n", applied.status.reason().c_str());
         }
     }
     return failed;

@@ -164,15 +164,18 @@ int main(int argc, char** argv) {
     else if (!kindName.isEmpty() && kindName != QLatin1String("barcode"))
         return usageError(program, QStringLiteral("--separators is barcode, blank or both."));
     if (line.has("pattern")) {
-        QString error;
-        rule.pattern = compileBarcodePattern(text("pattern"), error);
-        if (!rule.pattern) return usageError(program, error);
+        const BarcodePattern given = compileBarcodePattern(text("pattern"));
+        if (!given.status)
+            return usageError(program, QString::fromStdString(given.status.reason()));
+        rule.pattern = given.matches;
     }
     imaging::Symbologies symbologySet = imaging::defaultSymbologies();
     if (line.has("symbologies")) {
-        std::string error;
-        if (!imaging::parseSymbologies(text("symbologies").toStdString(), symbologySet, error))
-            return usageError(program, QString::fromStdString(error));
+        const imaging::SymbologyList given =
+            imaging::parseSymbologies(text("symbologies").toStdString());
+        if (!given.status)
+            return usageError(program, QString::fromStdString(given.status.reason()));
+        symbologySet = given.set;
     }
     QString target;
     if (exporting) {

@@ -30,12 +30,17 @@ void styleTables(QTextDocument& doc) {
     }
 }
 
+imaging::Status failure(const QString& text) {
+    return imaging::Status::failure(text.toStdString());
+}
+
 }  // namespace
 
-QString writeHelpPdf(const QString& markdown, const QString& pdfPath, const QString& title) {
+imaging::Status writeHelpPdf(const QString& markdown, const QString& pdfPath,
+                             const QString& title) {
     QSaveFile out(pdfPath);
     if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString());
+        return failure(QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString()));
     {
         QPdfWriter writer(&out);
         writer.setTitle(title);
@@ -52,20 +57,22 @@ QString writeHelpPdf(const QString& markdown, const QString& pdfPath, const QStr
         styleTables(doc);
         if (doc.isEmpty()) {
             out.cancelWriting();
-            return QStringLiteral("the guide is empty");
+            return failure(QStringLiteral("the guide is empty"));
         }
         // Lays the text out on the writer's pages (with page numbers) and
         // finishes the PDF when the writer goes out of scope.
         doc.print(&writer);
     }
-    if (!out.commit()) return QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString());
-    return QString();
+    if (!out.commit())
+        return failure(QStringLiteral("cannot write %1: %2").arg(pdfPath, out.errorString()));
+    return imaging::Status::success();
 }
 
-QString convertFile(const QString& markdownPath, const QString& pdfPath, const QString& title) {
+imaging::Status convertFile(const QString& markdownPath, const QString& pdfPath,
+                            const QString& title) {
     QFile in(markdownPath);
     if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(markdownPath, in.errorString());
+        return failure(QStringLiteral("cannot read %1: %2").arg(markdownPath, in.errorString()));
     return writeHelpPdf(QString::fromUtf8(in.readAll()), pdfPath, title);
 }
 

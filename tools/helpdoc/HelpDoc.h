@@ -4,14 +4,17 @@
 
 #include <QString>
 
+#include "imaging/engine/Status.h"
+
 namespace leafmark::helpdoc {
 
 // Lays `markdown` out on A4 pages and writes them as a PDF to `pdfPath`, with
 // `title` as the document title. The file is replaced only when the whole
-// document was written; returns an empty text on success, else the reason.
-QString writeHelpPdf(const QString& markdown, const QString& pdfPath, const QString& title);
+// document was written.
+imaging::Status writeHelpPdf(const QString& markdown, const QString& pdfPath, const QString& title);
 
 // Reads a UTF-8 Markdown file and writes it as in writeHelpPdf.
-QString convertFile(const QString& markdownPath, const QString& pdfPath, const QString& title);
+imaging::Status convertFile(const QString& markdownPath, const QString& pdfPath,
+                            const QString& title);
 
 }  // namespace leafmark::helpdoc

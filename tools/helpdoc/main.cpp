@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString title = args.size() == 4 ? args[3] : QStringLiteral("Leafmark Help");
-    const QString error = leafmark::helpdoc::convertFile(args[1], args[2], title);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "leafmark-helpdoc: %s\n", qPrintable(error));
+    if (const auto written = leafmark::helpdoc::convertFile(args[1], args[2], title); !written) {
+        std::fprintf(stderr, "leafmark-helpdoc: %s\n",
+                     qPrintable(QString::fromStdString(written.reason())));
         return 1;
     }
     return 0;

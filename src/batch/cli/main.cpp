@@ -69,6 +69,13 @@ int fail(const QString& message) {
     return 2;
 }
 
+int fail(const imaging::Status& status) { return fail(fromNativePath(status.reason())); }
+
+// A failure naming `text`, with the bytes of any path in it kept.
+imaging::Status failure(const QString& text) {
+    return imaging::Status::failure(nativePathString(text));
+}
+
 struct Arguments {
     RunKind kind = RunKind::PreProcess;
     QString source, output;
@@ -87,8 +94,8 @@ std::vector<cli::Option> optionTable() {
             {"resume", 0, false},    {"shard", 0, true}};
 }
 
-// Parses the options read by `line`; an empty text means success, else the error.
-QString parse(const cli::CommandLine& line, Arguments& out) {
+// Parses the options read by `line` into `out`.
+imaging::Status parse(const cli::CommandLine& line, Arguments& out) {
     const bool preOption = line.has("despeckle") || line.has("deskew") || line.has("margin");
     out.options.despeckle = line.has("despeckle");
     out.options.deskew = line.has("deskew");
@@ -96,8 +103,8 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
     if (const auto margin = line.value("margin")) {
         const auto inches = cli::finiteNumber(*margin);
         if (!inches || *inches < 0)
-            return QStringLiteral("--margin wants a number of inches, not \"%1\"")
-                .arg(fromNativePath(margin->c_str()));
+            return failure(QStringLiteral("--margin wants a number of inches, not \"%1\"")
+                               .arg(fromNativePath(margin->c_str())));
         out.options.marginInches = *inches;
         out.options.marginCleanup = true;
     }
@@ -105,12 +112,12 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
         bool ok = false;
         out.jobs = QString::fromStdString(*jobs).toInt(&ok);
         if (!ok || out.jobs < 1 || out.jobs > 256)
-            return QStringLiteral("--jobs wants a whole number from 1 to 256, not \"%1\"")
-                .arg(fromNativePath(jobs->c_str()));
+            return failure(QStringLiteral("--jobs wants a whole number from 1 to 256, not \"%1\"")
+                               .arg(fromNativePath(jobs->c_str())));
     }
     out.resume = line.has("resume");
     if (const auto report = line.value("report")) {
-        if (report->empty()) return QStringLiteral("--report needs a file name");
+        if (report->empty()) return failure(QStringLiteral("--report needs a file name"));
         out.report = fromNativePath(report->c_str());
     }
     if (const auto shard = line.value("shard")) {
@@ -120,35 +127,36 @@ QString parse(const cli::CommandLine& line, Arguments& out) {
         out.shard = kn.size() == 2 ? kn[0].toInt(&okK) : 0;
         out.shards = kn.size() == 2 ? kn[1].toInt(&okN) : 0;
         if (!okK || !okN || out.shards < 1 || out.shard < 1 || out.shard > out.shards)
-            return QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(value);
+            return failure(
+                QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(value));
     }
     const std::vector<std::string>& positional = line.positional();
-    if (positional.size() != 3) return QStringLiteral("wants a run kind and two folders");
+    if (positional.size() != 3) return failure(QStringLiteral("wants a run kind and two folders"));
     if (positional[0] == "pre")
         out.kind = RunKind::PreProcess;
     else if (positional[0] == "post")
         out.kind = RunKind::PostProcess;
     else
-        return QStringLiteral("the run kind is pre or post, not \"%1\"")
-            .arg(fromNativePath(positional[0].c_str()));
+        return failure(QStringLiteral("the run kind is pre or post, not \"%1\"")
+                           .arg(fromNativePath(positional[0].c_str())));
     if (out.kind == RunKind::PostProcess && preOption)
-        return QStringLiteral("--despeckle, --deskew and --margin belong to a pre run");
+        return failure(QStringLiteral("--despeckle, --deskew and --margin belong to a pre run"));
     out.source = fromNativePath(positional[1].c_str());
     out.output = fromNativePath(positional[2].c_str());
-    return {};
+    return imaging::Status::success();
 }
 
-// An empty text when `folder` is a folder this program can use, else why not.
-QString checkFolder(const QString& folder, bool writable) {
+// Succeeds when `folder` is a folder this program can use.
+imaging::Status checkFolder(const QString& folder, bool writable) {
     const QFileInfo info(folder);
-    if (!info.exists()) return QStringLiteral("no such folder: ") + folder;
-    if (!info.isDir()) return QStringLiteral("not a folder: ") + folder;
-    if (!info.isReadable()) return QStringLiteral("cannot read the folder ") + folder;
+    if (!info.exists()) return failure(QStringLiteral("no such folder: ") + folder);
+    if (!info.isDir()) return failure(QStringLiteral("not a folder: ") + folder);
+    if (!info.isReadable()) return failure(QStringLiteral("cannot read the folder ") + folder);
     if (writable) {
         QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".leafmark-probe-XXXXXX")));
-        if (!probe.open()) return QStringLiteral("cannot write into the folder ") + folder;
+        if (!probe.open()) return failure(QStringLiteral("cannot write into the folder ") + folder);
     }
-    return {};
+    return imaging::Status::success();
 }
 
 // What a done-list belongs to: the run kind, both folders and the clean-up options.
@@ -189,12 +197,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     Arguments args;
-    if (const QString error = parse(line, args); !error.isEmpty()) {
+    if (const imaging::Status parsed = parse(line, args); !parsed) {
         std::fputs(kUsage, stderr);
-        return fail(error);
+        return fail(parsed);
     }
-    if (const QString error = checkFolder(args.source, false); !error.isEmpty()) return fail(error);
-    if (const QString error = checkFolder(args.output, true); !error.isEmpty()) return fail(error);
+    if (const imaging::Status usable = checkFolder(args.source, false); !usable)
+        return fail(usable);
+    if (const imaging::Status usable = checkFolder(args.output, true); !usable) return fail(usable);
 
     const QString source = QFileInfo(args.source).absoluteFilePath();
     // An end-of-document file a killed save had moved aside is put back before the
@@ -207,8 +216,7 @@ int main(int argc, char** argv) {
 
     ReportWriter report;
     if (!args.report.isEmpty())
-        if (const imaging::Status opened = report.open(args.report); !opened)
-            return fail(QString::fromStdString(opened.reason()));
+        if (const imaging::Status opened = report.open(args.report); !opened) return fail(opened);
     // A report line that cannot be written is said on standard error; the run goes on.
     const auto writeReport = [&](const QByteArray& line) {
         if (report.isOpen() && !report.write(line))
@@ -221,10 +229,10 @@ int main(int argc, char** argv) {
     const QString journalName =
         args.shards > 1 ? QStringLiteral(".leafmark-done-%1-of-%2").arg(args.shard).arg(args.shards)
                         : QStringLiteral(".leafmark-done");
-    if (const QString error = journal.open(QDir(output).filePath(journalName),
-                                           runSignature(args, source, output), args.resume);
-        !error.isEmpty())
-        return fail(error);
+    if (const imaging::Status opened = journal.open(
+            QDir(output).filePath(journalName), runSignature(args, source, output), args.resume);
+        !opened)
+        return fail(opened);
     int skipped = 0;
     if (args.resume) {
         QStringList left;

@@ -31,12 +31,11 @@ PageOutcome copyEntry(const PageTask& task, PageOutcome outcome) {
         outcome.kind = PageOutcome::Kind::Unchanged;
         return outcome;
     }
-    const QString error = copyReplacing(task.sourcePath, task.outputPath);
-    if (error.isEmpty()) {
+    if (const imaging::Status copied = copyReplacing(task.sourcePath, task.outputPath); copied) {
         outcome.kind = PageOutcome::Kind::Copied;
     } else {
         outcome.kind = PageOutcome::Kind::Failed;
-        outcome.reason = error;
+        outcome.reason = fromNativePath(copied.reason());
     }
     return outcome;
 }
@@ -54,24 +53,29 @@ PageOutcome fallBack(PageEngine& engine, const PageTask& task, PageOutcome outco
     return outcome;
 }
 
+// "cannot read FROM: WHY", with the bytes of the path kept.
+imaging::Status cannotRead(const QString& from, const QString& why) {
+    return imaging::Status::failure(
+        nativePathString(QStringLiteral("cannot read %1: %2").arg(from, why)));
+}
+
 // Writes the regular file `in` (opened from `from`) into `out`, no more than the
-// size it had when opened; an empty text on success, else why not.
-QString copyInto(const RegularFile& in, const QString& from, imaging::OutputFile& out) {
+// size it had when opened.
+imaging::Status copyInto(const RegularFile& in, const QString& from, imaging::OutputFile& out) {
     char buffer[64 * 1024];
     qint64 left = in.size();
     while (left > 0) {
         const ssize_t n =
             ::read(in.fd(), buffer, static_cast<size_t>(std::min<qint64>(left, sizeof buffer)));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return QStringLiteral("cannot read %1: %2").arg(from, systemErrorText(errno));
-        if (n == 0)
-            return QStringLiteral("cannot read %1: the file shrank while it was copied").arg(from);
+        if (n < 0) return cannotRead(from, systemErrorText(errno));
+        if (n == 0) return cannotRead(from, QStringLiteral("the file shrank while it was copied"));
         if (const imaging::Status written = out.write(buffer, static_cast<std::size_t>(n));
             !written)
-            return QString::fromStdString(written.reason());
+            return written;
         left -= n;
     }
-    return {};
+    return imaging::Status::success();
 }
 
 // Saving over a file keeps that file's tags and later pages. A page written into
@@ -100,20 +104,17 @@ imaging::Status saveAsNewFile(PageEngine& engine, const QString& sourcePath,
 
 }  // namespace
 
-QString copyReplacing(const QString& from, const QString& to) {
+imaging::Status copyReplacing(const QString& from, const QString& to) {
     if (imaging::isWriteProtected(enginePath(to)))
-        return QString::fromStdString(imaging::writeProtectedText(enginePath(to)));
+        return imaging::Status::failure(imaging::writeProtectedText(enginePath(to)));
     // Only a regular file is copied, and no more than the size it had when opened:
     // a page swapped for a pipe or a device link cannot block the run or fill the disk.
     const RegularFile in(from);
-    if (!in.isOpen()) return QStringLiteral("cannot read %1: %2").arg(from, in.error());
+    if (!in.isOpen()) return cannotRead(from, in.error());
     imaging::OutputFile out(QStringLiteral("cannot write %1: ").arg(to).toStdString());
-    if (const imaging::Status opened = out.open(enginePath(to)); !opened)
-        return QString::fromStdString(opened.reason());
-    if (const QString error = copyInto(in, from, out); !error.isEmpty()) return error;
-    if (const imaging::Status committed = out.commit(); !committed)
-        return QString::fromStdString(committed.reason());
-    return {};
+    if (const imaging::Status opened = out.open(enginePath(to)); !opened) return opened;
+    if (const imaging::Status copied = copyInto(in, from, out); !copied) return copied;
+    return out.commit();
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "batch/core/RunTypes.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 class PageEngine;
@@ -28,8 +29,8 @@ struct PageTask {
 PageOutcome processPage(imaging::PageEngine& engine, const PageTask& task);
 
 // Copies `from` over `to` atomically (temporary file in the target folder, then
-// rename); an existing `to` is replaced only when the copy is complete.
-// Returns an empty text on success, else the reason.
-QString copyReplacing(const QString& from, const QString& to);
+// rename); an existing `to` is replaced only when the copy is complete. The
+// reason of a failure holds the paths' bytes (read it with fromNativePath).
+imaging::Status copyReplacing(const QString& from, const QString& to);
 
 }  // namespace leafmark::batch

@@ -77,7 +77,7 @@ void ResumeJournal::stopSyncing() {
     closing_ = false;
 }
 
-QString ResumeJournal::open(const QString& path, const QString& signature, bool keep) {
+imaging::Status ResumeJournal::open(const QString& path, const QString& signature, bool keep) {
     stopSyncing();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -102,14 +102,12 @@ QString ResumeJournal::open(const QString& path, const QString& signature, bool 
     const QByteArray native = nativePath(path);
     fd_ = ::open(native.constData(),
                  O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC), 0644);
-    if (fd_ < 0)
-        return QStringLiteral("cannot write %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    if (!reuse && (!writeAll(fd_, header) || ::fdatasync(fd_) != 0))
-        return QStringLiteral("cannot write %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (fd_ < 0 || (!reuse && (!writeAll(fd_, header) || ::fdatasync(fd_) != 0)))
+        return imaging::Status::failure(
+            nativePathString(QStringLiteral("cannot write %1: %2")
+                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)))));
     syncer_ = std::thread([this] { syncWhileOpen(); });
-    return {};
+    return imaging::Status::success();
 }
 
 bool ResumeJournal::isDone(const QString& name, const QString& sourcePath,

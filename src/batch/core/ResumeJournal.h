@@ -14,6 +14,8 @@
 #include <mutex>
 #include <thread>
 
+#include "imaging/engine/Status.h"
+
 namespace leafmark::batch {
 
 class ResumeJournal {
@@ -25,9 +27,9 @@ class ResumeJournal {
 
     // Opens the journal at `path` for runs described by `signature` (one line of
     // text). With `keep`, entries recorded under the same signature are read back;
-    // otherwise, or when the signature differs, the journal starts empty. An empty
-    // text on success, else why not.
-    QString open(const QString& path, const QString& signature, bool keep);
+    // otherwise, or when the signature differs, the journal starts empty. The reason
+    // of a failure holds the path's bytes (read it with fromNativePath).
+    imaging::Status open(const QString& path, const QString& signature, bool keep);
 
     // True when `name` was recorded and both files are still as recorded.
     bool isDone(const QString& name, const QString& sourcePath, const QString& outputPath) const;

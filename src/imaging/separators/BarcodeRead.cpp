@@ -136,7 +136,7 @@ Symbologies defaultSymbologies() {
            static_cast<Symbologies>(F::QRCode) | static_cast<Symbologies>(F::DataMatrix);
 }
 
-bool parseSymbologies(const std::string& list, Symbologies& out, std::string& error) {
+SymbologyList parseSymbologies(const std::string& list) {
     Symbologies set = 0;
     std::size_t start = 0;
     while (start <= list.size()) {
@@ -151,18 +151,12 @@ bool parseSymbologies(const std::string& list, Symbologies& out, std::string& er
             continue;
         }
         const ZXing::BarcodeFormat f = ZXing::BarcodeFormatFromString(name);
-        if (f == ZXing::BarcodeFormat::None) {
-            error = "unknown barcode symbology \"" + given + "\"";
-            return false;
-        }
+        if (f == ZXing::BarcodeFormat::None)
+            return {0, Status::failure("unknown barcode symbology \"" + given + "\"")};
         set |= static_cast<Symbologies>(f);
     }
-    if (set == 0) {
-        error = "no barcode symbology named";
-        return false;
-    }
-    out = set;
-    return true;
+    if (set == 0) return {0, Status::failure("no barcode symbology named")};
+    return {set};
 }
 
 std::string symbologyNames(Symbologies set) {

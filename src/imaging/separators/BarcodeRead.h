@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imaging/engine/Handles.h"
+#include "imaging/engine/Status.h"
 
 namespace leafmark::imaging {
 
@@ -21,9 +22,13 @@ using Symbologies = std::uint32_t;
 Symbologies defaultSymbologies();
 
 // Parses a comma-separated list of symbology names ("Code128,QRCode", case and
-// spaces ignored; "all" for every symbology the reader knows). False with `error`
-// naming the first unknown name; `out` is left unchanged then.
-bool parseSymbologies(const std::string& list, Symbologies& out, std::string& error);
+// spaces ignored; "all" for every symbology the reader knows). A failure names the
+// first unknown name (`set` is 0 then).
+struct SymbologyList {
+    Symbologies set = 0;
+    Status status = Status::success();
+};
+SymbologyList parseSymbologies(const std::string& list);
 // The names of a set, comma-separated, e.g. "Code128,QRCode".
 std::string symbologyNames(Symbologies set);
 
