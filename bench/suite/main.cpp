@@ -4,51 +4,74 @@
 //   leafmark-bench [--pages N] [--reps R] [--files F] [--seed S] [--only engine,view,folder]
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <cstdio>
+#include <string>
 
 #include "Benchmarks.h"
+#include "cli/CommandLine.h"
 
 using namespace leafmark::bench;
+
+namespace {
+
+// The help as the program has always printed it; "--help-all" shows the same.
+const char* const kHelp =
+    "Usage: %s [options]\n"
+    "Leafmark benchmarks (medians of repeated runs).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help       Displays help on commandline options.\n"
+    "  --help-all       Displays help including Qt specific options.\n"
+    "  --pages <N>      Generated pages (default 20).\n"
+    "  --reps <R>       Passes over the pages (default 3).\n"
+    "  --files <F>      Files in the listed folder (default 10000).\n"
+    "  --seed <S>       Page maker seed (default 1).\n"
+    "  --only <GROUPS>  Comma-separated groups: engine, view, folder (default all).\n";
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "leafmark-bench: %s\n", text.c_str());
+    return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Leafmark benchmarks (medians of repeated runs)."));
-    parser.addHelpOption();
-    const QCommandLineOption pages(QStringLiteral("pages"),
-                                   QStringLiteral("Generated pages (default 20)."),
-                                   QStringLiteral("N"), QStringLiteral("20"));
-    const QCommandLineOption reps(QStringLiteral("reps"),
-                                  QStringLiteral("Passes over the pages (default 3)."),
-                                  QStringLiteral("R"), QStringLiteral("3"));
-    const QCommandLineOption files(QStringLiteral("files"),
-                                   QStringLiteral("Files in the listed folder (default 10000)."),
-                                   QStringLiteral("F"), QStringLiteral("10000"));
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Page maker seed (default 1)."),
-                                  QStringLiteral("S"), QStringLiteral("1"));
-    const QCommandLineOption only(
-        QStringLiteral("only"),
-        QStringLiteral("Comma-separated groups: engine, view, folder (default all)."),
-        QStringLiteral("GROUPS"), QStringLiteral("engine,view,folder"));
-    parser.addOptions({pages, reps, files, seed, only});
-    parser.process(app);
+    leafmark::cli::CommandLine line({{"help-all", 0, false},
+                                     {"pages", 0, true},
+                                     {"reps", 0, true},
+                                     {"files", 0, true},
+                                     {"seed", 0, true},
+                                     {"only", 0, true}});
+    if (!line.parse(argc, argv)) return usageError(line.error());
+    if (line.has("help") || line.has("help-all")) {
+        std::printf(kHelp, argv[0]);
+        return 0;
+    }
+    if (line.has("version")) {
+        std::printf("%s\n", leafmark::cli::versionLine("leafmark-bench").c_str());
+        return 0;
+    }
+    if (!line.positional().empty())
+        return usageError("unexpected argument " + line.positional().front());
+    const auto value = [&line](const char* name, const char* otherwise) {
+        return QString::fromStdString(line.value(name).value_or(otherwise));
+    };
 
     bool ok[4] = {};
-    const int pageCount = parser.value(pages).toInt(&ok[0]);
-    const int repCount = parser.value(reps).toInt(&ok[1]);
-    const int fileCount = parser.value(files).toInt(&ok[2]);
-    const auto seedValue = parser.value(seed).toULongLong(&ok[3]);
+    const int pageCount = value("pages", "20").toInt(&ok[0]);
+    const int repCount = value("reps", "3").toInt(&ok[1]);
+    const int fileCount = value("files", "10000").toInt(&ok[2]);
+    const auto seedValue = value("seed", "1").toULongLong(&ok[3]);
     if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || pageCount < 1 || repCount < 1 || fileCount < 1) {
         std::fprintf(stderr,
                      "leafmark-bench: --pages, --reps, --files and --seed take positive numbers\n");
         return 2;
     }
-    const QStringList groups = parser.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList groups =
+        value("only", "engine,view,folder").split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& g : groups)
         if (g != QLatin1String("engine") && g != QLatin1String("view") &&
             g != QLatin1String("folder")) {
