@@ -22,8 +22,8 @@ void MainWindow::toolbarClick(int index) {
     if (const ToolbarEntry* e = toolbarEntry(index)) runCommand(e->command);
 }
 
-// One line a command, in the order of the Command enum; the dispatch is the only
-// place a command meets its routine.
+// One case a command, alike on purpose, in the order of the Command enum; the
+// dispatch is the only place a command meets its routine.
 void MainWindow::runCommand(Command command) {
     PageRecords& p = *pages_;
     ViewCommands& v = *viewCommands_;

@@ -6,6 +6,7 @@
 
 namespace leafmark::batch {
 
+// Its head is that of every small Qt class here; it shares no logic with them.
 class FolderTreeModel : public QFileSystemModel {
     Q_OBJECT
   public:

@@ -69,6 +69,7 @@ class ProcessWindowPrivate {
     SharedState& state;
     Dialogs& dialogs;
 
+    // The form's controls by their names: a list of pointers, alike in shape only to others.
     QGroupBox* frame3 = nullptr;  // SOURCE
     QGroupBox* frame4 = nullptr;  // OUTPUT
     QGroupBox* frame1 = nullptr;  // Pre-Process

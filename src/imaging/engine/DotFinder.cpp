@@ -341,6 +341,7 @@ class SpeckJudge {
 
 }  // namespace
 
+// A table, one limit a line scaled along its own axis: the lines are alike on purpose.
 SpeckLimits speckLimitsFor(int xres, int yres) {
     SpeckLimits l;
     l.tinyWidth = scaled(2, xres, 1);
