@@ -117,3 +117,33 @@ TEST_F(BatchCommand, NamesThatAreNotUtf8KeepTheirBytesThroughTheRun) {
         for (const QByteArray& n : {page, eod})
             leafmark::removeFile(folder + '/' + leafmark::fromNativePath(n));
 }
+
+// Folders named in bytes that are not UTF-8, given relative to the working folder:
+// the run finds them, writes into the output one, and a resumed run skips what it did.
+TEST_F(BatchCommand, FoldersNamedInBytesThatAreNotUtf8AreUsedAndResumed) {
+    writePage(in + "/1.tif", seededPage(0));
+    const QString src = root.filePath(leafmark::fromNativePath("s\xe9"));
+    const QString dst = root.filePath(leafmark::fromNativePath("d\xe9"));
+    ASSERT_TRUE(leafmark::renameFile(in, src));
+    ASSERT_TRUE(leafmark::renameFile(out, dst));
+    // The shell spells the byte, which a QString argument could not carry.
+    const auto run = [&](const QString& options) {
+        return runProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral(
+                 R"sh(cd "$1" && exec "$0" pre "s$(printf '\351')" "d$(printf '\351')" -q )sh") +
+                 options,
+             QStringLiteral(LEAFMARK_BATCH_COMMAND), root.path()});
+    };
+    const CommandResult first = run({});
+    const CommandResult again = run(QStringLiteral("--resume"));
+    const bool written = leafmark::pathExists(dst + "/1.tif");
+    // Qt cannot remove names it cannot spell.
+    EXPECT_TRUE(leafmark::renameFile(src, in) && leafmark::renameFile(dst, out));
+    EXPECT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.startsWith("1 pages processed")) << first.out.toStdString();
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(again.out.startsWith("1 entries done by an earlier run were skipped"))
+        << again.out.toStdString() << again.err.toStdString();
+}

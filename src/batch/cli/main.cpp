@@ -4,15 +4,15 @@
 //                  [--report FILE] [--resume] [--shard K/N]
 // Exit status: 0 every page done; 1 some pages could not be processed; 2 bad
 // arguments or folders; 130 stopped by Ctrl-C (pages in progress are finished first).
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "batch/core/BatchRun.h"
 #include "batch/core/PageShards.h"
@@ -146,17 +146,32 @@ imaging::Status parse(const cli::CommandLine& line, Arguments& out) {
     return imaging::Status::success();
 }
 
-// Succeeds when `folder` is a folder this program can use.
+// Succeeds when `folder` is a folder this program can use, whatever bytes its name holds.
 imaging::Status checkFolder(const QString& folder, bool writable) {
-    const QFileInfo info(folder);
-    if (!info.exists()) return failure(QStringLiteral("no such folder: ") + folder);
-    if (!info.isDir()) return failure(QStringLiteral("not a folder: ") + folder);
-    if (!info.isReadable()) return failure(QStringLiteral("cannot read the folder ") + folder);
+    const QByteArray native = nativePath(folder);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return failure(QStringLiteral("no such folder: ") + folder);
+    if (!S_ISDIR(st.st_mode)) return failure(QStringLiteral("not a folder: ") + folder);
+    if (::access(native.constData(), R_OK) != 0)
+        return failure(QStringLiteral("cannot read the folder ") + folder);
     if (writable) {
-        QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".leafmark-probe-XXXXXX")));
-        if (!probe.open()) return failure(QStringLiteral("cannot write into the folder ") + folder);
+        QByteArray probe = native + "/.leafmark-probe-XXXXXX";
+        const int fd = ::mkstemp(probe.data());
+        if (fd < 0) return failure(QStringLiteral("cannot write into the folder ") + folder);
+        ::close(fd);
+        ::unlink(probe.constData());
     }
     return imaging::Status::success();
+}
+
+// `path` made absolute against the working folder, whatever bytes either name holds.
+QString absolutePath(const QString& path) {
+    if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
+    char* cwd = ::getcwd(nullptr, 0);
+    const QString working = cwd ? fromNativePath(cwd) : QDir::currentPath();
+    std::free(cwd);
+    return QDir::cleanPath(working + QLatin1Char('/') + path);
 }
 
 // What a done-list belongs to: the run kind, both folders and the clean-up options.
@@ -205,13 +220,13 @@ int main(int argc, char** argv) {
         return fail(usable);
     if (const imaging::Status usable = checkFolder(args.output, true); !usable) return fail(usable);
 
-    const QString source = QFileInfo(args.source).absoluteFilePath();
+    const QString source = absolutePath(args.source);
     // An end-of-document file a killed save had moved aside is put back before the
     // listing, so that it is copied too.
     imaging::sweepLeftovers(nativePath(source).toStdString());
     FileList list;
     list.read(source, kPageAndEodPatterns);
-    const QString output = QFileInfo(args.output).absoluteFilePath();
+    const QString output = absolutePath(args.output);
     QStringList names = shardOf(list.names(), args.shard, args.shards);
 
     ReportWriter report;

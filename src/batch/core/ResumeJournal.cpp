@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
 
 #include "shared/NativePath.h"
+#include "shared/RegularFile.h"
 
 namespace leafmark::batch {
 
@@ -82,15 +82,15 @@ imaging::Status ResumeJournal::open(const QString& path, const QString& signatur
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     done_.clear();
-    const QByteArray header = kMagic + signature.toUtf8() + '\n';
+    // Paths in the signature and the file's own path keep their bytes, UTF-8 or not.
+    const QByteArray header = kMagic + nativePath(signature) + '\n';
     bool reuse = false;
     if (keep) {
-        QFile old(path);
-        if (old.open(QIODevice::ReadOnly)) {
-            const QByteArray all = old.readAll();
-            reuse = all.startsWith(header);
+        constexpr qint64 kMaxBytes = qint64(1) << 30;
+        if (const std::optional<QByteArray> all = readRegularFile(path, kMaxBytes)) {
+            reuse = all->startsWith(header);
             // A line is whole only with its newline: a line torn by a power cut is ignored.
-            const QList<QByteArray> lines = all.mid(header.size()).split('\n');
+            const QList<QByteArray> lines = all->mid(header.size()).split('\n');
             for (int i = 0; reuse && i + 1 < lines.size(); ++i) {
                 // Names are kept as their bytes on disk, which need not be UTF-8.
                 const QStringList f = fromNativePath(lines[i]).split(QLatin1Char('\t'));
