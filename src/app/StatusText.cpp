@@ -3,8 +3,6 @@
 #include <QStringList>
 #include <cmath>
 
-#include "shared/SharedState.h"
-
 namespace leafmark::app {
 
 // A table, one case a compression code: the cases are alike on purpose.

@@ -7,6 +7,7 @@
 
 #include "imaging/widget/PageView.h"
 #include "pages/FolderMarks.h"
+#include "shared/SharedState.h"
 
 namespace leafmark::app {
 
@@ -23,7 +24,7 @@ struct StatusFacts {
     int format = 0, bitDepth = 0;  // stored compression code and bits per pixel
     bool documentMarker = false;   // the marker box is ticked
     bool changeMarker = false;     // the page's file carries "Changed"
-    int modified = 0;
+    int modified = kUnmodified;
     bool damaged = false;
     QStringList findings;  // the check's findings on this page, a few words each
     QString proposal;      // separator sheets: what they say of this page or the folder

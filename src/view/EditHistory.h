@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "imaging/engine/Handles.h"
+#include "shared/SharedState.h"
 
 namespace leafmark::imaging {
 class PageEngine;
@@ -39,7 +40,7 @@ class EditHistory {
         imaging::PixPtr pix;
         int xres = 0;
         int yres = 0;
-        std::int16_t modified = 0;
+        std::int16_t modified = kUnmodified;
         std::size_t bytes = 0;
     };
     static Step snapshot(const imaging::PageEngine& engine, std::int16_t modified);
