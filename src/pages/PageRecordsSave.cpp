@@ -153,7 +153,8 @@ bool PageRecords::dosave(const QString& f) {
     if (status.ok()) status = engine.SavePage(enginePath(f), format, bits);
     if (!status.ok()) {
         // The old file is whole (the write is atomic); the work stays unsaved, and the
-        // end-of-document file goes back to what it was, in step with the page.
+        // end-of-document file goes back to what it was, in step with the page
+        // (best effort: a parked file left behind is put back by the next leftover sweep).
         if (eodCreated) removeFile(eodPath);
         if (!eodParked.isEmpty()) renameFile(eodParked, eodPath);
         state_.modified = modifiedBefore;

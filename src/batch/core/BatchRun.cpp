@@ -1,7 +1,6 @@
 #include "batch/core/BatchRun.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
@@ -10,6 +9,7 @@
 #include "batch/core/RunText.h"
 #include "batch/core/WorkerPool.h"
 #include "imaging/engine/Leftovers.h"
+#include "shared/NativePath.h"
 
 namespace leafmark::batch {
 
@@ -46,7 +46,7 @@ void BatchRun::start() {
     running_ = true;
     clock_.start();
     // What a killed run or save left in the output folder goes before this run writes there.
-    imaging::sweepLeftovers(QFile::encodeName(setup_.output).toStdString());
+    imaging::sweepLeftovers(nativePathString(setup_.output));
     // Results come back to this object's thread as queued calls. The pool is joined
     // in the destructor before the object goes, and queued calls to a deleted object
     // are dropped, so `this` is valid whenever a call is made or runs.
