@@ -8,12 +8,12 @@
 // --show-misses draws each lost glyph part and each speck left, with its surroundings.
 // --why lists each speck left: resolution, size, white pixels and direction to the
 // nearest ink of the text, and the rule that kept it; then the count per rule.
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <cstdio>
 #include <map>
 #include <string>
 
+#include "BenchHarness.h"
 #include "imaging/engine/IsolatedDots.h"
 #include "imaging/engine/PageEngine.h"
 #include "pagemaker/DotSample.h"
@@ -187,10 +187,7 @@ int main(int argc, char** argv) {
                 imaging::PixPtr speckled = binaryOf(page);
                 imaging::PageEngine engine;
                 engine.setImage(imaging::PixPtr(pixCopy(nullptr, speckled.get())), r.x, r.y);
-                QElapsedTimer clock;
-                clock.start();
-                engine.Despeckle();
-                t.ms += clock.nsecsElapsed() / 1e6;
+                t.ms += bench::measure(1, [&](int) { engine.Despeckle(); }).medianMs;
                 t.specks += static_cast<int>(specks.size());
                 t.removed += removedOf(engine.pix(), specks);
                 t.lostGlyph += lost(text.get(), engine.pix());
@@ -202,11 +199,13 @@ int main(int argc, char** argv) {
                     explainKept(text.get(), speckled.get(), engine.pix(), specks, dpi, pt, perRule);
                 }
                 // The floor: every group of 3 x 3 pixels or less goes.
-                clock.restart();
-                imaging::PixPtr small(pixSelectBySize(speckled.get(), 3, 3, 8, L_SELECT_IF_BOTH,
-                                                      L_SELECT_IF_LTE, nullptr));
-                imaging::PixPtr floorOut(pixSubtract(nullptr, speckled.get(), small.get()));
-                t.floorMs += clock.nsecsElapsed() / 1e6;
+                imaging::PixPtr floorOut;
+                t.floorMs +=
+                    bench::measure(1, [&](int) {
+                        imaging::PixPtr small(pixSelectBySize(
+                            speckled.get(), 3, 3, 8, L_SELECT_IF_BOTH, L_SELECT_IF_LTE, nullptr));
+                        floorOut.reset(pixSubtract(nullptr, speckled.get(), small.get()));
+                    }).medianMs;
                 t.floorRemoved += removedOf(floorOut.get(), specks);
                 t.floorLost += lost(text.get(), floorOut.get());
             }
