@@ -34,13 +34,14 @@ bool isPrivateFolder(const QByteArray& path) {
            (st.st_mode & 077) == 0;
 }
 
-// The user id of the process at the other end of a connected local socket, or -1.
-long peerUid(qintptr fd) {
+// True when the process at the other end of a connected local socket runs as this
+// user; false also when that cannot be told.
+bool peerIsThisUser(qintptr fd) {
     struct ucred cred {};
     socklen_t len = sizeof cred;
-    if (fd < 0 || ::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
-        return -1;
-    return static_cast<long>(cred.uid);
+    return fd >= 0 &&
+           ::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 &&
+           cred.uid == ::getuid();
 }
 
 constexpr int kMaxConnections = 16;
@@ -82,8 +83,7 @@ HandOver sendOpenRequest(const QString& serverName, const QString& path, int tim
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) return HandOver::NoServer;
     // Page paths go only to a program of the same user.
-    if (peerUid(socket.socketDescriptor()) != static_cast<long>(::getuid()))
-        return HandOver::Failed;
+    if (!peerIsThisUser(socket.socketDescriptor())) return HandOver::Failed;
     socket.write(encodeOpenRequest(path));
     if (!socket.waitForBytesWritten(timeoutMs)) return HandOver::Failed;
     while (socket.bytesAvailable() < 1) {
@@ -131,8 +131,7 @@ void OpenRequestServer::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         // Only the user's own programs are heard, a few at a time, and briefly:
         // an idle or half-sent connection is dropped after a few seconds.
-        if (peerUid(socket->socketDescriptor()) != static_cast<long>(::getuid()) ||
-            connections_ >= kMaxConnections) {
+        if (!peerIsThisUser(socket->socketDescriptor()) || connections_ >= kMaxConnections) {
             socket->abort();
             socket->deleteLater();
             continue;
