@@ -65,18 +65,18 @@ void appendRowRuns(const l_uint32* line, int x0, int x1, std::vector<InkRun>& ru
     if (inRun) runs.push_back({start, x1 - 1});
 }
 
-InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth,
-                  int minHeight) {
-    InkCount out;
-    if (!bits || pixGetDepth(bits) != 1 || width <= 0 || height <= 0) return out;
-    // Kept from call to call on each thread: fresh buffers of this size would cost
-    // a page fault per 4 KiB on every page.
-    thread_local std::vector<Group> keptGroups;
+namespace {
+
+// Joins the runs of ink of the rectangle into groups (`groups`, with their links);
+// returns the number of ink pixels. Buffers of runs are kept from call to call on
+// each thread: fresh buffers of this size would cost a page fault per 4 KiB on every page.
+std::int64_t groupRuns(PIX* bits, int left, int top, int width, int height,
+                       std::vector<Group>& groups) {
     thread_local std::vector<InkRun> keptAbove, keptHere;
     thread_local std::vector<int> keptAboveGroups, keptHereGroups;
-    std::vector<Group>& groups = keptGroups;
     std::vector<InkRun>&above = keptAbove, &here = keptHere;
     std::vector<int>&aboveGroups = keptAboveGroups, &hereGroups = keptHereGroups;
+    std::int64_t all = 0;
     groups.clear();
     above.clear();
     const l_uint32* data = pixGetData(bits);
@@ -105,18 +105,43 @@ InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWi
             g.x1 = std::max(g.x1, run.last);
             g.y1 = y;
             g.pixels += run.last - run.first + 1;
-            out.all += run.last - run.first + 1;
+            all += run.last - run.first + 1;
             hereGroups[r] = group;
         }
         std::swap(above, here);
         std::swap(aboveGroups, hereGroups);
     }
+    return all;
+}
+
+}  // namespace
+
+InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth,
+                  int minHeight) {
+    InkCount out;
+    if (!bits || pixGetDepth(bits) != 1 || width <= 0 || height <= 0) return out;
+    thread_local std::vector<Group> groups;
+    out.all = groupRuns(bits, left, top, width, height, groups);
     out.kept = out.all;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const Group& g = groups[i];
         if (g.parent == static_cast<int>(i) && g.x1 - g.x0 + 1 < minWidth &&
             g.y1 - g.y0 + 1 < minHeight)
             out.kept -= g.pixels;
+    }
+    return out;
+}
+
+std::vector<InkGroup> inkGroups(PIX* bits) {
+    std::vector<InkGroup> out;
+    if (!bits || pixGetDepth(bits) != 1) return out;
+    thread_local std::vector<Group> groups;
+    groupRuns(bits, 0, 0, static_cast<int>(pixGetWidth(bits)), static_cast<int>(pixGetHeight(bits)),
+              groups);
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const Group& g = groups[i];
+        if (g.parent == static_cast<int>(i))
+            out.push_back({g.x0, g.y0, g.x1 - g.x0 + 1, g.y1 - g.y0 + 1, g.pixels});
     }
     return out;
 }

@@ -31,4 +31,14 @@ struct InkCount {
 // image. Groups are found inside the rectangle only (pixels outside it do not join them).
 InkCount countInk(PIX* bits, int left, int top, int width, int height, int minWidth, int minHeight);
 
+// A group of ink pixels: its bounding box and the number of its pixels.
+struct InkGroup {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::int64_t pixels = 0;
+};
+
+// The groups of the whole 1-bit `bits` (1 = ink), in the order their first pixel
+// comes row by row (the order leptonica's connected components come in).
+std::vector<InkGroup> inkGroups(PIX* bits);
+
 }  // namespace leafmark::imaging
