@@ -1,6 +1,7 @@
-// The ink count from row runs against leptonica's own selection of connected groups
-// by size, on made pages (text, fax, blank with specks and an edge strip, barcode
-// sheets) and on random noise, where groups touch only at corners and merge late.
+// The ink count and the groups of ink from row runs against leptonica's own connected
+// groups (their boxes, and the selection by size), on made pages (text, fax, blank with specks and
+// an edge strip, barcode sheets) and on random noise, where groups touch only at corners and merge
+// late.
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,17 @@ TEST(InkCount, KeepsWhatSelectingGroupsBySizeKeepsOnPagesAndNoise) {
     for (double density : {0.08, 0.3, 0.5, 0.7})
         cases.push_back({"noise", noise(301, 257, density, static_cast<unsigned>(density * 100))});
     for (const Case& c : cases) {
+        // The groups themselves: the boxes of leptonica's connected components, in its order.
+        BoxaPtr components(pixConnCompBB(c.pix.get(), 8));
+        const std::vector<InkGroup> groups = inkGroups(c.pix.get());
+        ASSERT_EQ(static_cast<int>(groups.size()), boxaGetCount(components.get())) << c.name;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            l_int32 x, y, bw, bh;
+            boxaGetBoxGeometry(components.get(), static_cast<int>(i), &x, &y, &bw, &bh);
+            const InkGroup& g = groups[i];
+            EXPECT_TRUE(g.left == x && g.top == y && g.width == bw && g.height == bh)
+                << c.name << i;
+        }
         const int w = static_cast<int>(pixGetWidth(c.pix.get()));
         const int h = static_cast<int>(pixGetHeight(c.pix.get()));
         // The whole image, a rectangle cut off mid-word on both sides, and one on word bounds.

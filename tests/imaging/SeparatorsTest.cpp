@@ -1,6 +1,7 @@
 // Separator sheets on generated pages: barcodes written with the barcode library's
 // own writer (by the page maker) onto letter pages at 300 and 200 dpi, turned a few degrees and
-// specked, among pages of text; the proposed document starts that follow.
+// specked, among pages of text; the proposed document starts that follow; where on a page
+// matrix codes are searched for.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "PixTestPages.h"
 #include "imaging/engine/PageEngine.h"
+#include "imaging/separators/MatrixCodeAreas.h"
 #include "imaging/separators/SeparatorDetect.h"
 #include "imaging/separators/SeparatorSuggest.h"
 #include "pagemaker/SeparatorSheet.h"
@@ -63,9 +65,14 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
     const Code sheet128{"Code128", "SEP-0001"};
     const Code sheetQr{"QRCode", "NEXT DOCUMENT 17"};
     const Code invoice{"Code128", "INV-4711"};
-    const std::vector<QImage> pages = {textPage(dpi),           separatorSheet(dpi, sheet128, 2.5),
-                                       textPage(dpi),           separatorSheet(dpi, sheetQr, -3.0),
-                                       textPage(dpi, &invoice), textPage(dpi)};
+    const Code sheetDm{"DataMatrix", "SEP-0003"};
+    const std::vector<QImage> pages = {textPage(dpi),
+                                       separatorSheet(dpi, sheet128, 2.5),
+                                       textPage(dpi),
+                                       separatorSheet(dpi, sheetQr, -3.0),
+                                       textPage(dpi, &invoice),
+                                       textPage(dpi),
+                                       separatorSheet(dpi, sheetDm, 1.5)};
     std::vector<SeparatorReading> readings;
     for (int i = 0; i < static_cast<int>(pages.size()); ++i)
         readings.push_back(
@@ -78,6 +85,9 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
     ASSERT_EQ(readings[3].barcodes.size(), 1u);
     EXPECT_EQ(readings[3].barcodes[0].symbology, "QRCode");
     EXPECT_EQ(readings[3].barcodes[0].text, "NEXT DOCUMENT 17");
+    ASSERT_EQ(readings[6].barcodes.size(), 1u);
+    EXPECT_EQ(readings[6].barcodes[0].symbology, "DataMatrix");
+    EXPECT_EQ(readings[6].barcodes[0].text, "SEP-0003");
     // The label on the text page is read, but the text around it keeps the page from being a
     // separator.
     ASSERT_EQ(readings[4].barcodes.size(), 1u);
@@ -88,7 +98,7 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
     const SeparatorRule byDefault;
     std::vector<bool> separator;
     for (const auto& r : readings) separator.push_back(isSeparator(r, byDefault));
-    EXPECT_EQ(separator, (std::vector<bool>{false, true, false, true, false, false}));
+    EXPECT_EQ(separator, (std::vector<bool>{false, true, false, true, false, false, true}));
 
     const auto proposed = suggestStarts(separator, {});
     ASSERT_EQ(proposed.size(), 2u);
@@ -110,6 +120,37 @@ TEST_P(SeparatorFolder, SheetsAreFoundAndTheFollowingPagesProposed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtScanResolutions, SeparatorFolder, ::testing::Values(300, 200));
+
+TEST(MatrixCodeSearch, OnlyTheCodeOfATextPageIsSearchedEvenCloseBesideText) {
+    const int dpi = 300;
+    QImage img = testpages::textPage(static_cast<int>(8.5 * dpi), 11 * dpi, dpi, 11, 0.0);
+    {
+        // A QR Code whose quiet zone is all that separates it from a line of text.
+        QPainter p(&img);
+        p.fillRect(QRectF(1.0 * dpi, 3.7 * dpi, 6.6 * dpi, 1.0 * dpi), Qt::white);
+        const QRectF code(2.0 * dpi, 4.0 * dpi, 0.42 * dpi, 0.42 * dpi);  // 21 modules
+        EXPECT_TRUE(pagemaker::paintBarcode(p, "QRCode", "BOX 7", dpi, code.topLeft()));
+        QFont font(QStringLiteral("DejaVu Serif"));
+        font.setPixelSize(11 * dpi / 72);
+        p.setFont(font);
+        p.drawText(QPointF(code.right() + 0.05 * dpi, code.top() + 0.2 * dpi),
+                   QStringLiteral("Received 12 March, checked by the front desk."));
+    }
+    const PixPtr page = testpages::binaryOf(img);
+    const ReducedPage reduced = reducePage(page.get(), dpi);
+    // The lines of text offer nothing to search; the code does.
+    const std::vector<InkArea> areas = matrixCodeAreas(reduced.ink.get(), reduced.dpi);
+    ASSERT_FALSE(areas.empty());
+    for (const InkArea& a : areas) {
+        EXPECT_LT(std::abs(a.left * reduced.factor - 2 * dpi), dpi / 10) << a.left;
+        EXPECT_LT(std::abs(a.top * reduced.factor - 4 * dpi), dpi / 10) << a.top;
+    }
+    const SeparatorReading r = readSeparatorPix(page.get(), dpi, defaultSymbologies());
+    ASSERT_EQ(r.barcodes.size(), 1u);
+    EXPECT_EQ(r.barcodes[0].text, "BOX 7");
+    EXPECT_NEAR(r.barcodes[0].left, 2 * dpi, dpi / 20);
+    EXPECT_NEAR(r.barcodes[0].top, 4 * dpi, dpi / 20);
+}
 
 TEST(SeparatorRules, BlankSheetsAndSymbologies) {
     const int dpi = 200;
