@@ -3,7 +3,8 @@
 // out, from the runs of ink of each row: a group is the pixels connected through
 // their eight neighbours, and a speck is a group whose bounding box is narrower and
 // lower than the sizes given. The same count as selecting the groups by size and
-// counting what is kept, without making an image of every group. No Qt.
+// counting what is kept, without making an image of every group. The groups' boxes
+// are had the same way (where a page may carry a matrix code). No Qt.
 
 #include <leptonica/allheaders.h>
 

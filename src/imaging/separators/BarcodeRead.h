@@ -1,10 +1,11 @@
 #pragma once
 // Reading the barcodes printed on a page. The page is first reduced to a working
 // copy of about 150 dots per inch (a 1-bit ink map, and 8-bit gray for gray and
-// colour pages), so one read costs about as much as decoding the page: the barcode
-// reader searches the working copy for matrix codes, and reads linear codes at full
-// resolution only where the ink map shows blocks of bars. Positions are reported
-// in page pixels. No Qt.
+// colour pages), so one read costs less than decoding the page: the barcode reader
+// searches the working copy for matrix codes only in the blocks that could hold one
+// (its search of a whole page mostly misses the Data Matrix symbols it reads there),
+// and reads linear codes at full resolution only where the ink map shows blocks of
+// bars. Positions are reported in page pixels. No Qt.
 
 #include <cstdint>
 #include <string>
@@ -54,8 +55,10 @@ struct ReducedPage {
 ReducedPage reducePage(PIX* page, int dpi);
 
 // The barcodes of the symbologies in `set` on `page`, whose working copy is
-// `reduced`: matrix codes are read on the working copy; linear codes at full
-// resolution, only in the blocks of bars the working copy shows. Positions in
+// `reduced`: matrix codes are read on the working copy, in the blocks that could hold
+// one with a quiet zone around each (the whole copy when the blocks are many or cover
+// half of it); linear codes at full resolution, only in the blocks of bars the working
+// copy shows. Positions in
 // page pixels. Empty when there is none.
 std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symbologies set);
 
