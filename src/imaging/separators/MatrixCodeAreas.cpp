@@ -17,7 +17,9 @@ constexpr int kSmallestSide = 16;
 constexpr int kSmallestLength = 20;
 constexpr int kSmallestQrSide = 40;
 // Modules are about half ink; a line's words or a frame are much less in their box.
+// A symbol turned far has a box up to twice its area: squares are taken at less.
 constexpr double kLeastDensity = 0.35;
+constexpr double kLeastSquareDensity = 0.2;
 // Wider than the space between two words, in inches.
 constexpr double kWordGapInches = 0.1;
 
@@ -56,13 +58,13 @@ std::vector<InkArea> matrixCodeAreas(PIX* ink, int dpi) {
             2 * longSide <= 9 * shortSide && densityIn(ink, a) >= kLeastDensity)
             areas.push_back(a);
     }
-    // QR Codes close beside text: squares taller than a line of body text. Any density
-    // (a symbol turned far has a box twice its area), but not a frame drawn round a field.
+    // QR Codes close beside text, or turned far: squares at least as large as the
+    // smallest one, and not a frame drawn round a field.
     for (const InkGroup& g : inkGroups(blocks.get())) {
         const InkArea a = inPage(g);
         const int shortSide = std::min(a.width, a.height), longSide = std::max(a.width, a.height);
         if (shortSide >= kSmallestQrSide && 4 * longSide <= 5 * shortSide &&
-            densityIn(ink, a) >= 0.2)
+            densityIn(ink, a) >= kLeastSquareDensity)
             areas.push_back(a);
     }
     return areas;
