@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "pages/Documents.h"
+#include "shared/NativePath.h"
 #include "shared/PageFiles.h"
 
 namespace leafmark {
@@ -14,8 +15,7 @@ QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Ch
 
 // The end-of-document name a page would have, folded for matching without regard to case.
 QString foldedEndOfDocumentName(const QString& page) {
-    const QString path = endOfDocumentPath(QString(), page);
-    return path.toCaseFolded();
+    return foldedName(endOfDocumentPath(QString(), page));
 }
 
 // The key for scripts and the few words for a status line of each kind: a table,
@@ -68,7 +68,7 @@ bool endOfDocumentFingerprint(const QString& page, const QString& foldedSuffix, 
     for (const QChar c : stem) {
         char16_t u = c.unicode();
         if (u >= 0x80) {
-            h = fingerprint(kFingerprintStart, stem.toString().toCaseFolded());
+            h = fingerprint(kFingerprintStart, foldedName(stem.toString()));
             break;
         }
         if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u + (u'a' - u'A'));
@@ -130,7 +130,7 @@ void FolderDocuments::match() {
     QHash<QString, qsizetype> byFolded;  // folded name -> index into files
     QSet<quint64> fingerprints;          // of the folded names
     for (qsizetype i = 0; i < files.size(); ++i) {
-        QString folded = files[i].name.toCaseFolded();
+        QString folded = foldedName(files[i].name);
         fingerprints.insert(fingerprint(kFingerprintStart, folded));
         byFolded.insert(std::move(folded), i);
     }

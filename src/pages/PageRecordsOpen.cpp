@@ -62,7 +62,6 @@ void PageRecords::OpenMaster(const QString& path) {
         state_.folderpath = path.left(slash);
         givenName = path.mid(slash + 1);
     }
-    const QString pageName = givenName.toUpper();
 
     // A page in the root folder leaves an empty folder path; the list reads "/" then.
     const QString listFolder =
@@ -76,14 +75,18 @@ void PageRecords::OpenMaster(const QString& path) {
     folderList_.exclude(kEndOfDocumentSuffix);
     ++folderListGeneration_;
 
-    // Names match without regard to case, but the file is opened by its stored name.
+    // Names match without regard to case, but the file is opened by its stored
+    // name; the page of exactly the given name wins over one differing in case.
     QString shownName = givenName;
-    for (int i = 0; i < folderList_.count(); ++i) {
-        if (folderList_.at(i).toUpper() == pageName) {
-            folderList_.select(i);
-            shownName = folderList_.at(i);
-            break;
-        }
+    int found = static_cast<int>(folderList_.names().indexOf(givenName));
+    if (found < 0) {
+        const QString pageName = foldedName(givenName);
+        for (int i = 0; i < folderList_.count() && found < 0; ++i)
+            if (foldedName(folderList_.at(i)) == pageName) found = i;
+    }
+    if (found >= 0) {
+        folderList_.select(found);
+        shownName = folderList_.at(found);
     }
     display(shownName);
 

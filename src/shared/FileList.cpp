@@ -44,7 +44,7 @@ QStringList foldedPatterns(const QString& patterns) {
     QStringList out;
     for (const QString& p : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString t = p.trimmed();
-        if (!t.isEmpty()) out << t.toCaseFolded();
+        if (!t.isEmpty()) out << foldedName(t);
     }
     if (out.isEmpty()) out << QStringLiteral("*");
     return out;
@@ -126,7 +126,7 @@ void FileList::read(const QString& folder, const QString& patterns) {
         if (entry->d_name[0] == '.')  // hidden files, "." and ".."
             continue;
         QString name = fromNativePath(entry->d_name);
-        QString folded = name.toCaseFolded();
+        QString folded = foldedName(name);
         if (matchesAny(wanted, folded) && isRegularFile(dir, entry))
             found.emplace_back(std::move(folded), std::move(name));
     }

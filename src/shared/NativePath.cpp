@@ -114,6 +114,23 @@ QString shownPath(const QString& path) {
     return out;
 }
 
+QString foldedName(const QString& name) {
+    qsizetype kept = nextKeptByte(name, 0);
+    if (kept < 0) return name.toCaseFolded();
+    // Folding goes code point by code point, so the runs between kept bytes
+    // fold on their own.
+    QString out;
+    out.reserve(name.size());
+    qsizetype runStart = 0;
+    for (; kept >= 0; kept = nextKeptByte(name, kept + 1)) {
+        out += name.mid(runStart, kept - runStart).toCaseFolded();
+        out += name[kept];
+        runStart = kept + 1;
+    }
+    out += name.mid(runStart).toCaseFolded();
+    return out;
+}
+
 bool pathExists(const QString& path) {
     struct stat st {};
     return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;

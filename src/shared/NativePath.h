@@ -21,6 +21,11 @@ std::string nativePathString(const QString& path);
 QString fromNativePath(QByteArrayView bytes);
 // `path` for showing: each kept byte becomes U+FFFD.
 QString shownPath(const QString& path);
+// `name` folded for matching and sorting without regard to case: what
+// QString::toCaseFolded() gives, except that each kept byte stays itself. Qt's
+// folding turns kept bytes into U+FFFD once a character before them changes
+// case, so two names differing only in such a byte would fold alike.
+QString foldedName(const QString& name);
 
 // True when something exists under `path` (links followed).
 bool pathExists(const QString& path);

@@ -11,10 +11,12 @@
 
 #include "batch/core/BatchRun.h"
 #include "batch/core/PageJob.h"
+#include "batch/core/PageShards.h"
 #include "batch/core/RunReport.h"
 #include "batch/core/RunText.h"
 #include "imaging/engine/PageEngine.h"
 #include "shared/FileList.h"
+#include "shared/NativePath.h"
 #include "support/TestPages.h"
 
 using namespace leafmark;
@@ -354,4 +356,13 @@ TEST(PreProcessRun, PageWrittenOverAStaleOutputFileTakesNothingFromIt) {
     // Nothing but the page itself is left in the output folder.
     EXPECT_EQ(QDir(f.out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({"p.tif"}));
+}
+
+// An end-of-document file goes into the slice of its own page, also when another
+// page's name differs from that page's only in a byte that is not UTF-8.
+TEST(PageSlices, EndOfDocumentFileFollowsItsOwnPage) {
+    const QString e4 = fromNativePath("Ab\xe4"), fc = fromNativePath("Ab\xfc");
+    const QStringList names = {e4 + ".tif", e4 + "zzz.eod", fc + ".tif"};
+    EXPECT_EQ(shardOf(names, 1, 2), names.mid(0, 2));
+    EXPECT_EQ(shardOf(names, 2, 2), names.mid(2));
 }

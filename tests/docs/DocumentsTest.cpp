@@ -9,6 +9,7 @@
 
 #include "pages/Documents.h"
 #include "shared/NativePath.h"
+#include "shared/PageFiles.h"
 #include "support/TestPages.h"
 
 using namespace leafmark;
@@ -151,4 +152,28 @@ TEST(Documents, CheckNamesEveryKindOfFindingAndChangesNothing) {
     EXPECT_EQ(ranges(d),
               (std::vector<std::pair<int, int>>{{0, 1}, {2, 3}, {4, 6}, {7, 7}, {8, 8}}));
     EXPECT_EQ(folderState(dir), before);
+}
+
+// Two names that differ only in a byte that is not UTF-8, after a capital letter:
+// each page keeps its own end-of-document file, and the folder is in byte order.
+TEST(Documents, NamesDifferingOnlyInAByteThatIsNotUtf8StayApart) {
+    QTemporaryDir dir;
+    const auto name = [](const char* bytes) { return fromNativePath(bytes); };
+    const QString folder = dir.path() + QLatin1Char('/');
+    for (const char* n : {"Ab\xfc.tif", "Ab\xe4.tif", "ab\xf0.tif"}) {
+        fx::PageSpec spec;
+        if (n[0] == 'a') spec.ascii = {{TIFFTAG_IMAGEDESCRIPTION, "BOD"}};
+        ASSERT_TRUE(fx::writeTiff(nativePathString(folder + name(n)), {spec}));
+    }
+    ASSERT_TRUE(writeEndOfDocumentFile(folder + name("Ab\xe4ZZZ.EOD")));
+
+    const FolderDocuments d = FolderDocuments::read(dir.path());
+    ASSERT_EQ(d.pageCount(), 3);
+    EXPECT_EQ(d.pages()[0].name, name("Ab\xe4.tif"));
+    EXPECT_EQ(d.pages()[1].name, name("ab\xf0.tif"));
+    EXPECT_EQ(d.pages()[2].name, name("Ab\xfc.tif"));
+    EXPECT_EQ(d.pages()[0].endOfDocument, name("Ab\xe4ZZZ.EOD"));
+    EXPECT_TRUE(d.pages()[2].endOfDocument.isEmpty());
+    EXPECT_TRUE(d.findings().isEmpty()) << findingLines(d).front();
+    EXPECT_EQ(d.documentStarts(), (QList<int>{0, 1}));
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "PagesTestSupport.h"
+#include "shared/NativePath.h"
 
 namespace leafmark::testing {
 namespace {
@@ -38,6 +39,19 @@ TEST_F(PageOpening, MatchesNamesWithoutCaseButOpensTheStoredName) {
     EXPECT_EQ(state.currentfile, path(QStringLiteral("c.TIFF")));
     EXPECT_FALSE(records->pageLoadFailed());
     EXPECT_TRUE(controls->caption.endsWith(QStringLiteral("c.TIFF (3 of 3)")));
+}
+
+// The page of exactly the given name is opened, also where another page's name
+// differs from it only in case or in a byte that is not UTF-8.
+TEST_F(PageOpening, OpensTheExactPageAmongNamesThatFoldAlike) {
+    const QString e4 = fromNativePath("Ab\xe4.tif"), fc = fromNativePath("Ab\xfc.tif");
+    for (const QString& n : {QStringLiteral("A.tif"), QStringLiteral("a.tif"), e4, fc})
+        writePage(path(n));
+    for (const QString& n : {QStringLiteral("a.tif"), fc, e4}) {
+        records->OpenMaster(path(n));
+        EXPECT_EQ(state.currentfile, path(n));
+        EXPECT_EQ(records->folderList().at(records->folderList().selectedIndex()), n);
+    }
 }
 
 TEST_F(PageOpening, AnUnlistedFileIsShownWithoutSelection) {

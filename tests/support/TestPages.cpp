@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "shared/NativePath.h"
+
 namespace leafmark::testing {
 
 using imaging::PixPtr;
@@ -381,7 +383,7 @@ PageSpec seededPage(int seed, int width, int height) {
 }
 
 void writePage(const QString& path, const PageSpec& spec) {
-    ASSERT_TRUE(writeTiff(QFile::encodeName(path).toStdString(), {spec})) << path.toStdString();
+    ASSERT_TRUE(writeTiff(nativePathString(path), {spec})) << path.toStdString();
 }
 
 void makeDataRunPastTheEnd(const QString& path) {

@@ -3,15 +3,16 @@
 #include <QHash>
 
 #include "batch/core/RunText.h"
+#include "shared/NativePath.h"
 
 namespace leafmark::batch {
 
 namespace {
 
-// "00000006" of "00000006.tif", upper case.
+// "00000006" of "00000006.TIF", folded for matching without regard to case.
 QString stemOf(const QString& name) {
     const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return (dot > 0 ? name.left(dot) : name).toUpper();
+    return foldedName(dot > 0 ? name.left(dot) : name);
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ QStringList shardOf(const QStringList& names, int k, int n) {
             continue;
         }
         QString stem = stemOf(names[i]);
-        if (stem.endsWith(QLatin1String("ZZZ"))) stem.chop(3);
+        if (stem.endsWith(QLatin1String("zzz"))) stem.chop(3);
         slice[i] = sliceOfStem.value(stem, lastSlice);
     }
     QStringList out;
