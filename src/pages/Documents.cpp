@@ -6,6 +6,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 #include "imaging/engine/PageHeader.h"
 #include "shared/FileList.h"
@@ -107,7 +108,14 @@ FolderDocuments FolderDocuments::fromListing(const QString& folder, const QStrin
     return d;
 }
 
+namespace {
+// Reading a model from several threads at once is allowed, as for any const use;
+// the page records built on the first ask are built once, the other threads wait.
+std::mutex pagesBuild;
+}  // namespace
+
 const QList<DocumentPage>& FolderDocuments::pages() const {
+    const std::lock_guard lock(pagesBuild);
     if (pagesBuilt_) return pages_;
     pages_.clear();
     pages_.reserve(names_.size());

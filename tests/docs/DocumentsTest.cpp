@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "pages/Documents.h"
 #include "shared/NativePath.h"
@@ -176,4 +179,27 @@ TEST(Documents, NamesDifferingOnlyInAByteThatIsNotUtf8StayApart) {
     EXPECT_TRUE(d.pages()[2].endOfDocument.isEmpty());
     EXPECT_TRUE(d.findings().isEmpty()) << findingLines(d).front();
     EXPECT_EQ(d.documentStarts(), (QList<int>{0, 1}));
+}
+
+// The pages of a model may be read from several threads at once (the blank-page
+// measure reads them over all cores): every thread sees the whole list.
+TEST(Documents, PagesReadFromSeveralThreadsAtOnce) {
+    QStringList names;
+    for (int i = 0; i < 20000; ++i)
+        names << QStringLiteral("%1.tif").arg(i, 8, 10, QLatin1Char('0'));
+    const FolderDocuments d = FolderDocuments::fromListing(QStringLiteral("/folder"), names, {});
+    const qsizetype count = names.size();
+    const QString lastName = names.constLast();
+    std::atomic<bool> go{false};
+    std::atomic<int> whole{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            while (!go) std::this_thread::yield();
+            const QList<DocumentPage>& pages = d.pages();
+            if (pages.size() == count && pages.constLast().name == lastName) ++whole;
+        });
+    go = true;
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(whole, 4);
 }

@@ -75,11 +75,12 @@ QList<double> measureInk(const FolderDocuments& documents, int jobs) {
     const int n = documents.pageCount();
     QList<double> ink(n, -1.0);
     if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const QList<DocumentPage>& pages = documents.pages();
     std::atomic<int> next{0};
     auto work = [&] {
         imaging::PageEngine engine;
         for (int i = next++; i < n; i = next++) {
-            const DocumentPage& page = documents.pages()[i];
+            const DocumentPage& page = pages[i];
             if (!page.readable) continue;
             if (!engine.LoadPage(enginePath(documents.folder() + page.name)).ok() ||
                 engine.damaged())
