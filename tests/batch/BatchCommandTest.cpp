@@ -1,9 +1,12 @@
 // The headless command leafmark-batch: arguments, folder checks, exit status and
 // the summary line.
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <set>
 
 #include "imaging/engine/PageEngine.h"
@@ -146,4 +149,31 @@ TEST_F(BatchCommand, FoldersNamedInBytesThatAreNotUtf8AreUsedAndResumed) {
     EXPECT_TRUE(written);
     EXPECT_TRUE(again.out.startsWith("1 entries done by an earlier run were skipped"))
         << again.out.toStdString() << again.err.toStdString();
+}
+
+// A done-list another user's run left in an output folder shared with them does
+// not stop the next user's run: their run puts a list of its own in its place,
+// keeping, when resumed, what the old one held.
+TEST_F(BatchCommand, ADoneListOfAnotherUserInASharedFolderIsTakenOver) {
+    if (::geteuid() != 0 || !QFile::exists(QStringLiteral("/usr/bin/setpriv")))
+        GTEST_SKIP() << "needs the superuser and setpriv to run as another user";
+    writePage(in + "/1.tif", seededPage(0));
+    ASSERT_EQ(runCommand({"pre", in, out, "-q"}).status, 0);  // the superuser's list, 0644
+    ASSERT_EQ(::chmod(QFile::encodeName(root.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0777), 0);
+    const auto asOtherUser = [&](const QStringList& command) {
+        return runProgram(
+            QStringLiteral("/usr/bin/setpriv"),
+            QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command);
+    };
+    if (asOtherUser({"/bin/test", "-x", QStringLiteral(LEAFMARK_BATCH_COMMAND)}).status != 0)
+        GTEST_SKIP() << "the program lies where another user cannot run it";
+    for (int run = 0; run < 2; ++run) {
+        const CommandResult r =
+            asOtherUser({QStringLiteral(LEAFMARK_BATCH_COMMAND), "pre", in, out, "-q", "--resume"});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.startsWith("1 entries done by an earlier run were skipped"))
+            << r.out.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(out + "/.leafmark-done").ownerId(), 65534u);
 }

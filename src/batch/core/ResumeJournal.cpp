@@ -100,9 +100,22 @@ imaging::Status ResumeJournal::open(const QString& path, const QString& signatur
     }
     if (!reuse) done_.clear();
     const QByteArray native = nativePath(path);
-    fd_ = ::open(native.constData(),
-                 O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC), 0644);
-    if (fd_ < 0 || (!reuse && (!writeAll(fd_, header) || ::fdatasync(fd_) != 0)))
+    const int flags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (reuse ? 0 : O_TRUNC);
+    fd_ = ::open(native.constData(), flags, 0644);
+    QByteArray start = reuse ? QByteArray() : header;
+    // A list another user's run left in a folder shared with them: this run puts a
+    // list of its own in its place, holding what the old one held when it goes on.
+    if (fd_ < 0 && errno == EACCES) {
+        if (::unlink(native.constData()) == 0) {
+            fd_ = ::open(native.constData(), flags | O_EXCL, 0644);
+            start = header;
+            for (auto it = done_.cbegin(); it != done_.cend(); ++it)
+                start += nativePath(it.key() + QLatin1Char('\t') + *it + QLatin1Char('\n'));
+        } else {
+            errno = EACCES;  // the list itself is what cannot be written
+        }
+    }
+    if (fd_ < 0 || (!start.isEmpty() && (!writeAll(fd_, start) || ::fdatasync(fd_) != 0)))
         return imaging::Status::failure(
             nativePathString(QStringLiteral("cannot write %1: %2")
                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno)))));
