@@ -1,5 +1,6 @@
-// Opening and closing along rows and down columns, and halving an ink map, against
-// leptonica's brick operations and rank reduction, on random noise of several densities
+// Opening and closing along rows and down columns, halving an ink map and counting the
+// runs of ink along its lines, against leptonica's brick operations and rank reduction
+// and a count pixel by pixel, on random noise of several densities
 // and sizes that end mid-word (odd ones too), where runs touch the image's edges and
 // gaps of every width occur.
 
@@ -10,6 +11,7 @@
 #include "PixTestPages.h"
 #include "imaging/separators/BrickMorph.h"
 #include "imaging/separators/HalfSize.h"
+#include "imaging/separators/LineRuns.h"
 
 using namespace leafmark::imaging;
 
@@ -59,6 +61,40 @@ TEST(HalfSize, SamePixelsAsRankReduction) {
                              std::to_string(level));
                 PixPtr reduced(pixReduceRankBinary2(ink.get(), level, nullptr));
                 EXPECT_TRUE(testpages::samePixels(halfSize(ink.get(), level).get(), reduced.get()));
+            }
+        }
+}
+
+TEST(LineRuns, MostRunsOnARowAndAColumnAsCountedPixelByPixel) {
+    std::mt19937 random(11);
+    for (const auto& size : {std::pair{97, 41}, {64, 9}, {301, 23}, {33, 70}})
+        for (double density : {0.1, 0.5, 0.9}) {
+            const PixPtr ink = noise(size.first, size.second, density, random);
+            // Ink in the padding past the right edge is not counted.
+            const int wpl = pixGetWpl(ink.get());
+            if (size.first % 32)
+                for (int y = 0; y < size.second; ++y)
+                    pixGetData(ink.get())[y * wpl + wpl - 1] |= ~0u >> (size.first % 32);
+            auto runs = [&](int n, int along, bool rows) {
+                int count = 0;
+                for (int i = 0; i < along; ++i) {
+                    l_uint32 v = 0, before = 0;
+                    pixGetPixel(ink.get(), rows ? i : n, rows ? n : i, &v);
+                    if (i > 0) pixGetPixel(ink.get(), rows ? i - 1 : n, rows ? n : i - 1, &before);
+                    count += v && !before;
+                }
+                return count;
+            };
+            int rows = 0, columns = 0;
+            for (int y = 0; y < size.second; ++y) rows = std::max(rows, runs(y, size.first, true));
+            for (int x = 0; x < size.first; ++x)
+                columns = std::max(columns, runs(x, size.second, false));
+            for (int enough : {3, 10, 1000}) {
+                SCOPED_TRACE(std::to_string(size.first) + " wide, density " +
+                             std::to_string(density) + ", enough " + std::to_string(enough));
+                const LineRuns most = mostInkRuns(ink.get(), enough);
+                EXPECT_EQ(most.alongRows, std::min(rows, enough));
+                EXPECT_EQ(most.downColumns, std::min(columns, enough));
             }
         }
 }

@@ -12,6 +12,7 @@
 
 #include "imaging/separators/HalfSize.h"
 #include "imaging/separators/InkArea.h"
+#include "imaging/separators/LineRuns.h"
 #include "imaging/separators/LinearCodeAreas.h"
 #include "imaging/separators/MatrixCodeAreas.h"
 
@@ -85,8 +86,9 @@ bool readerBytes(PIX* image, std::vector<std::uint8_t>& bytes) {
 }
 
 // Runs the reader over a 1-bit ink map or an 8-bit gray image for the symbologies
-// in `set`; valid results only.
-std::vector<ZXing::Result> readView(PIX* image, Symbologies set) {
+// in `set`; valid results only. Linear codes are looked for along the rows and, when
+// `downColumns`, along the columns too.
+std::vector<ZXing::Result> readView(PIX* image, Symbologies set, bool downColumns = true) {
     std::vector<ZXing::Result> out;
     thread_local std::vector<std::uint8_t> bytes;
     if (!readerBytes(image, bytes)) return out;
@@ -95,7 +97,7 @@ std::vector<ZXing::Result> readView(PIX* image, Symbologies set) {
     ZXing::DecodeHints hints;
     hints.setFormats(static_cast<ZXing::BarcodeFormat>(set));
     hints.setTryHarder(true);
-    hints.setTryRotate(true);
+    hints.setTryRotate(downColumns);
     hints.setTryDownscale(false);
     // Scanned separator sheets are black on white: a fixed threshold reads them and
     // costs a fraction of the adaptive ones.
@@ -108,6 +110,15 @@ std::vector<ZXing::Result> readView(PIX* image, Symbologies set) {
         out.clear();
     }
     return out;
+}
+
+// The fewest bars a line across a symbol of any linear symbology in `set` crosses: start,
+// check character and stop of Code 128, start and stop of Code 39 are ten each. 0 when
+// `set` holds a symbology not counted here.
+int fewestBars(Symbologies set) {
+    const auto counted = static_cast<Symbologies>(ZXing::BarcodeFormat::Code128) |
+                         static_cast<Symbologies>(ZXing::BarcodeFormat::Code39);
+    return set != 0 && (set & ~counted) == 0 ? 10 : 0;
 }
 
 InkArea boundsOf(const ZXing::Result& r) {
@@ -275,6 +286,7 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
     // Linear codes are read at full resolution, only where the working copy shows bars.
     if (linear) {
         const int quiet = std::max(8, reduced.dpi / 4);  // a quarter inch around the bars
+        const int fewest = fewestBars(linear);
         std::vector<InkArea> blocks = linearCodeAreas(reduced.ink.get(), reduced.dpi);
         // A page of tables or rules can show many blocks; the largest few are read, so
         // no page costs more than a bounded number of reads.
@@ -290,10 +302,19 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
                                  bars.height + 2 * margin));
             PixPtr crop(pixClipRectangle(page, box.get(), nullptr));
             if (!crop) continue;
+            // The reader's pass along rows or columns that have too few runs of ink for
+            // a symbol finds nothing and is left out (bars standing up are read along the
+            // rows only).
+            bool downColumns = true;
+            if (pixGetDepth(crop.get()) == 1 && fewest > 0) {
+                const LineRuns runs = mostInkRuns(crop.get(), fewest);
+                if (runs.alongRows < fewest && runs.downColumns < fewest) continue;
+                downColumns = runs.downColumns >= fewest;
+            }
             PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get())
                                                      : pixConvertTo8(crop.get(), 0));
             if (!gray) continue;
-            for (const ZXing::Result& r : readView(gray.get(), linear))
+            for (const ZXing::Result& r : readView(gray.get(), linear, downColumns))
                 hits.push_back(hitOf(r, bars));
         }
     }
