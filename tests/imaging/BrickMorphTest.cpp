@@ -1,8 +1,8 @@
-// Opening and closing along rows and down columns, halving an ink map and counting the
-// runs of ink along its lines, against leptonica's brick operations and rank reduction
-// and a count pixel by pixel, on random noise of several densities
-// and sizes that end mid-word (odd ones too), where runs touch the image's edges and
-// gaps of every width occur.
+// Opening and closing along rows and down columns, halving an ink map, counting the
+// runs of ink along its lines and thinning a band of them for the barcode reader, against
+// leptonica's brick operations and rank reduction and a count pixel by pixel, on random noise of
+// several densities and sizes that end mid-word (odd ones too), where runs touch the image's edges
+// and gaps of every width occur.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "imaging/separators/BrickMorph.h"
 #include "imaging/separators/HalfSize.h"
 #include "imaging/separators/LineRuns.h"
+#include "imaging/separators/ReaderBytes.h"
 
 using namespace leafmark::imaging;
 
@@ -97,4 +98,25 @@ TEST(LineRuns, MostRunsOnARowAndAColumnAsCountedPixelByPixel) {
                 EXPECT_EQ(most.downColumns, std::min(columns, enough));
             }
         }
+}
+
+TEST(ReaderBytes, ABandOfRowsOrColumnsThinnedAndAllLinesAroundIt) {
+    std::mt19937 random(5);
+    const PixPtr ink = noise(70, 37, 0.4, random);
+    std::vector<std::uint8_t> whole, thinned;
+    ASSERT_EQ(readerBytes(ink.get(), whole).width, 70);
+    for (const bool rows : {true, false}) {
+        const LineBand band{rows, 5, 30, 4};
+        const ReaderSize size = thinnedReaderBytes(ink.get(), band, thinned);
+        std::vector<int> lines;  // 0-4, 5, 9, ..., 29, 30 on
+        for (int i = 0; i < (rows ? 37 : 70); ++i)
+            if (i < 5 || i >= 30 || (i - 5) % 4 == 0) lines.push_back(i);
+        ASSERT_EQ(rows ? size.height : size.width, static_cast<int>(lines.size()));
+        ASSERT_EQ(rows ? size.width : size.height, rows ? 70 : 37);
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x) {
+                const int wx = rows ? x : lines[x], wy = rows ? lines[y] : y;
+                ASSERT_EQ(thinned[y * size.width + x], whole[wy * 70 + wx]) << x << "," << y;
+            }
+    }
 }

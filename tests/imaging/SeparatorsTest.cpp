@@ -152,6 +152,35 @@ TEST(MatrixCodeSearch, OnlyTheCodeOfATextPageIsSearchedEvenCloseBesideText) {
     EXPECT_NEAR(r.barcodes[0].top, 4 * dpi, dpi / 20);
 }
 
+TEST(LinearCodeSearch, CodesCrossedWholeOnFewLinesOnlyAndCodesTurnedAQuarterAreRead) {
+    const int dpi = 300;
+    QImage img(static_cast<int>(8.5 * dpi), 11 * dpi, QImage::Format_Grayscale8);
+    img.fill(Qt::white);
+    // Code 128 with bars 0.15 inch high turned 3 degrees: over its 2.7 inch only a few rows
+    // cross all its bars. Code 39 turned a quarter, read down the columns.
+    auto paint = [&](const std::string& symbology, const std::string& text, double high, QPointF at,
+                     double angle) {
+        QImage code(4 * dpi, dpi, QImage::Format_Grayscale8);
+        code.fill(Qt::white);
+        QPainter c(&code);
+        EXPECT_TRUE(pagemaker::paintBarcode(c, symbology, text, dpi, QPointF(0, 0)));
+        QPainter p(&img);
+        p.translate(at * dpi);
+        p.rotate(angle);
+        p.drawImage(QRectF(0, 0, code.width(), high * dpi), code,
+                    QRectF(0, 0, code.width(), high * dpi));
+    };
+    paint("Code128", "LONG-TEXT-0123456789", 0.15, {0.8, 3.0}, 3.0);
+    paint("Code39", "QUARTER", 0.6, {3.0, 5.0}, 90.0);
+    pagemaker::sprinkleSpecks(img, 40, 3);
+    const PixPtr page = testpages::binaryOf(img);
+    const SeparatorReading r = readSeparatorPix(page.get(), dpi, defaultSymbologies());
+    std::vector<std::string> texts;
+    for (const BarcodeHit& b : r.barcodes) texts.push_back(b.text);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"LONG-TEXT-0123456789", "QUARTER"}));
+}
+
 TEST(SeparatorRules, BlankSheetsAndSymbologies) {
     const int dpi = 200;
     QImage blank(static_cast<int>(8.5 * dpi), 11 * dpi, QImage::Format_Grayscale8);

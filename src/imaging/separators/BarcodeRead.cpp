@@ -15,6 +15,7 @@
 #include "imaging/separators/LineRuns.h"
 #include "imaging/separators/LinearCodeAreas.h"
 #include "imaging/separators/MatrixCodeAreas.h"
+#include "imaging/separators/ReaderBytes.h"
 
 namespace leafmark::imaging {
 namespace {
@@ -22,6 +23,10 @@ namespace {
 constexpr double kWorkingDpi = 150.0;
 constexpr std::size_t kMostLinearBlocks = 8;
 constexpr std::size_t kMostMatrixCrops = 12;
+// Lines read across a block of bars read along one direction only.
+constexpr int kLinesThroughBars = 16;
+// The reader scans every line of an image up to this many lines long (more: every few).
+constexpr int kLinesReadOneByOne = 512;
 
 // Working-copy reduction for a page at `dpi`: whole factors leptonica's gray
 // scalers take, chosen so the copy lands near the working resolution.
@@ -41,59 +46,14 @@ std::string lowered(std::string s) {
     return out;
 }
 
-// The reader's bytes for each byte of eight 1-bit pixels (leftmost in the top bit):
-// 0 for ink, 255 for white, in memory order.
-constexpr std::array<std::array<std::uint8_t, 8>, 256> kBytesOfBits = [] {
-    std::array<std::array<std::uint8_t, 8>, 256> table{};
-    for (int v = 0; v < 256; ++v)
-        for (int i = 0; i < 8; ++i) table[v][i] = (v >> (7 - i)) & 1 ? 0 : 255;
-    return table;
-}();
-
-// The reader's rows of bytes (0 ink, 255 white) for a 1-bit (1 = ink) or 8-bit gray
-// image, in a buffer each thread keeps from page to page: a fresh buffer of the
-// page's size per read would cost a page fault per 4 KiB, which on a virtual
-// machine is as much as the search itself. False when the depth is another.
-bool readerBytes(PIX* image, std::vector<std::uint8_t>& bytes) {
-    const int w = static_cast<int>(pixGetWidth(image)), h = static_cast<int>(pixGetHeight(image));
-    const int depth = pixGetDepth(image);
-    if ((depth != 1 && depth != 8) || pixGetColormap(image) || w <= 0 || h <= 0) return false;
-    bytes.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    const int wpl = pixGetWpl(image);
-    const l_uint32* data = pixGetData(image);
-    for (int y = 0; y < h; ++y) {
-        const l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wpl;
-        std::uint8_t* row = bytes.data() + static_cast<std::ptrdiff_t>(y) * w;
-        if (depth == 8) {
-            for (int x = 0; x < w; ++x) row[x] = static_cast<std::uint8_t>(GET_DATA_BYTE(line, x));
-            continue;
-        }
-        for (int x = 0; x < w; x += 32) {
-            const l_uint32 word = line[x / 32];
-            const int n = std::min(32, w - x);
-            if (word == 0) {
-                std::memset(row + x, 255, static_cast<std::size_t>(n));
-            } else if (n == 32) {
-                for (int b = 0; b < 4; ++b)
-                    std::memcpy(row + x + 8 * b, kBytesOfBits[(word >> (24 - 8 * b)) & 0xff].data(),
-                                8);
-            } else {
-                for (int b = 0; b < n; ++b) row[x + b] = (word >> (31 - b)) & 1 ? 0 : 255;
-            }
-        }
-    }
-    return true;
-}
-
-// Runs the reader over a 1-bit ink map or an 8-bit gray image for the symbologies
-// in `set`; valid results only. Linear codes are looked for along the rows and, when
-// `downColumns`, along the columns too.
-std::vector<ZXing::Result> readView(PIX* image, Symbologies set, bool downColumns = true) {
+// Runs the reader over its image `bytes` of `size` for the symbologies in `set`; valid
+// results only. Linear codes are looked for along the rows and, when `downColumns`,
+// along the columns too.
+std::vector<ZXing::Result> readBytes(const std::vector<std::uint8_t>& bytes, ReaderSize size,
+                                     Symbologies set, bool downColumns) {
     std::vector<ZXing::Result> out;
-    thread_local std::vector<std::uint8_t> bytes;
-    if (!readerBytes(image, bytes)) return out;
-    const ZXing::ImageView view(bytes.data(), static_cast<int>(pixGetWidth(image)),
-                                static_cast<int>(pixGetHeight(image)), ZXing::ImageFormat::Lum);
+    if (size.width <= 0 || size.height <= 0) return out;
+    const ZXing::ImageView view(bytes.data(), size.width, size.height, ZXing::ImageFormat::Lum);
     ZXing::DecodeHints hints;
     hints.setFormats(static_cast<ZXing::BarcodeFormat>(set));
     hints.setTryHarder(true);
@@ -112,6 +72,18 @@ std::vector<ZXing::Result> readView(PIX* image, Symbologies set, bool downColumn
     return out;
 }
 
+// Each thread keeps the reader's image buffer from page to page.
+std::vector<std::uint8_t>& readerBuffer() {
+    thread_local std::vector<std::uint8_t> bytes;
+    return bytes;
+}
+
+// Runs the reader over a 1-bit ink map or an 8-bit gray image.
+std::vector<ZXing::Result> readView(PIX* image, Symbologies set, bool downColumns = true) {
+    std::vector<std::uint8_t>& bytes = readerBuffer();
+    return readBytes(bytes, readerBytes(image, bytes), set, downColumns);
+}
+
 // The fewest bars a line across a symbol of any linear symbology in `set` crosses: start,
 // check character and stop of Code 128, start and stop of Code 39 are ten each. 0 when
 // `set` holds a symbology not counted here.
@@ -119,6 +91,67 @@ int fewestBars(Symbologies set) {
     const auto counted = static_cast<Symbologies>(ZXing::BarcodeFormat::Code128) |
                          static_cast<Symbologies>(ZXing::BarcodeFormat::Code39);
     return set != 0 && (set & ~counted) == 0 ? 10 : 0;
+}
+
+bool overlap(const InkArea& a, const InkArea& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+bool inside(const InkArea& a, const InkArea& b) {
+    return a.left >= b.left && a.top >= b.top && a.left + a.width <= b.left + b.width &&
+           a.top + a.height <= b.top + b.height;
+}
+
+// The linear codes of the symbologies in `linear` read in the part `around` of `page`:
+// a block of bars `bars` with its quiet zone. `alone` when no other block of bars
+// reaches into that part.
+std::vector<ZXing::Result> readBars(PIX* page, const InkArea& around, const InkArea& bars,
+                                    Symbologies linear, bool alone) {
+    BoxPtr box(boxCreate(around.left, around.top, around.width, around.height));
+    BOX* clipped = nullptr;
+    PixPtr crop(pixClipRectangle(page, box.get(), &clipped));
+    BoxPtr cropBox(clipped);
+    if (!crop || !cropBox) return {};
+    const int fewest = fewestBars(linear);
+    if (pixGetDepth(crop.get()) != 1 || fewest == 0) {
+        PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get())
+                                                 : pixConvertTo8(crop.get(), 0));
+        return gray ? readView(gray.get(), linear) : std::vector<ZXing::Result>{};
+    }
+    // The reader's pass along rows or columns that have too few runs of ink for a
+    // symbol finds nothing and is left out (bars standing up are read along the rows
+    // only).
+    const LineRuns runs = mostInkRuns(crop.get(), fewest);
+    const bool alongRows = runs.alongRows >= fewest, downColumns = runs.downColumns >= fewest;
+    if (!alongRows && !downColumns) return {};
+    // When the bars of a block alone are read along one direction only, every line
+    // across them reads the same symbol: a few lines through the block are enough. The
+    // lines of the quiet zone around it, where other symbols may reach in, are all read.
+    // (Parts longer than the reader scans line by line are read whole.)
+    l_int32 cx = 0, cy = 0, cw = 0, ch = 0;
+    boxGetGeometry(cropBox.get(), &cx, &cy, &cw, &ch);
+    LineBand band;
+    band.rows = !downColumns;
+    band.from = band.rows ? bars.top - cy : bars.left - cx;
+    band.to = band.from + (band.rows ? bars.height : bars.width);
+    band.step = std::max(1, (band.to - band.from) / kLinesThroughBars);
+    if (!alone || alongRows == downColumns || (band.rows ? ch : cw) > kLinesReadOneByOne)
+        band.step = 1;
+    // A symbol readable on a few of those lines only (bars short for their slant, or
+    // printed over another) may fall between them: unless every symbol found was read
+    // on at least half of the lines through the block, all lines are read.
+    std::vector<std::uint8_t>& bytes = readerBuffer();
+    std::vector<ZXing::Result> read;
+    if (band.step > 1) {
+        read = readBytes(bytes, thinnedReaderBytes(crop.get(), band, bytes), linear, downColumns);
+        const int lines = (band.to - band.from + band.step - 1) / band.step;
+        if (std::any_of(read.begin(), read.end(),
+                        [&](const ZXing::Result& r) { return 2 * r.lineCount() < lines; }))
+            read.clear();
+    }
+    if (read.empty()) read = readBytes(bytes, readerBytes(crop.get(), bytes), linear, downColumns);
+    return read;
 }
 
 InkArea boundsOf(const ZXing::Result& r) {
@@ -285,36 +318,25 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
     }
     // Linear codes are read at full resolution, only where the working copy shows bars.
     if (linear) {
-        const int quiet = std::max(8, reduced.dpi / 4);  // a quarter inch around the bars
-        const int fewest = fewestBars(linear);
+        const int margin = std::max(8, reduced.dpi / 4) * reduced.factor;  // a quarter inch
         std::vector<InkArea> blocks = linearCodeAreas(reduced.ink.get(), reduced.dpi);
+        for (InkArea& b : blocks)
+            b = {b.left * reduced.factor, b.top * reduced.factor, b.width * reduced.factor,
+                 b.height * reduced.factor};
         // A page of tables or rules can show many blocks; the largest few are read, so
         // no page costs more than a bounded number of reads.
-        std::sort(blocks.begin(), blocks.end(), [](const InkArea& a, const InkArea& b) {
+        std::vector<InkArea> largest = blocks;
+        std::sort(largest.begin(), largest.end(), [](const InkArea& a, const InkArea& b) {
             return a.width * a.height > b.width * b.height;
         });
-        if (blocks.size() > kMostLinearBlocks) blocks.resize(kMostLinearBlocks);
-        for (const InkArea& block : blocks) {
-            const InkArea bars{block.left * reduced.factor, block.top * reduced.factor,
-                               block.width * reduced.factor, block.height * reduced.factor};
-            const int margin = quiet * reduced.factor;
-            BoxPtr box(boxCreate(bars.left - margin, bars.top - margin, bars.width + 2 * margin,
-                                 bars.height + 2 * margin));
-            PixPtr crop(pixClipRectangle(page, box.get(), nullptr));
-            if (!crop) continue;
-            // The reader's pass along rows or columns that have too few runs of ink for
-            // a symbol finds nothing and is left out (bars standing up are read along the
-            // rows only).
-            bool downColumns = true;
-            if (pixGetDepth(crop.get()) == 1 && fewest > 0) {
-                const LineRuns runs = mostInkRuns(crop.get(), fewest);
-                if (runs.alongRows < fewest && runs.downColumns < fewest) continue;
-                downColumns = runs.downColumns >= fewest;
-            }
-            PixPtr gray(pixGetDepth(crop.get()) == 1 ? pixClone(crop.get())
-                                                     : pixConvertTo8(crop.get(), 0));
-            if (!gray) continue;
-            for (const ZXing::Result& r : readView(gray.get(), linear, downColumns))
+        if (largest.size() > kMostLinearBlocks) largest.resize(kMostLinearBlocks);
+        for (const InkArea& bars : largest) {
+            const InkArea around{bars.left - margin, bars.top - margin, bars.width + 2 * margin,
+                                 bars.height + 2 * margin};
+            const bool alone = std::none_of(blocks.begin(), blocks.end(), [&](const InkArea& b) {
+                return overlap(b, around) && !inside(b, bars);
+            });
+            for (const ZXing::Result& r : readBars(page, around, bars, linear, alone))
                 hits.push_back(hitOf(r, bars));
         }
     }

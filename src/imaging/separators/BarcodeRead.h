@@ -58,8 +58,9 @@ ReducedPage reducePage(PIX* page, int dpi);
 // `reduced`: matrix codes are read on the working copy, in the blocks that could hold
 // one with a quiet zone around each (the whole copy when the blocks are many or cover
 // half of it); linear codes at full resolution, only in the blocks of bars the working
-// copy shows. Positions in
-// page pixels. Empty when there is none.
+// copy shows, each with its quiet zone (a block standing alone is read on a few lines
+// across its bars first, and on all of them when those do not read its symbols
+// cleanly). Positions in page pixels. Empty when there is none.
 std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symbologies set);
 
 }  // namespace leafmark::imaging
