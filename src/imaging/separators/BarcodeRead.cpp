@@ -3,11 +3,9 @@
 #include <ReadBarcode.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <exception>
 
 #include "imaging/separators/HalfSize.h"
@@ -22,7 +20,6 @@ namespace {
 
 constexpr double kWorkingDpi = 150.0;
 constexpr std::size_t kMostLinearBlocks = 8;
-constexpr std::size_t kMostMatrixCrops = 12;
 // Lines read across a block of bars read along one direction only.
 constexpr int kLinesThroughBars = 16;
 // The reader scans every line of an image up to this many lines long (more: every few).
@@ -91,16 +88,6 @@ int fewestBars(Symbologies set) {
     const auto counted = static_cast<Symbologies>(ZXing::BarcodeFormat::Code128) |
                          static_cast<Symbologies>(ZXing::BarcodeFormat::Code39);
     return set != 0 && (set & ~counted) == 0 ? 10 : 0;
-}
-
-bool overlap(const InkArea& a, const InkArea& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
-
-bool inside(const InkArea& a, const InkArea& b) {
-    return a.left >= b.left && a.top >= b.top && a.left + a.width <= b.left + b.width &&
-           a.top + a.height <= b.top + b.height;
 }
 
 // The linear codes of the symbologies in `linear` read in the part `around` of `page`:
@@ -172,46 +159,6 @@ BarcodeHit hitOf(const ZXing::Result& r, const InkArea& area) {
     hit.width = area.width;
     hit.height = area.height;
     return hit;
-}
-
-// The parts of the working copy `ink` (at `dpi`) to search for matrix codes: the
-// blocks that could hold one, each with a quiet zone, overlapping ones joined, top to
-// bottom. False when the page is better searched whole: more than a few parts, or
-// parts covering half of it.
-bool matrixCrops(PIX* ink, int dpi, std::vector<InkArea>& crops) {
-    const int w = static_cast<int>(pixGetWidth(ink)), h = static_cast<int>(pixGetHeight(ink));
-    crops.clear();
-    for (const InkArea& b : matrixCodeAreas(ink, dpi)) {
-        const int margin = std::max(8, std::max(b.width, b.height) / 4);
-        const int x0 = std::max(0, b.left - margin), y0 = std::max(0, b.top - margin);
-        const int x1 = std::min(w, b.left + b.width + margin);
-        const int y1 = std::min(h, b.top + b.height + margin);
-        crops.push_back({x0, y0, x1 - x0, y1 - y0});
-    }
-    // Parts that overlap are read as one, so no symbol is cut or read twice.
-    auto overlap = [](const InkArea& a, const InkArea& b) {
-        return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-               b.top < a.top + a.height;
-    };
-    for (bool joined = true; joined;) {
-        joined = false;
-        for (std::size_t i = 0; i < crops.size() && !joined; ++i)
-            for (std::size_t j = i + 1; j < crops.size() && !joined; ++j) {
-                if (!overlap(crops[i], crops[j])) continue;
-                const InkArea a = crops[i], b = crops[j];
-                const int x0 = std::min(a.left, b.left), y0 = std::min(a.top, b.top);
-                crops[i] = {x0, y0, std::max(a.left + a.width, b.left + b.width) - x0,
-                            std::max(a.top + a.height, b.top + b.height) - y0};
-                crops.erase(crops.begin() + static_cast<std::ptrdiff_t>(j));
-                joined = true;
-            }
-    }
-    std::sort(crops.begin(), crops.end(), [](const InkArea& a, const InkArea& b) {
-        return a.top != b.top ? a.top < b.top : a.left < b.left;
-    });
-    double area = 0;
-    for (const InkArea& c : crops) area += static_cast<double>(c.width) * c.height;
-    return crops.size() <= kMostMatrixCrops && area <= 0.5 * w * h;
 }
 
 }  // namespace
@@ -304,11 +251,12 @@ std::vector<BarcodeHit> readBarcodes(PIX* page, const ReducedPage& reduced, Symb
             hits.push_back(hitOf(r, {a.left * reduced.factor, a.top * reduced.factor,
                                      a.width * reduced.factor, a.height * reduced.factor}));
         };
-        std::vector<InkArea> crops;
-        if (!matrixCrops(reduced.ink.get(), reduced.dpi, crops)) {
+        const std::optional<std::vector<InkArea>> crops =
+            matrixCodeCrops(reduced.ink.get(), reduced.dpi);
+        if (!crops) {
             for (const ZXing::Result& r : readView(working, matrix)) take(r, 0, 0);
         } else {
-            for (const InkArea& c : crops) {
+            for (const InkArea& c : *crops) {
                 BoxPtr box(boxCreate(c.left, c.top, c.width, c.height));
                 PixPtr crop(pixClipRectangle(working, box.get(), nullptr));
                 if (!crop) continue;

@@ -14,4 +14,16 @@ namespace leafmark::imaging {
 // read along one row grows to the full height of its bars. Clipped to the page.
 InkArea growOverInk(PIX* ink, InkArea area, double density, int pad);
 
+// Whether `a` and `b` share a pixel.
+inline bool overlap(const InkArea& a, const InkArea& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+// Whether every pixel of `a` lies in `b`.
+inline bool inside(const InkArea& a, const InkArea& b) {
+    return a.left >= b.left && a.top >= b.top && a.left + a.width <= b.left + b.width &&
+           a.top + a.height <= b.top + b.height;
+}
+
 }  // namespace leafmark::imaging

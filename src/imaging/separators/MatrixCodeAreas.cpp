@@ -70,4 +70,37 @@ std::vector<InkArea> matrixCodeAreas(PIX* ink, int dpi) {
     return areas;
 }
 
+std::optional<std::vector<InkArea>> matrixCodeCrops(PIX* ink, int dpi) {
+    constexpr std::size_t kMostCrops = 12;
+    const int w = static_cast<int>(pixGetWidth(ink)), h = static_cast<int>(pixGetHeight(ink));
+    std::vector<InkArea> crops;
+    for (const InkArea& b : matrixCodeAreas(ink, dpi)) {
+        const int margin = std::max(8, std::max(b.width, b.height) / 4);
+        const int x0 = std::max(0, b.left - margin), y0 = std::max(0, b.top - margin);
+        const int x1 = std::min(w, b.left + b.width + margin);
+        const int y1 = std::min(h, b.top + b.height + margin);
+        crops.push_back({x0, y0, x1 - x0, y1 - y0});
+    }
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (std::size_t i = 0; i < crops.size() && !joined; ++i)
+            for (std::size_t j = i + 1; j < crops.size() && !joined; ++j) {
+                if (!overlap(crops[i], crops[j])) continue;
+                const InkArea a = crops[i], b = crops[j];
+                const int x0 = std::min(a.left, b.left), y0 = std::min(a.top, b.top);
+                crops[i] = {x0, y0, std::max(a.left + a.width, b.left + b.width) - x0,
+                            std::max(a.top + a.height, b.top + b.height) - y0};
+                crops.erase(crops.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;
+            }
+    }
+    std::sort(crops.begin(), crops.end(), [](const InkArea& a, const InkArea& b) {
+        return a.top != b.top ? a.top < b.top : a.left < b.left;
+    });
+    double area = 0;
+    for (const InkArea& c : crops) area += static_cast<double>(c.width) * c.height;
+    if (crops.size() > kMostCrops || area > 0.5 * w * h) return std::nullopt;
+    return crops;
+}
+
 }  // namespace leafmark::imaging

@@ -10,6 +10,7 @@
 
 #include <leptonica/allheaders.h>
 
+#include <optional>
 #include <vector>
 
 #include "imaging/separators/InkArea.h"
@@ -19,5 +20,11 @@ namespace leafmark::imaging {
 // Blocks of `ink` (1 bpp, 1 = ink, at `dpi`) that could hold a matrix code, in the
 // pixels of `ink`, without a quiet zone; blocks may overlap. Empty when there is none.
 std::vector<InkArea> matrixCodeAreas(PIX* ink, int dpi);
+
+// The parts of `ink` to search for matrix codes: the blocks of matrixCodeAreas, each
+// with a quiet zone, overlapping ones joined (so no symbol is cut or read twice), top
+// to bottom. None when the page is better searched whole: more than a few parts, or
+// parts covering half of it.
+std::optional<std::vector<InkArea>> matrixCodeCrops(PIX* ink, int dpi);
 
 }  // namespace leafmark::imaging
